@@ -1,0 +1,42 @@
+# Front end for the CMake build. `make test` and `make demo` work on a fresh Debian machine.
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+JOBS       ?= $(shell nproc)
+CMAKE_FLAGS = -G Ninja -DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache
+CTEST_FLAGS = --output-on-failure -j $(JOBS) --timeout 300
+export QT_QPA_PLATFORM ?= offscreen
+
+.PHONY: all deps configure build test test-asan demo format clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+$(BUILD)/build.ninja:
+	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+configure: deps $(BUILD)/build.ninja
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+test: build
+	ctest --test-dir $(BUILD) $(CTEST_FLAGS)
+
+$(ASAN_BUILD)/build.ninja:
+	cmake -S . -B $(ASAN_BUILD) $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Debug -DVANTRELIS_SANITIZE=ON
+
+test-asan: deps $(ASAN_BUILD)/build.ninja
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  ctest --test-dir $(ASAN_BUILD) $(CTEST_FLAGS)
+
+demo: build
+	@scripts/demo.sh $(BUILD)
+
+format:
+	@git ls-files '*.cpp' '*.h' | xargs -r clang-format -i
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD)

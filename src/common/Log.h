@@ -1,0 +1,76 @@
+#pragma once
+
+#include "common/Clock.h"
+#include "common/CommandLine.h"
+#include "common/Launcher.h"
+#include "common/Prompter.h"
+#include "common/StatusView.h"
+
+#include <QDate>
+#include <QString>
+
+namespace vantrelis {
+
+// The log file, the status line, error reports and message boxes, with their state.
+// None of these procedures ever raises: a failing file, box or label is skipped.
+class Log {
+public:
+    Log(const CommandLine& commandLine, Prompter& prompter, Clock& clock, Launcher& launcher);
+
+    // Configured log file name (full path); empty turns logging off.
+    const QString& baseName() const { return m_baseName; }
+    void setBaseName(const QString& baseName) { m_baseName = baseName; }
+    // The file last written; empty until the first line.
+    const QString& datedName() const { return m_datedName; }
+    const QString& lastLine() const { return m_lastLine; }
+    bool verbose() const { return m_verbose; }
+    void setVerbose(bool verbose) { m_verbose = verbose; }
+
+    // The window that shows status texts; the main view takes over when none is set.
+    StatusView* statusView() const { return m_statusView; }
+    void setStatusView(StatusView* view) { m_statusView = view; }
+    void setMainView(StatusView* view) { m_mainView = view; }
+
+    const QString& programTitle() const { return m_programTitle; }
+    const QString& productName() const { return m_productName; }
+    const CommandLine& commandLine() const { return m_commandLine; }
+    Clock& clock() const { return m_clock; }
+
+    // The dated file name the base name gives on a day: "_" + yyyyMMdd before the first "." of the
+    // file name, or appended when the file name has none.
+    static QString DatedName(const QString& baseName, const QDate& date);
+
+    void WriteLog(const QString& text) noexcept;
+    void ShowStatus(const QString& text) noexcept;
+    void ReportError(qint64 number, const QString& source, const QString& description) noexcept;
+    int ShowMessage(const QString& prompt, int style, const QString& title) noexcept;
+    int ShowMessage(const QString& prompt, int style) noexcept { return ShowMessage(prompt, style, m_programTitle); }
+    void ViewFile(const QString& path) noexcept;
+    void PurgeFile(const QString& path) noexcept;
+
+    // Status label text without logging (progress texts), and a yield, through the status view.
+    void SetStatusLabel(const QString& text) noexcept;
+    QString StatusLabel() const noexcept;
+    void Yield() noexcept;
+
+private:
+    StatusView* activeView() noexcept;
+
+    const CommandLine& m_commandLine;
+    Prompter& m_prompter;
+    Clock& m_clock;
+    Launcher& m_launcher;
+    QString m_baseName;
+    QString m_datedName;
+    QString m_lastLine;
+    bool m_verbose = true;
+    StatusView* m_statusView = nullptr;
+    StatusView* m_mainView = nullptr;
+    QString m_programTitle;
+    QString m_productName;
+};
+
+// Prepares free text for a quoted SQL literal: trimmed, apostrophes doubled, CR and LF as blanks.
+QString EscapeSQLText(const QString& text);
+
+} // namespace vantrelis

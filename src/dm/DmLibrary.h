@@ -1,0 +1,29 @@
+#pragma once
+
+#include "dm/DmFolder.h"
+#include "dm/DmParameters.h"
+#include "dm/DmProfile.h"
+
+#include <QString>
+#include <memory>
+
+namespace vantrelis::dm {
+
+// One DM library of the login.
+class DmLibrary : public DmObject {
+public:
+    virtual QString name() const = 0;
+    // The preparation call made before UserName is read.
+    virtual void prepare() = 0;
+    // Current user's ID; empty when not connected.
+    virtual QString userName() const = 0;
+    virtual QString primaryGroup() const = 0;
+    virtual std::shared_ptr<DmParameters> parameters() = 0;
+    // nullptr when the library has no such document.
+    virtual std::shared_ptr<DmProfile> profile(qint64 docNumber) = 0;
+    virtual std::shared_ptr<DmFolder> newFolder() = 0;
+    // nullptr when the document number is no folder of this library.
+    virtual std::shared_ptr<DmFolder> folder(qint64 docNumber) = 0;
+};
+
+} // namespace vantrelis::dm

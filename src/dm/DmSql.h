@@ -1,0 +1,43 @@
+#pragma once
+
+#include "dm/DmObject.h"
+
+#include <QString>
+
+namespace vantrelis::dm {
+
+// The DM SQL object ("PCDClient.PCDSQL"): sends one instruction to a library's database and
+// buffers its result set. Rows and columns are 1-based.
+class DmSql : public DmObject {
+public:
+    // Bind to a login (the application's DST) and to a library by name.
+    virtual void setToken(const QString& token) = 0;
+    virtual void setLibrary(const QString& libraryName) = 0;
+
+    // 0 when not bound; 2 or 5 Oracle, 6 Sybase, other values MSSQL.
+    virtual int engineCode() const = 0;
+
+    // 0 on success; otherwise the error number of the instruction (also in errorNumber()).
+    virtual qint64 execute(const QString& instruction) = 0;
+    virtual qint64 errorNumber() const = 0;
+    virtual QString errorText() const = 0;
+
+    virtual qint64 rowsAffected() const = 0;
+    virtual int rowCount() const = 0;
+    virtual int columnCount() const = 0;
+
+    // Value and name of a 1-based column on the current row; a missing value reads as empty text.
+    virtual QString columnValue(int column) const = 0;
+    virtual QString columnName(int column) const = 0;
+
+    virtual void setRow(int row) = 0;
+    // Moves to the following row; 0 when there is none.
+    virtual int nextRow() = 0;
+    virtual void releaseResults() = 0;
+
+    // A new key from the named counter ("SYSTEMKEY"): unique in the library, never 0.
+    // 0 means no key could be had.
+    virtual qint64 nextKey(const QString& counterName) = 0;
+};
+
+} // namespace vantrelis::dm
