@@ -1,0 +1,59 @@
+#pragma once
+
+#include "dm/local/LibraryDatabase.h"
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+namespace vantrelis::dm::local {
+
+// The "DM server": the server file (login user, libraries and their databases) and the open
+// library databases, shared by every object the local backend hands out.
+class LocalServer {
+public:
+    // VANTRELIS_DM_SERVER, else $XDG_CONFIG_HOME/vantrelis/dm-server.ini.
+    static QString DefaultServerFile();
+    // Reads the server file. A missing or unreadable file gives a server whose login fails.
+    static std::shared_ptr<LocalServer> Load(const QString& serverFile);
+
+    const QString& serverFile() const { return m_serverFile; }
+    // Why the last login or library open failed (for the admin tool and the log).
+    const QString& lastError() const { return m_lastError; }
+
+    const QString& userId() const { return m_userId; }
+    // Upper case, in collection order.
+    const QStringList& libraryNames() const { return m_libraryNames; }
+    const QString& currentLibrary() const { return m_currentLibrary; }
+    const QString& primaryLibrary() const { return m_primaryLibrary; }
+
+    // Logs the user in: every library file must exist and know the user. Empty token on failure.
+    QString login();
+    bool isValidToken(const QString& token) const;
+
+    // Engine code of a library (by name, ignoring case); 0 when unknown.
+    int engineCode(const QString& libraryName) const;
+    // Database file of a library, resolved against the server file's folder.
+    QString databaseFile(const QString& libraryName) const;
+    // The library's open database (opened once, then shared). Raises Fault when it cannot be opened.
+    std::shared_ptr<LibraryDatabase> library(const QString& libraryName);
+
+private:
+    struct LibraryEntry {
+        QString file;
+        int engineCode = 10;
+    };
+
+    QString m_serverFile;
+    QString m_lastError;
+    QString m_userId;
+    QStringList m_libraryNames;
+    QString m_currentLibrary;
+    QString m_primaryLibrary;
+    QString m_token;
+    QHash<QString, LibraryEntry> m_entries;
+    QHash<QString, std::shared_ptr<LibraryDatabase>> m_open;
+};
+
+} // namespace vantrelis::dm::local
