@@ -1,0 +1,100 @@
+#include "config/FolderRules.h"
+
+#include "common/ProductInfo.h"
+#include "common/Text.h"
+
+namespace vantrelis {
+
+FolderRules::FolderRules(dm::SqlGateway& gateway, RuleTable& rules, Log& log)
+    : m_gateway(gateway), m_rules(rules), m_log(log) {}
+
+void FolderRules::SetDefaultRule(RuleTable& rules, int row, const QString& libraryName) {
+    rules.setField(row, RuleTable::kLibrary, libraryName);
+    rules.setField(row, RuleTable::kName, DefaultRuleName());
+    rules.setField(row, RuleTable::kValues, QStringLiteral("%APPLICATION.APPLICATION% <> 'FOLDER'"));
+    rules.setField(
+        row, RuleTable::kTemplate,
+        QStringLiteral("%MATTER.CLIENT_ID.CLIENT_ID% %\\% %MATTER.MATTER_ID% %\\% %DOCUMENTTYPE.TYPE_ID%"));
+    rules.setField(row, RuleTable::kSecurity,
+                   QStringLiteral("%AUTHOR.PRIMARY_GROUP% = 127; %TYPIST.PRIMARY_GROUP% = 127; "
+                                  "GROUP:DOCS_SUPERVISORS = 255; GROUP:DOCS_USERS = 0"));
+    rules.setField(row, RuleTable::kForm, QStringLiteral("***DEFAULT FORM***"));
+    for (int field = RuleTable::kAutoCreateFolders; field <= RuleTable::kWorkspaceTypist; ++field)
+        rules.setField(row, field, QStringLiteral("1"));
+    rules.setField(row, RuleTable::kMoveInto, QStringLiteral("0"));
+    rules.setField(row, RuleTable::kWorkspaceAuthor, QStringLiteral("0"));
+    rules.setField(row, RuleTable::kWorkspaceTypist, QStringLiteral("0"));
+}
+
+void FolderRules::LoadRules() {
+    m_rules.Clear();
+    dm::LibraryContext& library = m_gateway.library();
+    if (!library.settingsTablePresent())
+        return;
+    const QString libraryName = m_gateway.session().LibraryName();
+    m_log.WriteLog(QStringLiteral("Retrieving any existing rules for library ") + libraryName);
+    m_gateway.ExecuteSQL(QStringLiteral("SELECT SECTION_KEY, SUB_KEY, CHAR_VAL, INT_VAL FROM ") +
+                         QLatin1String(kSchemaOwner) + QStringLiteral(".QORV_SETTINGS ") +
+                         QStringLiteral("WHERE MASTER_KEY = 'VANTRELIS' AND (SECTION_KEY LIKE 'RULE_%' OR "
+                                        "SECTION_KEY = 'SETTINGS') ") +
+                         QStringLiteral("ORDER BY SUB_KEY, SECTION_KEY"));
+    // A failing row is skipped and the next one read, so a partly read rule keeps empty fields.
+    if (dm::DmSql* sql = m_gateway.session().sql.get(); sql && sql->rowCount() != 0) {
+        for (;;) {
+            try {
+                ReadRow(libraryName);
+            } catch (...) {
+            }
+            try {
+                if (sql->nextRow() == 0)
+                    break;
+            } catch (...) {
+                break;
+            }
+        }
+    }
+    try {
+        m_gateway.Release();
+    } catch (...) {
+    }
+    m_log.WriteLog(FormatWhole(m_rules.count()) + QStringLiteral(" rule(s) identified"));
+    if (m_rules.count() == 0)
+        SetDefaultRule(m_rules, m_rules.Append(), libraryName);
+}
+
+void FolderRules::ReadRow(const QString& libraryName) {
+    const dm::DmSql& sql = *m_gateway.session().sql;
+    const QString section = TrimBlanks(sql.columnValue(1)).toUpper();
+    if (section.isEmpty())
+        return;
+    if (section == QLatin1String("SETTINGS")) {
+        dm::LibraryContext& library = m_gateway.library();
+        const QString key = TrimBlanks(sql.columnValue(2)).toUpper();
+        if (key == QLatin1String("PROFILE_EXCLUDE_COLUMN"))
+            library.setProfileExcludeColumn(TrimBlanks(sql.columnValue(3)));
+        else if (key == QLatin1String("PARENT_FOLDER"))
+            library.setParentFolder(LeadingWhole(sql.columnValue(4)));
+        else if (key == QLatin1String("ROOT_FOLDER"))
+            library.setRootFolder(TrimBlanks(sql.columnValue(3)));
+        return;
+    }
+    if (!section.startsWith(QLatin1String("RULE_")))
+        return;
+    const QString ruleName = TrimBlanks(sql.columnValue(2)).toUpper();
+    if (ruleName.isEmpty())
+        return;
+    int row = m_rules.Find(libraryName, ruleName);
+    if (row == 0)
+        row = m_rules.Append();
+    m_rules.setField(row, RuleTable::kLibrary, libraryName);
+    m_rules.setField(row, RuleTable::kName, ruleName);
+    const int field = RuleTable::FieldOfKey(section);
+    if (field == 0)
+        return;
+    if (RuleTable::IsSwitchField(field))
+        m_rules.setField(row, field, FormatWhole(LeadingWhole(sql.columnValue(4))));
+    else
+        m_rules.setField(row, field, sql.columnValue(3));
+}
+
+} // namespace vantrelis

@@ -1,0 +1,120 @@
+#include "config/ImportSets.h"
+
+#include "common/ProductInfo.h"
+#include "common/StatusView.h"
+#include "common/Text.h"
+#include "dm/FaultReport.h"
+
+namespace vantrelis {
+
+namespace {
+QString Owner() {
+    return QLatin1String(kSchemaOwner) + QLatin1Char('.');
+}
+
+// The text the database keeps of an escaped literal.
+QString StoredText(const QString& text) {
+    return EscapeSQLText(text).replace(QLatin1String("''"), QLatin1String("'"));
+}
+} // namespace
+
+ImportSets::ImportSets(dm::SqlGateway& gateway, ImportSetTable& table, Log& log)
+    : m_gateway(gateway), m_table(table), m_log(log) {}
+
+void ImportSets::LoadImportSets() {
+    try {
+        m_table.Clear();
+        const QString libraryName = m_gateway.session().LibraryName();
+        m_log.WriteLog(QStringLiteral("Retrieving any existing import sets from library ") + libraryName);
+        m_gateway.ExecuteSQL(QStringLiteral("SELECT SUB_KEY, CHAR_VAL FROM ") + Owner() +
+                             QStringLiteral("QORV_SETTINGS WHERE ") +
+                             QStringLiteral("MASTER_KEY = 'VANTRELIS' AND SECTION_KEY = 'IMPORT_FOLDERS' "
+                                            "ORDER BY SUB_KEY"));
+        if (dm::DmSql* sql = m_gateway.session().sql.get(); sql && sql->rowCount() != 0) {
+            do {
+                const QString setName = sql->columnValue(1);
+                if (!setName.isEmpty())
+                    m_table.Append({libraryName, setName, sql->columnValue(2)});
+            } while (sql->nextRow() != 0);
+        }
+        m_gateway.Release();
+    } catch (...) {
+        dm::ReportCurrentFault(m_log);
+    }
+}
+
+QString ImportSets::ColumnDefinition(const DefinitionColumnRow& row) {
+    const QString colon = QStringLiteral(":");
+    return TrimBlanks(TrimBlanks(row.columnName) + colon + FormatWhole(LeadingWhole(row.startPos)) + colon +
+                      FormatWhole(LeadingWhole(row.endPos)) + colon + TrimBlanks(row.defaultValue) + colon +
+                      FormatWhole(LeadingWhole(row.sort)));
+}
+
+void ImportSets::SaveDefinition(const DefinitionEditorModel& editor, int index) {
+    if (index < 0 || index >= editor.setNames.size())
+        return;
+    const QString name = editor.setNames.at(index);
+    if (name.isEmpty())
+        return;
+    StatusView* view = m_log.statusView();
+    try {
+        if (view)
+            view->setBusy(true);
+        m_log.Yield();
+        m_log.WriteLog(QStringLiteral("Saving Settings for Import Set ") + name);
+        m_log.WriteLog(Line(QLatin1Char('-'), 60));
+        m_gateway.ExecuteSQL(QStringLiteral("DELETE FROM ") + Owner() +
+                             QStringLiteral("QORV_SETTINGS WHERE ") +
+                             QStringLiteral("MASTER_KEY = 'VANTRELIS' AND SECTION_KEY = 'IMPORT_FOLDERS' AND "
+                                            "SUB_KEY = '") +
+                             EscapeSQLText(name) + QLatin1Char('\''));
+        m_gateway.Release();
+        if (!editor.delimiter.isEmpty()) {
+            const QString key = QStringLiteral("DELIMITER");
+            Insert(name, key, key + QLatin1Char(':') + editor.delimiter, QStringLiteral("NULL"));
+        }
+        for (size_t i = 0; i < editor.columns.size(); ++i) {
+            const DefinitionColumnRow& row = editor.columns[i];
+            Insert(name, TrimBlanks(row.columnName), ColumnDefinition(row),
+                   FormatWhole(static_cast<qint64>(i) + 1));
+        }
+        if (view)
+            view->setBusy(false);
+        m_log.WriteLog(QStringLiteral("Settings for Import Set ") + name +
+                       QStringLiteral(" have been saved"));
+        m_log.WriteLog(Line(QLatin1Char('='), 60));
+    } catch (...) {
+        dm::ReportCurrentFault(m_log);
+        m_log.ShowStatus(QStringLiteral("Error: Unable to complete this process"));
+        if (view)
+            view->setBusy(false);
+    }
+}
+
+void ImportSets::Insert(const QString& name, const QString& key, const QString& definition,
+                        const QString& position) {
+    m_gateway.ExecuteSQL(
+        QStringLiteral("INSERT INTO ") + Owner() + QStringLiteral("QORV_SETTINGS (MASTER_KEY, ") +
+        QStringLiteral("SECTION_KEY, SUB_KEY, ") + QStringLiteral("CHAR_VAL, INT_VAL, KEY_TYPE) ") +
+        QStringLiteral("VALUES('VANTRELIS', 'IMPORT_FOLDERS', '") + EscapeSQLText(name) +
+        QStringLiteral("', '") + EscapeSQLText(definition) + QStringLiteral("', ") + position +
+        QStringLiteral(", 1)"));
+    m_gateway.Release();
+
+    // The row of this column is matched by its whole name, so that a column whose name begins
+    // with another column's name keeps its own row.
+    const QString libraryName = m_gateway.session().LibraryName();
+    const QString prefix = key + QLatin1Char(':');
+    const ImportSetRow mirrored{libraryName, name, StoredText(definition)};
+    for (int row = 1; row <= m_table.count(); ++row) {
+        const ImportSetRow& existing = m_table.row(row);
+        if (existing.library.compare(libraryName, Qt::CaseInsensitive) == 0 && existing.setName == name &&
+            existing.definition.startsWith(prefix)) {
+            m_table.setRow(row, mirrored);
+            return;
+        }
+    }
+    m_table.Append(mirrored);
+}
+
+} // namespace vantrelis

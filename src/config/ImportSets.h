@@ -1,0 +1,33 @@
+#pragma once
+
+#include "common/Log.h"
+#include "config/DefinitionEditorModel.h"
+#include "config/ImportSetTable.h"
+#include "dm/SqlGateway.h"
+
+namespace vantrelis {
+
+// Loads and saves the import set definitions of the current library (QORV_SETTINGS rows with
+// SECTION_KEY "IMPORT_FOLDERS").
+class ImportSets {
+public:
+    ImportSets(dm::SqlGateway& gateway, ImportSetTable& table, Log& log);
+
+    // Rebuilds the import set table from the current library.
+    void LoadImportSets();
+    // Replaces the stored rows of the set at the editor's 0-based chooser index with what the
+    // editor shows, and mirrors them in the import set table.
+    void SaveDefinition(const DefinitionEditorModel& editor, int index);
+
+    // The definition text of an editor column row: name:start:end:default:sort.
+    static QString ColumnDefinition(const DefinitionColumnRow& row);
+
+private:
+    void Insert(const QString& name, const QString& key, const QString& definition, const QString& position);
+
+    dm::SqlGateway& m_gateway;
+    ImportSetTable& m_table;
+    Log& m_log;
+};
+
+} // namespace vantrelis

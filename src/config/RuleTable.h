@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QString>
+#include <array>
+#include <vector>
+
+namespace vantrelis {
+
+// The folder rule table: rows 1..count() of 17 text fields. Field 1 is the library name,
+// field 2 the rule name in upper case, fields 3-14 the rule keys, 15-17 working fields of the
+// document filing.
+class RuleTable {
+public:
+    static constexpr int kFieldCount = 17;
+    static constexpr int kLibrary = 1;
+    static constexpr int kName = 2;
+    static constexpr int kValues = 3;
+    static constexpr int kTemplate = 4;
+    static constexpr int kSecurity = 5;
+    static constexpr int kForm = 6;
+    static constexpr int kAutoCreateFolders = 7;
+    static constexpr int kCreatePublicFolders = 8;
+    static constexpr int kMoveInto = 9;
+    static constexpr int kInheritMetadata = 10;
+    static constexpr int kInheritSecurity = 11;
+    static constexpr int kAppendTrustees = 12;
+    static constexpr int kWorkspaceAuthor = 13;
+    static constexpr int kWorkspaceTypist = 14;
+    static constexpr int kFirstWorkingField = 15;
+    static constexpr int kLastWorkingField = 17;
+
+    // Field a rule key ("RULE_TEMPLATE", any letter case) is kept in; 0 for an unknown key.
+    static int FieldOfKey(const QString& ruleKey);
+    // Fields 3-6 hold texts, 7-14 switches ("1"/"0").
+    static bool IsSwitchField(int field) { return field >= kAutoCreateFolders && field <= kWorkspaceTypist; }
+
+    int count() const { return static_cast<int>(m_rows.size()); }
+    void Clear() { m_rows.clear(); }
+    // Appends an empty row and answers its number.
+    int Append();
+
+    // Empty text outside the table.
+    QString field(int row, int field) const;
+    QString field(int row, const QString& ruleKey) const { return this->field(row, FieldOfKey(ruleKey)); }
+    void setField(int row, int field, const QString& value);
+
+    // Row of a library's rule, library name compared exactly, rule name ignoring case; 0 when none.
+    int Find(const QString& libraryName, const QString& ruleName) const;
+    // Row of the rule that serves an import set of a library, both names ignoring case; 0 when none.
+    int FindForImportSet(const QString& libraryName, const QString& importSetName) const;
+
+private:
+    using Row = std::array<QString, kFieldCount + 1>;
+    std::vector<Row> m_rows;
+};
+
+} // namespace vantrelis

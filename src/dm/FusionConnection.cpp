@@ -1,0 +1,383 @@
+#include "dm/FusionConnection.h"
+
+#include "common/Fault.h"
+#include "common/ProductInfo.h"
+#include "common/Prompter.h"
+#include "common/Text.h"
+#include "dm/FaultReport.h"
+
+#include <QRegularExpression>
+
+namespace vantrelis::dm {
+
+namespace {
+const QString kCrLf = QStringLiteral("\r\n");
+
+QString Dashes(int count) {
+    return Line(QLatin1Char('-'), count);
+}
+
+QString Owner() {
+    return QLatin1String(kSchemaOwner) + QLatin1Char('.');
+}
+
+// A database name that SP_DBOPTION can take as it stands: a regular identifier of the server.
+bool IsPlainIdentifier(const QString& name) {
+    static const QRegularExpression pattern(QStringLiteral("^[A-Za-z_][A-Za-z0-9_@#$]{0,127}$"));
+    return pattern.match(name).hasMatch();
+}
+
+// The REMOTE_LIBRARIES row of a library, by name.
+QString RemoteLibraryQuery(const QString& column, const QString& libraryName) {
+    return QStringLiteral("SELECT ") + column + QStringLiteral(" FROM ") + Owner() +
+           QStringLiteral("REMOTE_LIBRARIES WHERE LIBRARY_NAME = '") + EscapeSQLText(libraryName) +
+           QLatin1Char('\'');
+}
+
+// Thrown for a missing DM object, as the object model would fault on it.
+[[noreturn]] void ObjectNotSet(const QString& what) {
+    throw Fault(91, QStringLiteral("ConnectLibrary"),
+                QStringLiteral("Object variable not set (") + what + QLatin1Char(')'));
+}
+} // namespace
+
+FusionConnection::FusionConnection(const DmFactory& factory, DmSession& session, LibraryContext& library,
+                                   SqlGateway& gateway, Log& log, SettingsStore& settings)
+    : m_factory(factory), m_session(session), m_library(library), m_gateway(gateway), m_log(log),
+      m_settings(settings) {}
+
+void FusionConnection::SetBusy() {
+    if (StatusView* view = m_log.statusView())
+        view->setBusy(true);
+}
+
+bool FusionConnection::StartFailure(const QString& text) {
+    m_log.WriteLog(text);
+    m_log.ShowMessage(text, StyleCritical);
+    return false;
+}
+
+bool FusionConnection::StartFusion() {
+    StatusView* view = m_log.statusView();
+    const bool wasBusy = view ? view->isBusy() : false;
+    bool result = false;
+    bool failed = false;
+    const QString cannotStart = QStringLiteral(" - cannot start ") + ProductName();
+    try {
+        m_log.ShowStatus(QStringLiteral("Starting DM Browser Object"));
+        m_session.browser = m_factory.createAs<DmBrowser>(QLatin1String(kBrowserClass));
+        if (!m_session.companion)
+            m_session.companion = m_factory.createAs<DmCompanion>(QLatin1String(kCompanionClass));
+        if (m_session.browser)
+            m_session.browser->setCompanion(m_session.companion, nullptr);
+        m_log.WriteLog(Dashes(70));
+
+        m_log.ShowStatus(QStringLiteral("Creating Fusion Application Object"));
+        m_session.application = m_factory.createAs<DmApplication>(QLatin1String(kApplicationClass));
+        m_log.WriteLog(Dashes(70));
+        if (!m_session.application) {
+            failed = !StartFailure(QStringLiteral("Error: Unable to set FUSION object") + cannotStart);
+        } else {
+            m_session.application->setWindowHandle(0);
+            SetBusy();
+            m_log.ShowStatus(QStringLiteral("Logging in to the Fusion Server"));
+            m_session.token = m_session.application->dst();
+            m_session.browser.reset();
+            m_log.WriteLog(Dashes(70));
+            if (m_session.token.isEmpty()) {
+                m_session.application.reset();
+                failed =
+                    !StartFailure(QStringLiteral("Error: Unable to set Fusion Security Token") + cannotStart);
+            }
+        }
+
+        if (!failed) {
+            SetBusy();
+            m_log.ShowStatus(QStringLiteral("Setting PCDClient.PCDSQL Object"));
+            m_session.sql = m_factory.createAs<DmSql>(QLatin1String(kSqlClass));
+            m_log.WriteLog(Dashes(70));
+            if (!m_session.sql)
+                failed = !StartFailure(QStringLiteral("Error: Unable to set SQL object") + cannotStart);
+        }
+        if (!failed) {
+            SetBusy();
+            m_log.ShowStatus(QStringLiteral("Setting Fusion Libraries Object"));
+            m_session.libraries = m_session.application->libraries();
+            m_log.WriteLog(Dashes(70));
+            if (!m_session.libraries)
+                failed = !StartFailure(QStringLiteral("Error: Unable to set LIBS object") + cannotStart);
+        }
+        std::shared_ptr<DmLibrary> current;
+        if (!failed) {
+            SetBusy();
+            m_log.ShowStatus(QStringLiteral("Identifying CurrentLibrary Object"));
+            current = m_session.application->currentLibrary();
+            if (!current) {
+                m_log.WriteLog(Dashes(70));
+                failed = !StartFailure(QStringLiteral("Error: Unable to identify CurrentLibrary object") +
+                                       cannotStart);
+            }
+        }
+        if (!failed) {
+            // The slot stays for ConnectLibrary to fill, so that it binds the SQL object.
+            const QString name = current->name();
+            m_log.WriteLog(Dashes(70));
+            SetBusy();
+            m_log.ShowStatus(QStringLiteral("Connecting to current library ") + name);
+            m_log.WriteLog(Dashes(70));
+            if (ConnectLibrary(name)) {
+                m_log.ShowStatus(QStringLiteral("Fusion started with connection to ") + name);
+                m_log.WriteLog(Dashes(60));
+                result = true;
+            } else {
+                failed = true;
+            }
+        }
+        if (failed) {
+            m_log.WriteLog(Dashes(70));
+            m_log.WriteLog(QStringLiteral("StartFusion:"));
+            m_log.ReportError(0, QString(), QString());
+        }
+    } catch (...) {
+        m_log.WriteLog(Dashes(70));
+        m_log.WriteLog(QStringLiteral("StartFusion:"));
+        ReportCurrentFault(m_log);
+        result = false;
+    }
+    if (view) {
+        view->setBusy(wasBusy);
+        view->yield();
+    }
+    return result;
+}
+
+bool FusionConnection::ConnectionFailure(const QString& name, bool result) {
+    m_log.WriteLog(QStringLiteral("Error: Unable to connect Library Object to ") + name);
+    m_log.WriteLog(Dashes(60));
+    return result;
+}
+
+bool FusionConnection::ConnectLibrary(const QString& libraryName) {
+    const QString name = TrimBlanks(libraryName).toUpper();
+    bool result = false;
+    try {
+        if (name.isEmpty())
+            return ConnectionFailure(name, result);
+        if (!m_session.application) {
+            m_log.WriteLog(QStringLiteral("Error: Fusion object is not set"));
+            return false;
+        }
+        if (!m_session.libraries) {
+            m_log.WriteLog(QStringLiteral("Error: Libs object is not set"));
+            return false;
+        }
+        if (m_session.currentLibrary &&
+            m_session.currentLibrary->name().compare(name, Qt::CaseInsensitive) == 0)
+            return true;
+
+        m_log.WriteLog(QStringLiteral("Connecting to library ") + name);
+        std::shared_ptr<DmLibrary> found;
+        try {
+            const int count = m_session.libraries->count();
+            for (int index = 1; index <= count && !found; ++index) {
+                std::shared_ptr<DmLibrary> item = m_session.libraries->item(index);
+                if (item && item->name().compare(name, Qt::CaseInsensitive) == 0) {
+                    m_log.WriteLog(QStringLiteral("Setting Lib object to ") + item->name());
+                    found = item;
+                }
+            }
+        } catch (...) {
+            const QString text =
+                QStringLiteral("Error: The LIBS object is not set - this indicates a problem with how ") +
+                ProductName() + QStringLiteral(" accesses the Fusion API on your computer");
+            m_log.WriteLog(text);
+            m_log.ShowMessage(text, StyleCritical);
+            return ConnectionFailure(name, result);
+        }
+        // A name that is not in the collection leaves the current library as it was.
+        if (!found) {
+            m_log.WriteLog(QStringLiteral("Error: Unable to set LIB object - cannot continue"));
+            return ConnectionFailure(name, result);
+        }
+        m_session.currentLibrary = found;
+        DmLibrary& library = *found;
+
+        library.prepare();
+        const QString userName = library.userName();
+        if (userName.isEmpty()) {
+            m_log.WriteLog(QStringLiteral("Error: Library UserName not identified"));
+            return false;
+        }
+        const QString currentName = library.name();
+        if (m_view) {
+            m_view->setUserName(userName);
+            m_view->setPrimaryGroup(library.primaryGroup());
+            m_view->setLibraryName(currentName);
+        }
+
+        if (!m_session.sql)
+            ObjectNotSet(QStringLiteral("pSQL"));
+        m_log.WriteLog(QStringLiteral("Setting pSQL object"));
+        m_session.sql->setToken(m_session.token);
+        m_log.WriteLog(QStringLiteral("Setting pSQL library to ") + currentName);
+        m_session.sql->setLibrary(currentName);
+
+        const int engine = DetectEngine(currentName);
+        m_log.WriteLog(QStringLiteral("SQL Database_Engine value is ") + FormatWhole(engine));
+        m_log.WriteLog(Dashes(60));
+        m_library.setEngine(engine);
+        if (engine != 0 && !LibraryContext::IsOracle(engine)) {
+            m_gateway.ExecuteSQL(QStringLiteral("set dateformat mdy"));
+            m_gateway.Release();
+        }
+
+        if (currentName.compare(name, Qt::CaseInsensitive) != 0)
+            return ConnectionFailure(name, result);
+        result = true;
+
+        if (m_view)
+            m_view->checkLibraryMenu(currentName);
+
+        if (m_library.libraryCount() == 0) {
+            QStringList names;
+            const int count = m_session.libraries->count();
+            for (int index = 1; index <= count; ++index) {
+                std::shared_ptr<DmLibrary> item = m_session.libraries->item(index);
+                names.append(item ? item->name() : QString());
+            }
+            m_library.BuildLibraryTable(names);
+        }
+
+        const int row = m_library.FindLibrary(currentName);
+        if (row == 0) {
+            m_log.WriteLog(QStringLiteral("Warning: Unable to define library ") + name +
+                           QStringLiteral(" in requisite Library Array"));
+            // The flag must not stay with the previous library's answer.
+            m_library.setSettingsTablePresent(m_gateway.TableExists(QStringLiteral("QORV_SETTINGS")));
+        } else {
+            CheckLibrary(row, currentName);
+        }
+
+        if (m_loader) {
+            m_loader->LoadRules();
+            m_loader->LoadImportSets();
+        }
+        m_log.WriteLog(QStringLiteral("Connected to ") + m_library.engineName() +
+                       QStringLiteral(" Library Object ") + currentName + QLatin1Char('.'));
+        m_log.WriteLog(Dashes(60));
+        return result;
+    } catch (...) {
+        ReportCurrentFault(m_log);
+        return ConnectionFailure(name, result);
+    }
+}
+
+int FusionConnection::DetectEngine(const QString& libraryName) {
+    int engine = m_session.sql->engineCode();
+    if (engine == 0) {
+        m_gateway.ExecuteSQL(RemoteLibraryQuery(QStringLiteral("DATABASE_ENGINE"), libraryName));
+        engine = static_cast<int>(LeadingWhole(m_gateway.Value(1)));
+        m_gateway.Release();
+    }
+    return engine;
+}
+
+void FusionConnection::CheckLibrary(int row, const QString& libraryName) {
+    CheckUniqueNames(libraryName);
+    if (m_library.libraryField(row, LibraryContext::kFieldQuotedIdentifier).isEmpty())
+        CheckQuotedIdentifier(row, libraryName);
+    const bool present = CheckSettingsTable(row);
+    m_library.setSettingsTablePresent(present);
+    if (present)
+        ReadGeneralSettings();
+}
+
+void FusionConnection::CheckUniqueNames(const QString& libraryName) {
+    const QString key = QStringLiteral("UniqueNameWarning");
+    const QString warned = m_settings.read(ProductName(), libraryName, key, QStringLiteral("0"));
+    bool unique = false;
+    if (std::shared_ptr<DmParameters> parameters = m_session.currentLibrary->parameters()) {
+        const QVariant value = parameters->value(QStringLiteral("DOCSParms.UniqueDocNames"));
+        unique = value.isValid() && value.toBool();
+    }
+    if (unique && LeadingWhole(warned) == 0)
+        m_log.ShowMessage(
+            QStringLiteral("Warning: The library setting Unique Document Names is enabled. ") +
+                QStringLiteral("This will require you to have unique folder names in order to use "
+                               "Vantrelis in library ") +
+                libraryName + QLatin1Char('.'),
+            StyleExclamation);
+    m_settings.save(ProductName(), libraryName, key, unique ? QStringLiteral("-1") : QStringLiteral("0"));
+}
+
+void FusionConnection::CheckQuotedIdentifier(int row, const QString& libraryName) {
+    const int engine = m_library.engineCode();
+    if (LibraryContext::IsOracle(engine)) {
+        m_library.setLibraryField(row, LibraryContext::kFieldQuotedIdentifier, FormatWhole(engine));
+        return;
+    }
+    m_log.WriteLog(QStringLiteral("Checking DB_OPTION 'QUOTED_IDENTIFIER' in ") + libraryName);
+    m_gateway.ExecuteSQL(RemoteLibraryQuery(QStringLiteral("DATABASE_NAME"), libraryName));
+    const QString database = m_gateway.Value(1);
+    m_gateway.Release();
+    if (!IsPlainIdentifier(database)) {
+        // The name would have to be spliced into the statement as it stands; it is not sent.
+        m_log.WriteLog(QStringLiteral("Warning: The database name \"") + database +
+                       QStringLiteral("\" of library ") + libraryName +
+                       QStringLiteral(" is not a plain identifier - the 'QUOTED_IDENTIFIER' check was "
+                                      "skipped"));
+        m_library.setLibraryField(row, LibraryContext::kFieldQuotedIdentifier, QStringLiteral("SKIPPED"));
+        return;
+    }
+    m_gateway.ExecuteSQL(QStringLiteral("SP_DBOPTION ") + database + QStringLiteral(",'QUOTED_IDENTIFIER'"));
+    const QString option = m_gateway.Value(1).toUpper();
+    const QString setting = m_gateway.Value(2).toUpper();
+    if (option.contains(QLatin1String("QUOTED")) && setting != QLatin1String("ON")) {
+        if (m_view)
+            m_view->beep();
+        m_log.ShowMessage(
+            QStringLiteral("The SQL option 'QUOTED_IDENTIFIER' is set to '") + setting +
+                QStringLiteral("' in the database for library ") + libraryName + QStringLiteral("!") + kCrLf +
+                kCrLf +
+                QStringLiteral(
+                    "This option must be turned ON by a user that is connected to the SQL database as SA") +
+                kCrLf + QStringLiteral("in order to be able to manipulate folders in ") + ProductName() +
+                QStringLiteral(".") + kCrLf + kCrLf +
+                QStringLiteral("The syntax for this option (for library ") + libraryName +
+                QStringLiteral(") is:") + kCrLf + QStringLiteral("SP_DBOPTION ") + database +
+                QStringLiteral(", 'QUOTED_IDENTIFIER', 'ON'"),
+            StyleExclamation, QStringLiteral("WARNING!"));
+    }
+    m_library.setLibraryField(row, LibraryContext::kFieldQuotedIdentifier, setting);
+    m_gateway.Release();
+}
+
+bool FusionConnection::CheckSettingsTable(int row) {
+    const QString known = m_library.libraryField(row, LibraryContext::kFieldSettingsTable);
+    const bool present =
+        known.isEmpty() ? m_gateway.TableExists(QStringLiteral("QORV_SETTINGS")) : LeadingNumber(known) != 0;
+    m_library.setLibraryField(row, LibraryContext::kFieldSettingsTable,
+                              present ? QStringLiteral("-1") : QStringLiteral("0"));
+    return present;
+}
+
+void FusionConnection::ReadGeneralSettings() {
+    m_gateway.ExecuteSQL(QStringLiteral("SELECT SUB_KEY, CHAR_VAL, INT_VAL FROM ") + Owner() +
+                         QStringLiteral("QORV_SETTINGS ") +
+                         QStringLiteral("WHERE MASTER_KEY = 'VANTRELIS' AND SECTION_KEY = 'SETTINGS'"));
+    DmSql* sql = m_session.sql.get();
+    if (sql && sql->rowCount() != 0) {
+        do {
+            const QString key = sql->columnValue(1);
+            if (key == QLatin1String("PROFILE_EXCLUDE_COLUMN"))
+                m_library.setProfileExcludeColumn(sql->columnValue(2));
+            else if (key == QLatin1String("ROOT_FOLDER"))
+                m_library.setRootFolder(sql->columnValue(2));
+            else if (key == QLatin1String("PARENT_FOLDER"))
+                m_library.setParentFolder(LeadingWhole(sql->columnValue(3)));
+        } while (sql->nextRow() != 0);
+    }
+    m_gateway.Release();
+}
+
+} // namespace vantrelis::dm

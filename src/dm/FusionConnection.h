@@ -1,0 +1,54 @@
+#pragma once
+
+#include "common/Log.h"
+#include "common/SettingsStore.h"
+#include "dm/ConnectionView.h"
+#include "dm/DmFactory.h"
+#include "dm/DmSession.h"
+#include "dm/LibraryConfigLoader.h"
+#include "dm/LibraryContext.h"
+#include "dm/SqlGateway.h"
+
+#include <QString>
+
+namespace vantrelis::dm {
+
+// The DM login and the connection of a library: binds the shared SQL object, identifies the
+// engine, runs the per-library checks once per program run and loads the library's configuration.
+class FusionConnection {
+public:
+    FusionConnection(const DmFactory& factory, DmSession& session, LibraryContext& library,
+                     SqlGateway& gateway, Log& log, SettingsStore& settings);
+
+    // The main window, once it exists; nothing is shown before.
+    void setView(ConnectionView* view) { m_view = view; }
+    // Runs after every successful connection; nothing is loaded while none is set.
+    void setConfigLoader(LibraryConfigLoader* loader) { m_loader = loader; }
+
+    // Logs in once and connects the user's current library. True when both succeeded.
+    bool StartFusion();
+    // Makes the named library (trimmed, any letter case) the current one. True when it is.
+    bool ConnectLibrary(const QString& libraryName);
+
+private:
+    bool StartFailure(const QString& text);
+    bool ConnectionFailure(const QString& name, bool result);
+    int DetectEngine(const QString& libraryName);
+    void CheckLibrary(int row, const QString& libraryName);
+    void CheckUniqueNames(const QString& libraryName);
+    void CheckQuotedIdentifier(int row, const QString& libraryName);
+    bool CheckSettingsTable(int row);
+    void ReadGeneralSettings();
+    void SetBusy();
+
+    const DmFactory& m_factory;
+    DmSession& m_session;
+    LibraryContext& m_library;
+    SqlGateway& m_gateway;
+    Log& m_log;
+    SettingsStore& m_settings;
+    ConnectionView* m_view = nullptr;
+    LibraryConfigLoader* m_loader = nullptr;
+};
+
+} // namespace vantrelis::dm
