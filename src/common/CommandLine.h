@@ -24,6 +24,9 @@ struct CommandLine {
     // "/G" together with "/X": nobody is there to answer a message box.
     bool unattended() const { return go && exitWhenDone; }
 
+    // `arguments` are the program's arguments without the program name. A switch is an argument that
+    // begins with a switch name (any letter case); several may be glued ("/G/X"). The value of "/F" and
+    // "/S" is the rest of its argument after "-", "=" and blanks, or else the next argument whole.
     static CommandLine Parse(const QStringList& arguments);
 };
 

@@ -39,12 +39,19 @@ public:
     // The dated file name the base name gives on a day: "_" + yyyyMMdd before the first "." of the
     // file name, or appended when the file name has none.
     static QString DatedName(const QString& baseName, const QDate& date);
+    // Where the log goes when nothing is configured: the program's folder when it is writable, else the
+    // per-user data folder; the file is the product name + ".LOG".
+    static QString DefaultBaseName(const QString& programFolder, const QString& dataFolder);
+    // The per-user data folder of the program ($XDG_DATA_HOME/vantrelis).
+    static QString UserDataFolder();
 
     void WriteLog(const QString& text) noexcept;
     void ShowStatus(const QString& text) noexcept;
     void ReportError(qint64 number, const QString& source, const QString& description) noexcept;
     int ShowMessage(const QString& prompt, int style, const QString& title) noexcept;
-    int ShowMessage(const QString& prompt, int style) noexcept { return ShowMessage(prompt, style, m_programTitle); }
+    int ShowMessage(const QString& prompt, int style) noexcept {
+        return ShowMessage(prompt, style, m_programTitle);
+    }
     void ViewFile(const QString& path) noexcept;
     void PurgeFile(const QString& path) noexcept;
 

@@ -1,0 +1,35 @@
+#include "common/StandardLines.h"
+
+#include "common/Text.h"
+
+namespace vantrelis {
+
+QString StandardLines::Starting(const QString& productName, const QDateTime& now, const QLocale& locale) {
+    return productName + QStringLiteral(" Starting at ") +
+           locale.toString(now.date(), QStringLiteral("MMM dd, yyyy")) + QStringLiteral(" at ") +
+           locale.toString(now.time(), QStringLiteral("hh:mm AP"));
+}
+
+QString StandardLines::StartedOn(const QString& programTitle, const QDate& today, const QLocale& locale) {
+    return programTitle + QStringLiteral(" started on ") + locale.toString(today, QLocale::LongFormat);
+}
+
+QString StandardLines::StoppedAt(const QString& productName, const QString& lastStep) {
+    const QString step = lastStep.isEmpty() ? QStringLiteral("Starting ") + productName : lastStep;
+    return productName + QStringLiteral(" stopped at point where the program was ") + step;
+}
+
+QString StandardLines::ProgramEnded(const QDateTime& now, const QLocale& locale) {
+    return QStringLiteral("Program ended at ") + locale.toString(now.time(), QStringLiteral("hh:mm:ss AP")) +
+           QStringLiteral(" on ") + now.date().toString(QStringLiteral("yyyy/MM/dd"));
+}
+
+QString StandardLines::StepSeparator() {
+    return Line(QLatin1Char('-'), 60);
+}
+
+QString StandardLines::SectionEnd() {
+    return Line(QLatin1Char('='), 60);
+}
+
+} // namespace vantrelis

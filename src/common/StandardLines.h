@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QDateTime>
+#include <QLocale>
+#include <QString>
+
+namespace vantrelis {
+
+// The fixed log lines that mark the program's start and end. Dates and times follow the given locale
+// (month names, AM/PM designator); the program passes the system locale.
+class StandardLines {
+public:
+    // product + " Starting at " + "MMM DD, YYYY" + " at " + "hh:mm ampm"
+    static QString Starting(const QString& productName, const QDateTime& now, const QLocale& locale);
+    // title + " started on " + the long date
+    static QString StartedOn(const QString& programTitle, const QDate& today, const QLocale& locale);
+    // product + " stopped at point where the program was " + the last step, or "Starting " + product
+    static QString StoppedAt(const QString& productName, const QString& lastStep);
+    // "Program ended at " + "hh:mm:ss ampm" + " on " + "YYYY/MM/DD"
+    static QString ProgramEnded(const QDateTime& now, const QLocale& locale);
+    // Separator lines: 60 "-" between steps, 60 "=" closing a section or an error report.
+    static QString StepSeparator();
+    static QString SectionEnd();
+};
+
+} // namespace vantrelis

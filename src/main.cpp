@@ -1,0 +1,102 @@
+// vantrelis-import: builds folder structures in DM libraries from an import file.
+
+#include "common/Clock.h"
+#include "common/CommandLine.h"
+#include "common/IniSettingsStore.h"
+#include "common/Log.h"
+#include "common/ProcessLauncher.h"
+#include "common/ProductInfo.h"
+#include "common/Prompter.h"
+#include "common/SavedSetting.h"
+#include "common/StandardLines.h"
+#include "common/StatusView.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QTextStream>
+
+#include <cstdio>
+
+namespace vantrelis {
+namespace {
+
+// Until the windows exist, the status line is the terminal: each status text is one output line.
+class ConsoleStatusView : public StatusView {
+public:
+    QString statusText() const override { return m_text; }
+    void setStatusText(const QString& text) override {
+        m_text = text;
+        QTextStream(stdout) << text << Qt::endl;
+    }
+    void setBusy(bool busy) override { m_busy = busy; }
+    bool isBusy() const override { return m_busy; }
+    void setStatusColour(quint32) override {}
+    void yield() override { QCoreApplication::processEvents(); }
+
+private:
+    QString m_text;
+    bool m_busy = false;
+};
+
+// Without a window nobody can press a button: the message goes to the terminal and questions are
+// answered No, so nothing is done that the user did not confirm.
+class ConsolePrompter : public Prompter {
+public:
+    int ask(const QString& prompt, int style, const QString& title) override {
+        QTextStream(stderr) << title << ": " << prompt << Qt::endl;
+        return style == StyleYesNo || style == StyleYesNoCancel ? AnswerNo : 0;
+    }
+};
+
+// The start of the program, in order: settings, log, start banner, then the DM login.
+int Startup(const CommandLine& commandLine, SettingsStore& settings, Log& log) {
+    SavedSetting::Path().save(settings, QCoreApplication::applicationFilePath());
+    log.ShowStatus(QStringLiteral("One moment..."));
+
+    log.ShowStatus(QStringLiteral("Getting Command Line Parameters"));
+    const QString defaultLog =
+        Log::DefaultBaseName(QCoreApplication::applicationDirPath(), Log::UserDataFolder());
+    const QString baseName = SavedSetting::LogFile(defaultLog).read(settings);
+    if (baseName == defaultLog)
+        QDir().mkpath(QFileInfo(defaultLog).absolutePath());
+    if (commandLine.purgeLog && !baseName.isEmpty()) {
+        // The undated name is never written itself; today's dated file is the log "/P" means to clear.
+        QFile::remove(baseName);
+        QFile::remove(Log::DatedName(baseName, log.clock().now().date()));
+    }
+    log.setBaseName(baseName);
+
+    log.ShowStatus(QStringLiteral("Retrieving basic configuration settings"));
+    log.setVerbose(SavedSetting::LogMethod().read(settings).trimmed() != QLatin1String("0"));
+
+    log.WriteLog(StandardLines::Starting(log.productName(), log.clock().now(), QLocale::system()));
+    log.WriteLog(StandardLines::SectionEnd());
+
+    log.ShowStatus(QStringLiteral("Connecting to Hummingbird DM (Fusion) Application"));
+    log.ShowStatus(QStringLiteral("The DM login is not available in this version yet - nothing more to do"));
+
+    log.WriteLog(StandardLines::StepSeparator());
+    log.ShowStatus(StandardLines::ProgramEnded(log.clock().now(), QLocale::system()));
+    log.WriteLog(StandardLines::StepSeparator());
+    return 0;
+}
+
+} // namespace
+} // namespace vantrelis
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    const vantrelis::CommandLine commandLine =
+        vantrelis::CommandLine::Parse(QCoreApplication::arguments().mid(1));
+    vantrelis::IniSettingsStore settings;
+    vantrelis::SystemClock clock;
+    vantrelis::ProcessLauncher launcher;
+    vantrelis::ConsolePrompter prompter;
+    vantrelis::ConsoleStatusView statusView;
+    vantrelis::Log log(commandLine, prompter, clock, launcher);
+    log.setMainView(&statusView);
+    return vantrelis::Startup(commandLine, settings, log);
+}
