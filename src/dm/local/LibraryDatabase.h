@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -7,6 +8,7 @@
 #include <vector>
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace vantrelis::dm::local {
 
@@ -24,6 +26,21 @@ struct QueryResult {
     QStringList columns;
     std::vector<std::vector<QVariant>> rows;
 };
+
+// A buffered result as the SQL object keeps it: every value as text (NULL as empty text, integral
+// numbers without a fraction), row after row in one flat vector.
+struct TextResult {
+    std::vector<QString> columns;
+    std::vector<QString> values;
+    qint64 changes = 0;
+    void clear() {
+        columns.clear();
+        values.clear();
+        changes = 0;
+    }
+};
+
+class SqlTrace;
 
 // One library: its SQLite database attached as DOCSADM to an in-memory main database, with the
 // engine flavour's views and functions on the connection. The only place that talks to SQLite.
@@ -54,17 +71,52 @@ public:
     // Next value of a named key counter, unique across processes and never 0.
     qint64 nextKey(const QString& counterName);
 
-    // Transactions for multi-row object-model writes (all or nothing).
+    // Transactions for multi-row object-model writes (all or nothing). begin() takes the write
+    // lock at once (BEGIN IMMEDIATE), so a busy library fails here rather than half way through.
     void begin();
     void commit();
     void rollback() noexcept;
+    bool inTransaction() const;
+
+    // Runs one statement and buffers its result as text (the SQL object's path). Raises Fault.
+    void queryText(const QString& sql, TextResult& result);
+
+    // Whether the library has a table (any case), e.g. the optional QORV_SETTINGS.
+    bool hasTable(const QString& tableName);
+
+    // The name statements are traced under (the server's library name; the file's base name
+    // upper-cased until the server sets it).
+    const QString& libraryName() const { return m_libraryName; }
+    void setLibraryName(const QString& libraryName) { m_libraryName = libraryName; }
+    // Shares one trace file between the libraries of a server; without it the database opens its
+    // own when VANTRELIS_SQL_TRACE is set.
+    void setTrace(std::shared_ptr<SqlTrace> trace);
+
+    // Busy timeout in milliseconds: VANTRELIS_BUSY_TIMEOUT_MS, else 5000.
+    static int BusyTimeoutMs();
 
 private:
     LibraryDatabase(QString file, int engineCode);
 
+    void openConnection(bool create);
+    void validateSchema();
+    sqlite3_stmt* prepare(const QString& sql);
+    void bind(sqlite3_stmt* statement, const QVariantList& params);
+    void finish(sqlite3_stmt* statement) noexcept;
+    [[noreturn]] void raise(int resultCode, const QString& sql) const;
+    void trace(const QString& sql, const QVariantList& params = {});
+    void execRaw(const char* sql);
+
     QString m_file;
     int m_engineCode;
     sqlite3* m_db = nullptr;
+    QString m_libraryName;
+    int m_busyTimeoutMs = 5000;
+    // Prepared statements by SQL text: the program repeats the same texts many times.
+    QHash<QString, sqlite3_stmt*> m_statements;
+    std::shared_ptr<SqlTrace> m_trace;
+    bool m_traceChecked = false;
+    int m_transactionDepth = 0;
 };
 
 } // namespace vantrelis::dm::local

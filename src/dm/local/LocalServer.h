@@ -54,6 +54,9 @@ private:
     QString m_token;
     QHash<QString, LibraryEntry> m_entries;
     QHash<QString, std::shared_ptr<LibraryDatabase>> m_open;
+    // One trace file for every library the server opens.
+    std::shared_ptr<SqlTrace> m_trace;
+    bool m_traceChecked = false;
 };
 
 } // namespace vantrelis::dm::local

@@ -1,0 +1,510 @@
+#include "dm/local/LibraryDatabase.h"
+
+#include "common/Fault.h"
+#include "dm/local/LibrarySchema.h"
+#include "dm/local/LocalErrors.h"
+#include "dm/local/SqlTrace.h"
+
+#include <QFileInfo>
+#include <QSet>
+#include <QUrl>
+#include <cmath>
+#include <sqlite3.h>
+
+namespace vantrelis::dm::local {
+
+namespace {
+
+const QString kSource = QStringLiteral("LocalBackend");
+
+// Cached statements beyond this are dropped all at once; texts that carry literal values
+// (one per folder name, say) would otherwise pile up.
+constexpr qsizetype kStatementCacheLimit = 256;
+
+// Resets a statement when it goes out of scope, on every path.
+class StatementGuard {
+public:
+    explicit StatementGuard(sqlite3_stmt* statement) : m_statement(statement) {}
+    ~StatementGuard() {
+        sqlite3_reset(m_statement);
+        sqlite3_clear_bindings(m_statement);
+    }
+    StatementGuard(const StatementGuard&) = delete;
+    StatementGuard& operator=(const StatementGuard&) = delete;
+
+private:
+    sqlite3_stmt* m_statement;
+};
+
+QString Utf16Text(const void* text, int bytes) {
+    return QString(reinterpret_cast<const QChar*>(text), bytes / int(sizeof(QChar)));
+}
+
+QVariant ValueOf(sqlite3_stmt* statement, int column) {
+    switch (sqlite3_column_type(statement, column)) {
+    case SQLITE_INTEGER:
+        return QVariant(qlonglong(sqlite3_column_int64(statement, column)));
+    case SQLITE_FLOAT:
+        return QVariant(sqlite3_column_double(statement, column));
+    case SQLITE_TEXT: {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+        return QVariant(QString::fromUtf8(text, sqlite3_column_bytes(statement, column)));
+    }
+    case SQLITE_BLOB: {
+        const auto* blob = static_cast<const char*>(sqlite3_column_blob(statement, column));
+        return QVariant(QByteArray(blob, sqlite3_column_bytes(statement, column)));
+    }
+    default:
+        return QVariant();
+    }
+}
+
+QString TextOf(sqlite3_stmt* statement, int column) {
+    switch (sqlite3_column_type(statement, column)) {
+    case SQLITE_INTEGER:
+        return QString::number(sqlite3_column_int64(statement, column));
+    case SQLITE_FLOAT: {
+        // Integral numbers read as whole numbers (12, not 12.0), as the servers' drivers render them.
+        const double value = sqlite3_column_double(statement, column);
+        if (std::isfinite(value) && value == std::trunc(value) && std::fabs(value) < 9.0e18)
+            return QString::number(qint64(value));
+        return QString::number(value, 'g', 15);
+    }
+    case SQLITE_TEXT:
+    case SQLITE_BLOB: {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+        return QString::fromUtf8(text, sqlite3_column_bytes(statement, column));
+    }
+    default:
+        return QString();
+    }
+}
+
+} // namespace
+
+int LibraryDatabase::BusyTimeoutMs() {
+    bool ok = false;
+    const int value = qEnvironmentVariableIntValue("VANTRELIS_BUSY_TIMEOUT_MS", &ok);
+    return ok && value >= 0 ? value : 5000;
+}
+
+LibraryDatabase::LibraryDatabase(QString file, int engineCode)
+    : m_file(std::move(file)), m_engineCode(engineCode),
+      m_libraryName(QFileInfo(m_file).completeBaseName().toUpper()), m_busyTimeoutMs(BusyTimeoutMs()) {}
+
+LibraryDatabase::~LibraryDatabase() {
+    for (sqlite3_stmt* statement : std::as_const(m_statements))
+        sqlite3_finalize(statement);
+    sqlite3_close_v2(m_db);
+}
+
+std::shared_ptr<LibraryDatabase> LibraryDatabase::Open(const QString& file, int engineCode) {
+    const QFileInfo info(file);
+    if (!info.exists())
+        throw Fault(kErrorFileMissing, kSource,
+                    QStringLiteral("The library database file %1 does not exist").arg(file));
+    if (info.isDir() || !info.isReadable())
+        throw Fault(kErrorFileUnreadable, kSource,
+                    QStringLiteral("The library database file %1 cannot be read").arg(file));
+    std::shared_ptr<LibraryDatabase> db(new LibraryDatabase(file, engineCode));
+    db->openConnection(false);
+    db->validateSchema();
+    return db;
+}
+
+std::shared_ptr<LibraryDatabase> LibraryDatabase::Create(const QString& file, int engineCode) {
+    const QFileInfo info(file);
+    if (info.exists() && (info.isDir() || info.size() > 0))
+        throw Fault(
+            kErrorFileExists, kSource,
+            QStringLiteral("Cannot create the library database %1: the file already exists").arg(file));
+    std::shared_ptr<LibraryDatabase> db(new LibraryDatabase(file, engineCode));
+    db->openConnection(true);
+    db->begin();
+    try {
+        const QStringList statements =
+            LibrarySchema::CreateStatements(engineCode, LibrarySchema::SchemaName(), db->libraryName());
+        for (const QString& sql : statements)
+            db->execute(sql);
+        db->commit();
+    } catch (...) {
+        db->rollback();
+        throw;
+    }
+    // The temp views were made while DOCSADM was empty; they read sqlite_master live, so they
+    // see the new tables without being made again.
+    return db;
+}
+
+void LibraryDatabase::openConnection(bool create) {
+    int rc = sqlite3_open_v2(":memory:", &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI,
+                             nullptr);
+    if (rc != SQLITE_OK)
+        raise(rc, QString());
+    sqlite3_busy_timeout(m_db, m_busyTimeoutMs);
+    execRaw("PRAGMA temp_store = MEMORY");
+
+    // A URI with mode=rw keeps ATTACH from creating a file that should exist.
+    const QString uri =
+        QLatin1String("file:") +
+        QString::fromLatin1(QUrl::toPercentEncoding(QFileInfo(m_file).absoluteFilePath(), "/")) +
+        (create ? QLatin1String("?mode=rwc") : QLatin1String("?mode=rw"));
+    sqlite3_stmt* attach = nullptr;
+    rc = sqlite3_prepare_v2(m_db, "ATTACH DATABASE ?1 AS DOCSADM", -1, &attach, nullptr);
+    if (rc == SQLITE_OK) {
+        const QByteArray utf8 = uri.toUtf8();
+        sqlite3_bind_text(attach, 1, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+        rc = sqlite3_step(attach);
+        rc = rc == SQLITE_DONE ? SQLITE_OK : sqlite3_errcode(m_db);
+    }
+    sqlite3_finalize(attach);
+    if (rc != SQLITE_OK)
+        raise(rc, QString());
+    execRaw("PRAGMA DOCSADM.journal_mode = WAL");
+    execRaw("PRAGMA DOCSADM.synchronous = NORMAL");
+    rc = LibrarySchema::InstallShims(m_db, m_engineCode);
+    if (rc != SQLITE_OK)
+        raise(rc, QString());
+}
+
+void LibraryDatabase::validateSchema() {
+    QHash<QString, QSet<QString>> present;
+    {
+        sqlite3_stmt* statement = nullptr;
+        int rc = sqlite3_prepare_v2(
+            m_db,
+            "SELECT upper(m.name), upper(p.name) FROM DOCSADM.sqlite_master AS m "
+            "JOIN pragma_table_info(m.name, 'DOCSADM') AS p WHERE m.type IN ('table', 'view')",
+            -1, &statement, nullptr);
+        while (rc == SQLITE_OK && (rc = sqlite3_step(statement)) == SQLITE_ROW)
+            present[TextOf(statement, 0)].insert(TextOf(statement, 1));
+        sqlite3_finalize(statement);
+        if (rc != SQLITE_DONE && rc != SQLITE_OK)
+            raise(rc, QString());
+    }
+    QStringList missingTables;
+    QStringList missingColumns;
+    for (const LibrarySchema::Table& table : LibrarySchema::Tables()) {
+        const auto found = present.constFind(table.name);
+        if (found == present.constEnd()) {
+            if (!table.optional)
+                missingTables += table.name;
+            continue;
+        }
+        for (const LibrarySchema::Column& column : table.columns)
+            if (!found->contains(column.name))
+                missingColumns += table.name + QLatin1Char('.') + column.name;
+    }
+    if (missingTables.isEmpty() && missingColumns.isEmpty())
+        return;
+    QStringList parts;
+    if (!missingTables.isEmpty())
+        parts += QStringLiteral("tables %1").arg(missingTables.join(QLatin1String(", ")));
+    if (!missingColumns.isEmpty())
+        parts += QStringLiteral("columns %1").arg(missingColumns.join(QLatin1String(", ")));
+    throw Fault(kErrorSchemaIncomplete, kSource,
+                QStringLiteral("The library database %1 is not a complete library; it lacks %2")
+                    .arg(m_file, parts.join(QLatin1String("; "))));
+}
+
+void LibraryDatabase::execRaw(const char* sql) {
+    const int rc = sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK)
+        raise(rc, QString::fromUtf8(sql));
+}
+
+void LibraryDatabase::raise(int resultCode, const QString& sql) const {
+    const int primary = resultCode & 0xff;
+    const QString message =
+        m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString::fromUtf8(sqlite3_errstr(resultCode));
+    const qint64 number = kSqliteErrorBase + primary;
+    QString text;
+    switch (primary) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        text =
+            QStringLiteral("The library database %1 is locked by another process; gave up after %2 ms (%3)")
+                .arg(m_libraryName)
+                .arg(m_busyTimeoutMs)
+                .arg(message);
+        break;
+    case SQLITE_NOTADB:
+    case SQLITE_CORRUPT:
+        text =
+            QStringLiteral("The file %1 is not a library database or is corrupt (%2)").arg(m_file, message);
+        break;
+    case SQLITE_CANTOPEN:
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+    case SQLITE_READONLY:
+        text = QStringLiteral("The library database %1 cannot be opened for reading and writing (%2)")
+                   .arg(m_file, message);
+        if (primary == SQLITE_CANTOPEN)
+            throw Fault(kErrorFileUnreadable, kSource, text);
+        break;
+    default:
+        text = sql.isEmpty() ? message : QStringLiteral("%1 in: %2").arg(message, sql.simplified());
+    }
+    throw Fault(number, kSource, text);
+}
+
+sqlite3_stmt* LibraryDatabase::prepare(const QString& sql) {
+    const auto cached = m_statements.constFind(sql);
+    if (cached != m_statements.constEnd())
+        return *cached;
+    if (m_statements.size() >= kStatementCacheLimit) {
+        for (sqlite3_stmt* statement : std::as_const(m_statements))
+            sqlite3_finalize(statement);
+        m_statements.clear();
+    }
+    sqlite3_stmt* statement = nullptr;
+    const void* tail = nullptr;
+    const int bytes = int(sql.size() * sizeof(QChar));
+    int rc = sqlite3_prepare16_v3(m_db, sql.utf16(), bytes, SQLITE_PREPARE_PERSISTENT, &statement, &tail);
+    if (rc != SQLITE_OK)
+        raise(rc, sql);
+    if (!statement)
+        throw Fault(kErrorEmptyStatement, kSource, QStringLiteral("The SQL text holds no statement"));
+    // Only one statement per text: whatever follows must be blank, semicolons or comments.
+    const int used = int(static_cast<const char*>(tail) - reinterpret_cast<const char*>(sql.utf16()));
+    const QString rest = Utf16Text(tail, bytes - used);
+    if (!rest.trimmed().isEmpty()) {
+        sqlite3_stmt* next = nullptr;
+        const QByteArray restUtf8 = rest.toUtf8();
+        const char* restTail = nullptr;
+        const char* cursor = restUtf8.constData();
+        bool more = false;
+        while (*cursor && !more) {
+            rc = sqlite3_prepare_v2(m_db, cursor, -1, &next, &restTail);
+            more = rc != SQLITE_OK || next != nullptr;
+            sqlite3_finalize(next);
+            next = nullptr;
+            if (restTail == cursor)
+                break;
+            cursor = restTail;
+        }
+        if (more) {
+            sqlite3_finalize(statement);
+            throw Fault(
+                kErrorSeveralStatements, kSource,
+                QStringLiteral("Only one SQL statement can be executed at a time: %1").arg(sql.simplified()));
+        }
+    }
+    m_statements.insert(sql, statement);
+    return statement;
+}
+
+void LibraryDatabase::bind(sqlite3_stmt* statement, const QVariantList& params) {
+    for (int i = 0; i < params.size(); ++i) {
+        const QVariant& value = params.at(i);
+        const int index = i + 1;
+        int rc = SQLITE_OK;
+        if (value.isNull()) {
+            rc = sqlite3_bind_null(statement, index);
+        } else {
+            switch (value.typeId()) {
+            case QMetaType::Bool:
+            case QMetaType::Int:
+            case QMetaType::UInt:
+            case QMetaType::LongLong:
+            case QMetaType::ULongLong:
+            case QMetaType::Long:
+            case QMetaType::ULong:
+            case QMetaType::Short:
+            case QMetaType::UShort:
+                rc = sqlite3_bind_int64(statement, index, value.toLongLong());
+                break;
+            case QMetaType::Double:
+            case QMetaType::Float:
+                rc = sqlite3_bind_double(statement, index, value.toDouble());
+                break;
+            case QMetaType::QByteArray: {
+                const QByteArray bytes = value.toByteArray();
+                rc = sqlite3_bind_blob64(statement, index, bytes.constData(), sqlite3_uint64(bytes.size()),
+                                         SQLITE_TRANSIENT);
+                break;
+            }
+            default: {
+                const QString text = value.toString();
+                rc = sqlite3_bind_text16(statement, index, text.utf16(), int(text.size() * sizeof(QChar)),
+                                         SQLITE_TRANSIENT);
+            }
+            }
+        }
+        if (rc != SQLITE_OK)
+            raise(rc, QString());
+    }
+}
+
+void LibraryDatabase::trace(const QString& sql, const QVariantList& params) {
+    if (!m_traceChecked) {
+        m_traceChecked = true;
+        if (!m_trace)
+            m_trace = SqlTrace::FromEnvironment();
+    }
+    if (m_trace)
+        m_trace->write(m_libraryName, sql, params);
+}
+
+void LibraryDatabase::setTrace(std::shared_ptr<SqlTrace> trace) {
+    m_trace = std::move(trace);
+    m_traceChecked = true;
+}
+
+QueryResult LibraryDatabase::query(const QString& sql, const QVariantList& params) {
+    trace(sql, params);
+    sqlite3_stmt* statement = prepare(sql);
+    StatementGuard guard(statement);
+    bind(statement, params);
+    QueryResult result;
+    const int columns = sqlite3_column_count(statement);
+    for (int c = 0; c < columns; ++c)
+        result.columns += QString::fromUtf8(sqlite3_column_name(statement, c));
+    int rc;
+    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+        std::vector<QVariant> row;
+        row.reserve(size_t(columns));
+        for (int c = 0; c < columns; ++c)
+            row.push_back(ValueOf(statement, c));
+        result.rows.push_back(std::move(row));
+    }
+    if (rc != SQLITE_DONE)
+        raise(rc, sql);
+    return result;
+}
+
+qint64 LibraryDatabase::execute(const QString& sql, const QVariantList& params) {
+    trace(sql, params);
+    sqlite3_stmt* statement = prepare(sql);
+    StatementGuard guard(statement);
+    bind(statement, params);
+    const sqlite3_int64 before = sqlite3_total_changes64(m_db);
+    int rc;
+    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+    }
+    if (rc != SQLITE_DONE)
+        raise(rc, sql);
+    return sqlite3_total_changes64(m_db) == before ? 0 : sqlite3_changes64(m_db);
+}
+
+QVariant LibraryDatabase::scalar(const QString& sql, const QVariantList& params) {
+    trace(sql, params);
+    sqlite3_stmt* statement = prepare(sql);
+    StatementGuard guard(statement);
+    bind(statement, params);
+    QVariant value;
+    int rc = sqlite3_step(statement);
+    if (rc == SQLITE_ROW) {
+        if (sqlite3_column_count(statement) > 0)
+            value = ValueOf(statement, 0);
+        while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+        }
+    }
+    if (rc != SQLITE_DONE)
+        raise(rc, sql);
+    return value;
+}
+
+void LibraryDatabase::queryText(const QString& sql, TextResult& result) {
+    result.clear();
+    trace(sql);
+    sqlite3_stmt* statement = prepare(sql);
+    StatementGuard guard(statement);
+    const sqlite3_int64 before = sqlite3_total_changes64(m_db);
+    const int columns = sqlite3_column_count(statement);
+    result.columns.reserve(size_t(columns));
+    for (int c = 0; c < columns; ++c)
+        result.columns.push_back(QString::fromUtf8(sqlite3_column_name(statement, c)));
+    int rc;
+    while ((rc = sqlite3_step(statement)) == SQLITE_ROW)
+        for (int c = 0; c < columns; ++c)
+            result.values.push_back(TextOf(statement, c));
+    if (rc != SQLITE_DONE) {
+        result.clear();
+        raise(rc, sql);
+    }
+    result.changes = sqlite3_total_changes64(m_db) == before ? 0 : sqlite3_changes64(m_db);
+}
+
+bool LibraryDatabase::hasTable(const QString& tableName) {
+    return scalar(QStringLiteral("SELECT COUNT(*) FROM DOCSADM.sqlite_master WHERE type = 'table' "
+                                 "AND name = ?1 COLLATE NOCASE"),
+                  {tableName})
+               .toLongLong() > 0;
+}
+
+bool LibraryDatabase::inTransaction() const {
+    return sqlite3_get_autocommit(m_db) == 0;
+}
+
+void LibraryDatabase::begin() {
+    // Nested begin()s become savepoints, so an object-model write inside another is all or
+    // nothing with it.
+    if (m_transactionDepth == 0)
+        execute(QStringLiteral("BEGIN IMMEDIATE"));
+    else
+        execute(QStringLiteral("SAVEPOINT level%1").arg(m_transactionDepth));
+    ++m_transactionDepth;
+}
+
+void LibraryDatabase::commit() {
+    if (m_transactionDepth == 0)
+        throw Fault(kErrorTransaction, kSource, QStringLiteral("Commit without a transaction"));
+    if (m_transactionDepth == 1)
+        execute(QStringLiteral("COMMIT"));
+    else
+        execute(QStringLiteral("RELEASE level%1").arg(m_transactionDepth - 1));
+    --m_transactionDepth;
+}
+
+void LibraryDatabase::rollback() noexcept {
+    if (m_transactionDepth == 0)
+        return;
+    --m_transactionDepth;
+    try {
+        if (m_transactionDepth == 0) {
+            if (inTransaction())
+                execute(QStringLiteral("ROLLBACK"));
+        } else {
+            execute(QStringLiteral("ROLLBACK TO level%1").arg(m_transactionDepth));
+            execute(QStringLiteral("RELEASE level%1").arg(m_transactionDepth));
+        }
+    } catch (...) {
+        // A rollback that fails leaves SQLite to roll the transaction back itself.
+    }
+}
+
+qint64 LibraryDatabase::nextKey(const QString& counterName) {
+    // BEGIN IMMEDIATE takes the write lock before reading, so two processes never read the same
+    // LAST_KEY. Inside a caller's transaction the lock is already held.
+    const bool own = !inTransaction();
+    if (own)
+        execute(QStringLiteral("BEGIN IMMEDIATE"));
+    try {
+        const QString name = counterName.toUpper();
+        const qint64 changed =
+            execute(QStringLiteral(
+                        "UPDATE DOCSADM.KEY_COUNTERS SET LAST_KEY = CASE WHEN COALESCE(LAST_KEY, 0) + 1 = 0 "
+                        "THEN 1 ELSE COALESCE(LAST_KEY, 0) + 1 END WHERE NAME = ?1"),
+                    {name});
+        if (changed == 0)
+            execute(QStringLiteral("INSERT INTO DOCSADM.KEY_COUNTERS (NAME, LAST_KEY) VALUES (?1, 1)"),
+                    {name});
+        const qint64 key =
+            scalar(QStringLiteral("SELECT LAST_KEY FROM DOCSADM.KEY_COUNTERS WHERE NAME = ?1"), {name})
+                .toLongLong();
+        if (key == 0)
+            throw Fault(kErrorKeyCounter, kSource,
+                        QStringLiteral("The key counter %1 of library %2 could not be advanced")
+                            .arg(name, m_libraryName));
+        if (own)
+            execute(QStringLiteral("COMMIT"));
+        return key;
+    } catch (...) {
+        if (own && inTransaction())
+            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+}
+
+} // namespace vantrelis::dm::local
