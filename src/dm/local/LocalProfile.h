@@ -1,0 +1,96 @@
+#pragma once
+
+#include "dm/DmProfile.h"
+#include "dm/local/TrusteeEntry.h"
+
+#include <QString>
+#include <QVariant>
+#include <memory>
+#include <set>
+#include <vector>
+
+namespace vantrelis::dm::local {
+
+class LocalLibrary;
+
+// A profile: PROFILE row of a document (and, for a folder, its FOLDER row) held as the column
+// values the object model shows, plus its trustee list from SECURITY. Edits stay in memory until
+// save, which writes them in one transaction or not at all. A new profile (of a new folder) is
+// written by its first successful save, with its FOLDER, VERSIONS and ROOT_OBJECT rows.
+class LocalProfile : public DmProfile, public std::enable_shared_from_this<LocalProfile> {
+public:
+    // A new folder's profile, nothing written yet.
+    static std::shared_ptr<LocalProfile> CreateNew(std::shared_ptr<LocalLibrary> library);
+    // The profile of an existing document; nullptr when the library has no PROFILE row for it.
+    static std::shared_ptr<LocalProfile> Load(std::shared_ptr<LocalLibrary> library, qint64 docNumber);
+
+    explicit LocalProfile(std::shared_ptr<LocalLibrary> library);
+
+    std::shared_ptr<DmColumns> columns() override;
+    std::shared_ptr<DmTrustees> trustees() override;
+    int open(int mode) override;
+    void close() override;
+    bool save(int mode) override;
+    qint64 errorNumber() const override { return m_errorNumber; }
+    QString errorText() const override { return m_errorText; }
+
+    // Column access by index into ProfileColumns(), for the column objects.
+    QString columnValue(int column) const;
+    // Raises a Fault (and keeps its number and text) on a protected column or an unfit value.
+    void setColumnValue(int column, const QString& value);
+    void fillDefaults();
+
+    bool isNew() const { return m_isNew; }
+    qint64 docNumber() const { return m_docNumber; }
+    qint64 systemId() const { return m_systemId; }
+    bool isFolder() const { return m_isFolder; }
+    bool isPublic() const { return m_isPublic; }
+    void setPublic(bool isPublic) { m_isPublic = isPublic; }
+    const std::shared_ptr<LocalLibrary>& library() const { return m_library; }
+
+    // The trustee list, for the trustee object. Edits raise a Fault for names the library lacks.
+    const std::vector<TrusteeEntry>& trusteeEntries();
+    void beginTrusteeEdit();
+    void endTrusteeEdit(bool commit);
+    void addTrustee(const QString& name, bool isGroup, qint64 rights);
+    void removeTrustee(const QString& name, bool isGroup);
+
+private:
+    bool read(qint64 docNumber);
+    void loadTrustees();
+    void forgetEdits();
+    // The values to store for the changed columns (all columns of a new profile), by column index;
+    // false leaves the error number and text.
+    bool resolve(std::vector<QVariant>& stored);
+    bool create(const std::vector<QVariant>& stored);
+    bool update(const std::vector<QVariant>& stored);
+    void writeTrusteeEdits();
+    bool hasChanges() const;
+    [[noreturn]] void raise(qint64 number, const QString& text);
+    void setError(qint64 number, const QString& text);
+
+    std::shared_ptr<LocalLibrary> m_library;
+    bool m_isNew = true;
+    bool m_isFolder = true;
+    bool m_isPublic = false;
+    bool m_storedPublic = false;
+    qint64 m_systemId = 0;
+    qint64 m_docNumber = 0;
+    // Parallel to ProfileColumns(): the values as stored and as edited.
+    std::vector<QString> m_stored;
+    std::vector<QString> m_values;
+    // "$DEFAULT_RIGHTS" was set to 0 since the last save: the trustee list is to be dropped.
+    bool m_clearSecurity = false;
+
+    bool m_trusteesLoaded = false;
+    std::vector<TrusteeEntry> m_trustees;
+    std::set<qint64> m_touched; // trustees whose SECURITY rows the next save rewrites
+    bool m_editing = false;
+    std::vector<TrusteeEntry> m_editTrustees; // state at beginEdit, for endEdit(false)
+    std::set<qint64> m_editTouched;
+
+    qint64 m_errorNumber = 0;
+    QString m_errorText;
+};
+
+} // namespace vantrelis::dm::local
