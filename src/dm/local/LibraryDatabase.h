@@ -92,6 +92,9 @@ public:
     // own when VANTRELIS_SQL_TRACE is set.
     void setTrace(std::shared_ptr<SqlTrace> trace);
 
+    // Records a statement the backend answers without SQLite (server commands) in the trace.
+    void traceStatement(const QString& sql) { trace(sql); }
+
     // Busy timeout in milliseconds: VANTRELIS_BUSY_TIMEOUT_MS, else 5000.
     static int BusyTimeoutMs();
 

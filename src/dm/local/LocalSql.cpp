@@ -1,0 +1,197 @@
+#include "dm/local/LocalSql.h"
+
+#include "common/Fault.h"
+#include "dm/local/LocalErrors.h"
+
+#include <QRegularExpression>
+
+namespace vantrelis::dm::local {
+
+namespace {
+
+const QString kQuotedIdentifierParam = QStringLiteral("SQL.QUOTED_IDENTIFIER");
+
+bool IsSetCommand(const QString& instruction) {
+    return instruction.size() > 4 && instruction.startsWith(QLatin1String("set"), Qt::CaseInsensitive) &&
+           instruction.at(3).isSpace();
+}
+
+} // namespace
+
+LocalSql::LocalSql(std::shared_ptr<LocalServer> server) : m_server(std::move(server)) {}
+
+void LocalSql::setToken(const QString& token) {
+    m_token = token;
+    m_db.reset();
+}
+
+void LocalSql::setLibrary(const QString& libraryName) {
+    m_libraryName = libraryName.trimmed().toUpper();
+    m_db.reset();
+}
+
+bool LocalSql::bound() const {
+    return m_server && m_server->isValidToken(m_token) && m_server->engineCode(m_libraryName) != 0;
+}
+
+int LocalSql::engineCode() const {
+    return bound() ? m_server->engineCode(m_libraryName) : 0;
+}
+
+std::shared_ptr<LibraryDatabase> LocalSql::database() {
+    if (!m_db)
+        m_db = m_server->library(m_libraryName);
+    return m_db;
+}
+
+qint64 LocalSql::fail(qint64 number, const QString& text) {
+    releaseResults();
+    m_errorNumber = number;
+    m_errorText = text;
+    return number;
+}
+
+qint64 LocalSql::execute(const QString& instruction) {
+    releaseResults();
+    m_errorNumber = 0;
+    m_errorText.clear();
+    if (!bound())
+        return fail(kErrorNotBound,
+                    QStringLiteral(
+                        "The SQL object is not connected: it needs a valid login token and a known library"));
+    try {
+        const std::shared_ptr<LibraryDatabase> db = database();
+        if (!runServerCommand(instruction, *db))
+            db->queryText(instruction, m_result);
+    } catch (const Fault& fault) {
+        return fail(fault.number(), fault.description());
+    }
+    if (m_errorNumber != 0)
+        return m_errorNumber;
+    const size_t columns = m_result.columns.size();
+    m_rowCount = columns == 0 ? 0 : int(m_result.values.size() / columns);
+    m_row = m_rowCount > 0 ? 1 : 0;
+    return 0;
+}
+
+bool LocalSql::runServerCommand(const QString& instruction, LibraryDatabase& db) {
+    if (IsOracle(db.engineCode()))
+        return false; // Oracle has neither; SQLite rejects them as the server would
+    const QString text = instruction.trimmed();
+    if (IsSetCommand(text)) {
+        // Session options ("set dateformat mdy", "set nocount on"): accepted, nothing to do.
+        db.traceStatement(instruction);
+        return true;
+    }
+    if (text.startsWith(QLatin1String("SP_DBOPTION"), Qt::CaseInsensitive) &&
+        (text.size() == 11 || text.at(11).isSpace())) {
+        db.traceStatement(instruction);
+        answerDbOption(text, db);
+        return true;
+    }
+    return false;
+}
+
+void LocalSql::answerDbOption(const QString& instruction, LibraryDatabase& db) {
+    static const QRegularExpression syntax(
+        QStringLiteral(R"(^SP_DBOPTION\s+([^,]+?)\s*,\s*'([^']*)'\s*(?:,\s*'([^']*)'\s*)?;?$)"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = syntax.match(instruction);
+    if (!match.hasMatch()) {
+        fail(kErrorServerCommand,
+             QStringLiteral(
+                 "Incorrect syntax for SP_DBOPTION; expected SP_DBOPTION dbname, 'option' [, 'value']"));
+        return;
+    }
+    const QString option = match.captured(2).trimmed().toUpper();
+    if (option != QLatin1String("QUOTED_IDENTIFIER")) {
+        fail(kErrorServerCommand,
+             QStringLiteral("The database option '%1' is not known").arg(match.captured(2)));
+        return;
+    }
+    if (match.capturedLength(3) > 0) {
+        const QString value = match.captured(3).trimmed().toUpper();
+        const bool on = value == QLatin1String("ON") || value == QLatin1String("TRUE");
+        if (!on && value != QLatin1String("OFF") && value != QLatin1String("FALSE")) {
+            fail(kErrorServerCommand,
+                 QStringLiteral("The value '%1' is not valid for a database option; use ON or OFF")
+                     .arg(match.captured(3)));
+            return;
+        }
+        db.begin();
+        try {
+            db.execute(QStringLiteral("DELETE FROM DOCSADM.LIBRARY_PARAMS WHERE NAME = ?1 AND USER_ID = '*'"),
+                       {kQuotedIdentifierParam});
+            db.execute(QStringLiteral(
+                           "INSERT INTO DOCSADM.LIBRARY_PARAMS (USER_ID, NAME, VALUE) VALUES ('*', ?1, ?2)"),
+                       {kQuotedIdentifierParam, on ? QStringLiteral("ON") : QStringLiteral("OFF")});
+            db.commit();
+        } catch (...) {
+            db.rollback();
+            throw;
+        }
+        return;
+    }
+    const QString stored =
+        db.scalar(
+              QStringLiteral("SELECT VALUE FROM DOCSADM.LIBRARY_PARAMS WHERE NAME = ?1 AND USER_ID = '*'"),
+              {kQuotedIdentifierParam})
+            .toString()
+            .trimmed()
+            .toUpper();
+    const bool off = stored == QLatin1String("OFF") || stored == QLatin1String("FALSE") ||
+                     stored == QLatin1String("N") || stored == QLatin1String("0");
+    m_result.columns = {QStringLiteral("OptionName"), QStringLiteral("CurrentSetting")};
+    m_result.values = {QStringLiteral("quoted identifier"),
+                       off ? QStringLiteral("OFF") : QStringLiteral("ON")};
+}
+
+QString LocalSql::columnValue(int column) const {
+    const int columns = int(m_result.columns.size());
+    if (column < 1 || column > columns || m_row < 1 || m_row > m_rowCount)
+        return QString();
+    return m_result.values[size_t(m_row - 1) * size_t(columns) + size_t(column - 1)];
+}
+
+QString LocalSql::columnName(int column) const {
+    if (column < 1 || column > int(m_result.columns.size()))
+        return QString();
+    return m_result.columns[size_t(column - 1)];
+}
+
+void LocalSql::setRow(int row) {
+    m_row = row;
+}
+
+int LocalSql::nextRow() {
+    if (m_row < 1 || m_row >= m_rowCount)
+        return 0;
+    ++m_row;
+    return 1;
+}
+
+void LocalSql::releaseResults() {
+    m_result.clear();
+    m_rowCount = 0;
+    m_row = 0;
+}
+
+qint64 LocalSql::nextKey(const QString& counterName) {
+    m_errorNumber = 0;
+    m_errorText.clear();
+    if (!bound()) {
+        m_errorNumber = kErrorNotBound;
+        m_errorText = QStringLiteral(
+            "The SQL object is not connected: it needs a valid login token and a known library");
+        return 0;
+    }
+    try {
+        return database()->nextKey(counterName);
+    } catch (const Fault& fault) {
+        m_errorNumber = fault.number();
+        m_errorText = fault.description();
+        return 0;
+    }
+}
+
+} // namespace vantrelis::dm::local

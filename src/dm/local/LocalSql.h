@@ -1,0 +1,56 @@
+#pragma once
+
+#include "dm/DmSql.h"
+#include "dm/local/LibraryDatabase.h"
+#include "dm/local/LocalServer.h"
+
+#include <memory>
+
+namespace vantrelis::dm::local {
+
+// The SQL object of the local backend: one instruction at a time on one library, the whole result
+// buffered as text. On MSSQL and Sybase libraries it answers the server commands "set ..." and
+// "SP_DBOPTION db,'option'[,'value']" itself, as those servers do; on Oracle they are errors.
+class LocalSql : public DmSql {
+public:
+    explicit LocalSql(std::shared_ptr<LocalServer> server);
+
+    void setToken(const QString& token) override;
+    void setLibrary(const QString& libraryName) override;
+    int engineCode() const override;
+
+    qint64 execute(const QString& instruction) override;
+    qint64 errorNumber() const override { return m_errorNumber; }
+    QString errorText() const override { return m_errorText; }
+
+    qint64 rowsAffected() const override { return m_result.changes; }
+    int rowCount() const override { return m_rowCount; }
+    int columnCount() const override { return int(m_result.columns.size()); }
+    QString columnValue(int column) const override;
+    QString columnName(int column) const override;
+    void setRow(int row) override;
+    int nextRow() override;
+    void releaseResults() override;
+
+    qint64 nextKey(const QString& counterName) override;
+
+private:
+    bool bound() const;
+    std::shared_ptr<LibraryDatabase> database();
+    qint64 fail(qint64 number, const QString& text);
+    // Answers true when the instruction was a server command (handled, result or error set).
+    bool runServerCommand(const QString& instruction, LibraryDatabase& db);
+    void answerDbOption(const QString& instruction, LibraryDatabase& db);
+
+    std::shared_ptr<LocalServer> m_server;
+    QString m_token;
+    QString m_libraryName;
+    std::shared_ptr<LibraryDatabase> m_db;
+    TextResult m_result;
+    int m_rowCount = 0;
+    int m_row = 0;
+    qint64 m_errorNumber = 0;
+    QString m_errorText;
+};
+
+} // namespace vantrelis::dm::local
