@@ -1,0 +1,252 @@
+#include "common/Text.h"
+#include "config/FolderRules.h"
+#include "config/ImportSets.h"
+#include "support/FakeDm.h"
+#include "support/LogHarness.h"
+#include "support/QtPrinters.h"
+#include "support/RecordingSql.h"
+
+#include <gtest/gtest.h>
+
+using namespace vantrelis;
+using namespace vantrelis::testing;
+
+namespace {
+
+const QString kRulesQuery = QStringLiteral(
+    "SELECT SECTION_KEY, SUB_KEY, CHAR_VAL, INT_VAL FROM DOCSADM.QORV_SETTINGS WHERE MASTER_KEY = "
+    "'VANTRELIS' AND (SECTION_KEY LIKE 'RULE_%' OR SECTION_KEY = 'SETTINGS') ORDER BY SUB_KEY, "
+    "SECTION_KEY");
+const QString kSetsQuery =
+    QStringLiteral("SELECT SUB_KEY, CHAR_VAL FROM DOCSADM.QORV_SETTINGS WHERE MASTER_KEY = "
+                   "'VANTRELIS' AND SECTION_KEY = 'IMPORT_FOLDERS' ORDER BY SUB_KEY");
+
+class ConfigStatementsTest : public ::testing::Test {
+public:
+    void SetUp() override {
+        session.application = application;
+        session.currentLibrary = application->AddLibrary(QStringLiteral("DOCS"));
+        session.token = application->token;
+        session.sql = sql;
+        sql->setLibrary(QStringLiteral("DOCS"));
+        sql->clearRecord();
+        context.setEngine(10);
+        context.setSettingsTablePresent(true);
+    }
+
+    QStringList Row(int row) const {
+        QStringList fields;
+        for (int field = 1; field <= RuleTable::kFieldCount; ++field)
+            fields.append(rules.field(row, field));
+        return fields;
+    }
+
+    LogHarness harness;
+    MemorySettingsStore settings;
+    dm::DmSession session;
+    dm::LibraryContext context;
+    std::shared_ptr<FakeApplication> application = std::make_shared<FakeApplication>();
+    std::shared_ptr<RecordingSql> sql = std::make_shared<RecordingSql>();
+    dm::SqlGateway gateway{session, context, harness.log, settings};
+    RuleTable rules;
+    ImportSetTable sets;
+    FolderRules folderRules{gateway, rules, harness.log};
+    ImportSets importSets{gateway, sets, harness.log};
+};
+
+TEST_F(ConfigStatementsTest, RowsOfOneRuleAreMergedWhateverTheirOrderAndCase) {
+    sql->on(
+        kRulesQuery,
+        {0,
+         0,
+         0,
+         {{QStringLiteral("RULE_TEMPLATE"), QStringLiteral("Clients"), QStringLiteral("%A% %\\% %B%"),
+           QString()},
+          {QStringLiteral(" SETTINGS "), QStringLiteral(" parent_folder "), QString(), QStringLiteral("77")},
+          {QStringLiteral("rule_form"), QStringLiteral("CLIENTS"), QStringLiteral(" Folder Form "),
+           QString()},
+          {QStringLiteral("RULE_CREATE_PUBLIC_FOLDERS"), QStringLiteral(" clients "), QString(),
+           QStringLiteral("0")},
+          {QStringLiteral("SETTINGS"), QStringLiteral("Root_Folder"), QStringLiteral("  Top  "), QString()},
+          {QStringLiteral("SETTINGS"), QStringLiteral("PROFILE_EXCLUDE_COLUMN"), QStringLiteral(" ABSTRACT "),
+           QString()},
+          {QStringLiteral("RULE_SOMETHING_NEW"), QStringLiteral("other"), QStringLiteral("x"),
+           QStringLiteral("1")},
+          {QStringLiteral("RULE_VALUES"), QStringLiteral("   "), QStringLiteral("ignored"), QString()},
+          {QString(), QStringLiteral("CLIENTS"), QStringLiteral("ignored"), QString()},
+          {QStringLiteral("RULE_APPEND_TRUSTEES"), QStringLiteral("CLIENTS"), QString(),
+           QStringLiteral("1.6")}}});
+    folderRules.LoadRules();
+    EXPECT_EQ(sql->executed(), QStringList{kRulesQuery});
+    ASSERT_EQ(rules.count(), 2);
+    QStringList clients(RuleTable::kFieldCount);
+    clients[0] = QStringLiteral("DOCS");
+    clients[1] = QStringLiteral("CLIENTS");
+    clients[3] = QStringLiteral("%A% %\\% %B%");
+    clients[5] = QStringLiteral(" Folder Form ");
+    clients[7] = QStringLiteral("0");
+    clients[11] = QStringLiteral("2");
+    EXPECT_EQ(Row(1), clients);
+    QStringList other(RuleTable::kFieldCount);
+    other[0] = QStringLiteral("DOCS");
+    other[1] = QStringLiteral("OTHER");
+    EXPECT_EQ(Row(2), other);
+    EXPECT_EQ(rules.field(1, QStringLiteral("RULE_FORM")), QStringLiteral(" Folder Form "));
+    EXPECT_EQ(context.parentFolder(), 77);
+    EXPECT_EQ(context.rootFolder(), QStringLiteral("Top"));
+    EXPECT_EQ(context.profileExcludeColumn(), QStringLiteral("ABSTRACT"));
+    const QStringList lines = harness.Lines();
+    EXPECT_EQ(lines.first(), QStringLiteral("Retrieving any existing rules for library DOCS"));
+    EXPECT_EQ(lines.last(), QStringLiteral("2 rule(s) identified"));
+    EXPECT_EQ(sql->releases(), 2);
+}
+
+TEST_F(ConfigStatementsTest, DefaultRuleOnlyWhenTheTableHoldsNoRule) {
+    struct Case {
+        const char* label;
+        bool tablePresent;
+        std::vector<QStringList> rows;
+        int count;
+    };
+    const std::vector<Case> cases = {
+        {"no settings table", false, {}, 0},
+        {"empty table", true, {}, 1},
+        {"settings rows only",
+         true,
+         {{QStringLiteral("SETTINGS"), QStringLiteral("ROOT_FOLDER"), QStringLiteral("R"), QString()}},
+         1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        rules.Append();
+        context.setSettingsTablePresent(c.tablePresent);
+        sql->on(kRulesQuery, {0, 0, 0, c.rows});
+        sql->clearRecord();
+        folderRules.LoadRules();
+        EXPECT_EQ(sql->executed().size(), c.tablePresent ? 1 : 0);
+        ASSERT_EQ(rules.count(), c.count);
+        if (c.count == 0)
+            continue;
+        const QStringList expected = {
+            QStringLiteral("DOCS"),
+            QStringLiteral("***DEFAULT RULE***"),
+            QStringLiteral("%APPLICATION.APPLICATION% <> 'FOLDER'"),
+            QStringLiteral(
+                "%MATTER.CLIENT_ID.CLIENT_ID% %\\% %MATTER.MATTER_ID% %\\% %DOCUMENTTYPE.TYPE_ID%"),
+            QStringLiteral(
+                "%AUTHOR.PRIMARY_GROUP% = 127; %TYPIST.PRIMARY_GROUP% = 127; GROUP:DOCS_SUPERVISORS = "
+                "255; GROUP:DOCS_USERS = 0"),
+            QStringLiteral("***DEFAULT FORM***"),
+            QStringLiteral("1"),
+            QStringLiteral("1"),
+            QStringLiteral("0"),
+            QStringLiteral("1"),
+            QStringLiteral("1"),
+            QStringLiteral("1"),
+            QStringLiteral("0"),
+            QStringLiteral("0"),
+            QString(),
+            QString(),
+            QString()};
+        EXPECT_EQ(Row(1), expected);
+        EXPECT_EQ(harness.Lines().last(), QStringLiteral("0 rule(s) identified"));
+    }
+}
+
+TEST_F(ConfigStatementsTest, RuleLookupForAnImportSetIgnoresCase) {
+    const int row = rules.Append();
+    rules.setField(row, RuleTable::kLibrary, QStringLiteral("DOCS"));
+    rules.setField(row, RuleTable::kName, QStringLiteral("O'BRIEN"));
+    EXPECT_EQ(rules.FindForImportSet(QStringLiteral("docs"), QStringLiteral("o'brien")), row);
+    EXPECT_EQ(rules.FindForImportSet(QStringLiteral("OTHER"), QStringLiteral("O'BRIEN")), 0);
+    EXPECT_EQ(rules.Find(QStringLiteral("docs"), QStringLiteral("O'BRIEN")), 0) << "library compared exactly";
+    EXPECT_EQ(RuleTable::FieldOfKey(QStringLiteral(" rule_security ")), RuleTable::kSecurity);
+    EXPECT_EQ(RuleTable::FieldOfKey(QStringLiteral("RULE_")), 0);
+}
+
+TEST_F(ConfigStatementsTest, LoadImportSetsKeepsStoredRowsInOrder) {
+    sets.Append({QStringLiteral("OLD"), QStringLiteral("GONE"), QStringLiteral("X:1:2::0")});
+    sql->on(kSetsQuery, {0,
+                         0,
+                         0,
+                         {{QStringLiteral("CLIENTS"), QStringLiteral("DELIMITER:,")},
+                          {QString(), QStringLiteral("ignored")},
+                          {QStringLiteral("CLIENTS"), QStringLiteral("MATTER.CLIENT_ID:1:0::1")}}});
+    importSets.LoadImportSets();
+    EXPECT_EQ(sql->executed(), QStringList{kSetsQuery});
+    ASSERT_EQ(sets.count(), 2);
+    EXPECT_EQ(sets.row(1).library, QStringLiteral("DOCS"));
+    EXPECT_EQ(sets.row(1).definition, QStringLiteral("DELIMITER:,"));
+    EXPECT_EQ(sets.row(2).definition, QStringLiteral("MATTER.CLIENT_ID:1:0::1"));
+    EXPECT_EQ(harness.Lines().first(),
+              QStringLiteral("Retrieving any existing import sets from library DOCS"));
+}
+
+TEST_F(ConfigStatementsTest, SaveDefinitionWritesEscapedRowsAndMirrorsThem) {
+    DefinitionEditorModel editor;
+    editor.setNames = {QStringLiteral("FIRST"), QStringLiteral("O'BRIEN")};
+    editor.delimiter = QStringLiteral(",");
+    editor.columns = {{QStringLiteral(" MATTER.CLIENT_ID "), QStringLiteral("007"), QStringLiteral("abc"),
+                       QStringLiteral(" O'Neil "), QStringLiteral("1")},
+                      {QStringLiteral("MATTER.CLIENT_ID.CLIENT_ID"), QStringLiteral("2.6"),
+                       QStringLiteral("9"), QString(), QStringLiteral("0")}};
+    sets.Append({QStringLiteral("DOCS"), QStringLiteral("O'BRIEN"),
+                 QStringLiteral("MATTER.CLIENT_ID.CLIENT_ID:5:5::0")});
+    sets.Append({QStringLiteral("ARCHIVE"), QStringLiteral("O'BRIEN"), QStringLiteral("DELIMITER:;")});
+
+    importSets.SaveDefinition(editor, 1);
+
+    const QString insert =
+        QStringLiteral("INSERT INTO DOCSADM.QORV_SETTINGS (MASTER_KEY, SECTION_KEY, SUB_KEY, "
+                       "CHAR_VAL, INT_VAL, KEY_TYPE) VALUES('VANTRELIS', 'IMPORT_FOLDERS', "
+                       "'O''BRIEN', '");
+    const QStringList expected = {
+        QStringLiteral("DELETE FROM DOCSADM.QORV_SETTINGS WHERE MASTER_KEY = 'VANTRELIS' AND SECTION_KEY = "
+                       "'IMPORT_FOLDERS' AND SUB_KEY = 'O''BRIEN'"),
+        insert + QStringLiteral("DELIMITER:,', NULL, 1)"),
+        insert + QStringLiteral("MATTER.CLIENT_ID:7:0:O''Neil:1', 1, 1)"),
+        insert + QStringLiteral("MATTER.CLIENT_ID.CLIENT_ID:3:9::0', 2, 1)"),
+    };
+    EXPECT_EQ(sql->executed(), expected);
+
+    ASSERT_EQ(sets.count(), 4);
+    EXPECT_EQ(sets.row(1).definition, QStringLiteral("MATTER.CLIENT_ID.CLIENT_ID:3:9::0"))
+        << "a column whose name begins with another's keeps its own row";
+    EXPECT_EQ(sets.row(2).definition, QStringLiteral("DELIMITER:;")) << "another library's row is left alone";
+    EXPECT_EQ(sets.row(3).definition, QStringLiteral("DELIMITER:,"));
+    EXPECT_EQ(sets.row(4).definition, QStringLiteral("MATTER.CLIENT_ID:7:0:O'Neil:1"));
+    EXPECT_EQ(sets.row(4).setName, QStringLiteral("O'BRIEN"));
+
+    const QStringList lines = harness.Lines();
+    EXPECT_EQ(lines.first(), QStringLiteral("Saving Settings for Import Set O'BRIEN"));
+    EXPECT_EQ(lines.mid(lines.size() - 2),
+              (QStringList{QStringLiteral("Settings for Import Set O'BRIEN have been saved"),
+                           Line(QLatin1Char('='), 60)}));
+    EXPECT_FALSE(harness.status.busy);
+}
+
+TEST_F(ConfigStatementsTest, SaveDefinitionWithNothingToWriteOnlyDeletes) {
+    DefinitionEditorModel editor;
+    editor.setNames = {QStringLiteral("EMPTY"), QString()};
+    importSets.SaveDefinition(editor, 0);
+    EXPECT_EQ(sql->executed().size(), 1);
+    EXPECT_TRUE(sql->executed().first().startsWith(QStringLiteral("DELETE FROM")));
+    sql->clearRecord();
+    for (int index : {1, 2, -1}) {
+        importSets.SaveDefinition(editor, index);
+        EXPECT_TRUE(sql->executed().isEmpty()) << index;
+    }
+}
+
+TEST_F(ConfigStatementsTest, SaveDefinitionReportsAFault) {
+    sql->failOn(QStringLiteral("INSERT"), 3621, QStringLiteral("The statement has been terminated."));
+    DefinitionEditorModel editor;
+    editor.setNames = {QStringLiteral("SET")};
+    editor.delimiter = QStringLiteral(";");
+    importSets.SaveDefinition(editor, 0);
+    EXPECT_EQ(harness.status.statusText(),
+              QStringLiteral("Error: Unable to execute SQL Instruction\r\n") + sql->executed().last());
+    EXPECT_EQ(sets.count(), 1) << "the gateway swallowed the fault; the save goes on and mirrors";
+}
+
+} // namespace
