@@ -3,14 +3,7 @@
 #include "dm/local/LocalApplication.h"
 #include "dm/local/LocalBrowser.h"
 #include "dm/local/LocalCompanion.h"
-
-#if __has_include("dm/local/LocalSql.h")
 #include "dm/local/LocalSql.h"
-#define VANTRELIS_HAS_LOCAL_SQL 1
-#else
-// Built before the SQL object exists: "PCDClient.PCDSQL" stays unregistered until LocalSql.h lands.
-#define VANTRELIS_HAS_LOCAL_SQL 0
-#endif
 
 namespace vantrelis::dm::local {
 
@@ -24,10 +17,8 @@ void RegisterLocalBackend(DmFactory& factory, const QString& serverFile) {
     };
     factory.registerClass(QString::fromLatin1(kApplicationClass),
                           [server]() { return std::make_shared<LocalApplication>(server()); });
-#if VANTRELIS_HAS_LOCAL_SQL
     factory.registerClass(QString::fromLatin1(kSqlClass),
                           [server]() { return std::make_shared<LocalSql>(server()); });
-#endif
     factory.registerClass(QString::fromLatin1(kBrowserClass),
                           []() { return std::make_shared<LocalBrowser>(); });
     factory.registerClass(QString::fromLatin1(kCompanionClass),

@@ -1,0 +1,199 @@
+#include "ModelFixture.h"
+
+#include "common/Fault.h"
+#include "dm/local/LocalTrustees.h"
+#include "dm/local/ModelErrors.h"
+
+#include <map>
+
+namespace vantrelis::dm::local::test {
+namespace {
+
+constexpr qint64 kDeny = 2147418112;
+
+class TrusteeTest : public ModelFixture {
+public:
+    qint64 makeFolder(const QString& lib = QStringLiteral("LIB_A")) {
+        auto folder = library(lib)->newFolder();
+        folder->setName(QStringLiteral("Secured"));
+        folder->profile()->columns()->fillDefaults();
+        EXPECT_TRUE(folder->save(3)) << folder->errorText().toStdString();
+        return folder->docNumber();
+    }
+    // SECURITY rows of a document: trustee id -> rights.
+    std::map<qint64, qint64> rows(qint64 doc, const QString& lib = QStringLiteral("LIB_A")) {
+        std::map<qint64, qint64> result;
+        const QueryResult found = direct(lib)->query(
+            QStringLiteral(
+                "SELECT S.PERSONORGROUP, S.ACCESSRIGHTS FROM DOCSADM.SECURITY S JOIN DOCSADM.PROFILE P "
+                "ON P.SYSTEM_ID = S.THING WHERE P.DOCNUMBER = ?1"),
+            {doc});
+        for (const auto& row : found.rows)
+            result[row[0].toLongLong()] = row[1].toLongLong();
+        EXPECT_EQ(found.rows.size(), result.size()) << "one row per trustee";
+        return result;
+    }
+    void setRights(const std::shared_ptr<DmProfile>& profile, const char* value) {
+        profile->columns()->item(QStringLiteral("$DEFAULT_RIGHTS"))->setValue(QString::fromLatin1(value));
+    }
+};
+
+TEST_F(TrusteeTest, EditsBecomeSecurityRowsOnSave) {
+    const qint64 doc = makeFolder();
+    auto profile = library()->profile(doc);
+    ASSERT_EQ(profile->open(19), 1);
+    auto trustees = profile->trustees();
+    ASSERT_NE(trustees, nullptr);
+    setRights(profile, "1");
+    trustees->beginEdit();
+    trustees->addPerson(QStringLiteral("MARY"), 255);
+    trustees->addGroup(QStringLiteral("DOCS_USERS"), kDeny);
+    trustees->endEdit(true);
+    EXPECT_TRUE(rows(doc).empty()) << "nothing written before the save";
+    ASSERT_TRUE(profile->save(3)) << profile->errorText().toStdString();
+    EXPECT_EQ(rows(doc), (std::map<qint64, qint64>{{m_maryId, 255}, {m_usersGroupId, kDeny}}));
+    EXPECT_EQ(count(QStringLiteral("SELECT DEFAULT_RIGHTS FROM DOCSADM.PROFILE WHERE DOCNUMBER = ?1"), {doc}),
+              1);
+
+    // A second profile object sees the list, replaces an entry, removes another.
+    auto again = library()->profile(doc);
+    ASSERT_EQ(again->open(19), 1);
+    auto list = std::dynamic_pointer_cast<LocalTrustees>(again->trustees());
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->entries().size(), 2u);
+    list->beginEdit();
+    list->addPerson(QStringLiteral("mary"), 63); // MSSQL library: names in any case
+    list->removeGroup(QStringLiteral("DOCS_USERS"));
+    list->endEdit(true);
+    ASSERT_TRUE(again->save(3));
+    EXPECT_EQ(rows(doc), (std::map<qint64, qint64>{{m_maryId, 63}}));
+}
+
+TEST_F(TrusteeTest, PostingOneTrusteeAtATimeWithTheEditOpen) {
+    // The security engine's order: open, clear, then per trustee remove + save, add + save; end edit, save.
+    const qint64 doc = makeFolder();
+    direct()->execute(
+        QStringLiteral("INSERT INTO DOCSADM.SECURITY (THING, PERSONORGROUP, ACCESSRIGHTS) SELECT "
+                       "SYSTEM_ID, ?2, 255 FROM DOCSADM.PROFILE WHERE DOCNUMBER = ?1"),
+        {doc, m_maryId});
+    direct()->execute(QStringLiteral("UPDATE DOCSADM.PROFILE SET DEFAULT_RIGHTS = 1 WHERE DOCNUMBER = ?1"),
+                      {doc});
+    auto profile = library()->profile(doc);
+    ASSERT_EQ(profile->open(19), 1);
+    auto rightsColumn = profile->columns()->item(QStringLiteral("$DEFAULT_RIGHTS"));
+    ASSERT_EQ(rightsColumn->value(), QStringLiteral("1"));
+    rightsColumn->setValue(QStringLiteral("0"));
+    ASSERT_TRUE(profile->save(3));
+    EXPECT_TRUE(rows(doc).empty());
+
+    rightsColumn->setValue(QStringLiteral("1"));
+    auto trustees = profile->trustees();
+    trustees->beginEdit();
+    EXPECT_THROW(trustees->removeGroup(QStringLiteral("DOCS_USERS")), Fault) << "no entry to remove";
+    ASSERT_TRUE(profile->save(3));
+    trustees->addGroup(QStringLiteral("DOCS_USERS"), kDeny);
+    ASSERT_TRUE(profile->save(3));
+    EXPECT_EQ(rows(doc), (std::map<qint64, qint64>{{m_usersGroupId, kDeny}}));
+    EXPECT_THROW(trustees->removePerson(QStringLiteral("MARY")), Fault) << "gone since the clear";
+    trustees->endEdit(true);
+    ASSERT_TRUE(profile->save(3));
+    EXPECT_EQ(count(QStringLiteral("SELECT DEFAULT_RIGHTS FROM DOCSADM.PROFILE WHERE DOCNUMBER = ?1"), {doc}),
+              1);
+}
+
+TEST_F(TrusteeTest, UnknownOrAbsentTrusteesRaise) {
+    const qint64 doc = makeFolder();
+    auto profile = library()->profile(doc);
+    auto trustees = profile->trustees();
+    trustees->beginEdit();
+    struct Case {
+        const char* what;
+        std::function<void()> call;
+        qint64 number;
+    };
+    const std::vector<Case> cases = {
+        {"unknown person", [&] { trustees->addPerson(QStringLiteral("NOBODY"), 255); }, kErrorUnknownTrustee},
+        {"unknown group", [&] { trustees->addGroup(QStringLiteral("NO_GROUP"), 255); }, kErrorUnknownTrustee},
+        {"person as group", [&] { trustees->addGroup(QStringLiteral("MARY"), 255); }, kErrorUnknownTrustee},
+        {"remove unknown", [&] { trustees->removePerson(QStringLiteral("O'NOBODY")); }, kErrorUnknownTrustee},
+        {"remove absent person", [&] { trustees->removePerson(QStringLiteral("MARY")); }, kErrorNotATrustee},
+        {"remove absent group", [&] { trustees->removeGroup(QStringLiteral("DOCS_USERS")); },
+         kErrorNotATrustee},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        try {
+            c.call();
+            ADD_FAILURE() << "no fault";
+        } catch (const Fault& fault) {
+            EXPECT_EQ(fault.number(), c.number);
+            EXPECT_EQ(profile->errorNumber(), c.number);
+        }
+    }
+    trustees->endEdit(true);
+    ASSERT_TRUE(profile->save(3));
+    EXPECT_TRUE(rows(doc).empty());
+}
+
+TEST_F(TrusteeTest, OracleLibraryMatchesTrusteeNamesWithCase) {
+    const qint64 doc = makeFolder(QStringLiteral("LIB_B"));
+    auto profile = library(QStringLiteral("LIB_B"))->profile(doc);
+    auto trustees = profile->trustees();
+    trustees->beginEdit();
+    EXPECT_THROW(trustees->addPerson(QStringLiteral("mary"), 255), Fault);
+    trustees->addPerson(QStringLiteral("MARY"), 255);
+    trustees->endEdit(true);
+    ASSERT_TRUE(profile->save(3));
+    EXPECT_EQ(rows(doc, QStringLiteral("LIB_B")).size(), 1u);
+}
+
+TEST_F(TrusteeTest, EndEditWithoutCommitRevertsTheEdit) {
+    const qint64 doc = makeFolder();
+    auto profile = library()->profile(doc);
+    auto trustees = profile->trustees();
+    trustees->beginEdit();
+    trustees->addPerson(QStringLiteral("MARY"), 255);
+    trustees->endEdit(true);
+    trustees->beginEdit();
+    trustees->addGroup(QStringLiteral("DOCS_USERS"), 127);
+    trustees->endEdit(false);
+    ASSERT_TRUE(profile->save(3));
+    EXPECT_EQ(rows(doc), (std::map<qint64, qint64>{{m_maryId, 255}}));
+}
+
+TEST_F(TrusteeTest, NewFolderSavesItsTrusteesWithIt) {
+    auto folder = library()->newFolder();
+    folder->setName(QStringLiteral("Born secured"));
+    auto profile = folder->profile();
+    profile->columns()->fillDefaults();
+    setRights(profile, "1");
+    auto trustees = profile->trustees();
+    ASSERT_NE(trustees, nullptr);
+    trustees->beginEdit();
+    trustees->addPerson(QStringLiteral("GARY"), 255);
+    trustees->addGroup(QStringLiteral("DOCS_USERS"), 0);
+    trustees->endEdit(true);
+    ASSERT_TRUE(folder->save(3)) << folder->errorText().toStdString();
+    EXPECT_EQ(rows(folder->docNumber()), (std::map<qint64, qint64>{{m_garyId, 255}, {m_usersGroupId, 0}}));
+    EXPECT_EQ(count(QStringLiteral("SELECT DEFAULT_RIGHTS FROM DOCSADM.PROFILE WHERE DOCNUMBER = ?1"),
+                    {folder->docNumber()}),
+              1);
+}
+
+TEST_F(TrusteeTest, TrusteeZeroRowsSurviveEditsOfOthers) {
+    const qint64 doc = makeFolder();
+    direct()->execute(
+        QStringLiteral("INSERT INTO DOCSADM.SECURITY (PERSONORGROUP, ACCESSRIGHTS, THING) SELECT 0, "
+                       "63, SYSTEM_ID FROM DOCSADM.PROFILE WHERE DOCNUMBER = ?1"),
+        {doc});
+    auto profile = library()->profile(doc);
+    auto trustees = profile->trustees();
+    trustees->beginEdit();
+    trustees->addPerson(QStringLiteral("MARY"), 127);
+    trustees->endEdit(true);
+    ASSERT_TRUE(profile->save(3));
+    EXPECT_EQ(rows(doc), (std::map<qint64, qint64>{{0, 63}, {m_maryId, 127}}));
+}
+
+} // namespace
+} // namespace vantrelis::dm::local::test
