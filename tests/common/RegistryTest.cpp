@@ -30,6 +30,13 @@ TEST_P(ReadRegistryValueTest, ReadsFromTheRegistryFile) {
 
 const QString kVersion = QStringLiteral("5.1.0.5");
 
+std::string PathName(const ::testing::TestParamInfo<ReadCase>& info) {
+    std::string name = std::to_string(info.index) + "_";
+    for (const char* p = info.param.path; *p; ++p)
+        name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+    return name;
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Paths, ReadRegistryValueTest,
     ::testing::Values(
@@ -49,7 +56,8 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"HKEY_USERS\\Software\\Hummingbird\\PowerDOCS\\CurrentVersion", QVariant()},
         ReadCase{"HKLM\\Software\\Hummingbird\\PowerDOCS\\CurrentVersion", QVariant()},
         ReadCase{"HKEY_LOCAL_MACHINE", QVariant()}, ReadCase{"CurrentVersion", QVariant()},
-        ReadCase{"", QVariant()}));
+        ReadCase{"", QVariant()}),
+    PathName);
 
 // Records the component calls, answering from a set of keys that exist and values they hold.
 class RecordingRegistry : public RegistryComponent {
