@@ -176,8 +176,10 @@ void LibraryDatabase::validateSchema() {
             "SELECT upper(m.name), upper(p.name) FROM DOCSADM.sqlite_master AS m "
             "JOIN pragma_table_info(m.name, 'DOCSADM') AS p WHERE m.type IN ('table', 'view')",
             -1, &statement, nullptr);
-        while (rc == SQLITE_OK && (rc = sqlite3_step(statement)) == SQLITE_ROW)
-            present[TextOf(statement, 0)].insert(TextOf(statement, 1));
+        if (rc == SQLITE_OK) {
+            while ((rc = sqlite3_step(statement)) == SQLITE_ROW)
+                present[TextOf(statement, 0)].insert(TextOf(statement, 1));
+        }
         sqlite3_finalize(statement);
         if (rc != SQLITE_DONE && rc != SQLITE_OK)
             raise(rc, QString());
@@ -357,11 +359,13 @@ QueryResult LibraryDatabase::query(const QString& sql, const QVariantList& param
     StatementGuard guard(statement);
     bind(statement, params);
     QueryResult result;
+    // Columns are read after the first step: a cached statement is prepared again there when the
+    // schema changed, and only then has its new columns.
+    int rc = sqlite3_step(statement);
     const int columns = sqlite3_column_count(statement);
     for (int c = 0; c < columns; ++c)
         result.columns += QString::fromUtf8(sqlite3_column_name(statement, c));
-    int rc;
-    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+    for (; rc == SQLITE_ROW; rc = sqlite3_step(statement)) {
         std::vector<QVariant> row;
         row.reserve(size_t(columns));
         for (int c = 0; c < columns; ++c)
@@ -411,12 +415,12 @@ void LibraryDatabase::queryText(const QString& sql, TextResult& result) {
     sqlite3_stmt* statement = prepare(sql);
     StatementGuard guard(statement);
     const sqlite3_int64 before = sqlite3_total_changes64(m_db);
+    int rc = sqlite3_step(statement); // first, so a re-prepared statement reports its new columns
     const int columns = sqlite3_column_count(statement);
     result.columns.reserve(size_t(columns));
     for (int c = 0; c < columns; ++c)
         result.columns.push_back(QString::fromUtf8(sqlite3_column_name(statement, c)));
-    int rc;
-    while ((rc = sqlite3_step(statement)) == SQLITE_ROW)
+    for (; rc == SQLITE_ROW; rc = sqlite3_step(statement))
         for (int c = 0; c < columns; ++c)
             result.values.push_back(TextOf(statement, c));
     if (rc != SQLITE_DONE) {

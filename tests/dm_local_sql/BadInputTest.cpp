@@ -1,0 +1,164 @@
+#include "TestLibrary.h"
+#include "common/Fault.h"
+#include "dm/local/LocalErrors.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+using namespace vantrelis::dm::local;
+using vantrelis::Fault;
+using vantrelis::dm::local::test::ScopedEnv;
+using vantrelis::dm::local::test::TestLibrary;
+
+namespace {
+
+// Opens the file and answers the fault's number and text; 0 when it opened.
+std::pair<qint64, QString> OpenFault(const QString& file, int engine = kEngineMssql) {
+    try {
+        LibraryDatabase::Open(file, engine);
+        return {0, QString()};
+    } catch (const Fault& fault) {
+        return {fault.number(), fault.description()};
+    }
+}
+
+void RawExec(const QString& file, const char* sql) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(SQLITE_OK, sqlite3_open(file.toUtf8().constData(), &db));
+    char* error = nullptr;
+    EXPECT_EQ(SQLITE_OK, sqlite3_exec(db, sql, nullptr, nullptr, &error)) << (error ? error : "");
+    sqlite3_free(error);
+    sqlite3_close(db);
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile out(path);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    out.write(bytes);
+}
+
+TEST(BadInputTest, FilesThatAreNoLibraryGiveClearFaults) {
+    QTemporaryDir dir;
+    const QString garbage = dir.filePath(QStringLiteral("garbage.db"));
+    WriteFile(garbage, QByteArray("This is a text file, not a database at all.\n").repeated(200));
+    const QString empty = dir.filePath(QStringLiteral("empty.db"));
+    WriteFile(empty, QByteArray());
+    const QString folder = dir.filePath(QStringLiteral("folder.db"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+
+    const struct {
+        QString file;
+        qint64 number;
+        const char* mentions;
+    } cases[] = {
+        {dir.filePath(QStringLiteral("missing.db")), kErrorFileMissing, "missing.db"},
+        {garbage, kErrorNotADatabase, "garbage.db"},
+        {folder, kErrorFileUnreadable, "folder.db"},
+        {empty, kErrorSchemaIncomplete, "PROFILE"},
+    };
+    for (const auto& c : cases) {
+        const auto [number, text] = OpenFault(c.file);
+        EXPECT_EQ(c.number, number) << c.file.toStdString() << ": " << text.toStdString();
+        EXPECT_TRUE(text.contains(QLatin1String(c.mentions))) << text.toStdString();
+    }
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("missing.db")))) << "opening never creates a file";
+}
+
+TEST(BadInputTest, IncompleteLibraryNamesEveryMissingTableAndColumn) {
+    TestLibrary lib(kEngineMssql);
+    const QString file = lib.path(QStringLiteral("partial.db"));
+    ASSERT_TRUE(QFile::copy(lib.file(), file));
+    RawExec(file,
+            "DROP TABLE FOLDER_ITEM; DROP TABLE DOCSTABLE; ALTER TABLE PEOPLE DROP COLUMN FULL_NAME;"
+            "CREATE TABLE QORV_SETTINGS (MASTER_KEY TEXT, SECTION_KEY TEXT, SUB_KEY TEXT, CHAR_VAL TEXT)");
+    const auto [number, text] = OpenFault(file);
+    EXPECT_EQ(kErrorSchemaIncomplete, number);
+    for (const char* name :
+         {"FOLDER_ITEM", "DOCSTABLE", "PEOPLE.FULL_NAME", "QORV_SETTINGS.INT_VAL", "QORV_SETTINGS.KEY_TYPE"})
+        EXPECT_TRUE(text.contains(QLatin1String(name))) << name << " in " << text.toStdString();
+    EXPECT_FALSE(text.contains(QLatin1String("PROFILE"))) << text.toStdString();
+
+    // Without the optional settings table the library is complete.
+    RawExec(file, "CREATE TABLE FOLDER_ITEM AS SELECT * FROM FOLDER; DROP TABLE QORV_SETTINGS;");
+    const auto [again, againText] = OpenFault(file);
+    EXPECT_TRUE(againText.contains(QLatin1String("FOLDER_ITEM.PARENT"))) << againText.toStdString();
+    EXPECT_FALSE(againText.contains(QLatin1String("QORV_SETTINGS"))) << againText.toStdString();
+}
+
+TEST(BadInputTest, DamagedLibraryFailsWithAnErrorNotACrash) {
+    TestLibrary lib(kEngineOracle);
+    for (int i = 0; i < 300; ++i)
+        lib.db()->execute(
+            QStringLiteral("INSERT INTO DOCSADM.PROFILE (SYSTEM_ID, DOCNUMBER, DOCNAME, ABSTRACT) VALUES "
+                           "(?1, ?1, 'document', ?2)"),
+            {i + 1000, QString(200, QLatin1Char('x'))});
+    const QString file = lib.path(QStringLiteral("damaged.db"));
+    lib.db()->execute(QStringLiteral("VACUUM DOCSADM INTO ?1"), {file});
+    QFile damaged(file);
+    ASSERT_TRUE(damaged.open(QIODevice::ReadWrite));
+    const qint64 size = damaged.size();
+    ASSERT_GT(size, 16384);
+    damaged.seek(size - 12288);
+    damaged.write(QByteArray(8192, '\xA5'));
+    damaged.close();
+    qint64 number = 0;
+    try {
+        const auto db = LibraryDatabase::Open(file, kEngineOracle);
+        db->query(QStringLiteral("SELECT * FROM DOCSADM.PROFILE ORDER BY ABSTRACT"));
+        db->query(QStringLiteral("PRAGMA DOCSADM.integrity_check"));
+        number =
+            db->scalar(QStringLiteral("PRAGMA DOCSADM.integrity_check")).toString() == QLatin1String("ok")
+                ? 0
+                : kErrorCorrupt;
+    } catch (const Fault& fault) {
+        number = fault.number();
+    }
+    EXPECT_TRUE(number == kErrorCorrupt || number == kErrorNotADatabase) << number;
+}
+
+TEST(BadInputTest, LockedLibraryFailsAfterTheBusyTimeout) {
+    ScopedEnv timeout("VANTRELIS_BUSY_TIMEOUT_MS", "250");
+    TestLibrary lib(kEngineMssql);
+    ASSERT_EQ(0, lib.sql().execute(QStringLiteral("SELECT COUNT(*) FROM DOCSADM.PEOPLE")));
+
+    // Another connection (as another process would) holds a write transaction.
+    sqlite3* other = nullptr;
+    ASSERT_EQ(SQLITE_OK, sqlite3_open(lib.file().toUtf8().constData(), &other));
+    ASSERT_EQ(SQLITE_OK,
+              sqlite3_exec(other,
+                           "BEGIN IMMEDIATE; INSERT INTO CLIENT (SYSTEM_ID, CLIENT_ID) VALUES (1, 'HELD')",
+                           nullptr, nullptr, nullptr));
+
+    auto& sql = lib.sql();
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_EQ(kErrorLocked, sql.execute(QStringLiteral(
+                                "INSERT INTO DOCSADM.CLIENT (SYSTEM_ID, CLIENT_ID) VALUES (2, 'MINE')")));
+    const qint64 waited = timer.elapsed();
+    EXPECT_GE(waited, 200);
+    EXPECT_LT(waited, 4000);
+    EXPECT_EQ(kErrorLocked, sql.errorNumber());
+    EXPECT_TRUE(sql.errorText().contains(QLatin1String("locked"))) << sql.errorText().toStdString();
+    EXPECT_EQ(0, sql.nextKey(QStringLiteral("SYSTEMKEY")));
+    EXPECT_EQ(kErrorLocked, sql.errorNumber());
+    try {
+        lib.db()->begin();
+        FAIL() << "began a write transaction on a locked library";
+    } catch (const Fault& fault) {
+        EXPECT_EQ(kErrorLocked, fault.number());
+    }
+    // Readers are not blocked (WAL), and the held row is not visible yet.
+    EXPECT_EQ(QStringLiteral("0"), lib.first(QStringLiteral("SELECT COUNT(*) FROM DOCSADM.CLIENT")));
+
+    ASSERT_EQ(SQLITE_OK, sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr));
+    sqlite3_close(other);
+    EXPECT_EQ(0, sql.execute(
+                     QStringLiteral("INSERT INTO DOCSADM.CLIENT (SYSTEM_ID, CLIENT_ID) VALUES (2, 'MINE')")));
+    EXPECT_EQ(QStringLiteral("2"), lib.first(QStringLiteral("SELECT COUNT(*) FROM DOCSADM.CLIENT")));
+    EXPECT_NE(0, sql.nextKey(QStringLiteral("SYSTEMKEY")));
+}
+
+} // namespace

@@ -1,0 +1,99 @@
+#include "TestLibrary.h"
+#include "common/Fault.h"
+#include "dm/local/LocalErrors.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+
+using namespace vantrelis::dm::local;
+using vantrelis::Fault;
+using vantrelis::dm::local::test::ScopedEnv;
+using vantrelis::dm::local::test::TestLibrary;
+
+namespace {
+
+TEST(LocalServerTest, ReadsTheServerFile) {
+    TestLibrary lib(kEngineMssql, QStringLiteral("MAIN_LIB"));
+    ASSERT_TRUE(QDir().mkpath(lib.path(QStringLiteral("sub"))));
+    ASSERT_TRUE(QFile::copy(lib.file(), lib.path(QStringLiteral("sub/ora.db"))));
+    const QString serverFile =
+        TestLibrary::WriteServerFile(lib.path(QStringLiteral("server.ini")), QStringLiteral(R"(
+; the DM server
+[Server]
+User=GARY            ; the login user
+CurrentLibrary=ora_lib
+Libraries=main_lib, ORA_LIB ; collection order
+
+[Library.MAIN_LIB]
+Database=main_lib.db
+[library.ora_lib]
+Database = sub/ora.db
+Engine=5
+)"));
+    const auto server = LocalServer::Load(serverFile);
+    EXPECT_EQ(QStringLiteral("GARY"), server->userId());
+    EXPECT_EQ((QStringList{QStringLiteral("MAIN_LIB"), QStringLiteral("ORA_LIB")}), server->libraryNames());
+    EXPECT_EQ(QStringLiteral("ORA_LIB"), server->currentLibrary());
+    EXPECT_EQ(QStringLiteral("ORA_LIB"), server->primaryLibrary()) << "defaults to the current library";
+    EXPECT_EQ(kEngineMssql, server->engineCode(QStringLiteral("main_lib")));
+    EXPECT_EQ(kEngineOracle8, server->engineCode(QStringLiteral("ORA_LIB")));
+    EXPECT_EQ(0, server->engineCode(QStringLiteral("NOPE")));
+    EXPECT_EQ(QDir::cleanPath(lib.path(QStringLiteral("sub/ora.db"))),
+              server->databaseFile(QStringLiteral("ora_lib")));
+
+    const QString token = server->login();
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^[0-9a-f]{32}$")).match(token).hasMatch())
+        << token.toStdString();
+    EXPECT_TRUE(server->isValidToken(token));
+    EXPECT_FALSE(server->isValidToken(QString()));
+    EXPECT_FALSE(server->isValidToken(token.toUpper() + QLatin1Char('0')));
+    EXPECT_EQ(server->library(QStringLiteral("ora_lib")), server->library(QStringLiteral("ORA_LIB")))
+        << "opened once";
+    EXPECT_EQ(QStringLiteral("ORA_LIB"), server->library(QStringLiteral("ORA_LIB"))->libraryName());
+    EXPECT_THROW(server->library(QStringLiteral("NOPE")), Fault);
+}
+
+TEST(LocalServerTest, DefaultServerFileComesFromTheEnvironment) {
+    {
+        ScopedEnv server("VANTRELIS_DM_SERVER", "/somewhere/dm.ini");
+        EXPECT_EQ(QStringLiteral("/somewhere/dm.ini"), LocalServer::DefaultServerFile());
+    }
+    ScopedEnv noServer("VANTRELIS_DM_SERVER", "");
+    ScopedEnv config("XDG_CONFIG_HOME", "/cfg");
+    EXPECT_EQ(QStringLiteral("/cfg/vantrelis/dm-server.ini"), LocalServer::DefaultServerFile());
+}
+
+TEST(LocalServerTest, LoginFailsCleanlyAndSaysWhy) {
+    TestLibrary lib(kEngineMssql, QStringLiteral("LIB"));
+    const struct {
+        const char* text; // nullptr: no server file at all
+        const char* reason;
+    } cases[] = {
+        {nullptr, "cannot be read"},
+        {"[Server]\nLibraries=LIB\n[Library.LIB]\nDatabase=lib.db\n", "no login user"},
+        {"[Server]\nUser=GARY\n", "no libraries"},
+        {"[Server]\nUser=NOBODY\nLibraries=LIB\n[Library.LIB]\nDatabase=lib.db\n", "NOBODY is not known"},
+        {"[Server]\nUser=GARY\nLibraries=LIB, "
+         "GONE\n[Library.LIB]\nDatabase=lib.db\n[Library.GONE]\nDatabase=gone.db\n",
+         "gone.db"},
+        {"[Server]\nUser=GARY\nLibraries=LIB, NODB\n[Library.LIB]\nDatabase=lib.db\n",
+         "NODB has no Database"},
+        {"[Server]\nUser=GARY\nCurrentLibrary=OTHER\nLibraries=LIB\n[Library.LIB]\nDatabase=lib.db\n",
+         "OTHER"},
+    };
+    for (const auto& c : cases) {
+        const QString file = lib.path(QStringLiteral("case.ini"));
+        QFile::remove(file);
+        if (c.text)
+            TestLibrary::WriteServerFile(file, QString::fromLatin1(c.text));
+        const auto server = LocalServer::Load(file);
+        EXPECT_TRUE(server->login().isEmpty()) << c.reason;
+        EXPECT_TRUE(server->lastError().contains(QLatin1String(c.reason)))
+            << server->lastError().toStdString();
+        EXPECT_FALSE(server->isValidToken(QString()));
+    }
+}
+
+} // namespace
