@@ -1,0 +1,316 @@
+#include "common/Fault.h"
+#include "dm/local/LibraryAdmin.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace vantrelis::dm::local::test {
+namespace {
+
+struct ToolRun {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+// The built tool, beside the test programs' folder.
+QString ToolPath() {
+    const QString self = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+    return QFileInfo(self).dir().filePath(QStringLiteral("../bin/vantrelis-dm"));
+}
+
+ToolRun RunTool(const QStringList& arguments) {
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("VANTRELIS_BUSY_TIMEOUT_MS"), QStringLiteral("200"));
+    process.setProcessEnvironment(env);
+    process.start(ToolPath(), arguments);
+    ToolRun run;
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit) {
+        run.err = QStringLiteral("the tool did not finish normally: ") + process.errorString();
+        return run;
+    }
+    run.exitCode = process.exitCode();
+    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+class DmToolProcessTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        ASSERT_TRUE(QFileInfo(ToolPath()).isExecutable()) << ToolPath().toStdString();
+        s_dir = new QTemporaryDir();
+        const QDir dir(s_dir->path());
+        s_places.insert(QStringLiteral("{dir}"), dir.path());
+        s_places.insert(QStringLiteral("{lib}"), dir.filePath(QStringLiteral("lib.db")));
+
+        LibraryAdmin admin = LibraryAdmin::CreateLibrary(dir.filePath(QStringLiteral("lib.db")), kEngineMssql,
+                                                         QStringLiteral("TESTLIB"));
+        admin.addGroup(QStringLiteral("LEGAL"), QString(), 0);
+        admin.addGroup(QStringLiteral("DOCS_SUPERVISORS"), QString(), 255);
+        admin.addPerson(QStringLiteral("GARY"), QString(), QStringLiteral("LEGAL"));
+        admin.addMember(QStringLiteral("GARY"), QStringLiteral("DOCS_SUPERVISORS"));
+        admin.addClient(QStringLiteral("C1"), QString());
+        admin.addMatter(QStringLiteral("C1"), QStringLiteral("M1"), QString());
+        DocumentSpec doc;
+        doc.name = QStringLiteral("memo");
+        doc.author = QStringLiteral("GARY");
+        doc.typeId = QStringLiteral("MEMO");
+        doc.clientId = QStringLiteral("C1");
+        doc.matterId = QStringLiteral("M1");
+        const qint64 document = admin.addDocument(doc);
+        FolderSpec folder;
+        folder.name = QStringLiteral("Broken");
+        folder.owner = QStringLiteral("GARY");
+        const qint64 broken = admin.addFolder(folder);
+        admin.linkItem(broken, document);
+        admin.database().execute(
+            QStringLiteral("UPDATE DOCSADM.FOLDER_ITEM SET ISFIRST = 'N' WHERE PARENT = ?1"), {broken});
+        s_places.insert(QStringLiteral("{doc}"), QString::number(document));
+        s_places.insert(QStringLiteral("{broken}"), QString::number(broken));
+
+        const QString server = dir.filePath(QStringLiteral("dm-server.ini"));
+        QFile serverFile(server);
+        ASSERT_TRUE(serverFile.open(QIODevice::WriteOnly));
+        serverFile.write("[Server]\nUser=GARY\nCurrentLibrary=TESTLIB\nLibraries=TESTLIB\n"
+                         "[Library.TESTLIB]\nDatabase=lib.db\nEngine=10\n");
+        s_places.insert(QStringLiteral("{server}"), server);
+
+        const QString text = dir.filePath(QStringLiteral("notes.txt"));
+        QFile textFile(text);
+        ASSERT_TRUE(textFile.open(QIODevice::WriteOnly));
+        textFile.write("This is not a database, however long it goes on about it.\n");
+        s_places.insert(QStringLiteral("{text}"), text);
+
+        // A SQLite database, but not a library.
+        const QString foreign = dir.filePath(QStringLiteral("foreign.db"));
+        {
+            LibraryAdmin other =
+                LibraryAdmin::CreateLibrary(foreign, kEngineMssql, QStringLiteral("FOREIGN"));
+            other.database().execute(QStringLiteral("DROP TABLE DOCSADM.FOLDER_ITEM"));
+        }
+        s_places.insert(QStringLiteral("{foreign}"), foreign);
+
+        const QString demoDir = dir.filePath(QStringLiteral("olddemo"));
+        QDir().mkpath(demoDir);
+        QFile oldServer(QDir(demoDir).filePath(QStringLiteral("dm-server.ini")));
+        ASSERT_TRUE(oldServer.open(QIODevice::WriteOnly));
+        s_places.insert(QStringLiteral("{olddemo}"), demoDir);
+    }
+    static void TearDownTestSuite() {
+        delete s_dir;
+        s_dir = nullptr;
+        s_places.clear();
+    }
+
+    static QStringList Expand(const std::vector<const char*>& arguments) {
+        QStringList expanded;
+        for (const char* argument : arguments) {
+            QString text = QString::fromUtf8(argument);
+            for (auto it = s_places.cbegin(); it != s_places.cend(); ++it) {
+                text.replace(it.key(), it.value());
+            }
+            expanded << text;
+        }
+        return expanded;
+    }
+
+    static QTemporaryDir* s_dir;
+    static QHash<QString, QString> s_places;
+};
+
+QTemporaryDir* DmToolProcessTest::s_dir = nullptr;
+QHash<QString, QString> DmToolProcessTest::s_places;
+
+struct ExitCase {
+    std::vector<const char*> arguments;
+    int exitCode;
+    bool onStdout; // where the expected text shows
+    const char* mentions;
+};
+
+TEST_F(DmToolProcessTest, ExitCodesAndMessagesOnBadInput) {
+    const ExitCase cases[] = {
+        {{}, 2, false, "no command"},
+        {{"frobnicate"}, 2, false, "unknown command"},
+        {{"chain"}, 2, false, "missing arguments"},
+        {{"chain", "{lib}", "12", "extra"}, 2, false, "unexpected argument"},
+        {{"chain", "{lib}", "abc"}, 2, false, "whole number"},
+        {{"create", "{dir}/new.db", "--engine", "7"}, 2, false, "--engine"},
+        {{"create", "{dir}/new.db", "--bogus"}, 2, false, "unknown option --bogus"},
+        {{"add-person", "{lib}", "ZED"}, 2, false, "--group"},
+        {{"add-folder", "{lib}", "X", "--owner"}, 2, false, "needs a value"},
+        {{"chain", "{dir}/missing.db", "5"}, 1, false, "no library file"},
+        {{"chain", "{text}", "5"}, 1, false, "error:"},
+        {{"folders", "{foreign}"}, 1, false, "FOLDER_ITEM"},
+        {{"chain", "{lib}", "{doc}"}, 1, false, "is not a folder"},
+        {{"chain", "{lib}", "424242"}, 1, false, "no document #424242"},
+        {{"trustees", "{lib}", "999999"}, 1, false, "999999"},
+        {{"add-person", "{lib}", "ZED", "--group", "NOPE"}, 1, false, "NOPE"},
+        {{"add-person", "{lib}", "gary", "--group", "LEGAL"}, 1, false, "already exists"},
+        {{"add-member", "{lib}", "GARY", "NOGROUP"}, 1, false, "NOGROUP"},
+        {{"add-document", "{lib}", "--name", "x", "--author", "NOBODY", "--type", "MEMO", "--client", "C1",
+          "--matter", "M1"},
+         1,
+         false,
+         "NOBODY"},
+        {{"add-document", "{lib}", "--name", "x", "--author", "GARY", "--type", "NOTATYPE", "--client", "C1",
+          "--matter", "M1"},
+         1,
+         false,
+         "NOTATYPE"},
+        {{"link", "{lib}", "{doc}", "{broken}"}, 1, false, "not a folder"},
+        {{"create", "{lib}"}, 1, false, "already exists"},
+        {{"libraries", "{dir}/none.ini"}, 1, false, "no DM server file"},
+        {{"sql", "{server}", "NOLIB", "SELECT 1"}, 1, false, "no library NOLIB"},
+        {{"sql", "{server}", "TESTLIB", "SELEC bogus FROM nowhere"}, 1, true, "Error number: 300"},
+        {{"demo", "{olddemo}"}, 1, false, "already holds a demo"},
+        {{"chain", "{lib}", "{broken}"}, 3, true, "BROKEN (no head)"},
+        {{"folders", "{lib}"}, 3, true, "chain broken"},
+        {{"--help"}, 0, true, "Usage: vantrelis-dm"},
+        {{"chain", "--help"}, 0, true, "chain LIB.db PARENT_DOCNUMBER"},
+        {{"sql", "{server}", "testlib", "SELECT COUNT(*) AS N FROM DOCSADM.PEOPLE"}, 0, true, "Row count: 1"},
+        {{"trustees", "{lib}", "{broken}"}, 0, true, "0 trustee(s)"},
+    };
+    for (const ExitCase& c : cases) {
+        const QStringList arguments = Expand(c.arguments);
+        SCOPED_TRACE(arguments.join(QLatin1Char(' ')).toStdString());
+        const ToolRun run = RunTool(arguments);
+        EXPECT_EQ(run.exitCode, c.exitCode) << run.out.toStdString() << run.err.toStdString();
+        const QString& text = c.onStdout ? run.out : run.err;
+        EXPECT_TRUE(text.contains(QString::fromUtf8(c.mentions))) << "stdout:\n"
+                                                                  << run.out.toStdString() << "stderr:\n"
+                                                                  << run.err.toStdString();
+        if (c.exitCode == 1 || c.exitCode == 2) {
+            EXPECT_FALSE(run.err.isEmpty());
+        }
+    }
+}
+
+// Reads the number after '#' in a line such as "Added document #12 ...".
+qint64 NumberAfterHash(const QString& text) {
+    const QRegularExpressionMatch match = QRegularExpression(QStringLiteral("#(\\d+)")).match(text);
+    return match.hasMatch() ? match.captured(1).toLongLong() : 0;
+}
+
+TEST_F(DmToolProcessTest, ALibraryBuiltWithTheToolShowsItsChainAndTrustees) {
+    const QString lib = QDir(s_dir->path()).filePath(QStringLiteral("oracle.db"));
+    const std::vector<QStringList> steps = {
+        {QStringLiteral("create"), lib, QStringLiteral("--engine"), QStringLiteral("2"),
+         QStringLiteral("--name"), QStringLiteral("HANDMADE")},
+        {QStringLiteral("add-group"), lib, QStringLiteral("DOCS_SUPERVISORS"),
+         QStringLiteral("--univ-access"), QStringLiteral("255")},
+        {QStringLiteral("add-group"), lib, QStringLiteral("LEGAL")},
+        {QStringLiteral("add-person"), lib, QStringLiteral("GARY"), QStringLiteral("--group"),
+         QStringLiteral("LEGAL"), QStringLiteral("--full-name"), QStringLiteral("Gary O'Neill")},
+        {QStringLiteral("add-member"), lib, QStringLiteral("GARY"), QStringLiteral("DOCS_SUPERVISORS")},
+        {QStringLiteral("add-client"), lib, QStringLiteral("C1"), QStringLiteral("--name"),
+         QStringLiteral("O'Brien")},
+        {QStringLiteral("add-matter"), lib, QStringLiteral("C1"), QStringLiteral("M1")},
+        {QStringLiteral("add-settings"), lib, QStringLiteral("--rule"), QStringLiteral("CLIENT_MATTER")},
+    };
+    for (const QStringList& step : steps) {
+        const ToolRun run = RunTool(step);
+        ASSERT_EQ(run.exitCode, 0) << step.join(QLatin1Char(' ')).toStdString() << "\n"
+                                   << run.err.toStdString();
+    }
+    const ToolRun folder =
+        RunTool({QStringLiteral("add-folder"), lib, QStringLiteral("C1"), QStringLiteral("--owner"),
+                 QStringLiteral("GARY"), QStringLiteral("--client"), QStringLiteral("C1"),
+                 QStringLiteral("--matter"), QStringLiteral("M1")});
+    ASSERT_EQ(folder.exitCode, 0) << folder.err.toStdString();
+    const qint64 folderNumber = NumberAfterHash(folder.out);
+    ASSERT_NE(folderNumber, 0);
+    QList<qint64> docs;
+    for (const char* name : {"Zeta memo", "Alpha's letter"}) {
+        const ToolRun doc =
+            RunTool({QStringLiteral("add-document"), lib, QStringLiteral("--name"), QLatin1String(name),
+                     QStringLiteral("--author"), QStringLiteral("GARY"), QStringLiteral("--type"),
+                     QStringLiteral("MEMO"), QStringLiteral("--client"), QStringLiteral("C1"),
+                     QStringLiteral("--matter"), QStringLiteral("M1")});
+        ASSERT_EQ(doc.exitCode, 0) << doc.err.toStdString();
+        docs << NumberAfterHash(doc.out);
+        ASSERT_EQ(RunTool({QStringLiteral("link"), lib, QString::number(folderNumber),
+                           QString::number(docs.last())})
+                      .exitCode,
+                  0);
+    }
+    // Trustee names are upper-cased as the library stores them, on Oracle as well.
+    EXPECT_EQ(RunTool({QStringLiteral("add-trustee"), lib, QString::number(docs[0]),
+                       QStringLiteral("GROUP:legal"), QStringLiteral("127")})
+                  .exitCode,
+              0);
+    EXPECT_EQ(RunTool({QStringLiteral("add-trustee"), lib, QString::number(docs[0]),
+                       QStringLiteral("GROUP:DOCS_SUPERVISORS"), QStringLiteral("0")})
+                  .exitCode,
+              0);
+
+    const ToolRun chain = RunTool({QStringLiteral("chain"), lib, QString::number(folderNumber)});
+    EXPECT_EQ(chain.exitCode, 0) << chain.err.toStdString();
+    const qsizetype zeta = chain.out.indexOf(QStringLiteral("\"Zeta memo\""));
+    const qsizetype alpha = chain.out.indexOf(QStringLiteral("\"Alpha's letter\""));
+    EXPECT_GE(zeta, 0);
+    EXPECT_GT(alpha, zeta) << chain.out.toStdString();
+    EXPECT_TRUE(chain.out.contains(QStringLiteral("The chain is sound.")));
+
+    const ToolRun trustees = RunTool({QStringLiteral("trustees"), lib, QString::number(docs[0])});
+    EXPECT_EQ(trustees.exitCode, 0);
+    EXPECT_TRUE(trustees.out.contains(QRegularExpression(QStringLiteral("group\\s+LEGAL\\s+127"))))
+        << trustees.out.toStdString();
+    EXPECT_TRUE(
+        trustees.out.contains(QRegularExpression(QStringLiteral("group\\s+DOCS_SUPERVISORS\\s+DENY"))));
+
+    const ToolRun folders = RunTool({QStringLiteral("folders"), lib, QStringLiteral("--documents")});
+    EXPECT_EQ(folders.exitCode, 0) << folders.err.toStdString();
+    EXPECT_TRUE(folders.out.contains(QStringLiteral("1 top-level folder(s)")));
+    EXPECT_TRUE(folders.out.contains(QStringLiteral("matter C1/M1")));
+    EXPECT_TRUE(folders.out.contains(QStringLiteral("- Alpha's letter")));
+}
+
+TEST_F(DmToolProcessTest, DemoAndLibrariesListing) {
+    const QString demo = QDir(s_dir->path()).filePath(QStringLiteral("demo"));
+    const ToolRun built = RunTool({QStringLiteral("demo"), demo});
+    ASSERT_EQ(built.exitCode, 0) << built.err.toStdString();
+    EXPECT_TRUE(built.out.contains(QStringLiteral("VANTRELIS_ORACLE (engine 2")));
+
+    const ToolRun listing =
+        RunTool({QStringLiteral("libraries"), QDir(demo).filePath(QStringLiteral("dm-server.ini"))});
+    EXPECT_EQ(listing.exitCode, 0) << listing.out.toStdString() << listing.err.toStdString();
+    EXPECT_TRUE(listing.out.contains(QStringLiteral("Login: ok")));
+    const QStringList lines = listing.out.split(QLatin1Char('\n'));
+    const auto row = [&](const QString& library) {
+        for (const QString& line : lines) {
+            if (line.startsWith(library + QLatin1Char(' '))) {
+                return line.simplified().split(QLatin1Char(' '));
+            }
+        }
+        return QStringList();
+    };
+    // LIBRARY ENGINE-CODE ENGINE-NAME DOCUMENTS FOLDERS FILED RULES UA255 FILE
+    const QStringList mssql = row(QStringLiteral("VANTRELIS_MSSQL"));
+    ASSERT_GE(mssql.size(), 9) << listing.out.toStdString();
+    EXPECT_EQ(mssql[1], QStringLiteral("10"));
+    EXPECT_GE(mssql[3].toInt(), 3000);
+    EXPECT_EQ(mssql[6], QStringLiteral("1"));
+    EXPECT_EQ(mssql[7], QStringLiteral("yes"));
+    const QStringList small = row(QStringLiteral("VANTRELIS_SMALL"));
+    ASSERT_GE(small.size(), 9);
+    EXPECT_EQ(small[6], QStringLiteral("-"));
+    const QStringList oracle = row(QStringLiteral("VANTRELIS_ORACLE"));
+    ASSERT_GE(oracle.size(), 9);
+    EXPECT_EQ(oracle[2], QStringLiteral("Oracle"));
+
+    const ToolRun folders =
+        RunTool({QStringLiteral("folders"), QDir(demo).filePath(QStringLiteral("vantrelis_mssql.db"))});
+    EXPECT_EQ(folders.exitCode, 0) << folders.err.toStdString();
+    EXPECT_TRUE(folders.out.contains(QStringLiteral("8 top-level folder(s)")));
+}
+
+} // namespace
+} // namespace vantrelis::dm::local::test
