@@ -320,3 +320,75 @@ TEST_F(FolderTest, SecondaryNameAndRenameOfAnExistingFolder) {
 
 } // namespace
 } // namespace vantrelis::dm::local::test
+
+namespace vantrelis::dm::local::test {
+namespace {
+
+// The folder engine's sequence for a subfolder: read the parent's column pairs, make the folder,
+// fill defaults, then write the fixed columns and the parent's values into empty, unprotected
+// columns only, save the profile, then the folder.
+TEST_F(FolderTest, SubfolderTakesTheParentsValuesIntoEmptyColumns) {
+    auto lib = library();
+    auto parent = NewFolder(*lib, QStringLiteral("Acme"), true);
+    Set(parent->profile(), "CLIENT_ID", QStringLiteral("C100"));
+    Set(parent->profile(), "MATTER_ID", QStringLiteral("M1"));
+    Set(parent->profile(), "RETENTION", QStringLiteral("90"));
+    Set(parent->profile(), "ABSTRACT", QStringLiteral("parent abstract"));
+    Set(parent->profile(), "AUTHOR_ID", QStringLiteral("MARY"));
+    ASSERT_TRUE(parent->save(3)) << parent->errorText().toStdString();
+
+    auto opened = lib->folder(parent->docNumber());
+    ASSERT_NE(opened, nullptr);
+    QList<QPair<QString, QString>> pairs;
+    auto parentColumns = opened->profile()->columns();
+    for (int i = 1; i <= parentColumns->count(); ++i)
+        pairs.append({parentColumns->item(i)->name(), parentColumns->item(i)->value()});
+
+    auto folder = lib->newFolder();
+    folder->setSecondaryName(QStringLiteral("Matter one"));
+    folder->setName(QStringLiteral("Matter one"));
+    folder->setPublic(true);
+    auto profile = folder->profile();
+    profile->columns()->fillDefaults();
+    auto columns = profile->columns();
+    for (int i = 1; i <= columns->count(); ++i) {
+        auto column = columns->item(i);
+        const QString name = column->name().toUpper();
+        QString value;
+        if (name == QLatin1String("DOCNAME"))
+            value = QStringLiteral("Matter one");
+        else if (name == QLatin1String("AUTHOR_ID") || name == QLatin1String("TYPIST_ID"))
+            value = lib->userName();
+        else if (name == QLatin1String("TYPE_ID") || name == QLatin1String("APP_ID"))
+            value = QStringLiteral("FOLDER");
+        else if (!column->isProtected()) {
+            for (const auto& pair : pairs) {
+                if (pair.first == column->name()) {
+                    value = pair.second;
+                    break;
+                }
+            }
+        }
+        if (!value.isEmpty() && !column->isProtected() && column->value().isEmpty())
+            column->setValue(value);
+    }
+    ASSERT_TRUE(profile->save(3)) << folder->errorText().toStdString();
+    ASSERT_TRUE(folder->save(3)) << folder->errorText().toStdString();
+    ASSERT_NE(folder->docNumber(), 0);
+    EXPECT_NE(folder->docNumber(), parent->docNumber());
+
+    auto saved = lib->folder(folder->docNumber())->profile();
+    EXPECT_EQ(Get(saved, "CLIENT_ID"), QStringLiteral("C100"));
+    EXPECT_EQ(Get(saved, "MATTER_ID"), QStringLiteral("M1"));
+    EXPECT_EQ(Get(saved, "RETENTION"), QStringLiteral("90"));
+    EXPECT_EQ(Get(saved, "ABSTRACT"), QStringLiteral("parent abstract"));
+    EXPECT_EQ(Get(saved, "AUTHOR_ID"), QStringLiteral("GARY")) << "the default came first";
+    EXPECT_EQ(Get(saved, "TYPE_ID"), QStringLiteral("FOLDER"));
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM DOCSADM.PROFILE")), 2);
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM DOCSADM.FOLDER")), 2);
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM DOCSADM.VERSIONS")), 2);
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM DOCSADM.ROOT_OBJECT")), 2);
+}
+
+} // namespace
+} // namespace vantrelis::dm::local::test
