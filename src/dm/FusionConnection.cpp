@@ -3,6 +3,7 @@
 #include "common/Fault.h"
 #include "common/ProductInfo.h"
 #include "common/Prompter.h"
+#include "common/SavedSetting.h"
 #include "common/Text.h"
 #include "dm/FaultReport.h"
 
@@ -293,21 +294,20 @@ void FusionConnection::CheckLibrary(int row, const QString& libraryName) {
 }
 
 void FusionConnection::CheckUniqueNames(const QString& libraryName) {
-    const QString key = QStringLiteral("UniqueNameWarning");
-    const QString warned = m_settings.read(ProductName(), libraryName, key, QStringLiteral("0"));
+    const SavedSetting warned = SavedSetting::UniqueNameWarning(libraryName);
     bool unique = false;
     if (std::shared_ptr<DmParameters> parameters = m_session.currentLibrary->parameters()) {
         const QVariant value = parameters->value(QStringLiteral("DOCSParms.UniqueDocNames"));
         unique = value.isValid() && value.toBool();
     }
-    if (unique && LeadingWhole(warned) == 0)
+    if (unique && LeadingWhole(warned.read(m_settings)) == 0)
         m_log.ShowMessage(
             QStringLiteral("Warning: The library setting Unique Document Names is enabled. ") +
                 QStringLiteral("This will require you to have unique folder names in order to use "
                                "Vantrelis in library ") +
                 libraryName + QLatin1Char('.'),
             StyleExclamation);
-    m_settings.save(ProductName(), libraryName, key, unique ? QStringLiteral("-1") : QStringLiteral("0"));
+    warned.save(m_settings, unique ? QStringLiteral("-1") : QStringLiteral("0"));
 }
 
 void FusionConnection::CheckQuotedIdentifier(int row, const QString& libraryName) {

@@ -2,6 +2,7 @@
 
 #include "common/ProductInfo.h"
 #include "common/Prompter.h"
+#include "common/SavedSetting.h"
 #include "common/Text.h"
 #include "dm/FaultReport.h"
 
@@ -114,12 +115,10 @@ void SqlGateway::ReportServerInterface() {
             "register the PCDSERVERIFPS.DLL file in the following location:") +
         kCrLf + QStringLiteral("C:\\PROGRAM FILES\\HUMMINGBIRD\\DOCSFUSION\\PCDSERVERIFPS.DLL");
     m_log.WriteLog(text);
-    const QString shown = m_settings.read(ProductName(), QStringLiteral("Warning"),
-                                          QStringLiteral("RegisterAPI"), QStringLiteral("0"));
-    if (LeadingWhole(shown) == 0) {
+    const SavedSetting shown = SavedSetting::WarningRegisterAPI();
+    if (LeadingWhole(shown.read(m_settings)) == 0) {
         m_log.ShowMessage(text, StyleCritical);
-        m_settings.save(ProductName(), QStringLiteral("Warning"), QStringLiteral("RegisterAPI"),
-                        QStringLiteral("-1"));
+        shown.save(m_settings, QStringLiteral("-1"));
     }
 }
 
