@@ -134,7 +134,8 @@ sqlite3* OpenRaw(const QString& file) {
     return db;
 }
 
-void RawStep(sqlite3* db, const char* sql, qint64& checksum, qint64* firstValue = nullptr, bool counted = true) {
+void RawStep(sqlite3* db, const char* sql, qint64& checksum, qint64* firstValue = nullptr,
+             bool counted = true) {
     sqlite3_stmt* statement = nullptr;
     if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) != SQLITE_OK) {
         std::fprintf(stderr, "failed: %s\n%s\n", sql, sqlite3_errmsg(db));
@@ -146,7 +147,8 @@ void RawStep(sqlite3* db, const char* sql, qint64& checksum, qint64* firstValue 
         for (int c = 0; c < columns; ++c) {
             // Values are read as text, as the SQL object hands them out.
             sqlite3_column_text(statement, c);
-            checksum += sqlite3_column_bytes(statement, c);
+            if (counted)
+                checksum += sqlite3_column_bytes(statement, c);
         }
         if (firstValue)
             *firstValue = sqlite3_column_int64(statement, 0);
@@ -171,7 +173,8 @@ qint64 RunRaw(const QString& file, int iterations, qint64& checksum) {
         RawStep(db, "BEGIN IMMEDIATE", checksum, nullptr, false);
         RawStep(db, "UPDATE DOCSADM.KEY_COUNTERS SET LAST_KEY = LAST_KEY + 1 WHERE NAME = 'SYSTEMKEY'",
                 checksum, nullptr, false);
-        RawStep(db, "SELECT LAST_KEY FROM DOCSADM.KEY_COUNTERS WHERE NAME = 'SYSTEMKEY'", checksum, &key);
+        RawStep(db, "SELECT LAST_KEY FROM DOCSADM.KEY_COUNTERS WHERE NAME = 'SYSTEMKEY'", checksum, &key,
+                false);
         RawStep(db, "COMMIT", checksum, nullptr, false);
         for (const QString& statement : Statements(sequence, key))
             RawStep(db, statement.toUtf8().constData(), checksum);
