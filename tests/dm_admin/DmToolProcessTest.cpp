@@ -82,6 +82,15 @@ protected:
                          "[Library.TESTLIB]\nDatabase=lib.db\nEngine=10\n");
         s_places.insert(QStringLiteral("{server}"), server);
 
+        // A server file naming a library whose file is gone.
+        const QString badServer = dir.filePath(QStringLiteral("bad-server.ini"));
+        QFile badServerFile(badServer);
+        ASSERT_TRUE(badServerFile.open(QIODevice::WriteOnly));
+        badServerFile.write(
+            "[Server]\nUser=GARY\nCurrentLibrary=TESTLIB\nLibraries=TESTLIB, GONE\n"
+            "[Library.TESTLIB]\nDatabase=lib.db\nEngine=10\n[Library.GONE]\nDatabase=gone.db\n");
+        s_places.insert(QStringLiteral("{badserver}"), badServer);
+
         const QString text = dir.filePath(QStringLiteral("notes.txt"));
         QFile textFile(text);
         ASSERT_TRUE(textFile.open(QIODevice::WriteOnly));
@@ -168,6 +177,8 @@ TEST_F(DmToolProcessTest, ExitCodesAndMessagesOnBadInput) {
         {{"link", "{lib}", "{doc}", "{broken}"}, 1, false, "not a folder"},
         {{"create", "{lib}"}, 1, false, "already exists"},
         {{"libraries", "{dir}/none.ini"}, 1, false, "no DM server file"},
+        {{"libraries", "{badserver}"}, 1, true, "cannot be opened"},
+        {{"sql", "{badserver}", "TESTLIB", "SELECT 1"}, 1, false, "login fails"},
         {{"sql", "{server}", "NOLIB", "SELECT 1"}, 1, false, "no library NOLIB"},
         {{"sql", "{server}", "TESTLIB", "SELEC bogus FROM nowhere"}, 1, true, "Error number: 300"},
         {{"demo", "{olddemo}"}, 1, false, "already holds a demo"},

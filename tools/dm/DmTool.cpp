@@ -565,7 +565,12 @@ int DmTool::libraries(ToolArguments& args) {
         m_out
             << "\nRULES - : the library has no QORV_SETTINGS table. UA255: the login user is in a group with "
                "UNIV_ACCESS 255.\n";
-        return code;
+        if (code != kOk) {
+            m_out.flush();
+            return failed(
+                QStringLiteral("the login or a library of %1 cannot be used (see above)").arg(serverFile));
+        }
+        return kOk;
     });
 }
 
