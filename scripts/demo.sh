@@ -39,13 +39,16 @@ export VANTRELIS_REGISTRY="$demo/registry.ini"
 export XDG_CONFIG_HOME="$demo/config"
 export XDG_DATA_HOME="$demo/data"
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
+# The demo's log goes beside its libraries rather than into the program's folder.
+mkdir -p "$XDG_CONFIG_HOME/vantrelis"
+printf '[General]\r\nLogFile=%s\r\n' "$demo/Vantrelis.LOG" >"$XDG_CONFIG_HOME/vantrelis/Vantrelis Import for OpenText eDOCS.ini"
 if [[ -x "$program" ]]; then
     echo "Running: vantrelis-import /G /X /F $demo/import.csv /S CLIENT_MATTER"
     status=0
     (cd "$demo" && "$program" /G /X /F "$demo/import.csv" /S CLIENT_MATTER) || status=$?
     echo "vantrelis-import ended with exit code $status"
     rule
-    mapfile -t logs < <(find "$demo" -type f \( -iname '*.log' -o -iname '*_[0-9]*' \) ! -name '*.db*' | sort)
+    mapfile -t logs < <(find "$demo" -maxdepth 1 -type f -iname 'Vantrelis_*.LOG' | sort)
     if ((${#logs[@]} == 0)); then
         echo "No log file was written under $demo."
     fi

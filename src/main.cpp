@@ -10,6 +10,18 @@
 #include "common/SavedSetting.h"
 #include "common/StandardLines.h"
 #include "common/StatusView.h"
+#include "common/Text.h"
+#include "config/FolderRules.h"
+#include "config/ImportSetTable.h"
+#include "config/ImportSets.h"
+#include "config/LibraryConfiguration.h"
+#include "config/RuleTable.h"
+#include "dm/DmFactory.h"
+#include "dm/DmSession.h"
+#include "dm/FusionConnection.h"
+#include "dm/LibraryContext.h"
+#include "dm/SqlGateway.h"
+#include "dm/local/LocalBackend.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -51,6 +63,51 @@ public:
     }
 };
 
+// Until the main window exists, the connection's info texts go to the log.
+class LoggedConnectionView : public dm::ConnectionView {
+public:
+    explicit LoggedConnectionView(Log& log) : m_log(log) {}
+    void setUserName(const QString& userName) override {
+        m_log.WriteLog(QStringLiteral("Login id: ") + userName);
+    }
+    void setPrimaryGroup(const QString& group) override {
+        m_log.WriteLog(QStringLiteral("Primary group: ") + group);
+    }
+    void setLibraryName(const QString& name) override {
+        m_log.WriteLog(QStringLiteral("Current library: ") + name);
+    }
+    void checkLibraryMenu(const QString&) override {}
+    void beep() override {}
+
+private:
+    Log& m_log;
+};
+
+// The DM objects and the configuration of the connected library, wired as the program uses them.
+struct Connection {
+    Connection(Log& log, SettingsStore& settings)
+        : view(log), gateway(session, library, log, settings),
+          fusion(factory, session, library, gateway, log, settings), folderRules(gateway, rules, log),
+          importSetStore(gateway, importSets, log) {
+        dm::local::RegisterLocalBackend(factory, dm::local::LocalServer::DefaultServerFile());
+        fusion.setView(&view);
+        fusion.setConfigLoader(&configuration);
+    }
+    ~Connection() { session.Release(); }
+
+    LoggedConnectionView view;
+    dm::DmFactory factory;
+    dm::DmSession session;
+    dm::LibraryContext library;
+    RuleTable rules;
+    ImportSetTable importSets;
+    dm::SqlGateway gateway;
+    dm::FusionConnection fusion;
+    FolderRules folderRules;
+    ImportSets importSetStore;
+    LibraryConfiguration configuration{folderRules, importSetStore};
+};
+
 // The start of the program, in order: settings, log, start banner, then the DM login.
 int Startup(const CommandLine& commandLine, SettingsStore& settings, Log& log) {
     SavedSetting::Path().save(settings, QCoreApplication::applicationFilePath());
@@ -76,12 +133,29 @@ int Startup(const CommandLine& commandLine, SettingsStore& settings, Log& log) {
     log.WriteLog(StandardLines::SectionEnd());
 
     log.ShowStatus(QStringLiteral("Connecting to Hummingbird DM (Fusion) Application"));
-    log.ShowStatus(QStringLiteral("The DM login is not available in this version yet - nothing more to do"));
+    Connection connection(log, settings);
+    int exitCode = 0;
+    if (!connection.fusion.StartFusion()) {
+        const QString text =
+            QStringLiteral("Error: Unable to start the Fusion application - I will end the program now");
+        log.WriteLog(text);
+        log.ShowMessage(text, StyleCritical);
+        exitCode = 1;
+    } else {
+        log.ShowStatus(QStringLiteral("Connected to library ") + connection.session.LibraryName() +
+                       QStringLiteral(" as ") + connection.session.currentLibrary->userName() +
+                       QStringLiteral(": ") + FormatWhole(connection.rules.count()) +
+                       QStringLiteral(" rule(s), ") + FormatWhole(connection.importSets.count()) +
+                       QStringLiteral(" import set row(s)"));
+        log.ShowStatus(
+            QStringLiteral("The main window and the import run are not available in this version yet - "
+                           "nothing more to do"));
+    }
 
     log.WriteLog(StandardLines::StepSeparator());
     log.ShowStatus(StandardLines::ProgramEnded(log.clock().now(), QLocale::system()));
     log.WriteLog(StandardLines::StepSeparator());
-    return 0;
+    return exitCode;
 }
 
 } // namespace

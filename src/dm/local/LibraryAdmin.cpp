@@ -176,75 +176,53 @@ qint64 LibraryAdmin::lookupId(const QString& sql, const QVariantList& params, co
     return value.toLongLong();
 }
 
-qint64 LibraryAdmin::personId(const QString& userId) const {
-    const QString key = cacheKey("person", userId);
+qint64 LibraryAdmin::cachedId(const char* kind, const QString& name, const QString& sql,
+                              const QVariantList& params, const QString& what) const {
+    const QString key = cacheKey(kind, name);
     if (auto it = m_idCache.constFind(key); it != m_idCache.cend()) {
         return *it;
     }
-    const qint64 id =
-        lookupId(QStringLiteral("SELECT SYSTEM_ID FROM DOCSADM.PEOPLE WHERE USER_ID = ?1"), {userId},
-                 QStringLiteral("user \"%1\" (no such USER_ID in PEOPLE)").arg(userId));
+    const qint64 id = lookupId(sql, params, what);
     m_idCache.insert(key, id);
     return id;
+}
+
+qint64 LibraryAdmin::personId(const QString& userId) const {
+    return cachedId("person", userId,
+                    QStringLiteral("SELECT SYSTEM_ID FROM DOCSADM.PEOPLE WHERE USER_ID = ?1"), {userId},
+                    QStringLiteral("user \"%1\" (no such USER_ID in PEOPLE)").arg(userId));
 }
 
 qint64 LibraryAdmin::groupId(const QString& groupId) const {
-    const QString key = cacheKey("group", groupId);
-    if (auto it = m_idCache.constFind(key); it != m_idCache.cend()) {
-        return *it;
-    }
-    const qint64 id =
-        lookupId(QStringLiteral("SELECT SYSTEM_ID FROM DOCSADM.GROUPS WHERE GROUP_ID = ?1"), {groupId},
-                 QStringLiteral("group \"%1\" (no such GROUP_ID in GROUPS)").arg(groupId));
-    m_idCache.insert(key, id);
-    return id;
+    return cachedId("group", groupId,
+                    QStringLiteral("SELECT SYSTEM_ID FROM DOCSADM.GROUPS WHERE GROUP_ID = ?1"), {groupId},
+                    QStringLiteral("group \"%1\" (no such GROUP_ID in GROUPS)").arg(groupId));
 }
 
 qint64 LibraryAdmin::clientSystemId(const QString& clientId) const {
-    const QString key = cacheKey("client", clientId);
-    if (auto it = m_idCache.constFind(key); it != m_idCache.cend()) {
-        return *it;
-    }
-    const qint64 id = lookupId(QStringLiteral("SELECT SYSTEM_ID FROM DOCSADM.CLIENT WHERE CLIENT_ID = ?1"),
-                               {clientId}, QStringLiteral("client \"%1\"").arg(clientId));
-    m_idCache.insert(key, id);
-    return id;
+    return cachedId("client", clientId,
+                    QStringLiteral("SELECT SYSTEM_ID FROM DOCSADM.CLIENT WHERE CLIENT_ID = ?1"), {clientId},
+                    QStringLiteral("client \"%1\"").arg(clientId));
 }
 
 qint64 LibraryAdmin::matterSystemId(const QString& clientId, const QString& matterId) const {
-    const QString key = cacheKey("matter", clientId + QLatin1Char('|') + matterId);
-    if (auto it = m_idCache.constFind(key); it != m_idCache.cend()) {
-        return *it;
-    }
     const qint64 client = clientSystemId(clientId);
-    const qint64 id = lookupId(
+    return cachedId(
+        "matter", clientId + QLatin1Char('|') + matterId,
         QStringLiteral("SELECT SYSTEM_ID FROM DOCSADM.MATTER WHERE CLIENT_ID = ?1 AND MATTER_ID = ?2"),
         {client, matterId}, QStringLiteral("matter \"%1\" of client \"%2\"").arg(matterId, clientId));
-    m_idCache.insert(key, id);
-    return id;
 }
 
 qint64 LibraryAdmin::documentTypeId(const QString& typeId) const {
-    const QString key = cacheKey("type", typeId);
-    if (auto it = m_idCache.constFind(key); it != m_idCache.cend()) {
-        return *it;
-    }
-    const qint64 id =
-        lookupId(QStringLiteral("SELECT SYSTEM_ID FROM DOCSADM.DOCUMENTTYPES WHERE TYPE_ID = ?1"), {typeId},
-                 QStringLiteral("document type \"%1\"").arg(typeId));
-    m_idCache.insert(key, id);
-    return id;
+    return cachedId("type", typeId,
+                    QStringLiteral("SELECT SYSTEM_ID FROM DOCSADM.DOCUMENTTYPES WHERE TYPE_ID = ?1"),
+                    {typeId}, QStringLiteral("document type \"%1\"").arg(typeId));
 }
 
 qint64 LibraryAdmin::applicationId(const QString& application) const {
-    const QString key = cacheKey("app", application);
-    if (auto it = m_idCache.constFind(key); it != m_idCache.cend()) {
-        return *it;
-    }
-    const qint64 id = lookupId(QStringLiteral("SELECT SYSTEM_ID FROM DOCSADM.APPS WHERE APPLICATION = ?1"),
-                               {application}, QStringLiteral("application \"%1\"").arg(application));
-    m_idCache.insert(key, id);
-    return id;
+    return cachedId("app", application,
+                    QStringLiteral("SELECT SYSTEM_ID FROM DOCSADM.APPS WHERE APPLICATION = ?1"),
+                    {application}, QStringLiteral("application \"%1\"").arg(application));
 }
 
 qint64 LibraryAdmin::formId(const QString& formName) const {

@@ -137,6 +137,9 @@ public:
 private:
     qint64 newKey(const QString& counterName);
     qint64 lookupId(const QString& sql, const QVariantList& params, const QString& what) const;
+    // lookupId, remembered by kind and name for the rest of this admin's life.
+    qint64 cachedId(const char* kind, const QString& name, const QString& sql, const QVariantList& params,
+                    const QString& what) const;
     void writeBaseRows(const QString& libraryName);
     bool exists(const QString& sql, const QVariantList& params) const;
     QString cacheKey(const char* kind, const QString& name) const;

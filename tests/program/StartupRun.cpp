@@ -32,12 +32,24 @@ protected:
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.filePath(QStringLiteral("config")));
         environment.insert(QStringLiteral("XDG_DATA_HOME"), m_dir.filePath(QStringLiteral("data")));
         environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+        // No DM server unless a test makes one: the user's own server file must never be reached.
+        environment.insert(QStringLiteral("VANTRELIS_DM_SERVER"), m_serverFile);
         process.setProcessEnvironment(environment);
         process.start(QStringLiteral(VANTRELIS_IMPORT_EXE), arguments);
         if (!process.waitForFinished(30000))
             return -1;
         m_output = process.readAllStandardOutput();
         return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    }
+
+    // A demo DM environment in the temporary folder, for runs that log in.
+    void makeDemo() {
+        const QString demo = m_dir.filePath(QStringLiteral("demo"));
+        QProcess tool;
+        tool.start(QStringLiteral(VANTRELIS_DM_EXE), {QStringLiteral("demo"), demo});
+        ASSERT_TRUE(tool.waitForFinished(60000));
+        ASSERT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+        m_serverFile = demo + QStringLiteral("/dm-server.ini");
     }
 
     QString logBase() const { return m_dir.filePath(QStringLiteral("logs/run.log")); }
@@ -52,6 +64,7 @@ protected:
     }
 
     QTemporaryDir m_dir;
+    QString m_serverFile = m_dir.filePath(QStringLiteral("no-dm-server.ini"));
     QByteArray m_output;
 };
 
@@ -60,14 +73,27 @@ const QRegularExpression
                            "\\d{4} at \\d\\d:\\d\\d (AM|PM)\\r\\n={60}\\r\\n"),
             QRegularExpression::MultilineOption);
 
+const QByteArray kNoFusion = "Error: Unable to start the Fusion application - I will end the program now";
+
 TEST_F(StartupRun, WritesTheStartBannerToTheDatedLog) {
     writeSettings("LogFile=" + logBase().toUtf8() + "\n");
-    ASSERT_EQ(run({}), 0);
+    EXPECT_EQ(run({}), 1);
     const QString log = QString::fromUtf8(read(todaysLog()));
     EXPECT_TRUE(kBanner.match(log).hasMatch()) << log.toStdString();
-    EXPECT_TRUE(log.contains(QStringLiteral("DM login is not available"))) << log.toStdString();
-    EXPECT_TRUE(m_output.contains("DM login is not available"));
+    EXPECT_TRUE(log.contains(QString::fromLatin1(kNoFusion))) << log.toStdString();
     EXPECT_TRUE(read(m_dir.filePath(kSettingsFile)).contains("Path=" VANTRELIS_IMPORT_EXE));
+}
+
+TEST_F(StartupRun, LogsInAndConnectsTheCurrentLibraryOfTheDmServer) {
+    makeDemo();
+    writeSettings("LogFile=" + logBase().toUtf8() + "\n");
+    ASSERT_EQ(run({QStringLiteral("/G"), QStringLiteral("/X")}), 0) << m_output.toStdString();
+    const QString log = QString::fromUtf8(read(todaysLog()));
+    for (const char* line : {"Logging in to the Fusion Server", "SQL Database_Engine value is 10",
+                             "1 rule(s) identified", "Connected to MSSQL Library Object VANTRELIS_MSSQL.",
+                             "Fusion started with connection to VANTRELIS_MSSQL"})
+        EXPECT_TRUE(log.contains(QString::fromLatin1(line) + QStringLiteral("\r\n"))) << line;
+    EXPECT_FALSE(log.contains(QStringLiteral("Error:"))) << log.toStdString();
 }
 
 TEST_F(StartupRun, PurgeRemovesTheBaseAndTodaysFileFirst) {
@@ -77,7 +103,7 @@ TEST_F(StartupRun, PurgeRemovesTheBaseAndTodaysFileFirst) {
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write("old line\r\n");
     }
-    ASSERT_EQ(run({QStringLiteral("/p")}), 0);
+    ASSERT_EQ(run({QStringLiteral("/p")}), 1);
     EXPECT_FALSE(QFile::exists(logBase()));
     const QByteArray log = read(todaysLog());
     EXPECT_FALSE(log.contains("old line"));
@@ -91,20 +117,22 @@ TEST_F(StartupRun, PathWithSwitchLettersDoesNotPurge) {
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write("old line\r\n");
     }
-    ASSERT_EQ(run({QStringLiteral("/F"), QStringLiteral("/projects/gary/x.csv")}), 0);
+    ASSERT_EQ(run({QStringLiteral("/F"), QStringLiteral("/projects/gary/x.csv")}), 1);
     EXPECT_TRUE(read(todaysLog()).startsWith("old line\r\n"));
 }
 
 TEST_F(StartupRun, QuietLoggingLeavesTheBannerOut) {
     writeSettings("LogFile=" + logBase().toUtf8() + "\nLogMethod=0\n");
-    ASSERT_EQ(run({}), 0);
-    EXPECT_FALSE(read(todaysLog()).contains("Starting at"));
+    ASSERT_EQ(run({}), 1);
+    const QByteArray log = read(todaysLog());
+    EXPECT_FALSE(log.contains("Starting at"));
+    EXPECT_TRUE(log.contains(kNoFusion)) << log.toStdString();
 }
 
 TEST_F(StartupRun, UnwritableLogPlaceDoesNotStopTheProgram) {
     writeSettings("LogFile=" + m_dir.filePath(QStringLiteral("missing/folder/run.log")).toUtf8() + "\n");
-    EXPECT_EQ(run({}), 0);
-    EXPECT_TRUE(m_output.contains("DM login is not available"));
+    EXPECT_EQ(run({}), 1);
+    EXPECT_TRUE(m_output.contains("Logging in to the Fusion Server"));
 }
 
 } // namespace
