@@ -5,6 +5,9 @@ JOBS       ?= $(shell nproc)
 CMAKE_FLAGS = -G Ninja -DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache
 CTEST_FLAGS = --output-on-failure -j $(JOBS) --timeout 300
 export QT_QPA_PLATFORM ?= offscreen
+# A clean checkout in another folder still hits the compiler cache.
+export CCACHE_BASEDIR ?= $(CURDIR)
+export CCACHE_NOHASHDIR ?= 1
 
 .PHONY: all deps configure build test test-asan demo format clean
 
