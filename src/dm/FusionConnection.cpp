@@ -172,7 +172,7 @@ bool FusionConnection::ConnectLibrary(const QString& libraryName) {
             m_log.WriteLog(QStringLiteral("Error: Libs object is not set"));
             return false;
         }
-        if (m_session.currentLibrary &&
+        if (m_connected && m_session.currentLibrary &&
             m_session.currentLibrary->name().compare(name, Qt::CaseInsensitive) == 0)
             return true;
 
@@ -200,6 +200,7 @@ bool FusionConnection::ConnectLibrary(const QString& libraryName) {
             m_log.WriteLog(QStringLiteral("Error: Unable to set LIB object - cannot continue"));
             return ConnectionFailure(name, result);
         }
+        m_connected = false;
         m_session.currentLibrary = found;
         DmLibrary& library = *found;
 
@@ -235,6 +236,7 @@ bool FusionConnection::ConnectLibrary(const QString& libraryName) {
         if (currentName.compare(name, Qt::CaseInsensitive) != 0)
             return ConnectionFailure(name, result);
         result = true;
+        m_connected = true;
 
         if (m_view)
             m_view->checkLibraryMenu(currentName);

@@ -49,6 +49,10 @@ private:
     SettingsStore& m_settings;
     ConnectionView* m_view = nullptr;
     LibraryConfigLoader* m_loader = nullptr;
+    // The current library slot holds a library whose connection went through. A connection that
+    // failed after the slot was switched leaves it false, so the next request connects in full
+    // instead of answering true for a library the SQL object is not bound to.
+    bool m_connected = false;
 };
 
 } // namespace vantrelis::dm

@@ -369,6 +369,35 @@ TEST_F(FusionConnectionTest, UnknownLibraryLeavesTheCurrentOne) {
     EXPECT_EQ(session.currentLibrary, docs);
 }
 
+TEST_F(FusionConnectionTest, LibraryWhoseConnectionFailedIsConnectedInFullNextTime) {
+    struct Case {
+        const char* label;
+        std::function<void(FusionConnectionTest&)> damage;
+        std::function<void(FusionConnectionTest&)> repair;
+    };
+    const std::vector<Case> cases = {
+        {"no user", [](FusionConnectionTest& t) { t.archive->user.clear(); },
+         [](FusionConnectionTest& t) { t.archive->user = QStringLiteral("ADMIN"); }},
+        {"SQL object lost", [](FusionConnectionTest& t) { t.session.sql.reset(); },
+         [](FusionConnectionTest& t) { t.session.sql = t.sql; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        session = dm::DmSession();
+        LogIn();
+        ASSERT_TRUE(connection.ConnectLibrary(QStringLiteral("DOCS")));
+        c.damage(*this);
+        EXPECT_FALSE(connection.ConnectLibrary(QStringLiteral("ARCHIVE")));
+        c.repair(*this);
+        sql->clearRecord();
+        loader.calls.clear();
+        EXPECT_TRUE(connection.ConnectLibrary(QStringLiteral("ARCHIVE")));
+        EXPECT_EQ(sql->libraries(), QStringList{QStringLiteral("ARCHIVE")}) << "the SQL object follows";
+        EXPECT_EQ(loader.calls, (QStringList{QStringLiteral("LoadRules"), QStringLiteral("LoadImportSets")}));
+        EXPECT_EQ(view.libraryName, QStringLiteral("ARCHIVE"));
+    }
+}
+
 TEST_F(FusionConnectionTest, QuotedIdentifierWarningOncePerLibraryPerRun) {
     sql->on(QStringLiteral("SP_DBOPTION"),
             {0, 0, 0, {{QStringLiteral("quoted_identifier"), QStringLiteral("off")}}});
