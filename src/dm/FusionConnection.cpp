@@ -202,6 +202,11 @@ bool FusionConnection::ConnectLibrary(const QString& libraryName) {
         }
         m_connected = false;
         m_session.currentLibrary = found;
+        // The general settings are the library's own: a key it does not set must not keep another
+        // library's value (a parent folder number of one library names some other item in the next).
+        m_library.setProfileExcludeColumn(QString());
+        m_library.setRootFolder(QString());
+        m_library.setParentFolder(0);
         DmLibrary& library = *found;
 
         library.prepare();

@@ -517,13 +517,46 @@ TEST_F(FusionConnectionTest, GeneralSettingsAreReadWithExactKeys) {
     ASSERT_TRUE(connection.ConnectLibrary(QStringLiteral("DOCS")));
     EXPECT_EQ(context.profileExcludeColumn(), QStringLiteral(" ABSTRACT "));
     EXPECT_EQ(context.rootFolder(), QStringLiteral("Clients"));
-    EXPECT_EQ(context.parentFolder(), 5) << "a key in lower case is not this reader's";
+    EXPECT_EQ(context.parentFolder(), 0) << "a key in lower case is not this reader's";
 
     sql->on(kSettingsQuery,
             {0, 0, 0, {{QStringLiteral("PARENT_FOLDER"), QString(), QStringLiteral("1234.4")}}});
     ASSERT_TRUE(connection.ConnectLibrary(QStringLiteral("ARCHIVE")));
     EXPECT_EQ(context.parentFolder(), 1234);
-    EXPECT_EQ(context.rootFolder(), QStringLiteral("Clients")) << "absent keys keep their values";
+}
+
+TEST_F(FusionConnectionTest, GeneralSettingsAreNotCarriedToAnotherLibrary) {
+    const std::vector<QStringList> docsRows = {
+        {QStringLiteral("PARENT_FOLDER"), QString(), QStringLiteral("4711")},
+        {QStringLiteral("ROOT_FOLDER"), QStringLiteral("Clients"), QString()},
+        {QStringLiteral("PROFILE_EXCLUDE_COLUMN"), QStringLiteral("ABSTRACT"), QString()}};
+    struct Case {
+        const char* label;
+        QString tableCount; // answer of the settings-table check for ARCHIVE
+        std::vector<QStringList> archiveRows;
+    };
+    const std::vector<Case> cases = {
+        {"settings rows without these keys",
+         QStringLiteral("1"),
+         {{QStringLiteral("OTHER_KEY"), QStringLiteral("x"), QStringLiteral("1")}}},
+        {"no settings table", QStringLiteral("0"), {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        session = dm::DmSession();
+        context = dm::LibraryContext();
+        LogIn();
+        sql->on(kSettingsQuery, {0, 0, 0, docsRows});
+        ASSERT_TRUE(connection.ConnectLibrary(QStringLiteral("DOCS")));
+        ASSERT_EQ(context.parentFolder(), 4711);
+        sql->on(kSettingsQuery, {0, 0, 0, c.archiveRows});
+        sql->on(QStringLiteral("count(*) from sysobjects"), {0, 0, 0, {{c.tableCount}}});
+        ASSERT_TRUE(connection.ConnectLibrary(QStringLiteral("ARCHIVE")));
+        EXPECT_EQ(context.parentFolder(), 0);
+        EXPECT_EQ(context.rootFolder(), QString());
+        EXPECT_EQ(context.profileExcludeColumn(), QString());
+        sql->on(QStringLiteral("count(*) from sysobjects"), {0, 0, 0, {{QStringLiteral("1")}}});
+    }
 }
 
 TEST_F(FusionConnectionTest, MissingSettingsTableIsRememberedPerLibrary) {
