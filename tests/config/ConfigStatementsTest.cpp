@@ -101,6 +101,34 @@ TEST_F(ConfigStatementsTest, RowsOfOneRuleAreMergedWhateverTheirOrderAndCase) {
     EXPECT_EQ(sql->releases(), 2);
 }
 
+TEST_F(ConfigStatementsTest, SwitchFieldsHoldIntValAsAWholeNumber) {
+    struct Case {
+        QString intVal; // as the SQL object reads it; NULL reads as empty text
+        QString field;
+    };
+    const std::vector<Case> cases = {
+        {QString(), QStringLiteral("0")},
+        {QStringLiteral("1"), QStringLiteral("1")},
+        {QStringLiteral("0"), QStringLiteral("0")},
+        {QStringLiteral("1.0"), QStringLiteral("1")},
+        {QStringLiteral("1.4"), QStringLiteral("1")},
+        {QStringLiteral("2.5"), QStringLiteral("3")},
+        {QStringLiteral("abc"), QStringLiteral("0")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.intVal.toStdString());
+        sql->on(kRulesQuery, {0,
+                              0,
+                              0,
+                              {{QStringLiteral("RULE_MOVE_INTO"), QStringLiteral("CLIENTS"),
+                                QStringLiteral("text"), c.intVal}}});
+        folderRules.LoadRules();
+        ASSERT_EQ(rules.count(), 1);
+        EXPECT_EQ(rules.field(1, RuleTable::kMoveInto), c.field);
+        EXPECT_EQ(rules.field(1, RuleTable::kValues), QString()) << "CHAR_VAL is not a switch's value";
+    }
+}
+
 TEST_F(ConfigStatementsTest, DefaultRuleOnlyWhenTheTableHoldsNoRule) {
     struct Case {
         const char* label;
