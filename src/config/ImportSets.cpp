@@ -69,17 +69,28 @@ void ImportSets::SaveDefinition(const DefinitionEditorModel& editor, int index) 
                                             "SUB_KEY = '") +
                              EscapeSQLText(name) + QLatin1Char('\''));
         m_gateway.Release();
+        int rejected = 0;
         if (!editor.delimiter.isEmpty()) {
             const QString key = QStringLiteral("DELIMITER");
-            Insert(name, key, key + QLatin1Char(':') + editor.delimiter, QStringLiteral("NULL"));
+            if (!Insert(name, key, key + QLatin1Char(':') + editor.delimiter, QStringLiteral("NULL")))
+                ++rejected;
         }
         for (size_t i = 0; i < editor.columns.size(); ++i) {
             const DefinitionColumnRow& row = editor.columns[i];
-            Insert(name, TrimBlanks(row.columnName), ColumnDefinition(row),
-                   FormatWhole(static_cast<qint64>(i) + 1));
+            if (!Insert(name, TrimBlanks(row.columnName), ColumnDefinition(row),
+                        FormatWhole(static_cast<qint64>(i) + 1)))
+                ++rejected;
         }
         if (view)
             view->setBusy(false);
+        if (rejected != 0) {
+            // A row the database refused is not saved: saying so keeps the user from trusting it.
+            m_log.WriteLog(QStringLiteral("Error: ") + FormatWhole(rejected) +
+                           QStringLiteral(" row(s) of Import Set ") + name +
+                           QStringLiteral(" were not saved in library ") + m_gateway.session().LibraryName());
+            m_log.ShowStatus(QStringLiteral("Error: Unable to complete this process"));
+            return;
+        }
         m_log.WriteLog(QStringLiteral("Settings for Import Set ") + name +
                        QStringLiteral(" have been saved"));
         m_log.WriteLog(Line(QLatin1Char('='), 60));
@@ -91,15 +102,19 @@ void ImportSets::SaveDefinition(const DefinitionEditorModel& editor, int index) 
     }
 }
 
-void ImportSets::Insert(const QString& name, const QString& key, const QString& definition,
+bool ImportSets::Insert(const QString& name, const QString& key, const QString& definition,
                         const QString& position) {
-    m_gateway.ExecuteSQL(
+    const bool sent = m_gateway.ExecuteSQL(
         QStringLiteral("INSERT INTO ") + Owner() + QStringLiteral("QORV_SETTINGS (MASTER_KEY, ") +
         QStringLiteral("SECTION_KEY, SUB_KEY, ") + QStringLiteral("CHAR_VAL, INT_VAL, KEY_TYPE) ") +
         QStringLiteral("VALUES('VANTRELIS', 'IMPORT_FOLDERS', '") + EscapeSQLText(name) +
         QStringLiteral("', '") + EscapeSQLText(definition) + QStringLiteral("', ") + position +
         QStringLiteral(", 1)"));
+    const dm::DmSql* sql = m_gateway.session().sql.get();
+    const bool written = sent && sql && sql->rowsAffected() != 0;
     m_gateway.Release();
+    if (!written)
+        return false;
 
     // The row of this column is matched by its whole name, so that a column whose name begins
     // with another column's name keeps its own row.
@@ -111,10 +126,11 @@ void ImportSets::Insert(const QString& name, const QString& key, const QString& 
         if (existing.library.compare(libraryName, Qt::CaseInsensitive) == 0 && existing.setName == name &&
             existing.definition.startsWith(prefix)) {
             m_table.setRow(row, mirrored);
-            return;
+            return true;
         }
     }
     m_table.Append(mirrored);
+    return true;
 }
 
 } // namespace vantrelis

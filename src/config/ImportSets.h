@@ -23,7 +23,8 @@ public:
     static QString ColumnDefinition(const DefinitionColumnRow& row);
 
 private:
-    void Insert(const QString& name, const QString& key, const QString& definition, const QString& position);
+    // Sends one INSERT and mirrors it into the table; false when the database wrote no row.
+    bool Insert(const QString& name, const QString& key, const QString& definition, const QString& position);
 
     dm::SqlGateway& m_gateway;
     ImportSetTable& m_table;

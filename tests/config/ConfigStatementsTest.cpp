@@ -221,6 +221,7 @@ TEST_F(ConfigStatementsTest, SaveDefinitionWritesEscapedRowsAndMirrorsThem) {
     sets.Append({QStringLiteral("DOCS"), QStringLiteral("O'BRIEN"),
                  QStringLiteral("MATTER.CLIENT_ID.CLIENT_ID:5:5::0")});
     sets.Append({QStringLiteral("ARCHIVE"), QStringLiteral("O'BRIEN"), QStringLiteral("DELIMITER:;")});
+    sql->on(QStringLiteral("INSERT INTO"), SqlAnswer{0, 0, 1, {}});
 
     importSets.SaveDefinition(editor, 1);
 
@@ -266,15 +267,40 @@ TEST_F(ConfigStatementsTest, SaveDefinitionWithNothingToWriteOnlyDeletes) {
     }
 }
 
-TEST_F(ConfigStatementsTest, SaveDefinitionReportsAFault) {
-    sql->failOn(QStringLiteral("INSERT"), 3621, QStringLiteral("The statement has been terminated."));
-    DefinitionEditorModel editor;
-    editor.setNames = {QStringLiteral("SET")};
-    editor.delimiter = QStringLiteral(";");
-    importSets.SaveDefinition(editor, 0);
-    EXPECT_EQ(harness.status.statusText(),
-              QStringLiteral("Error: Unable to execute SQL Instruction\r\n") + sql->executed().last());
-    EXPECT_EQ(sets.count(), 1) << "the gateway swallowed the fault; the save goes on and mirrors";
+TEST_F(ConfigStatementsTest, SaveDefinitionThatTheDatabaseRefusesIsNotReportedAsSaved) {
+    struct Case {
+        const char* name;
+        bool raise; // the SQL object faults, or the database answers with an error and writes no row
+    };
+    for (const Case& c : {Case{"fault", true}, Case{"rejected", false}}) {
+        SCOPED_TRACE(c.name);
+        sql->clearRecord();
+        harness.Mark();
+        if (c.raise)
+            sql->failOn(QStringLiteral("'DELIMITER"), 3621,
+                        QStringLiteral("The statement has been terminated."));
+        else
+            sql->on(QStringLiteral("'DELIMITER"), SqlAnswer{1, 2627, 0, {}});
+        sql->on(QStringLiteral("'MATTER"), SqlAnswer{0, 0, 1, {}});
+        DefinitionEditorModel editor;
+        editor.setNames = {QString::fromLatin1(c.name).toUpper()};
+        editor.delimiter = QStringLiteral(";");
+        editor.columns = {{QStringLiteral("MATTER.MATTER_ID"), QStringLiteral("2"), QStringLiteral("0"),
+                           QString(), QStringLiteral("1")}};
+        const int before = sets.count();
+        importSets.SaveDefinition(editor, 0);
+
+        EXPECT_EQ(sql->executed().size(), 3) << "the remaining rows are still written";
+        ASSERT_EQ(sets.count(), before + 1) << "only the row the database holds is mirrored";
+        EXPECT_EQ(sets.row(sets.count()).definition, QStringLiteral("MATTER.MATTER_ID:2:0::1"));
+        const QStringList lines = harness.LinesSinceMark();
+        EXPECT_TRUE(lines.contains(QStringLiteral("Error: 1 row(s) of Import Set ") +
+                                   editor.setNames.first() +
+                                   QStringLiteral(" were not saved in library DOCS")))
+            << lines.join(QLatin1Char('\n')).toStdString();
+        EXPECT_FALSE(lines.join(QLatin1Char('\n')).contains(QStringLiteral("have been saved")));
+        EXPECT_EQ(harness.status.statusText(), QStringLiteral("Error: Unable to complete this process"));
+    }
 }
 
 } // namespace
