@@ -325,7 +325,8 @@ void FusionConnection::CheckQuotedIdentifier(int row, const QString& libraryName
     }
     m_log.WriteLog(QStringLiteral("Checking DB_OPTION 'QUOTED_IDENTIFIER' in ") + libraryName);
     m_gateway.ExecuteSQL(RemoteLibraryQuery(QStringLiteral("DATABASE_NAME"), libraryName));
-    const QString database = m_gateway.Value(1);
+    // A CHAR column comes back padded; the name itself has no blanks.
+    const QString database = TrimBlanks(m_gateway.Value(1));
     m_gateway.Release();
     if (!IsPlainIdentifier(database)) {
         // The name would have to be spliced into the statement as it stands; it is not sent.
