@@ -88,6 +88,16 @@ TEST(BadInputTest, IncompleteLibraryNamesEveryMissingTableAndColumn) {
     EXPECT_FALSE(againText.contains(QLatin1String("QORV_SETTINGS"))) << againText.toStdString();
 }
 
+TEST(BadInputTest, LibraryWithoutItsOwnRemoteLibrariesRowIsRefused) {
+    TestLibrary lib(kEngineMssql);
+    const QString file = lib.path(QStringLiteral("norow.db"));
+    ASSERT_TRUE(QFile::copy(lib.file(), file));
+    RawExec(file, "UPDATE REMOTE_LIBRARIES SET SYSTEM_ID = 7 WHERE SYSTEM_ID = 0");
+    const auto [number, text] = OpenFault(file);
+    EXPECT_EQ(kErrorSchemaIncomplete, number);
+    EXPECT_TRUE(text.contains(QLatin1String("REMOTE_LIBRARIES row (SYSTEM_ID 0)"))) << text.toStdString();
+}
+
 TEST(BadInputTest, DamagedLibraryFailsWithAnErrorNotACrash) {
     TestLibrary lib(kEngineOracle);
     for (int i = 0; i < 300; ++i)

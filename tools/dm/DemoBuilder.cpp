@@ -192,14 +192,15 @@ void AddSettings(LibraryAdmin& admin) {
 }
 
 // A folder secured the way the folder rule's template would secure it.
+// A folder secured as the demo's folders are; an empty matter id leaves its MATTER empty.
 qint64 AddSecuredFolder(LibraryAdmin& admin, const QString& name, qint64 parent, const DemoClient& client,
-                        const DemoMatter& matter) {
+                        const QString& matterId) {
     FolderSpec spec;
     spec.name = name;
     spec.parent = parent;
     spec.owner = QLatin1String(DemoBuilder::kLoginUser);
     spec.clientId = client.id;
-    spec.matterId = matter.id;
+    spec.matterId = matterId;
     spec.form = QStringLiteral("FOLDERPROF");
     spec.defaultRights = 1;
     spec.creationDate = QStringLiteral("2021-12-20");
@@ -211,23 +212,25 @@ qint64 AddSecuredFolder(LibraryAdmin& admin, const QString& name, qint64 parent,
 }
 
 // Client folders with matter folders below them, linked in an unsorted order, and in the first
-// clients' first matter type folders holding a few documents.
+// clients' first matter type folders holding a few documents. A client folder carries no matter:
+// new folders copy their parent's profile, and a matter on the client folder would give every new
+// matter folder below it that one matter's documents.
 void AddExistingFolders(LibraryAdmin& admin, const std::vector<DemoClient>& clients, int clientCount,
                         int mattersPerClient, int typedClients) {
     for (int c = 0; c < clientCount; ++c) {
         const DemoClient& client = clients[static_cast<std::size_t>(c)];
-        const qint64 clientFolder = AddSecuredFolder(admin, client.id, 0, client, client.matters.front());
+        const qint64 clientFolder = AddSecuredFolder(admin, client.id, 0, client, QString());
         const int matterCount = std::min<int>(mattersPerClient, static_cast<int>(client.matters.size()));
         for (int m = matterCount - 1; m >= 0; --m) {
             const DemoMatter& matter = client.matters[static_cast<std::size_t>(m)];
-            const qint64 matterFolder = AddSecuredFolder(admin, matter.id, clientFolder, client, matter);
+            const qint64 matterFolder = AddSecuredFolder(admin, matter.id, clientFolder, client, matter.id);
             if (m != 0 || c >= typedClients) {
                 continue;
             }
             const qint64 memoFolder =
-                AddSecuredFolder(admin, QStringLiteral("MEMO"), matterFolder, client, matter);
+                AddSecuredFolder(admin, QStringLiteral("MEMO"), matterFolder, client, matter.id);
             const qint64 letterFolder =
-                AddSecuredFolder(admin, QStringLiteral("LETTER"), matterFolder, client, matter);
+                AddSecuredFolder(admin, QStringLiteral("LETTER"), matterFolder, client, matter.id);
             if (c > 1) {
                 continue;
             }

@@ -109,6 +109,13 @@ std::shared_ptr<LibraryDatabase> LibraryDatabase::Open(const QString& file, int 
     std::shared_ptr<LibraryDatabase> db(new LibraryDatabase(file, engineCode));
     db->openConnection(false);
     db->validateSchema();
+    // Items of this library are linked with LIBRARY = 0: without its own row every lookup of a
+    // folder's items through REMOTE_LIBRARIES finds nothing and folders would be made twice.
+    if (!db->scalar(QStringLiteral("SELECT 1 FROM DOCSADM.REMOTE_LIBRARIES WHERE SYSTEM_ID = 0")).isValid())
+        throw Fault(kErrorSchemaIncomplete, kSource,
+                    QStringLiteral("The library database %1 is not a complete library; it lacks its own "
+                                   "REMOTE_LIBRARIES row (SYSTEM_ID 0)")
+                        .arg(file));
     return db;
 }
 
