@@ -341,40 +341,33 @@ qint64 LibraryAdmin::addMatter(const QString& clientId, const QString& matterId,
     return key;
 }
 
-qint64 LibraryAdmin::addApplication(const QString& application, const QString& description) {
+qint64 LibraryAdmin::insertKeyed(const QString& sql, const QVariantList& values) {
     qint64 key = 0;
     batch([&] {
         key = newKey(QStringLiteral("SYSTEMKEY"));
-        m_database->execute(
-            QStringLiteral(
-                "INSERT INTO DOCSADM.APPS (SYSTEM_ID, APPLICATION, APPDESCRIPTION) VALUES (?1, ?2, ?3)"),
-            {key, UpperText(application), description});
+        m_database->execute(sql, QVariantList{key} + values);
     });
     return key;
+}
+
+qint64 LibraryAdmin::addApplication(const QString& application, const QString& description) {
+    return insertKeyed(
+        QStringLiteral(
+            "INSERT INTO DOCSADM.APPS (SYSTEM_ID, APPLICATION, APPDESCRIPTION) VALUES (?1, ?2, ?3)"),
+        {UpperText(application), description});
 }
 
 qint64 LibraryAdmin::addDocumentType(const QString& typeId, const QString& description) {
-    qint64 key = 0;
-    batch([&] {
-        key = newKey(QStringLiteral("SYSTEMKEY"));
-        m_database->execute(
-            QStringLiteral(
-                "INSERT INTO DOCSADM.DOCUMENTTYPES (SYSTEM_ID, TYPE_ID, DESCRIPTION) VALUES (?1, ?2, ?3)"),
-            {key, UpperText(typeId), description});
-    });
-    return key;
+    return insertKeyed(
+        QStringLiteral(
+            "INSERT INTO DOCSADM.DOCUMENTTYPES (SYSTEM_ID, TYPE_ID, DESCRIPTION) VALUES (?1, ?2, ?3)"),
+        {UpperText(typeId), description});
 }
 
 qint64 LibraryAdmin::addForm(const QString& formName, const QString& formTitle) {
-    qint64 key = 0;
-    batch([&] {
-        key = newKey(QStringLiteral("SYSTEMKEY"));
-        m_database->execute(
-            QStringLiteral(
-                "INSERT INTO DOCSADM.FORMS (SYSTEM_ID, FORM_NAME, FORM_TITLE) VALUES (?1, ?2, ?3)"),
-            {key, formName.trimmed(), formTitle});
-    });
-    return key;
+    return insertKeyed(
+        QStringLiteral("INSERT INTO DOCSADM.FORMS (SYSTEM_ID, FORM_NAME, FORM_TITLE) VALUES (?1, ?2, ?3)"),
+        {formName.trimmed(), formTitle});
 }
 
 qint64 LibraryAdmin::addDocument(const DocumentSpec& spec) {

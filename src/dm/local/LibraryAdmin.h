@@ -136,6 +136,8 @@ public:
 
 private:
     qint64 newKey(const QString& counterName);
+    // Inserts one row whose first parameter (?1) is a new SYSTEMKEY; answers the key.
+    qint64 insertKeyed(const QString& sql, const QVariantList& values);
     qint64 lookupId(const QString& sql, const QVariantList& params, const QString& what) const;
     // lookupId, remembered by kind and name for the rest of this admin's life.
     qint64 cachedId(const char* kind, const QString& name, const QString& sql, const QVariantList& params,
