@@ -249,11 +249,10 @@ qint64 LibraryAdmin::addGroup(const QString& groupId, const QString& groupName, 
         if (exists(QStringLiteral("SELECT 1 FROM DOCSADM.GROUPS WHERE GROUP_ID = ?1"), {id})) {
             throw Fault(kAdminDuplicate, kSource, QStringLiteral("The group %1 already exists").arg(id));
         }
-        key = newKey(QStringLiteral("SYSTEMKEY"));
-        m_database->execute(
+        key = insertKeyed(
             QStringLiteral("INSERT INTO DOCSADM.GROUPS (SYSTEM_ID, GROUP_ID, GROUP_NAME, UNIV_ACCESS) "
                            "VALUES (?1, ?2, ?3, ?4)"),
-            {key, id, groupName.isEmpty() ? id : groupName, univAccess});
+            {id, groupName.isEmpty() ? id : groupName, univAccess});
     });
     return key;
 }
@@ -310,11 +309,10 @@ qint64 LibraryAdmin::addClient(const QString& clientId, const QString& clientNam
         if (exists(QStringLiteral("SELECT 1 FROM DOCSADM.CLIENT WHERE CLIENT_ID = ?1"), {id})) {
             throw Fault(kAdminDuplicate, kSource, QStringLiteral("The client %1 already exists").arg(id));
         }
-        key = newKey(QStringLiteral("SYSTEMKEY"));
-        m_database->execute(
+        key = insertKeyed(
             QStringLiteral(
                 "INSERT INTO DOCSADM.CLIENT (SYSTEM_ID, CLIENT_ID, CLIENT_NAME) VALUES (?1, ?2, ?3)"),
-            {key, id, clientName});
+            {id, clientName});
     });
     return key;
 }
@@ -332,11 +330,10 @@ qint64 LibraryAdmin::addMatter(const QString& clientId, const QString& matterId,
             throw Fault(kAdminDuplicate, kSource,
                         QStringLiteral("The matter %1 of client %2 already exists").arg(id, clientId));
         }
-        key = newKey(QStringLiteral("SYSTEMKEY"));
-        m_database->execute(
+        key = insertKeyed(
             QStringLiteral("INSERT INTO DOCSADM.MATTER (SYSTEM_ID, MATTER_ID, MATTER_NAME, CLIENT_ID) "
                            "VALUES (?1, ?2, ?3, ?4)"),
-            {key, id, matterName, client});
+            {id, matterName, client});
     });
     return key;
 }
