@@ -38,6 +38,14 @@ public:
     // A new key from the named counter ("SYSTEMKEY"): unique in the library, never 0.
     // 0 means no key could be had.
     virtual qint64 nextKey(const QString& counterName) = 0;
+
+    // Transaction scope: the writes between begin and commit land together or not at all. A scope
+    // opened inside another becomes a savepoint, so it may wrap the object model's own saves (which
+    // then commit with it). Begin and commit raise Fault when the library refuses; roll back never
+    // fails. These are not SQL instructions: they are not sent through execute() and not logged.
+    virtual void beginTransaction() = 0;
+    virtual void commitTransaction() = 0;
+    virtual void rollbackTransaction() noexcept = 0;
 };
 
 } // namespace vantrelis::dm

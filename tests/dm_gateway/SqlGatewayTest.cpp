@@ -1,7 +1,9 @@
 #include "dm/SqlGateway.h"
+#include "common/Fault.h"
 #include "common/ProductInfo.h"
 #include "common/Prompter.h"
 #include "common/Text.h"
+#include "dm/SqlRows.h"
 #include "support/FakeDm.h"
 #include "support/LogHarness.h"
 #include "support/QtPrinters.h"
@@ -297,6 +299,57 @@ TEST_F(SqlGatewayTest, TableExistsAsksTheEnginesOwnCatalogue) {
 TEST_F(SqlGatewayTest, TableExistsIsFalseWithoutObjects) {
     session.sql.reset();
     EXPECT_FALSE(gateway.TableExists(QStringLiteral("QORV_SETTINGS")));
+}
+
+} // namespace
+
+namespace {
+
+// The reader gives every row once, in order, and releases the results when it ends, whatever
+// the statement's outcome.
+TEST_F(SqlGatewayTest, RowReaderWalksEveryRowAndReleasesOnEveryPath) {
+    struct Case {
+        const char* label;
+        SqlAnswer answer;
+        QStringList values; // column 1 of each row read
+        bool ok;
+    };
+    const std::vector<Case> cases = {
+        {"three rows", {0, 0, 0, {{"A"}, {"B"}, {"C"}}}, {"A", "B", "C"}, true},
+        {"no row", {0, 0, 0, {}}, {}, true},
+        {"rejected", {-1, 208, 0, {}}, {}, false},
+        {"error number 9 counts as run", {1, 9, 0, {{"Z"}}}, {"Z"}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        sql->on(QLatin1String(c.label), c.answer);
+        sql->clearRecord();
+        QStringList read;
+        {
+            dm::SqlRows rows(gateway, QStringLiteral("SELECT V FROM T -- ") + QLatin1String(c.label));
+            EXPECT_TRUE(rows.sent());
+            EXPECT_EQ(rows.ok(), c.ok);
+            for (bool more = rows.first(); more; more = rows.next())
+                read.append(rows.value(1));
+            EXPECT_EQ(rows.value(1), QString()) << "no value once the rows are done";
+            EXPECT_EQ(sql->releases(), 1) << "only the gateway's own release so far";
+        }
+        EXPECT_EQ(read, c.values);
+        EXPECT_EQ(sql->releases(), 2);
+    }
+}
+
+TEST_F(SqlGatewayTest, RowReaderReleasesWhenAFaultLeavesItsScope) {
+    sql->on(QStringLiteral("COUNT"), {0, 0, 0, {{QStringLiteral("42 items")}}});
+    sql->clearRecord();
+    EXPECT_THROW(
+        {
+            dm::SqlRows rows(gateway, QStringLiteral("SELECT COUNT(*) FROM T"));
+            EXPECT_EQ(rows.scalar(), 42);
+            throw Fault(1, QStringLiteral("test"), QStringLiteral("caller fails while reading"));
+        },
+        Fault);
+    EXPECT_EQ(sql->releases(), 2);
 }
 
 } // namespace

@@ -86,4 +86,16 @@ qint64 RecordingSql::nextKey(const QString&) {
     return ++m_key;
 }
 
+void RecordingSql::beginTransaction() {
+    m_executed.append(QStringLiteral("<begin>"));
+}
+
+void RecordingSql::commitTransaction() {
+    m_executed.append(QStringLiteral("<commit>"));
+}
+
+void RecordingSql::rollbackTransaction() noexcept {
+    m_executed.append(QStringLiteral("<rollback>"));
+}
+
 } // namespace vantrelis::testing

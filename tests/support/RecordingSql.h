@@ -53,6 +53,10 @@ public:
     int nextRow() override;
     void releaseResults() override;
     qint64 nextKey(const QString& counterName) override;
+    // Scopes are recorded in executed() as "<begin>", "<commit>" and "<rollback>".
+    void beginTransaction() override;
+    void commitTransaction() override;
+    void rollbackTransaction() noexcept override;
 
 private:
     struct Rule {

@@ -194,4 +194,38 @@ qint64 LocalSql::nextKey(const QString& counterName) {
     }
 }
 
+void LocalSql::beginTransaction() {
+    if (!bound())
+        throw Fault(kErrorNotBound, QStringLiteral("LocalSql"),
+                    QStringLiteral("The SQL object is not connected: no transaction can begin"));
+    // The scope stays with the database it began on, even if the object is bound elsewhere
+    // before it ends.
+    std::shared_ptr<LibraryDatabase> db = database();
+    db->begin();
+    m_scopes.push_back(std::move(db));
+}
+
+void LocalSql::commitTransaction() {
+    if (m_scopes.empty())
+        throw Fault(kErrorTransaction, QStringLiteral("LocalSql"),
+                    QStringLiteral("Commit without a transaction"));
+    const std::shared_ptr<LibraryDatabase> db = m_scopes.back();
+    m_scopes.pop_back();
+    try {
+        db->commit();
+    } catch (...) {
+        // A commit that fails (a full disk) leaves nothing half written: the scope is undone.
+        db->rollback();
+        throw;
+    }
+}
+
+void LocalSql::rollbackTransaction() noexcept {
+    if (m_scopes.empty())
+        return;
+    const std::shared_ptr<LibraryDatabase> db = m_scopes.back();
+    m_scopes.pop_back();
+    db->rollback();
+}
+
 } // namespace vantrelis::dm::local

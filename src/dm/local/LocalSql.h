@@ -5,6 +5,7 @@
 #include "dm/local/LocalServer.h"
 
 #include <memory>
+#include <vector>
 
 namespace vantrelis::dm::local {
 
@@ -34,6 +35,10 @@ public:
 
     qint64 nextKey(const QString& counterName) override;
 
+    void beginTransaction() override;
+    void commitTransaction() override;
+    void rollbackTransaction() noexcept override;
+
 private:
     bool bound() const;
     std::shared_ptr<LibraryDatabase> database();
@@ -46,6 +51,8 @@ private:
     QString m_token;
     QString m_libraryName;
     std::shared_ptr<LibraryDatabase> m_db;
+    // Open transaction scopes, innermost last, each with the database it began on.
+    std::vector<std::shared_ptr<LibraryDatabase>> m_scopes;
     TextResult m_result;
     int m_rowCount = 0;
     int m_row = 0;
