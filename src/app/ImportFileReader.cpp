@@ -1,0 +1,51 @@
+#include "app/ImportFileReader.h"
+
+#include "app/ImportLineSource.h"
+#include "app/PathTemplate.h"
+#include "common/Text.h"
+
+namespace vantrelis::app {
+
+ImportFileReader::ImportFileReader(Log& log, RunView& view, QLocale locale)
+    : m_log(log), m_view(view), m_locale(std::move(locale)) {}
+
+QStringList ImportFileReader::Read(const QString& fileName, ColumnTable& columns, const QString& templateText,
+                                   const QString& libraryName) {
+    m_log.SetStatusLabel(QStringLiteral("Reading ") + fileName);
+    m_log.Yield();
+    QStringList paths;
+    ImportLineSource source(fileName);
+    TemplateContext context{libraryName, QDateTime(), m_locale};
+    for (ImportLineSource::Line line = source.Next(); line.kind != ImportLineSource::Kind::End;
+         line = source.Next()) {
+        if (line.kind == ImportLineSource::Kind::NulByte) {
+            m_log.WriteLog(QStringLiteral("Error: Line ") + FormatWhole(line.number) +
+                           QStringLiteral(" of ") + fileName +
+                           QStringLiteral(" skipped - it contains a NUL character"));
+            continue;
+        }
+        if (line.kind == ImportLineSource::Kind::TooLong) {
+            m_log.WriteLog(QStringLiteral("Error: Line ") + FormatWhole(line.number) +
+                           QStringLiteral(" of ") + fileName +
+                           QStringLiteral(" skipped - it is longer than ") +
+                           FormatWhole(ImportLineSource::kMaxLineBytes) + QStringLiteral(" bytes"));
+            continue;
+        }
+        const QString text = TrimRightBlanks(line.text);
+        if (TrimLeftBlanks(text).isEmpty())
+            continue;
+        columns.CutLine(text);
+        context.now = m_log.clock().now();
+        const QString path = PathTemplate::Expand(templateText, columns, context);
+        if (!path.isEmpty()) {
+            paths.append(path);
+            m_view.setCounter(RunCounter::Total, paths.size());
+        }
+        m_view.setCounter(RunCounter::Processed, paths.size());
+        if (paths.size() % 10 == 0)
+            m_log.Yield();
+    }
+    return paths;
+}
+
+} // namespace vantrelis::app
