@@ -1,0 +1,326 @@
+#include "config/DefinitionEditor.h"
+#include "dm/local/LibraryAdmin.h"
+#include "dm/local/LibraryDatabase.h"
+#include "support/ConnectedProgram.h"
+#include "support/LocalEnvironment.h"
+#include "support/QtPrinters.h"
+
+#include <gtest/gtest.h>
+
+using namespace vantrelis;
+using namespace vantrelis::testing;
+using dm::local::FolderRuleSpec;
+using dm::local::LibraryAdmin;
+
+namespace {
+
+TEST(DefinitionEditorTokens, OffersEachColumnTokenOnceInOrder) {
+    struct Case {
+        QString templateText;
+        QString security;
+        QStringList expected;
+    };
+    const std::vector<Case> cases = {
+        {LibraryAdmin::DefaultRuleTemplate(),
+         LibraryAdmin::DefaultRuleSecurity(),
+         {QStringLiteral("MATTER.CLIENT_ID.CLIENT_ID"), QStringLiteral("MATTER.MATTER_ID"),
+          QStringLiteral("DOCUMENTTYPE.TYPE_ID"), QStringLiteral("AUTHOR.PRIMARY_GROUP"),
+          QStringLiteral("TYPIST.PRIMARY_GROUP")}},
+        {QStringLiteral("%CLIENT%%LEFT3%"), QString(), {QStringLiteral("CLIENT")}},
+        {QStringLiteral("%CLIENT% %RIGHT2% %\\% %LEFTOVER%"), QString(), {QStringLiteral("CLIENT")}},
+        {QStringLiteral("%LIBRARY%%\\%%DATE%%/%%YEAR% %MONTH% %DAY% %MONTHNAME%"), QString(), {}},
+        {QStringLiteral("  % A %%\\%% B%  "),
+         QStringLiteral("%A% = 255; %C"),
+         {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")}},
+        {QStringLiteral("% %%%"), QStringLiteral("GROUP:DOCS_USERS = 0"), {}},
+        {QStringLiteral("%date%"), QString(), {QStringLiteral("date")}},
+        {QString(), QStringLiteral("%X% = 1; %x% = 2; %X% = 3"), {QStringLiteral("X"), QStringLiteral("x")}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE((c.templateText + QStringLiteral(" | ") + c.security).toStdString());
+        EXPECT_EQ(DefinitionEditor::ColumnTokens(c.templateText, c.security), c.expected);
+    }
+}
+
+// The editor on a real library: rules CLIENTS (stored set with a delimiter, one column the rule
+// no longer names) and MATTERS (no stored set), and the default rule in a second library.
+class DefinitionEditorTest : public ::testing::Test {
+public:
+    void SetUp() override {
+        auto& docs = environment.AddLibrary(QStringLiteral("DOCS"), 10, true);
+        FolderRuleSpec clients;
+        clients.name = QStringLiteral("CLIENTS");
+        clients.pathTemplate = QStringLiteral("%CLIENT% %\\% %MATTER%%LEFT3%");
+        clients.security = QStringLiteral("%AUTHOR% = 255");
+        clients.form = QStringLiteral("FOLDERPROF");
+        docs.addFolderRule(clients);
+        FolderRuleSpec matters;
+        matters.name = QStringLiteral("MATTERS");
+        matters.pathTemplate = QStringLiteral("%MATTER%");
+        docs.addFolderRule(matters);
+        docs.addImportSet(QStringLiteral("CLIENTS"), QStringLiteral(","),
+                          {{QStringLiteral("MATTER"), 2, 0, QStringLiteral("NONE"), 1},
+                           {QStringLiteral("GONE"), 9, 0, QString(), 0},
+                           {QStringLiteral("CLIENT"), 1, 0, QString(), 0}});
+        environment.AddLibrary(QStringLiteral("PLAIN"), 10, true);
+        environment.WriteServerFile(QStringLiteral("DOCS"));
+        program = std::make_unique<ConnectedProgram>(environment.serverFile());
+        ASSERT_TRUE(program->connection.StartFusion());
+        program->harness.log.setStatusView(&program->harness.status);
+        editor =
+            std::make_unique<DefinitionEditor>(program->rules, program->importSets, program->importSetStore,
+                                               program->harness.log, program->session);
+    }
+
+    QStringList StoredRows(const QString& set) {
+        const auto result =
+            environment.admin(QStringLiteral("DOCS"))
+                .database()
+                .query(QStringLiteral(
+                           "SELECT CHAR_VAL FROM DOCSADM.QORV_SETTINGS WHERE SECTION_KEY = 'IMPORT_FOLDERS' "
+                           "AND SUB_KEY = ?1 ORDER BY INT_VAL"),
+                       {set});
+        QStringList rows;
+        for (const auto& row : result.rows)
+            rows.append(row.at(0).toString());
+        return rows;
+    }
+
+    QStringList ListRows() const {
+        QStringList rows;
+        for (const DefinitionColumnRow& row : editor->model().columns)
+            rows.append(
+                QStringList{row.columnName, row.startPos, row.endPos, row.defaultValue, row.sort}.join(
+                    QLatin1Char('|')));
+        return rows;
+    }
+
+    LocalEnvironment environment;
+    std::unique_ptr<ConnectedProgram> program;
+    std::unique_ptr<DefinitionEditor> editor;
+};
+
+TEST_F(DefinitionEditorTest, OpensTheMainWindowsSetWithItsStoredValues) {
+    struct Case {
+        QString mainWindowSet;
+        int shown;
+        QString templateText;
+        QString delimiter;
+        QStringList rows;
+    };
+    const std::vector<Case> cases = {
+        {QStringLiteral("CLIENTS"),
+         0,
+         QStringLiteral("%CLIENT% %\\% %MATTER%%LEFT3%"),
+         QStringLiteral(","),
+         {QStringLiteral("CLIENT|1|0||0"), QStringLiteral("MATTER|2|0|NONE|1"),
+          QStringLiteral("AUTHOR||||")}},
+        {QStringLiteral("MATTERS"), 1, QStringLiteral("%MATTER%"), QString(), {QStringLiteral("MATTER||||")}},
+        {QStringLiteral("clients"),
+         0,
+         QStringLiteral("%CLIENT% %\\% %MATTER%%LEFT3%"),
+         QStringLiteral(","),
+         {QStringLiteral("CLIENT|1|0||0"), QStringLiteral("MATTER|2|0|NONE|1"),
+          QStringLiteral("AUTHOR||||")}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.mainWindowSet.toStdString());
+        editor->Open(c.mainWindowSet);
+        EXPECT_EQ(editor->model().setNames,
+                  QStringList({QStringLiteral("CLIENTS"), QStringLiteral("MATTERS")}));
+        EXPECT_EQ(editor->shownSet(), c.shown);
+        EXPECT_EQ(editor->templateText(), c.templateText);
+        EXPECT_EQ(editor->model().delimiter, c.delimiter);
+        EXPECT_EQ(editor->startCaption(),
+                  c.delimiter.isEmpty() ? QStringLiteral("Start:") : QStringLiteral("Column:"));
+        EXPECT_EQ(ListRows(), c.rows);
+        EXPECT_FALSE(program->harness.status.busy);
+    }
+    EXPECT_EQ(editor->formText(), QStringLiteral("FOLDERPROF"));
+    EXPECT_EQ(editor->securityText(), QStringLiteral("%AUTHOR% = 255"));
+    // Opening saves nothing: the stored column the rule dropped is still there.
+    EXPECT_EQ(StoredRows(QStringLiteral("CLIENTS")).size(), 4);
+}
+
+TEST_F(DefinitionEditorTest, DefaultRuleOffersItsTemplateAndSecurityColumns) {
+    ASSERT_TRUE(program->connection.ConnectLibrary(QStringLiteral("PLAIN")));
+    editor->Open(QString());
+    EXPECT_EQ(editor->model().setNames, QStringList{QStringLiteral("***DEFAULT RULE***")});
+    EXPECT_EQ(
+        ListRows(),
+        QStringList({QStringLiteral("MATTER.CLIENT_ID.CLIENT_ID||||"), QStringLiteral("MATTER.MATTER_ID||||"),
+                     QStringLiteral("DOCUMENTTYPE.TYPE_ID||||"), QStringLiteral("AUTHOR.PRIMARY_GROUP||||"),
+                     QStringLiteral("TYPIST.PRIMARY_GROUP||||")}));
+}
+
+TEST_F(DefinitionEditorTest, SwitchingSavesTheSetShownEvenUnchanged) {
+    editor->Open(QStringLiteral("CLIENTS"));
+    program->harness.Mark();
+    editor->ChooseSet(1);
+    EXPECT_TRUE(
+        program->harness.LinesSinceMark().contains(QStringLiteral("Saving Settings for Import Set CLIENTS")));
+    // The column the rule no longer names is gone; the others keep their stored values in list order.
+    EXPECT_EQ(StoredRows(QStringLiteral("CLIENTS")),
+              QStringList({QStringLiteral("DELIMITER:,"), QStringLiteral("CLIENT:1:0::0"),
+                           QStringLiteral("MATTER:2:0:NONE:1"), QStringLiteral("AUTHOR:0:0::0")}));
+    EXPECT_EQ(editor->shownSet(), 1);
+    EXPECT_EQ(ListRows(), QStringList{QStringLiteral("MATTER||||")});
+
+    // Choosing the set shown again does nothing; closing saves the set shown.
+    program->harness.Mark();
+    editor->ChooseSet(1);
+    EXPECT_TRUE(program->harness.LinesSinceMark().isEmpty());
+    editor->SelectRow(1);
+    editor->setStart(QStringLiteral("4"));
+    editor->setEnd(QStringLiteral("9"));
+    editor->Apply();
+    editor->Close();
+    EXPECT_EQ(StoredRows(QStringLiteral("MATTERS")), QStringList{QStringLiteral("MATTER:4:9::0")});
+    editor->Open(QStringLiteral("MATTERS"));
+    EXPECT_EQ(ListRows(), QStringList{QStringLiteral("MATTER|4|9||0")});
+}
+
+TEST_F(DefinitionEditorTest, PositionBoxesBecomeWholeNumbers) {
+    struct Case {
+        QString typed;
+        QString kept;
+    };
+    const std::vector<Case> cases = {
+        {QStringLiteral("abc"), QStringLiteral("0")},   {QStringLiteral("007"), QStringLiteral("7")},
+        {QStringLiteral("12ab"), QStringLiteral("12")}, {QString(), QStringLiteral("0")},
+        {QStringLiteral(" 3.6"), QStringLiteral("4")},  {QStringLiteral("-2"), QStringLiteral("-2")},
+    };
+    editor->Open(QStringLiteral("CLIENTS"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed.toStdString());
+        editor->setStart(c.typed);
+        editor->StartLostFocus();
+        EXPECT_EQ(editor->boxes().start, c.kept);
+        editor->setEnd(c.typed);
+        editor->EndLostFocus();
+        EXPECT_EQ(editor->boxes().end, c.kept);
+    }
+}
+
+TEST_F(DefinitionEditorTest, SelectingARowKeepsTheEditedOneWhenBothPositionsAreFilled) {
+    struct Case {
+        QString start;
+        QString end;
+        QString expected; // row 1 after selecting row 2
+    };
+    const std::vector<Case> cases = {
+        {QStringLiteral("5"), QStringLiteral("8"), QStringLiteral("CLIENT|5|8|X|1")},
+        {QStringLiteral("05.4"), QStringLiteral("x"), QStringLiteral("CLIENT|5|0|X|1")},
+        {QString(), QStringLiteral("8"), QStringLiteral("CLIENT|1|0||0")},
+        {QStringLiteral("5"), QString(), QStringLiteral("CLIENT|1|0||0")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE((c.start + QLatin1Char('/') + c.end).toStdString());
+        editor->Open(QStringLiteral("CLIENTS"));
+        editor->SelectRow(1);
+        EXPECT_EQ(editor->frameCaption(), QStringLiteral("CLIENT:"));
+        editor->setStart(c.start);
+        editor->setEnd(c.end);
+        editor->setDefault(QStringLiteral("X"));
+        editor->setSort(true);
+        editor->SelectRow(2);
+        EXPECT_EQ(ListRows().at(0), c.expected);
+        // The boxes now hold the chosen row, positions as whole numbers.
+        EXPECT_EQ(editor->frameCaption(), QStringLiteral("MATTER:"));
+        EXPECT_EQ(editor->editingRow(), 2);
+        EXPECT_EQ(editor->boxes().start, QStringLiteral("2"));
+        EXPECT_EQ(editor->boxes().end, QStringLiteral("0"));
+        EXPECT_EQ(editor->boxes().defaultValue, QStringLiteral("NONE"));
+        EXPECT_TRUE(editor->boxes().sort);
+    }
+}
+
+TEST_F(DefinitionEditorTest, ApplyWritesTheBoxesAsTheyAre) {
+    editor->Open(QStringLiteral("CLIENTS"));
+    editor->Apply(); // no row selected yet: nothing to write into
+    editor->SelectRow(3);
+    EXPECT_EQ(editor->boxes().start, QStringLiteral("0"));
+    editor->setStart(QStringLiteral(" 007"));
+    editor->setEnd(QStringLiteral("abc"));
+    editor->setDefault(QStringLiteral("O'Brien"));
+    editor->Apply();
+    EXPECT_EQ(ListRows().at(2), QStringLiteral("AUTHOR| 007|abc|O'Brien|0"));
+    editor->Close();
+    EXPECT_EQ(StoredRows(QStringLiteral("CLIENTS")).at(3), QStringLiteral("AUTHOR:7:0:O'Brien:0"));
+}
+
+TEST_F(DefinitionEditorTest, DelimiterDecidesTheStartCaption) {
+    editor->Open(QStringLiteral("CLIENTS"));
+    const std::vector<std::pair<QString, QString>> cases = {
+        {QString(), QStringLiteral("Start:")},
+        {QStringLiteral("\t"), QStringLiteral("Column:")},
+        {QStringLiteral(";"), QStringLiteral("Column:")},
+        {QString(), QStringLiteral("Start:")},
+    };
+    for (const auto& [delimiter, caption] : cases) {
+        editor->setDelimiter(delimiter);
+        EXPECT_EQ(editor->startCaption(), caption);
+        EXPECT_EQ(editor->delimited(), !delimiter.isEmpty());
+    }
+    editor->setDelimiter(QStringLiteral(":"));
+    editor->ChooseSet(1);
+    editor->ChooseSet(0);
+    EXPECT_EQ(editor->model().delimiter, QStringLiteral(":"));
+}
+
+TEST_F(DefinitionEditorTest, SwitchingSetsLeavesNoRowInTheBoxes) {
+    editor->Open(QStringLiteral("CLIENTS"));
+    editor->SelectRow(1);
+    editor->ChooseSet(1);
+    EXPECT_EQ(editor->editingRow(), 0);
+    EXPECT_TRUE(editor->boxes().start.isEmpty());
+    EXPECT_TRUE(editor->frameCaption().isEmpty());
+    // Typing into the boxes before choosing a row must not land in the new set's first row.
+    editor->setStart(QStringLiteral("5"));
+    editor->setEnd(QStringLiteral("6"));
+    editor->SelectRow(1);
+    EXPECT_EQ(ListRows(), QStringList{QStringLiteral("MATTER||||")});
+}
+
+TEST_F(DefinitionEditorTest, HeaderClicksSortAndReverse) {
+    struct Case {
+        int column;
+        QStringList names;
+        bool descending;
+    };
+    const std::vector<Case> cases = {
+        {DefinitionEditor::ColumnName, {"AUTHOR", "CLIENT", "MATTER"}, false},
+        {DefinitionEditor::ColumnName, {"MATTER", "CLIENT", "AUTHOR"}, true},
+        {DefinitionEditor::ColumnStart, {"MATTER", "AUTHOR", "CLIENT"}, false},
+        {DefinitionEditor::ColumnStart, {"CLIENT", "AUTHOR", "MATTER"}, true},
+        // Equal cells keep the order they had.
+        {DefinitionEditor::ColumnDefault, {"CLIENT", "AUTHOR", "MATTER"}, false},
+    };
+    editor->Open(QStringLiteral("CLIENTS"));
+    editor->SelectRow(1); // CLIENT
+    editor->setStart(QStringLiteral("10"));
+    editor->SelectRow(3); // AUTHOR; CLIENT now starts at 10, after MATTER's 2 when sorted as numbers
+    editor->setStart(QStringLiteral("9"));
+    editor->setEnd(QStringLiteral("0"));
+    editor->SelectRow(3);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.column);
+        editor->SortByColumn(c.column);
+        QStringList names;
+        for (const DefinitionColumnRow& row : editor->model().columns)
+            names.append(row.columnName);
+        EXPECT_EQ(names, c.names) << ListRows().join(QLatin1Char(' ')).toStdString();
+        EXPECT_EQ(editor->sortDescending(), c.descending);
+        EXPECT_EQ(editor->sortColumn(), c.column);
+        // The row in the boxes is still AUTHOR's, wherever it went.
+        EXPECT_EQ(editor->model().columns.at(static_cast<size_t>(editor->editingRow() - 1)).columnName,
+                  QStringLiteral("AUTHOR"));
+    }
+    // The list is saved in the order shown.
+    editor->Close();
+    EXPECT_EQ(StoredRows(QStringLiteral("CLIENTS")),
+              QStringList({QStringLiteral("DELIMITER:,"), QStringLiteral("CLIENT:10:0::0"),
+                           QStringLiteral("AUTHOR:9:0::0"), QStringLiteral("MATTER:2:0:NONE:1")}));
+}
+
+} // namespace
