@@ -1,0 +1,535 @@
+#include "gui/DMMain.h"
+
+#include "common/ProductInfo.h"
+#include "gui/ElidedLabel.h"
+#include "gui/QorvSplash.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLayout>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QShortcut>
+#include <QStyle>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace vantrelis::gui {
+
+namespace {
+
+constexpr int kBoxesPerRow = 4;
+
+QLabel* NewCounter(const QString& name, QWidget* parent) {
+    auto* label = new QLabel(QStringLiteral("0"), parent);
+    label->setObjectName(name);
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    label->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QStringLiteral("0000000")) + 12);
+    label->setMargin(2);
+    return label;
+}
+
+QLabel* NewCaption(const QString& name, const QString& text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    return label;
+}
+
+QLabel* NewInfo(const QString& name, const QString& tip, QWidget* parent) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(name);
+    label->setToolTip(tip);
+    QFont bold = label->font();
+    bold.setBold(true);
+    label->setFont(bold);
+    return label;
+}
+
+} // namespace
+
+DMMain::DMMain(Log& log, QWidget* parent) : QMainWindow(parent), m_log(log) {
+    setObjectName(QStringLiteral("DMMain"));
+    setWindowTitle(ProgramTitle());
+
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(12, 10, 12, 12);
+    layout->setSpacing(10);
+    layout->addWidget(BuildFrameMain());
+    layout->addWidget(BuildFrameLibraries());
+    auto* middle = new QHBoxLayout;
+    middle->setSpacing(10);
+    middle->addWidget(BuildFrameOptions(), 3);
+    middle->addWidget(BuildFrameCounters(), 2);
+    layout->addLayout(middle);
+    layout->addWidget(BuildFrameStatus());
+    auto* bottom = new QHBoxLayout;
+    bottom->setSpacing(10);
+    bottom->addWidget(BuildFrameInfo(), 1);
+    bottom->addWidget(BuildFrameButtons(), 0, Qt::AlignBottom);
+    layout->addLayout(bottom);
+    // Wide enough for a path, a library name and the info labels without cutting them short.
+    central->setMinimumWidth(640);
+    setCentralWidget(central);
+    BuildMenus();
+    SetTabOrder();
+
+    // The window is as large as its frames need: a new row of library boxes makes it taller.
+    this->layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, [this] { Form_KeyDown(Qt::Key_Escape); });
+    auto* f3 = new QShortcut(QKeySequence(Qt::Key_F3), this);
+    connect(f3, &QShortcut::activated, this, [this] { Form_KeyDown(Qt::Key_F3); });
+}
+
+QGroupBox* DMMain::BuildFrameMain() {
+    auto* frame = new QGroupBox(QStringLiteral("Import:"), this);
+    frame->setObjectName(QStringLiteral("FrameMain"));
+
+    auto* importSetCaption =
+        NewCaption(QStringLiteral("LabelImportSet"), QStringLiteral("Import Set:"), frame);
+    m_comboImportSet = new QComboBox(frame);
+    m_comboImportSet->setObjectName(QStringLiteral("ComboImportSet"));
+    m_comboImportSet->setToolTip(QStringLiteral("the import set to run"));
+    m_comboImportSet->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_comboImportSet->setMinimumContentsLength(24);
+    m_comboImportSet->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    importSetCaption->setBuddy(m_comboImportSet);
+
+    m_buttonConfigure = new QPushButton(QStringLiteral("&Configure"), frame);
+    m_buttonConfigure->setObjectName(QStringLiteral("Button_Configure"));
+    m_buttonConfigure->setToolTip(QStringLiteral("opens the import set editor"));
+    connect(m_buttonConfigure, &QPushButton::clicked, this, &DMMain::configureRequested);
+
+    auto* fileCaption = NewCaption(QStringLiteral("LabelFileCaption"), QStringLiteral("Import File:"), frame);
+    m_fileName = new ElidedLabel(Qt::ElideMiddle, frame);
+    m_fileName->setObjectName(QStringLiteral("LabelFileName"));
+    m_fileName->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    m_fileName->setMargin(3);
+    m_fileName->setMinimumCharacters(40);
+    m_fileName->setEmptyToolTip(QStringLiteral("the chosen import file (full path)"));
+
+    m_buttonFile = new QToolButton(frame);
+    m_buttonFile->setObjectName(QStringLiteral("ButtonFile"));
+    m_buttonFile->setToolTip(QStringLiteral("Select the input file"));
+    m_buttonFile->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
+    m_buttonFile->setAutoRaise(false);
+    connect(m_buttonFile, &QToolButton::clicked, this, &DMMain::importFileRequested);
+
+    auto* fileRow = new QHBoxLayout;
+    fileRow->setSpacing(6);
+    fileRow->addWidget(m_fileName, 1);
+    fileRow->addWidget(m_buttonFile);
+
+    auto* grid = new QGridLayout(frame);
+    grid->setHorizontalSpacing(8);
+    grid->setVerticalSpacing(8);
+    grid->addWidget(importSetCaption, 0, 0);
+    grid->addWidget(m_comboImportSet, 0, 1);
+    grid->addWidget(m_buttonConfigure, 0, 2);
+    grid->addWidget(fileCaption, 1, 0);
+    grid->addLayout(fileRow, 1, 1, 1, 2);
+    grid->setColumnStretch(1, 1);
+    return frame;
+}
+
+QGroupBox* DMMain::BuildFrameLibraries() {
+    m_frameLibraries = new QGroupBox(QStringLiteral("Libraries:"), this);
+    m_frameLibraries->setObjectName(QStringLiteral("FrameLibraries"));
+    m_libraryGrid = new QGridLayout(m_frameLibraries);
+    m_libraryGrid->setHorizontalSpacing(16);
+    m_libraryGrid->setVerticalSpacing(6);
+    // Spare width goes to a column after the boxes, so that the box columns keep one step.
+    m_libraryGrid->setColumnStretch(kBoxesPerRow, 1);
+    // Box 0 exists from the start; it shows once it names a library.
+    QCheckBox* first = NewLibBox();
+    m_libraryGrid->addWidget(first, 0, 0);
+    first->setVisible(false);
+    return m_frameLibraries;
+}
+
+QCheckBox* DMMain::NewLibBox() {
+    auto* box = new QCheckBox(m_frameLibraries);
+    box->setObjectName(QStringLiteral("LibBox"));
+    box->setProperty("index", static_cast<int>(m_libBoxes.size()));
+    box->setChecked(true);
+    m_libBoxes.push_back(box);
+    return box;
+}
+
+QGroupBox* DMMain::BuildFrameOptions() {
+    auto* frame = new QGroupBox(QStringLiteral("Options:"), this);
+    frame->setObjectName(QStringLiteral("FrameOptions"));
+
+    m_checkAddExistingDocs = new QCheckBox(QStringLiteral("Add documents to existing folders"), frame);
+    m_checkAddExistingDocs->setObjectName(QStringLiteral("CheckAddExistingDocs"));
+    m_checkAddExistingDocs->setToolTip(QStringLiteral("Add documents to folders that already exist"));
+    m_checkAddNewDocs = new QCheckBox(QStringLiteral("Add documents to new folders"), frame);
+    m_checkAddNewDocs->setObjectName(QStringLiteral("CheckAddNewDocs"));
+    m_checkAddNewDocs->setToolTip(QStringLiteral("Add documents to folders as they are created"));
+    m_checkLogMethod = new QCheckBox(QStringLiteral("&Verbose Logging"), frame);
+    m_checkLogMethod->setObjectName(QStringLiteral("CheckLogMethod"));
+    m_checkLogMethod->setToolTip(QStringLiteral("Log each operation"));
+    m_checkLogMethod->setChecked(m_log.verbose());
+    connect(m_checkLogMethod, &QCheckBox::toggled, this, [this](bool on) { m_log.setVerbose(on); });
+
+    m_buttonLogDir = new QToolButton(frame);
+    m_buttonLogDir->setObjectName(QStringLiteral("ButtonLogDir"));
+    m_buttonLogDir->setToolTip(QStringLiteral("Designate location for logfile"));
+    m_buttonLogDir->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+    connect(m_buttonLogDir, &QToolButton::clicked, this, &DMMain::logFileRequested);
+
+    auto* logRow = new QHBoxLayout;
+    logRow->addWidget(m_checkLogMethod);
+    logRow->addStretch(1);
+    logRow->addWidget(m_buttonLogDir);
+
+    auto* column = new QVBoxLayout(frame);
+    column->setSpacing(6);
+    column->addWidget(m_checkAddExistingDocs);
+    column->addWidget(m_checkAddNewDocs);
+    column->addLayout(logRow);
+    column->addStretch(1);
+    return frame;
+}
+
+QGroupBox* DMMain::BuildFrameCounters() {
+    auto* frame = new QGroupBox(QStringLiteral("Progress:"), this);
+    frame->setObjectName(QStringLiteral("FrameCounters"));
+    m_total = NewCounter(QStringLiteral("LabelTotal"), frame);
+    m_read = NewCounter(QStringLiteral("LabelRead"), frame);
+    m_added = NewCounter(QStringLiteral("LabelAdded"), frame);
+    m_errors = NewCounter(QStringLiteral("LabelErrors"), frame);
+
+    auto* grid = new QGridLayout(frame);
+    grid->setHorizontalSpacing(8);
+    grid->setVerticalSpacing(4);
+    const std::pair<const char*, const char*> captions[] = {{"LabelTotalCaption", "Total"},
+                                                            {"LabelReadCaption", "Processed"},
+                                                            {"LabelAddedCaption", "Added"},
+                                                            {"LabelErrorsCaption", "Errors"}};
+    QLabel* values[] = {m_total, m_read, m_added, m_errors};
+    for (int row = 0; row < 4; ++row) {
+        grid->addWidget(
+            NewCaption(QLatin1String(captions[row].first), QLatin1String(captions[row].second), frame), row,
+            0);
+        grid->addWidget(values[row], row, 1);
+    }
+    m_progress = new QProgressBar(frame);
+    m_progress->setObjectName(QStringLiteral("ProgressRun"));
+    m_progress->setRange(0, 100);
+    m_progress->setValue(0);
+    m_progress->setFormat(QStringLiteral("%p%"));
+    m_progress->setAlignment(Qt::AlignCenter);
+    grid->addWidget(m_progress, 4, 0, 1, 2);
+    grid->setRowMinimumHeight(4, m_progress->sizeHint().height() + 4);
+    grid->setColumnStretch(0, 1);
+    return frame;
+}
+
+QGroupBox* DMMain::BuildFrameStatus() {
+    auto* frame = new QGroupBox(QStringLiteral("Status"), this);
+    frame->setObjectName(QStringLiteral("FrameStatus"));
+    auto* status = new ElidedLabel(Qt::ElideRight, frame);
+    status->setObjectName(QStringLiteral("LabelStatus"));
+    status->setMinimumCharacters(48);
+    setStatusLabel(status);
+    setStatusColour(0x00C00000);
+
+    auto* row = new QHBoxLayout(frame);
+    row->addWidget(status, 1);
+    return frame;
+}
+
+QWidget* DMMain::BuildFrameInfo() {
+    auto* frame = new QFrame(this);
+    frame->setObjectName(QStringLiteral("FrameInfo"));
+    m_userName = NewInfo(QStringLiteral("LabelUserName"), QStringLiteral("Your login id"), frame);
+    m_primaryGroup =
+        NewInfo(QStringLiteral("LabelPrimaryGroup"), QStringLiteral("Your primary group"), frame);
+    m_libraryName = NewInfo(QStringLiteral("LabelLibraryName"),
+                            QStringLiteral("Right-click here to change current library"), frame);
+    m_libraryName->setContextMenuPolicy(Qt::PreventContextMenu);
+    m_libraryName->installEventFilter(this);
+
+    auto* grid = new QGridLayout(frame);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setHorizontalSpacing(8);
+    grid->setVerticalSpacing(2);
+    grid->addWidget(NewCaption(QStringLiteral("LabelUserNameCaption"), QStringLiteral("Login id:"), frame), 0,
+                    0);
+    grid->addWidget(m_userName, 0, 1);
+    grid->addWidget(
+        NewCaption(QStringLiteral("LabelPrimaryGroupCaption"), QStringLiteral("Primary group:"), frame), 1,
+        0);
+    grid->addWidget(m_primaryGroup, 1, 1);
+    grid->addWidget(NewCaption(QStringLiteral("LabelLibraryNameCaption"), QStringLiteral("Library:"), frame),
+                    2, 0);
+    grid->addWidget(m_libraryName, 2, 1);
+    grid->setColumnStretch(1, 1);
+    return frame;
+}
+
+QWidget* DMMain::BuildFrameButtons() {
+    auto* frame = new QFrame(this);
+    frame->setObjectName(QStringLiteral("FrameButtons"));
+    m_buttonGo = new QPushButton(QStringLiteral("&Go!"), frame);
+    m_buttonGo->setObjectName(QStringLiteral("Button_Go"));
+    m_buttonGo->setToolTip(QStringLiteral("Start importing folders"));
+    m_buttonGo->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
+    m_buttonGo->setMinimumWidth(96);
+    connect(m_buttonGo, &QPushButton::clicked, this, &DMMain::goRequested);
+    m_buttonExit = new QPushButton(QStringLiteral("&Exit"), frame);
+    m_buttonExit->setObjectName(QStringLiteral("Button_Exit"));
+    m_buttonExit->setToolTip(QStringLiteral("Exit this program"));
+    m_buttonExit->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+    m_buttonExit->setMinimumWidth(96);
+    connect(m_buttonExit, &QPushButton::clicked, this, &DMMain::exitRequested);
+
+    auto* row = new QHBoxLayout(frame);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(8);
+    row->addWidget(m_buttonGo);
+    row->addWidget(m_buttonExit);
+    return frame;
+}
+
+void DMMain::BuildMenus() {
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("MNFileMain"));
+    QAction* view = file->addAction(QStringLiteral("View Log"), this, [this] { MNLogView_Click(); });
+    view->setObjectName(QStringLiteral("MNLogView"));
+    QAction* purge = file->addAction(QStringLiteral("Purge Log"), this, [this] { MNLogPurge_Click(); });
+    purge->setObjectName(QStringLiteral("MNLogPurge"));
+    file->addSeparator()->setObjectName(QStringLiteral("MNLine01"));
+    QAction* toggle =
+        file->addAction(QStringLiteral("Toggle Libraries"), this, [this] { MNToggleLibs_Click(); });
+    toggle->setObjectName(QStringLiteral("MNToggleLibs"));
+    file->addSeparator()->setObjectName(QStringLiteral("MNLine02"));
+    QAction* exit = file->addAction(QStringLiteral("Exit"), this, &DMMain::exitRequested);
+    exit->setObjectName(QStringLiteral("MNFileExit"));
+
+    m_libMenu = menuBar()->addMenu(QStringLiteral("&Libraries"));
+    m_libMenu->setObjectName(QStringLiteral("MNLibMain"));
+    NewLibListEntry()->setVisible(false);
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    help->setObjectName(QStringLiteral("MNHelpMain"));
+    QAction* options = help->addAction(QStringLiteral("Display Current DM Settings"), this,
+                                       &DMMain::settingsViewerRequested);
+    options->setObjectName(QStringLiteral("MNQorvOptions"));
+    help->addSeparator()->setObjectName(QStringLiteral("MNHelpLine01"));
+    m_readme = help->addAction(QStringLiteral("View &Readme"), this, &DMMain::readmeRequested);
+    m_readme->setObjectName(QStringLiteral("MNHelpReadme"));
+    QAction* about = help->addAction(QStringLiteral("&About"), this, [this] { HelpAbout(); });
+    about->setObjectName(QStringLiteral("MNHelpAbout"));
+}
+
+QAction* DMMain::NewLibListEntry() {
+    const int index = static_cast<int>(m_libList.size());
+    QAction* entry = m_libMenu->addAction(QString(), this, [this, index] { MNLibList_Click(index); });
+    entry->setObjectName(QStringLiteral("MNLibList"));
+    entry->setProperty("index", index);
+    entry->setCheckable(true);
+    m_libList.push_back(entry);
+    return entry;
+}
+
+void DMMain::SetTabOrder() {
+    const std::vector<QWidget*> order = {
+        m_comboImportSet,  m_buttonConfigure, m_buttonFile,   m_libBoxes.front(), m_checkAddExistingDocs,
+        m_checkAddNewDocs, m_checkLogMethod,  m_buttonLogDir, m_buttonGo,         m_buttonExit};
+    for (size_t i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+}
+
+void DMMain::PlaceForm(const FormContent& content) {
+    if (m_placed)
+        return;
+    m_placed = true;
+    const int count = static_cast<int>(content.libraries.size());
+    for (int e = 0; e < count; ++e) {
+        QCheckBox* box = e == 0 ? m_libBoxes.front() : NewLibBox();
+        QAction* entry = e == 0 ? m_libList.front() : NewLibListEntry();
+        if (e > 0)
+            setTabOrder(m_libBoxes[static_cast<size_t>(e - 1)], box);
+        m_libraryGrid->addWidget(box, e / kBoxesPerRow, e % kBoxesPerRow);
+        const LibraryChoice& library = content.libraries[static_cast<size_t>(e)];
+        entry->setText(library.name);
+        entry->setChecked(library.name == content.currentLibrary);
+        entry->setVisible(true);
+        box->setText(library.name);
+        box->setVisible(true);
+        box->setChecked(library.ticked);
+    }
+    // Equal columns, so that the boxes stand in a regular grid whatever their names.
+    int widest = 0;
+    for (QCheckBox* box : m_libBoxes)
+        widest = std::max(widest, box->sizeHint().width());
+    for (int column = 0; column < kBoxesPerRow; ++column)
+        m_libraryGrid->setColumnMinimumWidth(column, widest);
+
+    m_comboImportSet->clear();
+    m_comboImportSet->addItems(content.importSets);
+    if (content.selectedImportSet >= 0 && content.selectedImportSet < m_comboImportSet->count())
+        m_comboImportSet->setCurrentIndex(content.selectedImportSet);
+}
+
+void DMMain::setAboutInfo(const QString& dmVersion, const QString& build, const QString& buildDate) {
+    m_dmVersion = dmVersion;
+    m_build = build;
+    m_buildDate = buildDate;
+}
+
+void DMMain::HelpAbout() {
+    setBusy(true);
+    yield();
+    QorvSplash about(this);
+    about.setDmVersion(m_dmVersion);
+    about.setBuild(m_build, m_buildDate);
+    about.setStatusText(QStringLiteral("Press any key to continue"));
+    about.setModal(true);
+    setBusy(false);
+    yield();
+    about.exec();
+}
+
+QString DMMain::importFileLabel() const {
+    return m_fileName->text();
+}
+
+void DMMain::setImportFileLabel(const QString& path) {
+    m_fileName->setFullText(path);
+}
+
+void DMMain::setLogFileTip(const QString& fileName) {
+    m_buttonLogDir->setToolTip(fileName);
+}
+
+void DMMain::setReadmeVisible(bool visible) {
+    m_readme->setVisible(visible);
+}
+
+std::vector<LibraryChoice> DMMain::libraryBoxes() const {
+    std::vector<LibraryChoice> boxes;
+    if (!m_placed)
+        return boxes;
+    for (QCheckBox* box : m_libBoxes)
+        boxes.push_back({box->text(), box->isChecked()});
+    return boxes;
+}
+
+void DMMain::setLibraryTicked(int index, bool ticked) {
+    if (index >= 0 && index < static_cast<int>(m_libBoxes.size()))
+        m_libBoxes[static_cast<size_t>(index)]->setChecked(ticked);
+}
+
+QString DMMain::importSetText() const {
+    return m_comboImportSet->currentText();
+}
+
+bool DMMain::addNewDocs() const {
+    return m_checkAddNewDocs->isChecked();
+}
+
+void DMMain::setAddNewDocs(bool ticked) {
+    m_checkAddNewDocs->setChecked(ticked);
+}
+
+bool DMMain::addExistingDocs() const {
+    return m_checkAddExistingDocs->isChecked();
+}
+
+void DMMain::setAddExistingDocs(bool ticked) {
+    m_checkAddExistingDocs->setChecked(ticked);
+}
+
+bool DMMain::verboseLogging() const {
+    return m_checkLogMethod->isChecked();
+}
+
+void DMMain::setVerboseLogging(bool ticked) {
+    m_checkLogMethod->setChecked(ticked);
+    m_log.setVerbose(ticked);
+}
+
+void DMMain::setUserName(const QString& userName) {
+    m_userName->setText(userName);
+}
+
+void DMMain::setPrimaryGroup(const QString& primaryGroup) {
+    m_primaryGroup->setText(primaryGroup);
+}
+
+void DMMain::setLibraryName(const QString& libraryName) {
+    m_libraryName->setText(libraryName);
+}
+
+void DMMain::checkLibraryMenu(const QString& libraryName) {
+    for (QAction* entry : m_libList)
+        entry->setChecked(entry->text() == libraryName);
+}
+
+void DMMain::beep() {
+    QApplication::beep();
+}
+
+void DMMain::Form_KeyDown(int key) {
+    if (key == Qt::Key_Escape && m_runInProgress)
+        Q_EMIT exitRequested();
+    else if (key == Qt::Key_F3)
+        Q_EMIT importFileRequested();
+}
+
+void DMMain::LabelLibraryName_MouseUp(Qt::MouseButton button, const QPoint& globalPosition) {
+    if (button == Qt::RightButton)
+        m_libMenu->popup(globalPosition);
+}
+
+void DMMain::MNLibList_Click(int index) {
+    if (index >= 0 && index < static_cast<int>(m_libList.size()))
+        Q_EMIT libraryChosen(m_libList[static_cast<size_t>(index)]->text());
+}
+
+void DMMain::MNToggleLibs_Click() {
+    for (QCheckBox* box : m_libBoxes)
+        if (box->isEnabled())
+            box->setChecked(!box->isChecked());
+}
+
+void DMMain::MNLogView_Click() {
+    m_log.ViewFile(m_log.datedName());
+}
+
+void DMMain::MNLogPurge_Click() {
+    m_log.PurgeFile(m_log.datedName());
+}
+
+void DMMain::closeEvent(QCloseEvent* event) {
+    // Closing the window is the Exit command; the shutdown decides when the window goes.
+    event->ignore();
+    Q_EMIT exitRequested();
+}
+
+bool DMMain::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_libraryName && event->type() == QEvent::MouseButtonRelease) {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        LabelLibraryName_MouseUp(mouse->button(), mouse->globalPosition().toPoint());
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+} // namespace vantrelis::gui

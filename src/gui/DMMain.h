@@ -1,0 +1,138 @@
+#pragma once
+
+#include "common/Log.h"
+#include "dm/ConnectionView.h"
+#include "gui/FormContent.h"
+#include "gui/LabelStatusView.h"
+
+#include <QMainWindow>
+#include <vector>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QGridLayout;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QToolButton;
+
+namespace vantrelis::gui {
+
+class ElidedLabel;
+
+// The main window: the libraries, import set and file to work on, the run options and log file, the
+// Go and Exit buttons, the status line and the counters. It shows state and forwards the user's
+// commands; what they do happens below, connected to its signals.
+class DMMain : public QMainWindow, public LabelStatusView, public dm::ConnectionView {
+    Q_OBJECT
+public:
+    explicit DMMain(Log& log, QWidget* parent = nullptr);
+
+    // Fills the library boxes in rows of four (left to right, top to bottom) and the Libraries menu,
+    // and the import set box. The window grows by one row for every started row after the first.
+    // Runs once; the boxes and entries stay for the window's life.
+    void PlaceForm(const FormContent& content);
+    // The About window: the splash window shown modally.
+    void HelpAbout();
+    // What the About window shows besides the product name: the DM version and the build.
+    void setAboutInfo(const QString& dmVersion, const QString& build, const QString& buildDate);
+
+    // The import file shown in LabelFileName (full path).
+    QString importFileLabel() const;
+    void setImportFileLabel(const QString& path);
+    void setLogFileTip(const QString& fileName);
+    void setReadmeVisible(bool visible);
+    void setRunInProgress(bool running) { m_runInProgress = running; }
+    bool runInProgress() const { return m_runInProgress; }
+
+    // The library boxes in index order: caption and whether ticked.
+    std::vector<LibraryChoice> libraryBoxes() const;
+    void setLibraryTicked(int index, bool ticked);
+    QString importSetText() const;
+    bool addNewDocs() const;
+    void setAddNewDocs(bool ticked);
+    bool addExistingDocs() const;
+    void setAddExistingDocs(bool ticked);
+    bool verboseLogging() const;
+    void setVerboseLogging(bool ticked);
+
+    // dm::ConnectionView
+    void setUserName(const QString& userName) override;
+    void setPrimaryGroup(const QString& primaryGroup) override;
+    void setLibraryName(const QString& libraryName) override;
+    void checkLibraryMenu(const QString& libraryName) override;
+    void beep() override;
+
+Q_SIGNALS:
+    void goRequested();
+    void exitRequested();
+    void configureRequested();
+    void importFileRequested();
+    void logFileRequested();
+    void libraryChosen(const QString& libraryName);
+    void settingsViewerRequested();
+    void readmeRequested();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QGroupBox* BuildFrameMain();
+    QGroupBox* BuildFrameLibraries();
+    QGroupBox* BuildFrameOptions();
+    QGroupBox* BuildFrameCounters();
+    QGroupBox* BuildFrameStatus();
+    QWidget* BuildFrameInfo();
+    QWidget* BuildFrameButtons();
+    void BuildMenus();
+    void SetTabOrder();
+    QCheckBox* NewLibBox();
+    QAction* NewLibListEntry();
+
+    // Handlers of the window's own commands.
+    void Form_KeyDown(int key);
+    void LabelLibraryName_MouseUp(Qt::MouseButton button, const QPoint& globalPosition);
+    void MNLibList_Click(int index);
+    void MNToggleLibs_Click();
+    void MNLogView_Click();
+    void MNLogPurge_Click();
+
+    Log& m_log;
+    bool m_runInProgress = false;
+    bool m_placed = false;
+    QString m_dmVersion;
+    QString m_build;
+    QString m_buildDate;
+
+    QGroupBox* m_frameLibraries = nullptr;
+    QGridLayout* m_libraryGrid = nullptr;
+    std::vector<QCheckBox*> m_libBoxes;
+    QMenu* m_libMenu = nullptr;
+    std::vector<QAction*> m_libList;
+
+    QComboBox* m_comboImportSet = nullptr;
+    ElidedLabel* m_fileName = nullptr;
+    QToolButton* m_buttonFile = nullptr;
+    QPushButton* m_buttonConfigure = nullptr;
+    QCheckBox* m_checkAddExistingDocs = nullptr;
+    QCheckBox* m_checkAddNewDocs = nullptr;
+    QCheckBox* m_checkLogMethod = nullptr;
+    QToolButton* m_buttonLogDir = nullptr;
+    QPushButton* m_buttonGo = nullptr;
+    QPushButton* m_buttonExit = nullptr;
+    QLabel* m_userName = nullptr;
+    QLabel* m_primaryGroup = nullptr;
+    QLabel* m_libraryName = nullptr;
+    QLabel* m_total = nullptr;
+    QLabel* m_read = nullptr;
+    QLabel* m_added = nullptr;
+    QLabel* m_errors = nullptr;
+    QProgressBar* m_progress = nullptr;
+    QAction* m_readme = nullptr;
+};
+
+} // namespace vantrelis::gui

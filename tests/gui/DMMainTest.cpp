@@ -1,0 +1,287 @@
+// The main window and the splash window on the offscreen platform.
+
+#include "gui/DMMain.h"
+#include "WindowTestSupport.h"
+#include "gui/ProgramLook.h"
+#include "gui/QorvSplash.h"
+#include "support/LogHarness.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLayout>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QTest>
+#include <memory>
+
+using namespace vantrelis;
+using namespace vantrelis::gui;
+using namespace vantrelis::testing;
+
+namespace {
+
+FormContent Libraries(int count) {
+    FormContent content;
+    for (int i = 1; i <= count; ++i)
+        content.libraries.push_back({QStringLiteral("LIBRARY_%1").arg(i), i % 3 != 0});
+    content.currentLibrary = QStringLiteral("LIBRARY_2");
+    content.importSets = {QStringLiteral("CLIENT_MATTER"), QStringLiteral("MATTERS")};
+    content.selectedImportSet = 1;
+    return content;
+}
+
+// The next widget the Tab key moves to.
+QWidget* NextTabStop(QWidget* widget) {
+    QWidget* next = widget->nextInFocusChain();
+    while (next != widget && !(next->focusPolicy() & Qt::TabFocus && next->isVisible() && next->isEnabled()))
+        next = next->nextInFocusChain();
+    return next;
+}
+
+} // namespace
+
+class DMMainTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<DMMain> Shown(int libraries) {
+        auto window = std::make_unique<DMMain>(m_harness.log);
+        if (libraries > 0)
+            window->PlaceForm(Libraries(libraries));
+        window->show();
+        if (!QTest::qWaitForWindowExposed(window.get()))
+            return nullptr;
+        return window;
+    }
+
+    LogHarness m_harness;
+
+private Q_SLOTS:
+    void initTestCase() { ApplyProgramLook(*qApp); }
+
+    void placesBoxesInRowsOfFour_data() {
+        QTest::addColumn<int>("libraries");
+        QTest::addColumn<int>("rows");
+        QTest::newRow("one") << 1 << 1;
+        QTest::newRow("four") << 4 << 1;
+        QTest::newRow("five") << 5 << 2;
+        QTest::newRow("eight") << 8 << 2;
+        QTest::newRow("nine") << 9 << 3;
+    }
+
+    void placesBoxesInRowsOfFour() {
+        QFETCH(int, libraries);
+        QFETCH(int, rows);
+        const auto single = Shown(1);
+        const auto window = Shown(libraries);
+        QVERIFY(single && window);
+
+        const QList<QCheckBox*> boxes = window->findChildren<QCheckBox*>(QStringLiteral("LibBox"));
+        QCOMPARE(boxes.size(), libraries);
+        const QCheckBox* first = boxes.front();
+        const auto* frame = window->findChild<QGroupBox*>(QStringLiteral("FrameLibraries"));
+        const int rowStep = first->height() + qobject_cast<QGridLayout*>(frame->layout())->verticalSpacing();
+        const int columnStep = libraries > 1 ? boxes.at(1)->x() - first->x() : 0;
+        QVERIFY(libraries == 1 || columnStep >= first->width());
+        for (int e = 0; e < libraries; ++e) {
+            const QCheckBox* box = boxes.at(e);
+            QCOMPARE(box->text(), QStringLiteral("LIBRARY_%1").arg(e + 1));
+            QVERIFY(box->isVisible());
+            QCOMPARE(box->x(), first->x() + (e % 4) * columnStep);
+            QCOMPARE(box->y(), first->y() + (e / 4) * rowStep);
+            QCOMPARE(box->isChecked(), (e + 1) % 3 != 0);
+        }
+        // The window, and every frame below the libraries, by one row step per started row after
+        // the first; the frame above stays.
+        const int growth = (rows - 1) * rowStep;
+        QCOMPARE(window->height(), single->height() + growth);
+        for (const char* name : {"FrameOptions", "FrameCounters", "FrameStatus"}) {
+            const auto* below = window->findChild<QWidget*>(QLatin1String(name));
+            const auto* belowSingle = single->findChild<QWidget*>(QLatin1String(name));
+            QCOMPARE(below->mapTo(window.get(), QPoint()).y(),
+                     belowSingle->mapTo(single.get(), QPoint()).y() + growth);
+        }
+        QCOMPARE(window->findChild<QWidget*>(QStringLiteral("FrameMain"))->y(),
+                 single->findChild<QWidget*>(QStringLiteral("FrameMain"))->y());
+
+        const QList<QAction*> entries = window->findChildren<QAction*>(QStringLiteral("MNLibList"));
+        QCOMPARE(entries.size(), libraries);
+        for (int e = 0; e < libraries; ++e) {
+            QCOMPARE(entries.at(e)->text(), boxes.at(e)->text());
+            QCOMPARE(entries.at(e)->isChecked(), entries.at(e)->text() == QLatin1String("LIBRARY_2"));
+        }
+    }
+
+    void tabOrderFollowsTheBoxes() {
+        const auto window = Shown(5);
+        QVERIFY(window);
+        const QList<QCheckBox*> boxes = window->findChildren<QCheckBox*>(QStringLiteral("LibBox"));
+        for (int e = 1; e < boxes.size(); ++e)
+            QCOMPARE(NextTabStop(boxes.at(e - 1)), boxes.at(e));
+        QCOMPARE(NextTabStop(boxes.last()),
+                 window->findChild<QWidget*>(QStringLiteral("CheckAddExistingDocs")));
+    }
+
+    void importSetBoxIsFilled() {
+        const auto window = Shown(2);
+        QVERIFY(window);
+        const auto* combo = window->findChild<QComboBox*>(QStringLiteral("ComboImportSet"));
+        QCOMPARE(combo->count(), 2);
+        QCOMPARE(window->importSetText(), QStringLiteral("MATTERS"));
+    }
+
+    void toggleTwiceRestoresAndSkipsDisabledBoxes() {
+        const auto window = Shown(5);
+        QVERIFY(window);
+        const QList<QCheckBox*> boxes = window->findChildren<QCheckBox*>(QStringLiteral("LibBox"));
+        boxes.at(1)->setEnabled(false);
+        std::vector<bool> before;
+        for (const QCheckBox* box : boxes)
+            before.push_back(box->isChecked());
+        QAction* toggle = window->findChild<QAction*>(QStringLiteral("MNToggleLibs"));
+        toggle->trigger();
+        for (int e = 0; e < boxes.size(); ++e)
+            QCOMPARE(boxes.at(e)->isChecked(), e == 1 ? before[1] : !before[static_cast<size_t>(e)]);
+        toggle->trigger();
+        for (int e = 0; e < boxes.size(); ++e)
+            QCOMPARE(boxes.at(e)->isChecked(), before[static_cast<size_t>(e)]);
+    }
+
+    void libraryLabelOpensTheMenuOnRightClickOnly_data() {
+        QTest::addColumn<Qt::MouseButton>("button");
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("right") << Qt::RightButton << true;
+        QTest::newRow("left") << Qt::LeftButton << false;
+    }
+
+    void libraryLabelOpensTheMenuOnRightClickOnly() {
+        QFETCH(Qt::MouseButton, button);
+        QFETCH(bool, opens);
+        const auto window = Shown(3);
+        QVERIFY(window);
+        auto* label = window->findChild<QLabel*>(QStringLiteral("LabelLibraryName"));
+        window->setLibraryName(QStringLiteral("LIBRARY_2"));
+        auto* menu = window->findChild<QMenu*>(QStringLiteral("MNLibMain"));
+        QTest::mouseRelease(label, button, {}, QPoint(2, 2));
+        QCOMPARE(menu->isVisible(), opens);
+        menu->hide();
+    }
+
+    void libraryMenuEntryNamesTheLibrary() {
+        const auto window = Shown(3);
+        QVERIFY(window);
+        QSignalSpy chosen(window.get(), &DMMain::libraryChosen);
+        window->findChildren<QAction*>(QStringLiteral("MNLibList")).at(2)->trigger();
+        QCOMPARE(chosen.size(), 1);
+        QCOMPARE(chosen.at(0).at(0).toString(), QStringLiteral("LIBRARY_3"));
+        window->checkLibraryMenu(QStringLiteral("LIBRARY_3"));
+        const QList<QAction*> entries = window->findChildren<QAction*>(QStringLiteral("MNLibList"));
+        QCOMPARE(entries.at(1)->isChecked(), false);
+        QCOMPARE(entries.at(2)->isChecked(), true);
+    }
+
+    void keysOfTheWindow_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<bool>("running");
+        QTest::addColumn<int>("exits");
+        QTest::addColumn<int>("fileChoosers");
+        QTest::newRow("Esc while idle") << int(Qt::Key_Escape) << false << 0 << 0;
+        QTest::newRow("Esc during a run") << int(Qt::Key_Escape) << true << 1 << 0;
+        QTest::newRow("F3") << int(Qt::Key_F3) << false << 0 << 1;
+        QTest::newRow("F4") << int(Qt::Key_F4) << true << 0 << 0;
+    }
+
+    void keysOfTheWindow() {
+        QFETCH(int, key);
+        QFETCH(bool, running);
+        QFETCH(int, exits);
+        QFETCH(int, fileChoosers);
+        const auto window = Shown(2);
+        QVERIFY(window);
+        window->activateWindow();
+        window->setRunInProgress(running);
+        QSignalSpy exit(window.get(), &DMMain::exitRequested);
+        QSignalSpy file(window.get(), &DMMain::importFileRequested);
+        QTest::keyClick(window->findChild<QWidget*>(QStringLiteral("CheckAddNewDocs")), Qt::Key(key));
+        QCOMPARE(exit.size(), exits);
+        QCOMPARE(file.size(), fileChoosers);
+    }
+
+    void verboseLoggingFollowsTheCheckBox() {
+        const auto window = Shown(1);
+        QVERIFY(window);
+        window->findChild<QCheckBox*>(QStringLiteral("CheckLogMethod"))->setChecked(false);
+        QVERIFY(!m_harness.log.verbose());
+        window->findChild<QCheckBox*>(QStringLiteral("CheckLogMethod"))->setChecked(true);
+        QVERIFY(m_harness.log.verbose());
+    }
+
+    void splashClosesOnAKeyAndOnAClickOnItsFrame_data() {
+        QTest::addColumn<bool>("byKey");
+        QTest::newRow("key") << true;
+        QTest::newRow("click on the frame") << false;
+    }
+
+    void splashClosesOnAKeyAndOnAClickOnItsFrame() {
+        QFETCH(bool, byKey);
+        const auto window = Shown(1);
+        QVERIFY(window);
+        window->setEnabled(false);
+        QorvSplash splash(window.get());
+        splash.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&splash));
+        if (byKey)
+            QTest::keyClick(&splash, Qt::Key_Space);
+        else
+            QTest::mouseRelease(splash.findChild<QWidget*>(QStringLiteral("QorvSplashFrame")),
+                                Qt::LeftButton);
+        QVERIFY(!splash.isVisible());
+        QVERIFY(window->isEnabled());
+    }
+
+    void screenshots() {
+        const auto window = Shown(5);
+        QVERIFY(window);
+        window->setUserName(QStringLiteral("TESTER"));
+        window->setPrimaryGroup(QStringLiteral("DOCS_SUPERVISORS"));
+        window->setLibraryName(QStringLiteral("LIBRARY_2"));
+        window->setImportFileLabel(QStringLiteral("/srv/imports/clients and matters/2024/import.csv"));
+        window->setStatusText(QStringLiteral("Waiting for user input"));
+        QVERIFY(SaveScreenshot(*window, QStringLiteral("main-window.png")));
+
+        QorvSplash splash(window.get());
+        splash.setDmVersion(QStringLiteral("(5.1.0.5 patch 3)"));
+        splash.setBuild(QStringLiteral("1.0.0"), QStringLiteral("Mar 5, 2024"));
+        splash.setStatusText(QStringLiteral("Connecting to Hummingbird DM (Fusion) Application"));
+        splash.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&splash));
+        QVERIFY(SaveScreenshot(splash, QStringLiteral("splash.png")));
+        splash.hide();
+
+        window->setAboutInfo(QStringLiteral("(5.1.0.5 patch 3)"), QStringLiteral("1.0.0"),
+                             QStringLiteral("Mar 5, 2024"));
+        bool shown = false;
+        WhenModal([&](QWidget& modal) {
+            auto* about = qobject_cast<QorvSplash*>(&modal);
+            if (!about)
+                return;
+            shown = about->statusText() == QLatin1String("Press any key to continue") &&
+                    about->findChild<QLabel*>(QStringLiteral("ProductName"))->text() ==
+                        QorvSplash::DesignProductName() + QStringLiteral(" (5.1.0.5 patch 3)") &&
+                    about->findChild<QLabel*>(QStringLiteral("QorvVersion"))->text() ==
+                        QLatin1String("Build 1.0.0 - Mar 5, 2024");
+            SaveScreenshot(*about, QStringLiteral("about.png"));
+            QTest::keyClick(about, Qt::Key_Return);
+        });
+        window->HelpAbout();
+        QVERIFY(shown);
+    }
+};
+
+QTEST_MAIN(DMMainTest)
+#include "DMMainTest.moc"

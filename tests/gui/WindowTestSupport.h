@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+#include <functional>
+
+namespace vantrelis::testing {
+
+// Saves a picture of a window under the build folder's screenshots folder; false when it could not.
+bool SaveScreenshot(QWidget& window, const QString& fileName);
+
+// The visible child of a type and object name at an index (creation order).
+template <class T> T* Child(QObject& parent, const QString& name, int index = 0) {
+    const QList<T*> found = parent.findChildren<T*>(name);
+    return index < found.size() ? found.at(index) : nullptr;
+}
+
+// Runs `act` on the next modal window once it is shown (a modal dialog's exec() blocks the test).
+void WhenModal(std::function<void(QWidget&)> act);
+
+} // namespace vantrelis::testing
