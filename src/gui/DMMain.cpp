@@ -1,6 +1,7 @@
 #include "gui/DMMain.h"
 
 #include "common/ProductInfo.h"
+#include "common/Text.h"
 #include "gui/ElidedLabel.h"
 #include "gui/QorvSplash.h"
 
@@ -23,6 +24,7 @@
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace vantrelis::gui {
 
@@ -248,8 +250,14 @@ QGroupBox* DMMain::BuildFrameStatus() {
     setStatusLabel(status);
     setStatusColour(0x00C00000);
 
+    m_rate = new QLabel(frame);
+    m_rate->setObjectName(QStringLiteral("LabelRate"));
+    m_rate->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_rate->setForegroundRole(QPalette::PlaceholderText);
+
     auto* row = new QHBoxLayout(frame);
     row->addWidget(status, 1);
+    row->addWidget(m_rate);
     return frame;
 }
 
@@ -296,7 +304,7 @@ QWidget* DMMain::BuildFrameButtons() {
     m_buttonExit->setToolTip(QStringLiteral("Exit this program"));
     m_buttonExit->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
     m_buttonExit->setMinimumWidth(96);
-    connect(m_buttonExit, &QPushButton::clicked, this, &DMMain::exitRequested);
+    connect(m_buttonExit, &QPushButton::clicked, this, &DMMain::Button_Exit_Click);
 
     auto* row = new QHBoxLayout(frame);
     row->setContentsMargins(0, 0, 0, 0);
@@ -318,7 +326,7 @@ void DMMain::BuildMenus() {
         file->addAction(QStringLiteral("Toggle Libraries"), this, [this] { MNToggleLibs_Click(); });
     toggle->setObjectName(QStringLiteral("MNToggleLibs"));
     file->addSeparator()->setObjectName(QStringLiteral("MNLine02"));
-    QAction* exit = file->addAction(QStringLiteral("Exit"), this, &DMMain::exitRequested);
+    QAction* exit = file->addAction(QStringLiteral("Exit"), this, [this] { Button_Exit_Click(); });
     exit->setObjectName(QStringLiteral("MNFileExit"));
 
     m_libMenu = menuBar()->addMenu(QStringLiteral("&Libraries"));
@@ -366,7 +374,7 @@ void DMMain::PlaceForm(const FormContent& content) {
         if (e > 0)
             setTabOrder(m_libBoxes[static_cast<size_t>(e - 1)], box);
         m_libraryGrid->addWidget(box, e / kBoxesPerRow, e % kBoxesPerRow);
-        const LibraryChoice& library = content.libraries[static_cast<size_t>(e)];
+        const app::LibraryChoice& library = content.libraries.at(e);
         entry->setText(library.name);
         entry->setChecked(library.name == content.currentLibrary);
         entry->setVisible(true);
@@ -422,34 +430,20 @@ void DMMain::setReadmeVisible(bool visible) {
     m_readme->setVisible(visible);
 }
 
-std::vector<LibraryChoice> DMMain::libraryBoxes() const {
-    std::vector<LibraryChoice> boxes;
-    if (!m_placed)
-        return boxes;
-    for (QCheckBox* box : m_libBoxes)
-        boxes.push_back({box->text(), box->isChecked()});
-    return boxes;
-}
-
-void DMMain::setLibraryTicked(int index, bool ticked) {
-    if (index >= 0 && index < static_cast<int>(m_libBoxes.size()))
-        m_libBoxes[static_cast<size_t>(index)]->setChecked(ticked);
-}
-
-QString DMMain::importSetText() const {
-    return m_comboImportSet->currentText();
-}
-
-bool DMMain::addNewDocs() const {
-    return m_checkAddNewDocs->isChecked();
+app::RunChoices DMMain::runChoices() const {
+    app::RunChoices choices;
+    if (m_placed)
+        for (QCheckBox* box : m_libBoxes)
+            choices.libraries.append({box->text(), box->isChecked()});
+    choices.importSet = m_comboImportSet->currentText();
+    choices.importFile = m_fileName->text();
+    choices.addExistingDocs = m_checkAddExistingDocs->isChecked();
+    choices.addNewDocs = m_checkAddNewDocs->isChecked();
+    return choices;
 }
 
 void DMMain::setAddNewDocs(bool ticked) {
     m_checkAddNewDocs->setChecked(ticked);
-}
-
-bool DMMain::addExistingDocs() const {
-    return m_checkAddExistingDocs->isChecked();
 }
 
 void DMMain::setAddExistingDocs(bool ticked) {
@@ -486,9 +480,73 @@ void DMMain::beep() {
     QApplication::beep();
 }
 
+void DMMain::setCounter(app::RunCounter counter, qint64 value) {
+    QLabel* label = nullptr;
+    switch (counter) {
+    case app::RunCounter::Total:
+        label = m_total;
+        break;
+    case app::RunCounter::Processed:
+        label = m_read;
+        break;
+    case app::RunCounter::Added:
+        label = m_added;
+        break;
+    case app::RunCounter::Errors:
+        label = m_errors;
+        break;
+    }
+    if (label)
+        label->setText(FormatWhole(value));
+}
+
+void DMMain::untickLibrary(int index) {
+    if (index >= 0 && index < static_cast<int>(m_libBoxes.size()))
+        m_libBoxes[static_cast<size_t>(index)]->setChecked(false);
+}
+
+void DMMain::setGoEnabled(bool enabled) {
+    m_buttonGo->setEnabled(enabled);
+}
+
+void DMMain::setRunInProgress(bool running) {
+    m_runInProgress = running;
+    if (running)
+        m_stopRequested = false;
+}
+
+void DMMain::setStatusColour(quint32 colour) {
+    LabelStatusView::setStatusColour(colour);
+}
+
+void DMMain::showProgress(qint64 processed, qint64 total) {
+    if (total <= 0) {
+        m_progress->setValue(0);
+        return;
+    }
+    const qint64 clamped = std::clamp<qint64>(processed, 0, total);
+    m_progress->setValue(static_cast<int>(clamped * 100 / total));
+}
+
+void DMMain::showRate(const QString& text) {
+    m_rate->setText(text);
+}
+
+void DMMain::endProgram(int exitStatus) {
+    Q_EMIT shutdownRequested(exitStatus);
+}
+
+void DMMain::Button_Exit_Click() {
+    // During a run the run stops between two items and then ends the program itself.
+    if (m_runInProgress)
+        m_stopRequested = true;
+    else
+        Q_EMIT shutdownRequested(0);
+}
+
 void DMMain::Form_KeyDown(int key) {
     if (key == Qt::Key_Escape && m_runInProgress)
-        Q_EMIT exitRequested();
+        Button_Exit_Click();
     else if (key == Qt::Key_F3)
         Q_EMIT importFileRequested();
 }
@@ -520,7 +578,7 @@ void DMMain::MNLogPurge_Click() {
 void DMMain::closeEvent(QCloseEvent* event) {
     // Closing the window is the Exit command; the shutdown decides when the window goes.
     event->ignore();
-    Q_EMIT exitRequested();
+    Button_Exit_Click();
 }
 
 bool DMMain::eventFilter(QObject* watched, QEvent* event) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/RunView.h"
 #include "common/Log.h"
 #include "dm/ConnectionView.h"
 #include "gui/FormContent.h"
@@ -26,7 +27,7 @@ class ElidedLabel;
 // The main window: the libraries, import set and file to work on, the run options and log file, the
 // Go and Exit buttons, the status line and the counters. It shows state and forwards the user's
 // commands; what they do happens below, connected to its signals.
-class DMMain : public QMainWindow, public LabelStatusView, public dm::ConnectionView {
+class DMMain : public QMainWindow, public LabelStatusView, public dm::ConnectionView, public app::RunView {
     Q_OBJECT
 public:
     explicit DMMain(Log& log, QWidget* parent = nullptr);
@@ -45,19 +46,27 @@ public:
     void setImportFileLabel(const QString& path);
     void setLogFileTip(const QString& fileName);
     void setReadmeVisible(bool visible);
-    void setRunInProgress(bool running) { m_runInProgress = running; }
     bool runInProgress() const { return m_runInProgress; }
 
-    // The library boxes in index order: caption and whether ticked.
-    std::vector<LibraryChoice> libraryBoxes() const;
-    void setLibraryTicked(int index, bool ticked);
-    QString importSetText() const;
-    bool addNewDocs() const;
     void setAddNewDocs(bool ticked);
-    bool addExistingDocs() const;
     void setAddExistingDocs(bool ticked);
     bool verboseLogging() const;
     void setVerboseLogging(bool ticked);
+
+    // Exit: asks a run in progress to stop, otherwise shuts the program down.
+    void Button_Exit_Click();
+
+    // app::RunView. The library boxes are empty until placed.
+    app::RunChoices runChoices() const override;
+    void setCounter(app::RunCounter counter, qint64 value) override;
+    void untickLibrary(int index) override;
+    void setGoEnabled(bool enabled) override;
+    void setRunInProgress(bool running) override;
+    void setStatusColour(quint32 colour) override;
+    void showProgress(qint64 processed, qint64 total) override;
+    void showRate(const QString& text) override;
+    bool stopRequested() const override { return m_stopRequested; }
+    void endProgram(int exitStatus) override;
 
     // dm::ConnectionView
     void setUserName(const QString& userName) override;
@@ -68,7 +77,8 @@ public:
 
 Q_SIGNALS:
     void goRequested();
-    void exitRequested();
+    // Exit while no run is in progress, or the end of a run that ends the program.
+    void shutdownRequested(int exitStatus);
     void configureRequested();
     void importFileRequested();
     void logFileRequested();
@@ -103,6 +113,7 @@ private:
 
     Log& m_log;
     bool m_runInProgress = false;
+    bool m_stopRequested = false;
     bool m_placed = false;
     QString m_dmVersion;
     QString m_build;
@@ -132,6 +143,7 @@ private:
     QLabel* m_added = nullptr;
     QLabel* m_errors = nullptr;
     QProgressBar* m_progress = nullptr;
+    QLabel* m_rate = nullptr;
     QAction* m_readme = nullptr;
 };
 

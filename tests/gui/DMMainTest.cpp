@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QMenu>
+#include <QProgressBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <memory>
@@ -132,7 +133,7 @@ private Q_SLOTS:
         QVERIFY(window);
         const auto* combo = window->findChild<QComboBox*>(QStringLiteral("ComboImportSet"));
         QCOMPARE(combo->count(), 2);
-        QCOMPARE(window->importSetText(), QStringLiteral("MATTERS"));
+        QCOMPARE(window->runChoices().importSet, QStringLiteral("MATTERS"));
     }
 
     void toggleTwiceRestoresAndSkipsDisabledBoxes() {
@@ -185,31 +186,96 @@ private Q_SLOTS:
         QCOMPARE(entries.at(2)->isChecked(), true);
     }
 
-    void keysOfTheWindow_data() {
-        QTest::addColumn<int>("key");
+    void keysAndExit_data() {
+        QTest::addColumn<QString>("command");
         QTest::addColumn<bool>("running");
-        QTest::addColumn<int>("exits");
+        QTest::addColumn<int>("shutdowns");
+        QTest::addColumn<bool>("stopRequested");
         QTest::addColumn<int>("fileChoosers");
-        QTest::newRow("Esc while idle") << int(Qt::Key_Escape) << false << 0 << 0;
-        QTest::newRow("Esc during a run") << int(Qt::Key_Escape) << true << 1 << 0;
-        QTest::newRow("F3") << int(Qt::Key_F3) << false << 0 << 1;
-        QTest::newRow("F4") << int(Qt::Key_F4) << true << 0 << 0;
+        QTest::newRow("Esc while idle") << "Esc" << false << 0 << false << 0;
+        QTest::newRow("Esc during a run") << "Esc" << true << 0 << true << 0;
+        QTest::newRow("F3") << "F3" << false << 0 << false << 1;
+        QTest::newRow("F4") << "F4" << true << 0 << false << 0;
+        QTest::newRow("Exit while idle") << "Button_Exit" << false << 1 << false << 0;
+        QTest::newRow("Exit during a run") << "Button_Exit" << true << 0 << true << 0;
+        QTest::newRow("menu Exit while idle") << "MNFileExit" << false << 1 << false << 0;
+        QTest::newRow("closing the window during a run") << "close" << true << 0 << true << 0;
     }
 
-    void keysOfTheWindow() {
-        QFETCH(int, key);
+    void keysAndExit() {
+        QFETCH(QString, command);
         QFETCH(bool, running);
-        QFETCH(int, exits);
+        QFETCH(int, shutdowns);
+        QFETCH(bool, stopRequested);
         QFETCH(int, fileChoosers);
         const auto window = Shown(2);
         QVERIFY(window);
         window->activateWindow();
         window->setRunInProgress(running);
-        QSignalSpy exit(window.get(), &DMMain::exitRequested);
+        QSignalSpy shutdown(window.get(), &DMMain::shutdownRequested);
         QSignalSpy file(window.get(), &DMMain::importFileRequested);
-        QTest::keyClick(window->findChild<QWidget*>(QStringLiteral("CheckAddNewDocs")), Qt::Key(key));
-        QCOMPARE(exit.size(), exits);
+        QWidget* focus = window->findChild<QWidget*>(QStringLiteral("CheckAddNewDocs"));
+        if (command == QLatin1String("Esc"))
+            QTest::keyClick(focus, Qt::Key_Escape);
+        else if (command == QLatin1String("F3"))
+            QTest::keyClick(focus, Qt::Key_F3);
+        else if (command == QLatin1String("F4"))
+            QTest::keyClick(focus, Qt::Key_F4);
+        else if (command == QLatin1String("Button_Exit"))
+            QTest::mouseClick(window->findChild<QWidget*>(command), Qt::LeftButton);
+        else if (command == QLatin1String("MNFileExit"))
+            window->findChild<QAction*>(command)->trigger();
+        else
+            window->close();
+        QCOMPARE(shutdown.size(), shutdowns);
+        if (shutdowns > 0)
+            QCOMPARE(shutdown.at(0).at(0).toInt(), 0);
+        QCOMPARE(window->stopRequested(), stopRequested);
         QCOMPARE(file.size(), fileChoosers);
+        QVERIFY(window->isVisible());
+    }
+
+    void runViewShowsTheRun() {
+        const auto window = Shown(5);
+        QVERIFY(window);
+        window->setImportFileLabel(QStringLiteral("/data/in.txt"));
+        window->setAddNewDocs(false);
+        window->setAddExistingDocs(true);
+        window->untickLibrary(1);
+        window->untickLibrary(7);
+        const app::RunChoices choices = window->runChoices();
+        QCOMPARE(choices.libraries.size(), 5);
+        QCOMPARE(choices.libraries.at(1).name, QStringLiteral("LIBRARY_2"));
+        QVERIFY(!choices.libraries.at(1).ticked);
+        QVERIFY(choices.libraries.at(0).ticked);
+        QCOMPARE(choices.importFile, QStringLiteral("/data/in.txt"));
+        QVERIFY(!choices.addNewDocs);
+        QVERIFY(choices.addExistingDocs);
+
+        const std::pair<app::RunCounter, const char*> counters[] = {{app::RunCounter::Total, "LabelTotal"},
+                                                                    {app::RunCounter::Processed, "LabelRead"},
+                                                                    {app::RunCounter::Added, "LabelAdded"},
+                                                                    {app::RunCounter::Errors, "LabelErrors"}};
+        qint64 value = 1234567;
+        for (const auto& [counter, name] : counters) {
+            window->setCounter(counter, value);
+            QCOMPARE(window->findChild<QLabel*>(QLatin1String(name))->text(), QString::number(value));
+            value += 11;
+        }
+        window->setGoEnabled(false);
+        QVERIFY(!window->findChild<QWidget*>(QStringLiteral("Button_Go"))->isEnabled());
+        window->showProgress(3, 12);
+        QCOMPARE(window->findChild<QProgressBar*>(QStringLiteral("ProgressRun"))->value(), 25);
+        window->showProgress(0, 0);
+        QCOMPARE(window->findChild<QProgressBar*>(QStringLiteral("ProgressRun"))->value(), 0);
+        window->setStatusColour(0x000000C0);
+        QCOMPARE(
+            window->findChild<QLabel*>(QStringLiteral("LabelStatus"))->palette().color(QPalette::WindowText),
+            QColor(0xC0, 0, 0));
+        QSignalSpy shutdown(window.get(), &DMMain::shutdownRequested);
+        window->endProgram(2);
+        QCOMPARE(shutdown.size(), 1);
+        QCOMPARE(shutdown.at(0).at(0).toInt(), 2);
     }
 
     void verboseLoggingFollowsTheCheckBox() {
