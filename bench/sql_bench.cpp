@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <sqlite3.h>
 
+using namespace vantrelis::dm;
 using namespace vantrelis::dm::local;
 
 namespace {

@@ -1,26 +1,17 @@
 // vantrelis-import: builds folder structures in DM libraries from an import file.
 
+#include "app/AppContext.h"
+#include "app/CommandLine.h"
 #include "common/Clock.h"
-#include "common/CommandLine.h"
 #include "common/IniSettingsStore.h"
 #include "common/Log.h"
 #include "common/ProcessLauncher.h"
-#include "common/ProductInfo.h"
 #include "common/Prompter.h"
 #include "common/SavedSetting.h"
 #include "common/StandardLines.h"
 #include "common/StatusView.h"
 #include "common/Text.h"
-#include "config/FolderRules.h"
-#include "config/ImportSetTable.h"
-#include "config/ImportSets.h"
-#include "config/LibraryConfiguration.h"
-#include "config/RuleTable.h"
-#include "dm/DmFactory.h"
-#include "dm/DmSession.h"
-#include "dm/FusionConnection.h"
-#include "dm/LibraryContext.h"
-#include "dm/SqlGateway.h"
+#include "dm/ConnectionView.h"
 #include "dm/local/LocalBackend.h"
 
 #include <QCoreApplication>
@@ -83,33 +74,10 @@ private:
     Log& m_log;
 };
 
-// The DM objects and the configuration of the connected library, wired as the program uses them.
-struct Connection {
-    Connection(Log& log, SettingsStore& settings)
-        : view(log), gateway(session, library, log, settings),
-          fusion(factory, session, library, gateway, log, settings), folderRules(gateway, rules, log),
-          importSetStore(gateway, importSets, log) {
-        dm::local::RegisterLocalBackend(factory, dm::local::LocalServer::DefaultServerFile());
-        fusion.setView(&view);
-        fusion.setConfigLoader(&configuration);
-    }
-    ~Connection() { session.Release(); }
-
-    LoggedConnectionView view;
-    dm::DmFactory factory;
-    dm::DmSession session;
-    dm::LibraryContext library;
-    RuleTable rules;
-    ImportSetTable importSets;
-    dm::SqlGateway gateway;
-    dm::FusionConnection fusion;
-    FolderRules folderRules;
-    ImportSets importSetStore;
-    LibraryConfiguration configuration{folderRules, importSetStore};
-};
-
 // The start of the program, in order: settings, log, start banner, then the DM login.
-int Startup(const CommandLine& commandLine, SettingsStore& settings, Log& log) {
+int Startup(app::AppContext& context) {
+    SettingsStore& settings = context.settings();
+    Log& log = context.log();
     SavedSetting::Path().save(settings, QCoreApplication::applicationFilePath());
     log.ShowStatus(QStringLiteral("One moment..."));
 
@@ -119,7 +87,7 @@ int Startup(const CommandLine& commandLine, SettingsStore& settings, Log& log) {
     const QString baseName = SavedSetting::LogFile(defaultLog).read(settings);
     if (baseName == defaultLog)
         QDir().mkpath(QFileInfo(defaultLog).absolutePath());
-    if (commandLine.purgeLog && !baseName.isEmpty()) {
+    if (context.commandLine().purgeLog && !baseName.isEmpty()) {
         // The undated name is never written itself; today's dated file is the log "/P" means to clear.
         QFile::remove(baseName);
         QFile::remove(Log::DatedName(baseName, log.clock().now().date()));
@@ -133,19 +101,18 @@ int Startup(const CommandLine& commandLine, SettingsStore& settings, Log& log) {
     log.WriteLog(StandardLines::SectionEnd());
 
     log.ShowStatus(QStringLiteral("Connecting to Hummingbird DM (Fusion) Application"));
-    Connection connection(log, settings);
     int exitCode = 0;
-    if (!connection.fusion.StartFusion()) {
+    if (!context.connection().StartFusion()) {
         const QString text =
             QStringLiteral("Error: Unable to start the Fusion application - I will end the program now");
         log.WriteLog(text);
         log.ShowMessage(text, StyleCritical);
         exitCode = 1;
     } else {
-        log.ShowStatus(QStringLiteral("Connected to library ") + connection.session.LibraryName() +
-                       QStringLiteral(" as ") + connection.session.currentLibrary->userName() +
-                       QStringLiteral(": ") + FormatWhole(connection.rules.count()) +
-                       QStringLiteral(" rule(s), ") + FormatWhole(connection.importSets.count()) +
+        log.ShowStatus(QStringLiteral("Connected to library ") + context.session().LibraryName() +
+                       QStringLiteral(" as ") + context.session().currentLibrary->userName() +
+                       QStringLiteral(": ") + FormatWhole(context.rules().count()) +
+                       QStringLiteral(" rule(s), ") + FormatWhole(context.importSets().count()) +
                        QStringLiteral(" import set row(s)"));
         log.ShowStatus(
             QStringLiteral("The main window and the import run are not available in this version yet - "
@@ -163,14 +130,17 @@ int Startup(const CommandLine& commandLine, SettingsStore& settings, Log& log) {
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
-    const vantrelis::CommandLine commandLine =
-        vantrelis::CommandLine::Parse(QCoreApplication::arguments().mid(1));
-    vantrelis::IniSettingsStore settings;
-    vantrelis::SystemClock clock;
-    vantrelis::ProcessLauncher launcher;
-    vantrelis::ConsolePrompter prompter;
-    vantrelis::ConsoleStatusView statusView;
-    vantrelis::Log log(commandLine, prompter, clock, launcher);
-    log.setMainView(&statusView);
-    return vantrelis::Startup(commandLine, settings, log);
+    using namespace vantrelis;
+    IniSettingsStore settings;
+    SystemClock clock;
+    ProcessLauncher launcher;
+    ConsolePrompter prompter;
+    ConsoleStatusView statusView;
+    app::AppContext context(app::CommandLine::Parse(QCoreApplication::arguments().mid(1)), settings, prompter,
+                            clock, launcher);
+    context.log().setMainView(&statusView);
+    dm::local::RegisterLocalBackend(context.factory(), dm::local::LocalServer::DefaultServerFile());
+    LoggedConnectionView view(context.log());
+    context.connection().setView(&view);
+    return Startup(context);
 }

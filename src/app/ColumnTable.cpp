@@ -1,5 +1,6 @@
 #include "app/ColumnTable.h"
 
+#include "common/SqlText.h"
 #include "common/Text.h"
 
 #include <algorithm>
@@ -69,7 +70,7 @@ bool ColumnTable::Incomplete(const ImportColumn& column) const {
 
 QStringList ColumnTable::DefinitionLines(const QString& setName, const QString& templateText,
                                          const QString& securityText, const QString& formName) const {
-    const QString separator = Line(QLatin1Char('-'), 60);
+    const QString separator = Dashes(60);
     QStringList lines;
     lines << QStringLiteral("Import Set ") + setName + QStringLiteral(" definition:") << separator;
     if (!m_delimiter.isEmpty())

@@ -1,6 +1,7 @@
 #include "common/Log.h"
 
 #include "common/ProductInfo.h"
+#include "common/SqlText.h"
 #include "common/Text.h"
 
 #include <QDir>
@@ -12,12 +13,8 @@
 
 namespace vantrelis {
 
-namespace {
-const QString kCrLf = QStringLiteral("\r\n");
-}
-
-Log::Log(const CommandLine& commandLine, Prompter& prompter, Clock& clock, Launcher& launcher)
-    : m_commandLine(commandLine), m_prompter(prompter), m_clock(clock), m_launcher(launcher),
+Log::Log(bool unattended, Prompter& prompter, Clock& clock, Launcher& launcher)
+    : m_unattended(unattended), m_prompter(prompter), m_clock(clock), m_launcher(launcher),
       m_programTitle(ProgramTitle()), m_productName(ProductName()) {}
 
 QString Log::DatedName(const QString& baseName, const QDate& date) {
@@ -125,7 +122,7 @@ void Log::ReportError(qint64 number, const QString& source, const QString& descr
                      source + kCrLf + description);
         else
             WriteLog(QStringLiteral("Error: An unknown error occurred during this task!"));
-        WriteLog(Line(QLatin1Char('='), 60));
+        WriteLog(Equals(60));
     } catch (...) {
     }
 }
@@ -133,7 +130,7 @@ void Log::ReportError(qint64 number, const QString& source, const QString& descr
 int Log::ShowMessage(const QString& prompt, int style, const QString& title) noexcept {
     try {
         const bool question = style == StyleYesNo || style == StyleYesNoCancel;
-        if (m_commandLine.unattended())
+        if (m_unattended)
             return question ? AnswerYes : 0;
         const int answer = m_prompter.ask(prompt, style, title);
         return question ? answer : 0;
@@ -192,19 +189,6 @@ void Log::PurgeFile(const QString& path) noexcept {
         m_lastLine.clear();
     } catch (...) {
     }
-}
-
-QString EscapeSQLText(const QString& text) {
-    QString result = TrimBlanks(text);
-    if (result.isEmpty())
-        return result;
-    result.replace(QLatin1Char('\''), QLatin1String("''"));
-    result = TrimBlanks(result);
-    if (result.isEmpty())
-        return result;
-    result.replace(QLatin1Char('\r'), QLatin1Char(' '));
-    result.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    return TrimBlanks(result);
 }
 
 } // namespace vantrelis

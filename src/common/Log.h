@@ -1,7 +1,6 @@
 #pragma once
 
 #include "common/Clock.h"
-#include "common/CommandLine.h"
 #include "common/Launcher.h"
 #include "common/Prompter.h"
 #include "common/StatusView.h"
@@ -15,7 +14,9 @@ namespace vantrelis {
 // None of these procedures ever raises: a failing file, box or label is skipped.
 class Log {
 public:
-    Log(const CommandLine& commandLine, Prompter& prompter, Clock& clock, Launcher& launcher);
+    // `unattended`: nobody is there to answer a message box ("/G" with "/X"); questions answer Yes and
+    // other boxes are not shown.
+    Log(bool unattended, Prompter& prompter, Clock& clock, Launcher& launcher);
 
     // Configured log file name (full path); empty turns logging off.
     const QString& baseName() const { return m_baseName; }
@@ -33,7 +34,7 @@ public:
 
     const QString& programTitle() const { return m_programTitle; }
     const QString& productName() const { return m_productName; }
-    const CommandLine& commandLine() const { return m_commandLine; }
+    bool unattended() const { return m_unattended; }
     Clock& clock() const { return m_clock; }
 
     // The dated file name the base name gives on a day: "_" + yyyyMMdd before the first "." of the
@@ -63,7 +64,7 @@ public:
 private:
     StatusView* activeView() noexcept;
 
-    const CommandLine& m_commandLine;
+    bool m_unattended;
     Prompter& m_prompter;
     Clock& m_clock;
     Launcher& m_launcher;
@@ -76,8 +77,5 @@ private:
     QString m_programTitle;
     QString m_productName;
 };
-
-// Prepares free text for a quoted SQL literal: trimmed, apostrophes doubled, CR and LF as blanks.
-QString EscapeSQLText(const QString& text);
 
 } // namespace vantrelis

@@ -13,6 +13,4 @@ inline QString ProgramTitle() {
     return QStringLiteral("Vantrelis") + QChar(0x2122) + QStringLiteral(" Import for Hummingbird DM5");
 }
 
-inline constexpr const char* kSchemaOwner = "DOCSADM";
-
 } // namespace vantrelis

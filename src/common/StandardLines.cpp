@@ -1,6 +1,6 @@
 #include "common/StandardLines.h"
 
-#include "common/Text.h"
+#include "common/SqlText.h"
 
 namespace vantrelis {
 
@@ -25,11 +25,11 @@ QString StandardLines::ProgramEnded(const QDateTime& now, const QLocale& locale)
 }
 
 QString StandardLines::StepSeparator() {
-    return Line(QLatin1Char('-'), 60);
+    return Dashes(60);
 }
 
 QString StandardLines::SectionEnd() {
-    return Line(QLatin1Char('='), 60);
+    return Equals(60);
 }
 
 } // namespace vantrelis

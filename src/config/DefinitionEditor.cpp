@@ -1,7 +1,7 @@
 #include "config/DefinitionEditor.h"
 
+#include "common/FaultReport.h"
 #include "common/Text.h"
-#include "dm/FaultReport.h"
 
 #include <QHash>
 #include <QSet>
@@ -141,7 +141,7 @@ void DefinitionEditor::GetDefinition(int index) {
             m_model.columns.push_back(DefinitionColumnRow{token, {}, {}, {}, {}});
         FillStoredValues(name);
     } catch (...) {
-        dm::ReportCurrentFault(m_log);
+        ReportCurrentFault(m_log);
         m_log.ShowStatus(QStringLiteral("Error: Unable to complete this process"));
     }
     Busy(false);

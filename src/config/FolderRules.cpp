@@ -1,6 +1,6 @@
 #include "config/FolderRules.h"
 
-#include "common/ProductInfo.h"
+#include "common/SqlText.h"
 #include "common/Text.h"
 
 namespace vantrelis {
@@ -34,7 +34,7 @@ void FolderRules::LoadRules() {
     const QString libraryName = m_gateway.session().LibraryName();
     m_log.WriteLog(QStringLiteral("Retrieving any existing rules for library ") + libraryName);
     m_gateway.ExecuteSQL(QStringLiteral("SELECT SECTION_KEY, SUB_KEY, CHAR_VAL, INT_VAL FROM ") +
-                         QLatin1String(kSchemaOwner) + QStringLiteral(".QORV_SETTINGS ") +
+                         OwnerPrefix() + QStringLiteral("QORV_SETTINGS ") +
                          QStringLiteral("WHERE MASTER_KEY = 'VANTRELIS' AND (SECTION_KEY LIKE 'RULE_%' OR "
                                         "SECTION_KEY = 'SETTINGS') ") +
                          QStringLiteral("ORDER BY SUB_KEY, SECTION_KEY"));

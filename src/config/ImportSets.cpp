@@ -1,17 +1,13 @@
 #include "config/ImportSets.h"
 
-#include "common/ProductInfo.h"
+#include "common/FaultReport.h"
+#include "common/SqlText.h"
 #include "common/StatusView.h"
 #include "common/Text.h"
-#include "dm/FaultReport.h"
 
 namespace vantrelis {
 
 namespace {
-QString Owner() {
-    return QLatin1String(kSchemaOwner) + QLatin1Char('.');
-}
-
 // The text the database keeps of an escaped literal.
 QString StoredText(const QString& text) {
     return EscapeSQLText(text).replace(QLatin1String("''"), QLatin1String("'"));
@@ -26,7 +22,7 @@ void ImportSets::LoadImportSets() {
         m_table.Clear();
         const QString libraryName = m_gateway.session().LibraryName();
         m_log.WriteLog(QStringLiteral("Retrieving any existing import sets from library ") + libraryName);
-        m_gateway.ExecuteSQL(QStringLiteral("SELECT SUB_KEY, CHAR_VAL FROM ") + Owner() +
+        m_gateway.ExecuteSQL(QStringLiteral("SELECT SUB_KEY, CHAR_VAL FROM ") + OwnerPrefix() +
                              QStringLiteral("QORV_SETTINGS WHERE ") +
                              QStringLiteral("MASTER_KEY = 'VANTRELIS' AND SECTION_KEY = 'IMPORT_FOLDERS' "
                                             "ORDER BY SUB_KEY"));
@@ -39,7 +35,7 @@ void ImportSets::LoadImportSets() {
         }
         m_gateway.Release();
     } catch (...) {
-        dm::ReportCurrentFault(m_log);
+        ReportCurrentFault(m_log);
     }
 }
 
@@ -62,8 +58,8 @@ void ImportSets::SaveDefinition(const DefinitionEditorModel& editor, int index) 
             view->setBusy(true);
         m_log.Yield();
         m_log.WriteLog(QStringLiteral("Saving Settings for Import Set ") + name);
-        m_log.WriteLog(Line(QLatin1Char('-'), 60));
-        m_gateway.ExecuteSQL(QStringLiteral("DELETE FROM ") + Owner() +
+        m_log.WriteLog(Dashes(60));
+        m_gateway.ExecuteSQL(QStringLiteral("DELETE FROM ") + OwnerPrefix() +
                              QStringLiteral("QORV_SETTINGS WHERE ") +
                              QStringLiteral("MASTER_KEY = 'VANTRELIS' AND SECTION_KEY = 'IMPORT_FOLDERS' AND "
                                             "SUB_KEY = '") +
@@ -93,9 +89,9 @@ void ImportSets::SaveDefinition(const DefinitionEditorModel& editor, int index) 
         }
         m_log.WriteLog(QStringLiteral("Settings for Import Set ") + name +
                        QStringLiteral(" have been saved"));
-        m_log.WriteLog(Line(QLatin1Char('='), 60));
+        m_log.WriteLog(Equals(60));
     } catch (...) {
-        dm::ReportCurrentFault(m_log);
+        ReportCurrentFault(m_log);
         m_log.ShowStatus(QStringLiteral("Error: Unable to complete this process"));
         if (view)
             view->setBusy(false);
@@ -105,7 +101,7 @@ void ImportSets::SaveDefinition(const DefinitionEditorModel& editor, int index) 
 bool ImportSets::Insert(const QString& name, const QString& key, const QString& definition,
                         const QString& position) {
     const bool sent = m_gateway.ExecuteSQL(
-        QStringLiteral("INSERT INTO ") + Owner() + QStringLiteral("QORV_SETTINGS (MASTER_KEY, ") +
+        QStringLiteral("INSERT INTO ") + OwnerPrefix() + QStringLiteral("QORV_SETTINGS (MASTER_KEY, ") +
         QStringLiteral("SECTION_KEY, SUB_KEY, ") + QStringLiteral("CHAR_VAL, INT_VAL, KEY_TYPE) ") +
         QStringLiteral("VALUES('VANTRELIS', 'IMPORT_FOLDERS', '") + EscapeSQLText(name) +
         QStringLiteral("', '") + EscapeSQLText(definition) + QStringLiteral("', ") + position +

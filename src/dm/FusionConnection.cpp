@@ -1,27 +1,18 @@
 #include "dm/FusionConnection.h"
 
 #include "common/Fault.h"
+#include "common/FaultReport.h"
 #include "common/ProductInfo.h"
 #include "common/Prompter.h"
 #include "common/SavedSetting.h"
+#include "common/SqlText.h"
 #include "common/Text.h"
-#include "dm/FaultReport.h"
 
 #include <QRegularExpression>
 
 namespace vantrelis::dm {
 
 namespace {
-const QString kCrLf = QStringLiteral("\r\n");
-
-QString Dashes(int count) {
-    return Line(QLatin1Char('-'), count);
-}
-
-QString Owner() {
-    return QLatin1String(kSchemaOwner) + QLatin1Char('.');
-}
-
 // A database name that SP_DBOPTION can take as it stands: a regular identifier of the server.
 bool IsPlainIdentifier(const QString& name) {
     static const QRegularExpression pattern(QStringLiteral("^[A-Za-z_][A-Za-z0-9_@#$]{0,127}$"));
@@ -30,14 +21,14 @@ bool IsPlainIdentifier(const QString& name) {
 
 // The REMOTE_LIBRARIES row of a library, by name.
 QString RemoteLibraryQuery(const QString& column, const QString& libraryName) {
-    return QStringLiteral("SELECT ") + column + QStringLiteral(" FROM ") + Owner() +
+    return QStringLiteral("SELECT ") + column + QStringLiteral(" FROM ") + OwnerPrefix() +
            QStringLiteral("REMOTE_LIBRARIES WHERE LIBRARY_NAME = '") + EscapeSQLText(libraryName) +
            QLatin1Char('\'');
 }
 
 // Thrown for a missing DM object, as the object model would fault on it.
 [[noreturn]] void ObjectNotSet(const QString& what) {
-    throw Fault(91, QStringLiteral("ConnectLibrary"),
+    throw Fault(kObjectNotSetNumber, QStringLiteral("ConnectLibrary"),
                 QStringLiteral("Object variable not set (") + what + QLatin1Char(')'));
 }
 } // namespace
@@ -233,7 +224,7 @@ bool FusionConnection::ConnectLibrary(const QString& libraryName) {
         m_log.WriteLog(QStringLiteral("SQL Database_Engine value is ") + FormatWhole(engine));
         m_log.WriteLog(Dashes(60));
         m_library.setEngine(engine);
-        if (engine != 0 && !LibraryContext::IsOracle(engine)) {
+        if (engine != 0 && !IsOracle(engine)) {
             m_gateway.ExecuteSQL(QStringLiteral("set dateformat mdy"));
             m_gateway.Release();
         }
@@ -319,7 +310,7 @@ void FusionConnection::CheckUniqueNames(const QString& libraryName) {
 
 void FusionConnection::CheckQuotedIdentifier(int row, const QString& libraryName) {
     const int engine = m_library.engineCode();
-    if (LibraryContext::IsOracle(engine)) {
+    if (IsOracle(engine)) {
         m_library.setLibraryField(row, LibraryContext::kFieldQuotedIdentifier, FormatWhole(engine));
         return;
     }
@@ -370,7 +361,7 @@ bool FusionConnection::CheckSettingsTable(int row) {
 }
 
 void FusionConnection::ReadGeneralSettings() {
-    m_gateway.ExecuteSQL(QStringLiteral("SELECT SUB_KEY, CHAR_VAL, INT_VAL FROM ") + Owner() +
+    m_gateway.ExecuteSQL(QStringLiteral("SELECT SUB_KEY, CHAR_VAL, INT_VAL FROM ") + OwnerPrefix() +
                          QStringLiteral("QORV_SETTINGS ") +
                          QStringLiteral("WHERE MASTER_KEY = 'VANTRELIS' AND SECTION_KEY = 'SETTINGS'"));
     DmSql* sql = m_session.sql.get();

@@ -2,16 +2,6 @@
 
 namespace vantrelis::dm {
 
-QString LibraryContext::EngineName(int engineCode) {
-    if (engineCode == 0)
-        return QStringLiteral("*Unknown*");
-    if (IsOracle(engineCode))
-        return QStringLiteral("Oracle");
-    if (engineCode == 6)
-        return QStringLiteral("Sybase");
-    return QStringLiteral("MSSQL");
-}
-
 void LibraryContext::setEngine(int engineCode) {
     m_engineCode = engineCode;
     m_engineName = EngineName(engineCode);

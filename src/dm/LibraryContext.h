@@ -1,5 +1,7 @@
 #pragma once
 
+#include "dm/DmConstants.h"
+
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -16,11 +18,6 @@ public:
     static constexpr int kFieldSettingsTable = 2;    // "-1" or "0", empty until tested
     static constexpr int kFieldQuotedIdentifier = 4; // empty until tested
     static constexpr int kFieldCount = 17;
-
-    // Engine name for an engine code: 2 or 5 "Oracle", 6 "Sybase", other non-zero "MSSQL",
-    // 0 "*Unknown*".
-    static QString EngineName(int engineCode);
-    static bool IsOracle(int engineCode) { return engineCode == 2 || engineCode == 5; }
 
     int engineCode() const { return m_engineCode; }
     const QString& engineName() const { return m_engineName; }

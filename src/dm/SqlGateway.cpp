@@ -1,30 +1,14 @@
 #include "dm/SqlGateway.h"
 
-#include "common/ProductInfo.h"
+#include "common/FaultReport.h"
 #include "common/Prompter.h"
 #include "common/SavedSetting.h"
+#include "common/SqlText.h"
 #include "common/Text.h"
-#include "dm/FaultReport.h"
 
 #include <cstdlib>
 
 namespace vantrelis::dm {
-
-namespace {
-const QString kCrLf = QStringLiteral("\r\n");
-
-QString Dashes(int count) {
-    return Line(QLatin1Char('-'), count);
-}
-
-QString Equals(int count) {
-    return Line(QLatin1Char('='), count);
-}
-
-QString Owner() {
-    return QLatin1String(kSchemaOwner) + QLatin1Char('.');
-}
-} // namespace
 
 SqlGateway::SqlGateway(DmSession& session, LibraryContext& library, Log& log, SettingsStore& settings)
     : m_session(session), m_library(library), m_log(log), m_settings(settings) {}
@@ -129,15 +113,15 @@ bool SqlGateway::TableExists(const QString& table) {
         m_log.WriteLog(Dashes(60));
         const int engine = m_library.engineCode();
         QString query;
-        if (LibraryContext::IsOracle(engine)) {
+        if (IsOracle(engine)) {
             query = QStringLiteral("SELECT COUNT(*) FROM ALL_TABLES WHERE TABLE_NAME = '") +
                     EscapeSQLText(table) + QLatin1Char('\'');
         } else if (engine != 0) {
             query = QStringLiteral("select count(*) from sysobjects ") + kCrLf +
-                    QStringLiteral("where id = object_id('") + Owner() + EscapeSQLText(table) +
+                    QStringLiteral("where id = object_id('") + OwnerPrefix() + EscapeSQLText(table) +
                     QStringLiteral("') ") + kCrLf + QStringLiteral("and sysstat & 0xf = 3 ");
         } else {
-            query = QStringLiteral("SELECT COUNT(*) FROM ") + Owner() +
+            query = QStringLiteral("SELECT COUNT(*) FROM ") + OwnerPrefix() +
                     QStringLiteral("DOCSTABLE WHERE UPPER(TABLE_NAME) = '") + EscapeSQLText(table.toUpper()) +
                     QLatin1Char('\'');
         }

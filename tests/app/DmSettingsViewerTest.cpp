@@ -37,13 +37,13 @@ public:
                            QStringLiteral("N"));
         environment.WriteServerFile(QStringLiteral("DOCS"));
         program = std::make_unique<ConnectedProgram>(environment.serverFile());
-        ASSERT_TRUE(program->connection.StartFusion());
+        ASSERT_TRUE(program->context.connection().StartFusion());
         program->harness.Mark();
-        viewer = std::make_unique<DmSettingsViewer>(program->session, program->harness.log,
-                                                    [this](const QString& name) {
-                                                        connections.append(name);
-                                                        return program->connection.ConnectLibrary(name);
-                                                    });
+        viewer = std::make_unique<DmSettingsViewer>(
+            program->context.session(), program->context.log(), [this](const QString& name) {
+                connections.append(name);
+                return program->context.connection().ConnectLibrary(name);
+            });
     }
 
     QString Chosen() const {
@@ -74,7 +74,8 @@ TEST_F(DmSettingsViewerTest, OpensOnTheCurrentLibrary) {
     // The first parameter is chosen and shown.
     EXPECT_EQ(viewer->parameterIndex(), 0);
     EXPECT_EQ(viewer->propertyResult(),
-              DmSettingsViewer::ValueText(program->session.currentLibrary->parameters()->value(Chosen())));
+              DmSettingsViewer::ValueText(
+                  program->context.session().currentLibrary->parameters()->value(Chosen())));
 
     const std::vector<std::pair<QString, QString>> cases = {
         {QStringLiteral("User.CreateFolder"), QStringLiteral("True")},
@@ -88,7 +89,7 @@ TEST_F(DmSettingsViewerTest, OpensOnTheCurrentLibrary) {
         EXPECT_EQ(viewer->propertyResult(), value) << name.toStdString();
     }
     viewer->Close();
-    EXPECT_EQ(program->session.LibraryName(), QStringLiteral("DOCS"));
+    EXPECT_EQ(program->context.session().LibraryName(), QStringLiteral("DOCS"));
     EXPECT_EQ(Reconnections(), 0);
     EXPECT_TRUE(viewer->openingLibrary().isEmpty());
 }
@@ -97,7 +98,7 @@ TEST_F(DmSettingsViewerTest, AnotherLibraryIsShownAndThePreviousOneRestoredOnce)
     ASSERT_TRUE(viewer->Open());
     viewer->ChooseParameter(QStringLiteral("User.CreateFolder"));
     viewer->ChooseLibrary(QStringLiteral("OTHER"));
-    EXPECT_EQ(program->session.LibraryName(), QStringLiteral("OTHER"));
+    EXPECT_EQ(program->context.session().LibraryName(), QStringLiteral("OTHER"));
     EXPECT_EQ(viewer->libraryIndex(), 1);
     EXPECT_EQ(viewer->primaryLibrary(), QStringLiteral("DOCS"));
     // The chooser lists the new library's parameters and keeps the one chosen.
@@ -113,7 +114,7 @@ TEST_F(DmSettingsViewerTest, AnotherLibraryIsShownAndThePreviousOneRestoredOnce)
     viewer->ChooseLibrary(QStringLiteral("OTHER"));
     viewer->Close();
     viewer->Close();
-    EXPECT_EQ(program->session.LibraryName(), QStringLiteral("DOCS"));
+    EXPECT_EQ(program->context.session().LibraryName(), QStringLiteral("DOCS"));
     EXPECT_EQ(connections, QStringList({QStringLiteral("OTHER"), QStringLiteral("DOCS"),
                                         QStringLiteral("OTHER"), QStringLiteral("DOCS")}));
     EXPECT_EQ(Reconnections(), 4);
@@ -124,20 +125,20 @@ TEST_F(DmSettingsViewerTest, AnotherLibraryIsShownAndThePreviousOneRestoredOnce)
 TEST_F(DmSettingsViewerTest, ALibraryThatCannotBeConnectedLeavesTheShownOne) {
     ASSERT_TRUE(viewer->Open());
     viewer->ChooseLibrary(QStringLiteral("NOWHERE"));
-    EXPECT_EQ(program->session.LibraryName(), QStringLiteral("DOCS"));
+    EXPECT_EQ(program->context.session().LibraryName(), QStringLiteral("DOCS"));
     EXPECT_EQ(viewer->libraryIndex(), 0);
     EXPECT_EQ(viewer->userId(), QLatin1String(LocalEnvironment::kUser));
     EXPECT_FALSE(viewer->propertyResult().isEmpty());
 }
 
 TEST_F(DmSettingsViewerTest, NoCurrentLibraryIsToldAndNothingShown) {
-    program->session.currentLibrary.reset();
+    program->context.session().currentLibrary.reset();
     EXPECT_FALSE(viewer->Open());
     ASSERT_EQ(program->harness.prompter.prompts.size(), 1u);
     EXPECT_EQ(program->harness.prompter.prompts[0].text,
               QStringLiteral("Library object not set - cannot continue"));
     EXPECT_EQ(program->harness.prompter.prompts[0].style, StyleCritical);
-    EXPECT_EQ(program->harness.prompter.prompts[0].title, program->harness.log.programTitle());
+    EXPECT_EQ(program->harness.prompter.prompts[0].title, program->context.log().programTitle());
     EXPECT_TRUE(viewer->libraryNames().isEmpty());
     viewer->Close();
     EXPECT_TRUE(connections.isEmpty());

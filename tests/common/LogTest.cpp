@@ -1,7 +1,6 @@
-#include "Doubles.h"
-
 #include "common/Log.h"
 #include "common/ProductInfo.h"
+#include "support/TestSeams.h"
 
 #include <QDir>
 #include <QFile>
@@ -29,7 +28,7 @@ QByteArray ReadAll(const QString& path) {
 // A log writing into a fresh temporary folder, with every seam recorded.
 class LogFixture : public ::testing::Test {
 protected:
-    explicit LogFixture(QStringList arguments = {}) : m_commandLine(CommandLine::Parse(arguments)) {}
+    explicit LogFixture(bool unattended = false) : m_log(unattended, m_prompter, m_clock, m_launcher) {}
 
     void SetUp() override {
         ASSERT_TRUE(m_dir.isValid());
@@ -40,11 +39,10 @@ protected:
     QString today() const { return m_dir.filePath(QStringLiteral("run_20191114.log")); }
 
     QTemporaryDir m_dir;
-    CommandLine m_commandLine;
     RecordingPrompter m_prompter;
     FixedClock m_clock{kNow};
     RecordingLauncher m_launcher;
-    Log m_log{m_commandLine, m_prompter, m_clock, m_launcher};
+    Log m_log;
 };
 
 struct DatedNameCase {
@@ -145,9 +143,9 @@ TEST_F(LogFixture, MissingFolderLosesTheLineAndGoesOn) {
 }
 
 TEST_F(LogFixture, NewDayWritesANewFile) {
-    m_clock.set(QDateTime(QDate(2019, 11, 14), QTime(23, 59, 59)));
+    m_clock.time = QDateTime(QDate(2019, 11, 14), QTime(23, 59, 59));
     m_log.WriteLog(QStringLiteral("before midnight"));
-    m_clock.set(QDateTime(QDate(2019, 11, 15), QTime(0, 0, 1)));
+    m_clock.time = QDateTime(QDate(2019, 11, 15), QTime(0, 0, 1));
     m_log.WriteLog(QStringLiteral("after midnight"));
     EXPECT_EQ(ReadAll(today()), QByteArray("before midnight\r\n"));
     EXPECT_EQ(ReadAll(m_dir.filePath(QStringLiteral("run_20191115.log"))), QByteArray("after midnight\r\n"));
@@ -202,7 +200,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 struct ShowMessageCase {
     const char* name;
-    QStringList arguments;
+    bool unattended;
     int style;
     int pressed;
     int result;
@@ -213,18 +211,17 @@ class ShowMessageTest : public ::testing::TestWithParam<ShowMessageCase> {};
 
 TEST_P(ShowMessageTest, AsksUnlessUnattended) {
     const ShowMessageCase& c = GetParam();
-    const CommandLine commandLine = CommandLine::Parse(c.arguments);
     RecordingPrompter prompter;
     prompter.answer = c.pressed;
     FixedClock clock(kNow);
     RecordingLauncher launcher;
-    Log log(commandLine, prompter, clock, launcher);
+    Log log(c.unattended, prompter, clock, launcher);
     EXPECT_EQ(log.ShowMessage(QStringLiteral("Proceed?"), c.style, QStringLiteral("Title")), c.result);
-    ASSERT_EQ(prompter.calls.size(), c.asked ? 1 : 0);
+    ASSERT_EQ(prompter.prompts.size(), c.asked ? 1 : 0);
     if (c.asked) {
-        EXPECT_EQ(prompter.calls[0].prompt, QStringLiteral("Proceed?"));
-        EXPECT_EQ(prompter.calls[0].style, c.style);
-        EXPECT_EQ(prompter.calls[0].title, QStringLiteral("Title"));
+        EXPECT_EQ(prompter.prompts[0].text, QStringLiteral("Proceed?"));
+        EXPECT_EQ(prompter.prompts[0].style, c.style);
+        EXPECT_EQ(prompter.prompts[0].title, QStringLiteral("Title"));
     }
 }
 
@@ -235,27 +232,15 @@ std::string ShowMessageName(const ::testing::TestParamInfo<ShowMessageCase>& inf
 INSTANTIATE_TEST_SUITE_P(
     Answers, ShowMessageTest,
     ::testing::Values(
-        ShowMessageCase{"UnattendedYesNo", {"/g", "/x"}, StyleYesNo, AnswerNo, AnswerYes, false},
-        ShowMessageCase{"UnattendedYesNoCancel", {"/x", "/g"}, StyleYesNoCancel, AnswerNo, AnswerYes, false},
-        ShowMessageCase{"UnattendedCritical", {"/G/X"}, StyleCritical, 1, 0, false},
-        ShowMessageCase{"UnattendedExclamation", {"/g", "/x"}, StyleExclamation, 1, 0, false},
-        ShowMessageCase{"UnattendedInformation", {"/g", "/x"}, StyleInformation, 1, 0, false},
-        ShowMessageCase{"OnlyGoAsks", {"/G"}, StyleYesNo, AnswerNo, AnswerNo, true},
-        ShowMessageCase{"OnlyExitAsks", {"/X"}, StyleYesNo, AnswerYes, AnswerYes, true},
-        ShowMessageCase{"CancelIsPassedOn", {}, StyleYesNoCancel, AnswerCancel, AnswerCancel, true},
-        ShowMessageCase{"OkOnlyStyleAnswersZero", {}, StyleCritical, 1, 0, true},
-        ShowMessageCase{"PathWithSwitchLettersIsNotUnattended",
-                        {"/F", "/home/gary/x.csv"},
-                        StyleYesNo,
-                        AnswerNo,
-                        AnswerNo,
-                        true},
-        ShowMessageCase{"ImportFileNamedLikeSwitchesIsNotUnattended",
-                        {"/F", "/g/x"},
-                        StyleYesNo,
-                        AnswerNo,
-                        AnswerNo,
-                        true}),
+        ShowMessageCase{"UnattendedYesNo", true, StyleYesNo, AnswerNo, AnswerYes, false},
+        ShowMessageCase{"UnattendedYesNoCancel", true, StyleYesNoCancel, AnswerNo, AnswerYes, false},
+        ShowMessageCase{"UnattendedCritical", true, StyleCritical, 1, 0, false},
+        ShowMessageCase{"UnattendedExclamation", true, StyleExclamation, 1, 0, false},
+        ShowMessageCase{"UnattendedInformation", true, StyleInformation, 1, 0, false},
+        ShowMessageCase{"AttendedYesNoAsks", false, StyleYesNo, AnswerNo, AnswerNo, true},
+        ShowMessageCase{"AttendedYesIsPassedOn", false, StyleYesNo, AnswerYes, AnswerYes, true},
+        ShowMessageCase{"CancelIsPassedOn", false, StyleYesNoCancel, AnswerCancel, AnswerCancel, true},
+        ShowMessageCase{"OkOnlyStyleAnswersZero", false, StyleCritical, 1, 0, true}),
     ShowMessageName);
 
 TEST_F(LogFixture, ShowStatusLogsAndShowsOnTheMainViewWhenNoneIsSet) {
@@ -317,7 +302,7 @@ TEST_F(ViewFileTest, OpensTheFileInTheViewerWithoutWaiting) {
     EXPECT_EQ(m_mainView.texts,
               (QStringList{QStringLiteral("Loading ") + path, QStringLiteral("Waiting for user input")}));
     EXPECT_EQ(m_mainView.busyChanges, (QList<bool>{true, false}));
-    EXPECT_TRUE(m_prompter.calls.isEmpty());
+    EXPECT_TRUE(m_prompter.prompts.empty());
 }
 
 TEST_F(ViewFileTest, ViewerVariableMayCarryArguments) {
@@ -333,11 +318,11 @@ TEST_F(ViewFileTest, MissingFileIsReported) {
     const QString path = m_dir.filePath(QStringLiteral("absent.txt"));
     m_log.ViewFile(path);
     m_log.ViewFile(QString());
-    EXPECT_TRUE(m_launcher.calls.isEmpty());
-    ASSERT_EQ(m_prompter.calls.size(), 1);
-    EXPECT_EQ(m_prompter.calls[0].prompt, path + QStringLiteral(" not found"));
-    EXPECT_EQ(m_prompter.calls[0].style, StyleInformation);
-    EXPECT_EQ(m_prompter.calls[0].title, ProgramTitle());
+    EXPECT_TRUE(m_launcher.calls.empty());
+    ASSERT_EQ(m_prompter.prompts.size(), 1);
+    EXPECT_EQ(m_prompter.prompts[0].text, path + QStringLiteral(" not found"));
+    EXPECT_EQ(m_prompter.prompts[0].style, StyleInformation);
+    EXPECT_EQ(m_prompter.prompts[0].title, ProgramTitle());
 }
 
 TEST_F(ViewFileTest, ViewerThatCannotStartIsLogged) {
@@ -356,10 +341,10 @@ TEST_F(LogFixture, PurgeFileDeletesOnYesAndKeepsOnNo) {
     m_prompter.answer = AnswerYes;
     m_log.PurgeFile(today());
     EXPECT_FALSE(QFile::exists(today()));
-    ASSERT_EQ(m_prompter.calls.size(), 2);
-    EXPECT_EQ(m_prompter.calls[1].prompt,
+    ASSERT_EQ(m_prompter.prompts.size(), 2);
+    EXPECT_EQ(m_prompter.prompts[1].text,
               QStringLiteral("Are you sure you want to purge the file ") + today() + QStringLiteral("?"));
-    EXPECT_EQ(m_prompter.calls[1].style, StyleYesNo);
+    EXPECT_EQ(m_prompter.prompts[1].style, StyleYesNo);
 
     // The purged log starts again with the line that was last written before.
     m_log.WriteLog(QStringLiteral("first"));
@@ -369,30 +354,31 @@ TEST_F(LogFixture, PurgeFileDeletesOnYesAndKeepsOnNo) {
 TEST_F(LogFixture, PurgeFileOfNothingAsksNothing) {
     m_log.PurgeFile(QString());
     m_log.PurgeFile(m_dir.filePath(QStringLiteral("absent.log")));
-    EXPECT_TRUE(m_prompter.calls.isEmpty());
+    EXPECT_TRUE(m_prompter.prompts.empty());
 }
 
 TEST_F(LogFixture, PurgeFileReportsAFileThatSurvives) {
     // A folder with something in it cannot be removed as a file.
     const QString stubborn = m_dir.filePath(QStringLiteral("stubborn"));
     ASSERT_TRUE(QDir().mkpath(stubborn + QStringLiteral("/inside")));
+    m_prompter.answer = AnswerYes;
     m_log.PurgeFile(stubborn);
-    ASSERT_EQ(m_prompter.calls.size(), 2);
-    EXPECT_EQ(m_prompter.calls[1].prompt,
+    ASSERT_EQ(m_prompter.prompts.size(), 2);
+    EXPECT_EQ(m_prompter.prompts[1].text,
               QStringLiteral("File ") + stubborn + QStringLiteral(" has NOT been removed."));
-    EXPECT_EQ(m_prompter.calls[1].style, StyleExclamation);
+    EXPECT_EQ(m_prompter.prompts[1].style, StyleExclamation);
 }
 
 class UnattendedLogFixture : public LogFixture {
 protected:
-    UnattendedLogFixture() : LogFixture({QStringLiteral("/G"), QStringLiteral("/X")}) {}
+    UnattendedLogFixture() : LogFixture(true) {}
 };
 
 TEST_F(UnattendedLogFixture, PurgeFileAnswersYesItself) {
     m_log.WriteLog(QStringLiteral("line"));
     m_log.PurgeFile(today());
     EXPECT_FALSE(QFile::exists(today()));
-    EXPECT_TRUE(m_prompter.calls.isEmpty());
+    EXPECT_TRUE(m_prompter.prompts.empty());
 }
 
 TEST(LogDefaults, DefaultPlaceIsTheProgramFolderWhenWritable) {
@@ -409,31 +395,11 @@ TEST(LogDefaults, TitleAndProductName) {
     FixedClock clock(kNow);
     RecordingPrompter prompter;
     RecordingLauncher launcher;
-    const CommandLine commandLine;
-    Log log(commandLine, prompter, clock, launcher);
+    Log log(false, prompter, clock, launcher);
     EXPECT_EQ(log.programTitle(), QString::fromUtf8("Vantrelis\u2122 Import for Hummingbird DM5"));
     EXPECT_EQ(log.productName(), QStringLiteral("Vantrelis Import for OpenText eDOCS"));
     EXPECT_TRUE(log.verbose());
 }
-
-struct EscapeCase {
-    const char* text;
-    const char* escaped;
-};
-
-class EscapeSQLTextTest : public ::testing::TestWithParam<EscapeCase> {};
-
-TEST_P(EscapeSQLTextTest, PreparesAQuotedLiteral) {
-    EXPECT_EQ(EscapeSQLText(QString::fromUtf8(GetParam().text)).toStdString(), GetParam().escaped);
-}
-
-INSTANTIATE_TEST_SUITE_P(Texts, EscapeSQLTextTest,
-                         ::testing::Values(EscapeCase{"  O'Brien\r\nFiles  ", "O''Brien  Files"},
-                                           EscapeCase{"", ""}, EscapeCase{"   ", ""}, EscapeCase{"'", "''"},
-                                           EscapeCase{"''", "''''"}, EscapeCase{"it's ", "it''s"},
-                                           EscapeCase{"a\rb\nc", "a b c"}, EscapeCase{"\r\n", ""},
-                                           EscapeCase{" \r\n x \r\n ", "x"}, EscapeCase{"plain", "plain"},
-                                           EscapeCase{"M\u00fcller's", "M\u00fcller''s"}));
 
 } // namespace
 } // namespace vantrelis

@@ -65,11 +65,11 @@ public:
         environment.AddLibrary(QStringLiteral("PLAIN"), 10, true);
         environment.WriteServerFile(QStringLiteral("DOCS"));
         program = std::make_unique<ConnectedProgram>(environment.serverFile());
-        ASSERT_TRUE(program->connection.StartFusion());
-        program->harness.log.setStatusView(&program->harness.status);
-        editor =
-            std::make_unique<DefinitionEditor>(program->rules, program->importSets, program->importSetStore,
-                                               program->harness.log, program->session);
+        ASSERT_TRUE(program->context.connection().StartFusion());
+        program->context.log().setStatusView(&program->harness.status);
+        editor = std::make_unique<DefinitionEditor>(program->context.rules(), program->context.importSets(),
+                                                    program->context.importSetStore(), program->context.log(),
+                                                    program->context.session());
     }
 
     QStringList StoredRows(const QString& set) {
@@ -143,7 +143,7 @@ TEST_F(DefinitionEditorTest, OpensTheMainWindowsSetWithItsStoredValues) {
 }
 
 TEST_F(DefinitionEditorTest, DefaultRuleOffersItsTemplateAndSecurityColumns) {
-    ASSERT_TRUE(program->connection.ConnectLibrary(QStringLiteral("PLAIN")));
+    ASSERT_TRUE(program->context.connection().ConnectLibrary(QStringLiteral("PLAIN")));
     editor->Open(QString());
     EXPECT_EQ(editor->model().setNames, QStringList{QStringLiteral("***DEFAULT RULE***")});
     EXPECT_EQ(

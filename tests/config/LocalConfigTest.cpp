@@ -37,7 +37,7 @@ public:
         environment.AddLibrary(QStringLiteral("BARE"), 6, false);
         environment.WriteServerFile(QStringLiteral("DOCS"));
         started = std::make_unique<ConnectedProgram>(environment.serverFile());
-        ASSERT_TRUE(program().connection.StartFusion())
+        ASSERT_TRUE(program().context.connection().StartFusion())
             << program().harness.Lines().join(QLatin1Char('\n')).toStdString();
     }
 
@@ -79,30 +79,31 @@ TEST_F(LocalConfigTest, EachLibraryBringsItsOwnRulesAndSets) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.library.toStdString());
-        ASSERT_TRUE(program().connection.ConnectLibrary(c.library.toLower()));
-        EXPECT_EQ(program().session.LibraryName(), c.library);
-        EXPECT_EQ(program().library.engineName(), c.engineName);
-        ASSERT_EQ(program().rules.count(), c.rules);
+        ASSERT_TRUE(program().context.connection().ConnectLibrary(c.library.toLower()));
+        EXPECT_EQ(program().context.session().LibraryName(), c.library);
+        EXPECT_EQ(program().context.library().engineName(), c.engineName);
+        ASSERT_EQ(program().context.rules().count(), c.rules);
         if (c.rules > 0) {
-            EXPECT_EQ(program().rules.field(1, RuleTable::kLibrary), c.library);
-            EXPECT_EQ(program().rules.field(1, RuleTable::kName), c.firstRule);
-            EXPECT_EQ(program().rules.field(1, QStringLiteral("RULE_SECURITY")), c.security);
+            EXPECT_EQ(program().context.rules().field(1, RuleTable::kLibrary), c.library);
+            EXPECT_EQ(program().context.rules().field(1, RuleTable::kName), c.firstRule);
+            EXPECT_EQ(program().context.rules().field(1, QStringLiteral("RULE_SECURITY")), c.security);
         }
-        EXPECT_EQ(program().importSets.count(), c.importRows);
-        for (int row = 1; row <= program().importSets.count(); ++row)
-            EXPECT_EQ(program().importSets.row(row).library, c.library);
+        EXPECT_EQ(program().context.importSets().count(), c.importRows);
+        for (int row = 1; row <= program().context.importSets().count(); ++row)
+            EXPECT_EQ(program().context.importSets().row(row).library, c.library);
         EXPECT_EQ(program().view.libraryName, c.library);
         EXPECT_EQ(program().view.userName, QLatin1String(LocalEnvironment::kUser));
     }
-    EXPECT_EQ(program().rules.field(1, RuleTable::kCreatePublicFolders), QStringLiteral("0"));
-    EXPECT_EQ(program().rules.field(1, RuleTable::kInheritSecurity), QStringLiteral("1"));
-    EXPECT_EQ(program().library.parentFolder(), 4711) << "the settings row with a lower-case SUB_KEY counts";
+    EXPECT_EQ(program().context.rules().field(1, RuleTable::kCreatePublicFolders), QStringLiteral("0"));
+    EXPECT_EQ(program().context.rules().field(1, RuleTable::kInheritSecurity), QStringLiteral("1"));
+    EXPECT_EQ(program().context.library().parentFolder(), 4711)
+        << "the settings row with a lower-case SUB_KEY counts";
     EXPECT_TRUE(program().harness.prompter.prompts.empty());
 }
 
 TEST_F(LocalConfigTest, ChecksRunOncePerLibraryPerRun) {
     for (const char* name : {"ORA", "BARE", "DOCS", "ORA", "BARE", "DOCS"})
-        ASSERT_TRUE(program().connection.ConnectLibrary(QLatin1String(name)));
+        ASSERT_TRUE(program().context.connection().ConnectLibrary(QLatin1String(name)));
     const QStringList lines = program().harness.Lines();
     EXPECT_EQ(lines.count(QStringLiteral("Checking for QORV_SETTINGS Table in DOCS")), 1);
     EXPECT_EQ(lines.count(QStringLiteral("Checking for QORV_SETTINGS Table in ORA")), 1);
@@ -111,25 +112,27 @@ TEST_F(LocalConfigTest, ChecksRunOncePerLibraryPerRun) {
     EXPECT_EQ(lines.count(QStringLiteral("Checking DB_OPTION 'QUOTED_IDENTIFIER' in BARE")), 1);
     EXPECT_EQ(lines.count(QStringLiteral("Checking DB_OPTION 'QUOTED_IDENTIFIER' in ORA")), 0);
     EXPECT_EQ(lines.count(QStringLiteral("Connected to Oracle Library Object ORA.")), 2);
-    const int docs = program().library.FindLibrary(QStringLiteral("DOCS"));
-    EXPECT_EQ(program().library.libraryField(docs, dm::LibraryContext::kFieldQuotedIdentifier),
+    const int docs = program().context.library().FindLibrary(QStringLiteral("DOCS"));
+    EXPECT_EQ(program().context.library().libraryField(docs, dm::LibraryContext::kFieldQuotedIdentifier),
               QStringLiteral("ON"));
-    EXPECT_EQ(program().library.libraryField(program().library.FindLibrary(QStringLiteral("ORA")),
-                                             dm::LibraryContext::kFieldQuotedIdentifier),
+    EXPECT_EQ(program().context.library().libraryField(
+                  program().context.library().FindLibrary(QStringLiteral("ORA")),
+                  dm::LibraryContext::kFieldQuotedIdentifier),
               QStringLiteral("2"));
-    EXPECT_EQ(program().library.libraryField(program().library.FindLibrary(QStringLiteral("BARE")),
-                                             dm::LibraryContext::kFieldSettingsTable),
+    EXPECT_EQ(program().context.library().libraryField(
+                  program().context.library().FindLibrary(QStringLiteral("BARE")),
+                  dm::LibraryContext::kFieldSettingsTable),
               QStringLiteral("0"));
 }
 
 TEST_F(LocalConfigTest, QuotedIdentifierOffIsToldOnce) {
-    ASSERT_TRUE(program().connection.ConnectLibrary(QStringLiteral("EMPTY")));
+    ASSERT_TRUE(program().context.connection().ConnectLibrary(QStringLiteral("EMPTY")));
     // A fresh run on a library whose option was turned off.
     environment.admin(QStringLiteral("BARE"))
         .setParameter(QStringLiteral("*"), QStringLiteral("SQL.QUOTED_IDENTIFIER"), QStringLiteral("OFF"));
-    ASSERT_TRUE(program().connection.ConnectLibrary(QStringLiteral("BARE")));
-    ASSERT_TRUE(program().connection.ConnectLibrary(QStringLiteral("DOCS")));
-    ASSERT_TRUE(program().connection.ConnectLibrary(QStringLiteral("BARE")));
+    ASSERT_TRUE(program().context.connection().ConnectLibrary(QStringLiteral("BARE")));
+    ASSERT_TRUE(program().context.connection().ConnectLibrary(QStringLiteral("DOCS")));
+    ASSERT_TRUE(program().context.connection().ConnectLibrary(QStringLiteral("BARE")));
     ASSERT_EQ(program().harness.prompter.prompts.size(), 1u);
     EXPECT_TRUE(program().harness.prompter.prompts[0].text.startsWith(QStringLiteral(
         "The SQL option 'QUOTED_IDENTIFIER' is set to 'OFF' in the database for library BARE!")));
@@ -144,8 +147,8 @@ TEST_F(LocalConfigTest, ImportSetsSavedAndLoadedBack) {
                        QStringLiteral("0"), QStringLiteral("Smith's"), QStringLiteral("1")},
                       {QStringLiteral("MATTER.MATTER_ID"), QStringLiteral("2"), QStringLiteral("0"),
                        QString(), QStringLiteral("0")}};
-    program().importSetStore.SaveDefinition(editor, 1);
-    program().importSetStore.SaveDefinition(editor, 0);
+    program().context.importSetStore().SaveDefinition(editor, 1);
+    program().context.importSetStore().SaveDefinition(editor, 0);
 
     for (const QString& set : {QStringLiteral("O'BRIEN"), QStringLiteral("CLIENTS")}) {
         SCOPED_TRACE(set.toStdString());
@@ -160,33 +163,38 @@ TEST_F(LocalConfigTest, ImportSetsSavedAndLoadedBack) {
         EXPECT_EQ(stored.rows[2][2].toLongLong(), 1);
     }
     const std::vector<QString> mirrored =
-        program().importSets.Definitions(QStringLiteral("DOCS"), QStringLiteral("O'BRIEN"));
+        program().context.importSets().Definitions(QStringLiteral("DOCS"), QStringLiteral("O'BRIEN"));
 
-    program().importSetStore.LoadImportSets();
+    program().context.importSetStore().LoadImportSets();
     const std::vector<QString> loaded =
-        program().importSets.Definitions(QStringLiteral("DOCS"), QStringLiteral("O'BRIEN"));
+        program().context.importSets().Definitions(QStringLiteral("DOCS"), QStringLiteral("O'BRIEN"));
     EXPECT_EQ(loaded.size(), 3u);
     EXPECT_EQ(QStringList(loaded.begin(), loaded.end()).count(QStringLiteral("DELIMITER:;")), 1);
     for (const QString& definition : mirrored)
         EXPECT_EQ(std::count(loaded.begin(), loaded.end(), definition), 1) << definition.toStdString();
-    EXPECT_EQ(program().importSets.Definitions(QStringLiteral("DOCS"), QStringLiteral("CLIENTS")).size(), 3u);
+    EXPECT_EQ(
+        program().context.importSets().Definitions(QStringLiteral("DOCS"), QStringLiteral("CLIENTS")).size(),
+        3u);
 
     // The other library's set of the same name is untouched, and is what it loads.
-    ASSERT_TRUE(program().connection.ConnectLibrary(QStringLiteral("ORA")));
+    ASSERT_TRUE(program().context.connection().ConnectLibrary(QStringLiteral("ORA")));
     const std::vector<QString> oracle =
-        program().importSets.Definitions(QStringLiteral("ORA"), QStringLiteral("CLIENTS"));
+        program().context.importSets().Definitions(QStringLiteral("ORA"), QStringLiteral("CLIENTS"));
     ASSERT_EQ(oracle.size(), 1u);
     EXPECT_EQ(oracle[0], QStringLiteral("MATTER.CLIENT_ID.CLIENT_ID:1:6:NONE:1"));
-    EXPECT_TRUE(program().importSets.Definitions(QStringLiteral("DOCS"), QStringLiteral("CLIENTS")).empty());
+    EXPECT_TRUE(program()
+                    .context.importSets()
+                    .Definitions(QStringLiteral("DOCS"), QStringLiteral("CLIENTS"))
+                    .empty());
 }
 
 TEST_F(LocalConfigTest, EmptyEditorRemovesTheSet) {
     DefinitionEditorModel editor;
     editor.setNames = {QStringLiteral("CLIENTS")};
-    program().importSetStore.SaveDefinition(editor, 0);
+    program().context.importSetStore().SaveDefinition(editor, 0);
     EXPECT_TRUE(StoredRows(QStringLiteral("DOCS"), QStringLiteral("CLIENTS")).rows.empty());
-    program().importSetStore.LoadImportSets();
-    EXPECT_EQ(program().importSets.count(), 0);
+    program().context.importSetStore().LoadImportSets();
+    EXPECT_EQ(program().context.importSets().count(), 0);
 }
 
 } // namespace

@@ -36,7 +36,7 @@ TEST(DemoConnectionTest, LogsInAndConnectsEveryDemoLibrary) {
     const tools::DemoSummary demo = tools::DemoBuilder(folder.path()).Build();
     ConnectedProgram program(demo.serverFile);
 
-    ASSERT_TRUE(program.connection.StartFusion())
+    ASSERT_TRUE(program.context.connection().StartFusion())
         << program.harness.Lines().join(QLatin1Char('\n')).toStdString();
     const QString mssql = QLatin1String(tools::DemoBuilder::kMssqlLibrary);
     EXPECT_TRUE(InOrder(
@@ -59,7 +59,7 @@ TEST(DemoConnectionTest, LogsInAndConnectsEveryDemoLibrary) {
         SCOPED_TRACE(c.name.toStdString());
         // The current library at login was connected by StartFusion; the others are connected here.
         program.harness.Mark();
-        ASSERT_TRUE(program.connection.ConnectLibrary(c.name));
+        ASSERT_TRUE(program.context.connection().ConnectLibrary(c.name));
         const QStringList lines = program.harness.LinesSinceMark();
         QStringList expected = {
             QStringLiteral("Connecting to library ") + c.name,
@@ -84,16 +84,17 @@ TEST(DemoConnectionTest, LogsInAndConnectsEveryDemoLibrary) {
                 lines.contains(QStringLiteral("Checking DB_OPTION 'QUOTED_IDENTIFIER' in ") + c.name));
         }
 
-        EXPECT_EQ(program.session.LibraryName(), c.name);
-        EXPECT_EQ(program.library.engineName(), c.engineName);
-        EXPECT_EQ(program.library.settingsTablePresent(), c.settingsTable);
+        EXPECT_EQ(program.context.session().LibraryName(), c.name);
+        EXPECT_EQ(program.context.library().engineName(), c.engineName);
+        EXPECT_EQ(program.context.library().settingsTablePresent(), c.settingsTable);
         if (c.settingsTable) {
-            ASSERT_EQ(program.rules.count(), 1);
-            EXPECT_EQ(program.rules.field(1, RuleTable::kLibrary), c.name);
-            EXPECT_EQ(program.rules.field(1, RuleTable::kName), QLatin1String(tools::DemoBuilder::kRuleName));
-            EXPECT_FALSE(program.rules.field(1, QStringLiteral("RULE_TEMPLATE")).isEmpty());
-            const std::vector<QString> definitions =
-                program.importSets.Definitions(c.name, QLatin1String(tools::DemoBuilder::kRuleName));
+            ASSERT_EQ(program.context.rules().count(), 1);
+            EXPECT_EQ(program.context.rules().field(1, RuleTable::kLibrary), c.name);
+            EXPECT_EQ(program.context.rules().field(1, RuleTable::kName),
+                      QLatin1String(tools::DemoBuilder::kRuleName));
+            EXPECT_FALSE(program.context.rules().field(1, QStringLiteral("RULE_TEMPLATE")).isEmpty());
+            const std::vector<QString> definitions = program.context.importSets().Definitions(
+                c.name, QLatin1String(tools::DemoBuilder::kRuleName));
             ASSERT_EQ(definitions.size(), 4u);
             EXPECT_EQ(std::count(definitions.begin(), definitions.end(), QStringLiteral("DELIMITER:,")), 1);
             EXPECT_EQ(std::count(definitions.begin(), definitions.end(),
@@ -102,10 +103,10 @@ TEST(DemoConnectionTest, LogsInAndConnectsEveryDemoLibrary) {
             EXPECT_EQ(
                 std::count(definitions.begin(), definitions.end(), QStringLiteral("MATTER.MATTER_ID:2:0::1")),
                 1);
-            EXPECT_EQ(program.importSets.count(), 4);
+            EXPECT_EQ(program.context.importSets().count(), 4);
         } else {
-            EXPECT_EQ(program.rules.count(), 0);
-            EXPECT_EQ(program.importSets.count(), 0);
+            EXPECT_EQ(program.context.rules().count(), 0);
+            EXPECT_EQ(program.context.importSets().count(), 0);
         }
     }
     EXPECT_TRUE(program.harness.prompter.prompts.empty());

@@ -11,8 +11,6 @@ namespace {
 // The folder and security engines drive the object model and the SQL object in a fixed order. These
 // tests make exactly those calls, on both engine flavours, and check the rows they leave behind.
 
-constexpr qint64 kDeny = 2147418112;
-
 struct SequenceCase {
     const char* library;
     bool isPublic;
@@ -150,7 +148,7 @@ public:
                 }
             } else {
                 if (rights <= 0)
-                    rights = kDeny;
+                    rights = kDeniedRights;
                 if (kind == 1)
                     trustees->addPerson(name, rights);
                 else
@@ -315,7 +313,7 @@ TEST_P(EngineSequenceTest, CreateFolderThenSecurityByTemplate) {
         posts.push_back({"MARY", 1, 255});
     ASSERT_TRUE(addSecurity(*library, doc, posts));
 
-    std::map<qint64, qint64> expected = {{supervisorsId(), 255}, {m_usersGroupId, kDeny}};
+    std::map<qint64, qint64> expected = {{supervisorsId(), 255}, {m_usersGroupId, kDeniedRights}};
     if (c.withParent)
         expected[m_maryId] = 255;
     EXPECT_EQ(securityRows(doc), expected);

@@ -1,7 +1,7 @@
 #include "ModelFixture.h"
 
 #include "common/Fault.h"
-#include "dm/local/ModelErrors.h"
+#include "dm/local/LocalErrors.h"
 
 namespace vantrelis::dm::local::test {
 namespace {

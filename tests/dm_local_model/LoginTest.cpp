@@ -6,7 +6,7 @@
 #include "dm/DmSql.h"
 #include "dm/local/LocalApplication.h"
 #include "dm/local/LocalBackend.h"
-#include "dm/local/ModelErrors.h"
+#include "dm/local/LocalErrors.h"
 
 #include <QFile>
 

@@ -1,15 +1,13 @@
 #include "ModelFixture.h"
 
 #include "common/Fault.h"
+#include "dm/local/LocalErrors.h"
 #include "dm/local/LocalTrustees.h"
-#include "dm/local/ModelErrors.h"
 
 #include <map>
 
 namespace vantrelis::dm::local::test {
 namespace {
-
-constexpr qint64 kDeny = 2147418112;
 
 class TrusteeTest : public ModelFixture {
 public:
@@ -47,11 +45,11 @@ TEST_F(TrusteeTest, EditsBecomeSecurityRowsOnSave) {
     setRights(profile, "1");
     trustees->beginEdit();
     trustees->addPerson(QStringLiteral("MARY"), 255);
-    trustees->addGroup(QStringLiteral("DOCS_USERS"), kDeny);
+    trustees->addGroup(QStringLiteral("DOCS_USERS"), kDeniedRights);
     trustees->endEdit(true);
     EXPECT_TRUE(rows(doc).empty()) << "nothing written before the save";
     ASSERT_TRUE(profile->save(3)) << profile->errorText().toStdString();
-    EXPECT_EQ(rows(doc), (std::map<qint64, qint64>{{m_maryId, 255}, {m_usersGroupId, kDeny}}));
+    EXPECT_EQ(rows(doc), (std::map<qint64, qint64>{{m_maryId, 255}, {m_usersGroupId, kDeniedRights}}));
     EXPECT_EQ(count(QStringLiteral("SELECT DEFAULT_RIGHTS FROM DOCSADM.PROFILE WHERE DOCNUMBER = ?1"), {doc}),
               1);
 
@@ -91,9 +89,9 @@ TEST_F(TrusteeTest, PostingOneTrusteeAtATimeWithTheEditOpen) {
     trustees->beginEdit();
     EXPECT_THROW(trustees->removeGroup(QStringLiteral("DOCS_USERS")), Fault) << "no entry to remove";
     ASSERT_TRUE(profile->save(3));
-    trustees->addGroup(QStringLiteral("DOCS_USERS"), kDeny);
+    trustees->addGroup(QStringLiteral("DOCS_USERS"), kDeniedRights);
     ASSERT_TRUE(profile->save(3));
-    EXPECT_EQ(rows(doc), (std::map<qint64, qint64>{{m_usersGroupId, kDeny}}));
+    EXPECT_EQ(rows(doc), (std::map<qint64, qint64>{{m_usersGroupId, kDeniedRights}}));
     EXPECT_THROW(trustees->removePerson(QStringLiteral("MARY")), Fault) << "gone since the clear";
     trustees->endEdit(true);
     ASSERT_TRUE(profile->save(3));

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+using namespace vantrelis::dm;
 using namespace vantrelis::dm::local;
 using vantrelis::Fault;
 using vantrelis::dm::local::test::ScopedEnv;

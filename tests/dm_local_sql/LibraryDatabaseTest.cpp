@@ -8,6 +8,7 @@
 #include <QSet>
 #include <gtest/gtest.h>
 
+using namespace vantrelis::dm;
 using namespace vantrelis::dm::local;
 using vantrelis::Fault;
 using vantrelis::dm::local::test::ScopedEnv;

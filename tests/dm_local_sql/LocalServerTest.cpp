@@ -7,6 +7,7 @@
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
+using namespace vantrelis::dm;
 using namespace vantrelis::dm::local;
 using vantrelis::Fault;
 using vantrelis::dm::local::test::ScopedEnv;

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+using namespace vantrelis::dm;
 using namespace vantrelis::dm::local;
 using vantrelis::dm::local::test::TestLibrary;
 

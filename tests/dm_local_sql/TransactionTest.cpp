@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 using namespace vantrelis;
+using namespace vantrelis::dm;
 using namespace vantrelis::dm::local;
 using namespace vantrelis::dm::local::test;
 

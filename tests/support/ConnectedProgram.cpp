@@ -5,13 +5,9 @@
 namespace vantrelis::testing {
 
 ConnectedProgram::ConnectedProgram(const QString& serverFile) {
-    dm::local::RegisterLocalBackend(factory, serverFile);
-    connection.setView(&view);
-    connection.setConfigLoader(&configuration);
-}
-
-ConnectedProgram::~ConnectedProgram() {
-    session.Release();
+    harness.Attach(context.log());
+    dm::local::RegisterLocalBackend(context.factory(), serverFile);
+    context.connection().setView(&view);
 }
 
 } // namespace vantrelis::testing

@@ -4,13 +4,17 @@
 
 namespace vantrelis::testing {
 
-LogHarness::LogHarness() {
-    log.setBaseName(folder.filePath(QStringLiteral("test.log")));
+QString LogRecorder::baseName() const {
+    return folder.filePath(QStringLiteral("test.log"));
+}
+
+void LogRecorder::Attach(Log& log) {
+    log.setBaseName(baseName());
     log.setStatusView(&status);
 }
 
-QStringList LogHarness::Lines() const {
-    QFile file(Log::DatedName(log.baseName(), clock.now().date()));
+QStringList LogRecorder::Lines() const {
+    QFile file(Log::DatedName(baseName(), clock.now().date()));
     if (!file.open(QIODevice::ReadOnly))
         return {};
     QStringList lines = QString::fromUtf8(file.readAll()).split(QStringLiteral("\r\n"));
@@ -19,11 +23,11 @@ QStringList LogHarness::Lines() const {
     return lines;
 }
 
-QStringList LogHarness::LinesSinceMark() const {
+QStringList LogRecorder::LinesSinceMark() const {
     return Lines().mid(m_mark);
 }
 
-void LogHarness::Mark() {
+void LogRecorder::Mark() {
     m_mark = static_cast<int>(Lines().size());
 }
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "common/CommandLine.h"
 #include "common/Log.h"
 #include "support/TestSeams.h"
 
@@ -9,18 +8,17 @@
 
 namespace vantrelis::testing {
 
-// A Log writing to a temporary file, with recording seams, for reading the lines back.
-class LogHarness {
+// Recording seams for a Log and a temporary folder for its file, for reading the lines back.
+class LogRecorder {
 public:
-    LogHarness();
-
-    CommandLine commandLine;
     RecordingPrompter prompter;
     FixedClock clock;
-    NullLauncher launcher;
+    RecordingLauncher launcher;
     RecordingStatusView status;
     QTemporaryDir folder;
-    Log log{commandLine, prompter, clock, launcher};
+
+    // Points a log made with these seams at the folder's file and the recording status view.
+    void Attach(Log& log);
 
     // Every line written so far (CR LF lines).
     QStringList Lines() const;
@@ -29,7 +27,17 @@ public:
     void Mark();
 
 private:
+    QString baseName() const;
+
     int m_mark = 0;
+};
+
+// A Log of its own, attended, writing to a recorder's folder.
+class LogHarness : public LogRecorder {
+public:
+    LogHarness() { Attach(log); }
+
+    Log log{false, prompter, clock, launcher};
 };
 
 } // namespace vantrelis::testing

@@ -7,9 +7,14 @@ int RecordingPrompter::ask(const QString& prompt, int style, const QString& titl
     return answer;
 }
 
+void RecordingStatusView::setStatusText(const QString& value) {
+    text = value;
+    texts.append(value);
+}
+
 void RecordingStatusView::setBusy(bool value) {
     busy = value;
-    busyChanges.push_back(value);
+    busyChanges.append(value);
 }
 
 QString MemorySettingsStore::Key(const QString& application, const QString& section, const QString& key) {
@@ -27,9 +32,9 @@ void MemorySettingsStore::save(const QString& application, const QString& sectio
     ++saves;
 }
 
-bool NullLauncher::startDetached(const QString& program, const QStringList& arguments) {
-    started.append(program + QLatin1Char(' ') + arguments.join(QLatin1Char(' ')));
-    return true;
+bool RecordingLauncher::startDetached(const QString& program, const QStringList& arguments) {
+    calls.push_back({program, arguments});
+    return succeed;
 }
 
 } // namespace vantrelis::testing

@@ -1,5 +1,7 @@
 #pragma once
 
+// The test doubles of the program's seams: each records what it was asked.
+
 #include "common/Clock.h"
 #include "common/Launcher.h"
 #include "common/Prompter.h"
@@ -8,6 +10,7 @@
 #include "dm/ConnectionView.h"
 
 #include <QHash>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -28,17 +31,18 @@ public:
     int ask(const QString& prompt, int style, const QString& title) override;
 };
 
-// Records the status texts, the busy pointer and the yields.
+// Records the status texts, the busy pointer and the yields. `text` is what the line shows now.
 class RecordingStatusView : public StatusView {
 public:
+    QString text;
     QStringList texts;
     bool busy = false;
-    std::vector<bool> busyChanges;
+    QList<bool> busyChanges;
     int yields = 0;
     quint32 colour = 0;
 
-    QString statusText() const override { return texts.isEmpty() ? QString() : texts.last(); }
-    void setStatusText(const QString& text) override { texts.append(text); }
+    QString statusText() const override { return text; }
+    void setStatusText(const QString& value) override;
     void setBusy(bool value) override;
     bool isBusy() const override { return busy; }
     void setStatusColour(quint32 value) override { colour = value; }
@@ -60,13 +64,23 @@ public:
 
 class FixedClock : public Clock {
 public:
+    FixedClock() = default;
+    explicit FixedClock(const QDateTime& now) : time(now) {}
+
     QDateTime time = QDateTime(QDate(2024, 3, 5), QTime(9, 30));
     QDateTime now() const override { return time; }
 };
 
-class NullLauncher : public Launcher {
+struct Launch {
+    QString program;
+    QStringList arguments;
+};
+
+// Records every program started; answers `succeed`.
+class RecordingLauncher : public Launcher {
 public:
-    QStringList started;
+    std::vector<Launch> calls;
+    bool succeed = true;
     bool startDetached(const QString& program, const QStringList& arguments) override;
 };
 

@@ -36,23 +36,6 @@ struct CommandSpec {
 
 const QString kEngineOption = QStringLiteral("--engine");
 
-QString EngineName(int engineCode) {
-    switch (engineCode) {
-    case dm::local::kEngineOracle:
-    case dm::local::kEngineOracle8:
-        return QStringLiteral("Oracle");
-    case dm::local::kEngineSybase:
-        return QStringLiteral("Sybase");
-    default:
-        return QStringLiteral("MSSQL");
-    }
-}
-
-bool IsEngineCode(qint64 code) {
-    return code == dm::local::kEngineOracle || code == dm::local::kEngineOracle8 ||
-           code == dm::local::kEngineSybase || code == dm::local::kEngineMssql;
-}
-
 QString Quoted(const QString& text) {
     return QLatin1Char('"') + text + QLatin1Char('"');
 }
@@ -277,12 +260,12 @@ LibraryAdmin DmTool::openLibrary(const QString& file, const ToolArguments& args)
         return LibraryAdmin::OpenLibrary(file, args.value(kEngineOption).toInt());
     }
     // A library knows its own engine: the DATABASE_ENGINE of its own REMOTE_LIBRARIES row.
-    LibraryAdmin probe = LibraryAdmin::OpenLibrary(file, dm::local::kEngineMssql);
+    LibraryAdmin probe = LibraryAdmin::OpenLibrary(file, dm::kEngineMssql);
     const int engine = probe.database()
                            .scalar(QStringLiteral(
                                "SELECT DATABASE_ENGINE FROM DOCSADM.REMOTE_LIBRARIES WHERE SYSTEM_ID = 0"))
                            .toInt();
-    if (!IsEngineCode(engine) || engine == dm::local::kEngineMssql) {
+    if (!dm::IsKnownEngine(engine) || engine == dm::kEngineMssql) {
         return probe;
     }
     return LibraryAdmin::OpenLibrary(file, engine);
@@ -290,10 +273,10 @@ LibraryAdmin DmTool::openLibrary(const QString& file, const ToolArguments& args)
 
 int DmTool::create(ToolArguments& args) {
     qint64 engine = 0;
-    if (!args.wholeNumber(kEngineOption, dm::local::kEngineMssql, engine)) {
+    if (!args.wholeNumber(kEngineOption, dm::kEngineMssql, engine)) {
         return usageError(args.error());
     }
-    if (!IsEngineCode(engine)) {
+    if (!dm::IsKnownEngine(engine)) {
         return usageError(
             QStringLiteral("--engine must be 10 (MSSQL), 2 or 5 (Oracle) or 6 (Sybase), not %1").arg(engine));
     }
@@ -303,7 +286,7 @@ int DmTool::create(ToolArguments& args) {
             args.value(QStringLiteral("--name"), QFileInfo(file).completeBaseName().toUpper());
         LibraryAdmin admin = LibraryAdmin::CreateLibrary(file, static_cast<int>(engine), name);
         m_out << "Created library " << name.trimmed().toUpper() << " ("
-              << EngineName(static_cast<int>(engine)) << ", engine " << engine << ") in " << file << '\n';
+              << dm::EngineName(static_cast<int>(engine)) << ", engine " << engine << ") in " << file << '\n';
         return kOk;
     });
 }
@@ -445,7 +428,7 @@ int DmTool::addTrustee(ToolArguments& args) {
         LibraryAdmin admin = openLibrary(args.positional(0), args);
         admin.addTrustee(docNumber, args.positional(2), rights);
         m_out << "Trustee " << args.positional(2).trimmed().toUpper() << " on document #" << docNumber << ": "
-              << TrusteeLister::RightsText(rights <= 0 ? dm::local::kDeniedRights : rights) << '\n';
+              << TrusteeLister::RightsText(rights <= 0 ? dm::kDeniedRights : rights) << '\n';
         return kOk;
     });
 }
@@ -523,7 +506,7 @@ int DmTool::libraries(ToolArguments& args) {
                      .arg(QStringLiteral("FILE"));
         for (const QString& name : server->libraryNames()) {
             const int engine = server->engineCode(name);
-            const QString engineText = QStringLiteral("%1 %2").arg(engine).arg(EngineName(engine));
+            const QString engineText = QStringLiteral("%1 %2").arg(engine).arg(dm::EngineName(engine));
             try {
                 auto db = server->library(name);
                 const qint64 documents =

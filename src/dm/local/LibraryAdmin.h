@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dm/local/LibraryDatabase.h"
+#include "dm/local/LocalErrors.h"
 
 #include <QHash>
 #include <QString>
@@ -10,14 +11,6 @@
 #include <vector>
 
 namespace vantrelis::dm::local {
-
-// Fault numbers of the administration layer (the database layer uses 30000 + SQLite's code).
-inline constexpr qint64 kAdminUnknownName = 31001;
-inline constexpr qint64 kAdminDuplicate = 31002;
-inline constexpr qint64 kAdminBadArgument = 31003;
-
-// The rights value a denial is stored with.
-inline constexpr qint64 kDeniedRights = 2147418112;
 
 struct DocumentSpec {
     QString name;

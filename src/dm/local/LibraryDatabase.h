@@ -1,5 +1,7 @@
 #pragma once
 
+#include "dm/DmConstants.h"
+
 #include <QHash>
 #include <QString>
 #include <QStringList>
@@ -11,15 +13,6 @@ struct sqlite3;
 struct sqlite3_stmt;
 
 namespace vantrelis::dm::local {
-
-// Engine codes a library can present itself as.
-inline constexpr int kEngineOracle = 2;
-inline constexpr int kEngineOracle8 = 5;
-inline constexpr int kEngineSybase = 6;
-inline constexpr int kEngineMssql = 10;
-inline bool IsOracle(int engineCode) {
-    return engineCode == kEngineOracle || engineCode == kEngineOracle8;
-}
 
 // A buffered result: column names and rows of values (NULL as an invalid QVariant).
 struct QueryResult {

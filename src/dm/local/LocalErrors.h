@@ -4,27 +4,59 @@
 
 namespace vantrelis::dm::local {
 
-// The local backend's own error numbers. None is 0, 9 or -2147417851, which the program reads
-// as "success" or "server unreachable". A failure reported by SQLite itself carries
-// kSqliteErrorBase + SQLite's primary result code (30001 SQL error, 30005 busy, ...).
+// The local backend's error numbers, one table: each row is the constant's name, its number and what
+// it means. None is 0, 9 or -2147417851, which the program reads as "success" or "server
+// unreachable". A failure reported by SQLite itself carries kSqliteErrorBase + SQLite's primary
+// result code (the first rows name the codes the backend itself tests for); 302xx are failures the
+// database layer detects itself, 310xx the administration layer's, 311xx the object model's.
 inline constexpr qint64 kSqliteErrorBase = 30000;
-inline constexpr qint64 kErrorSqlite = kSqliteErrorBase + 1;      // SQL error: syntax, no such table
-inline constexpr qint64 kErrorLocked = kSqliteErrorBase + 5;      // locked past the busy timeout
-inline constexpr qint64 kErrorCorrupt = kSqliteErrorBase + 11;    // database disk image is malformed
-inline constexpr qint64 kErrorConstraint = kSqliteErrorBase + 19; // UNIQUE, NOT NULL, ...
-inline constexpr qint64 kErrorNotADatabase = kSqliteErrorBase + 26;
 
-// Failures the backend detects itself.
-inline constexpr qint64 kErrorFileMissing = 30200;       // library file does not exist
-inline constexpr qint64 kErrorFileUnreadable = 30201;    // exists but cannot be opened or read
-inline constexpr qint64 kErrorSchemaIncomplete = 30202;  // tables or columns missing
-inline constexpr qint64 kErrorNotBound = 30203;          // SQL object without token or library
-inline constexpr qint64 kErrorSeveralStatements = 30204; // more than one statement in one text
-inline constexpr qint64 kErrorEmptyStatement = 30205;    // nothing to execute
-inline constexpr qint64 kErrorServerCommand = 30206;     // malformed or unknown server command
-inline constexpr qint64 kErrorFileExists = 30207;        // Create over an existing file
-inline constexpr qint64 kErrorKeyCounter = 30208;        // a key counter could not be advanced
-inline constexpr qint64 kErrorLibraryUnknown = 30209;    // library not in the server file
-inline constexpr qint64 kErrorTransaction = 30210;       // commit without begin, nested begin
+#define VANTRELIS_LOCAL_ERRORS(X)                                                                            \
+    X(kErrorSqlite, kSqliteErrorBase + 1, "SQL error: syntax error, no such table or column")                \
+    X(kErrorLocked, kSqliteErrorBase + 5,                                                                    \
+      "the library stayed locked by another writer past the busy timeout")                                   \
+    X(kErrorCorrupt, kSqliteErrorBase + 11, "the database file is damaged (malformed)")                      \
+    X(kErrorConstraint, kSqliteErrorBase + 19, "constraint violated (UNIQUE, NOT NULL)")                     \
+    X(kErrorNotADatabase, kSqliteErrorBase + 26, "the file is not a database")                               \
+    X(kErrorFileMissing, 30200, "the library file does not exist")                                           \
+    X(kErrorFileUnreadable, 30201, "the library file cannot be opened or read")                              \
+    X(kErrorSchemaIncomplete, 30202, "the library lacks tables, columns or its own REMOTE_LIBRARIES row")    \
+    X(kErrorNotBound, 30203, "the SQL object is not bound to a valid login token and a known library")       \
+    X(kErrorSeveralStatements, 30204, "more than one statement in one text")                                 \
+    X(kErrorEmptyStatement, 30205, "the text holds no statement")                                            \
+    X(kErrorServerCommand, 30206, "a malformed or unknown server command")                                   \
+    X(kErrorFileExists, 30207, "creating a library over an existing file")                                   \
+    X(kErrorKeyCounter, 30208, "a key counter could not be advanced")                                        \
+    X(kErrorLibraryUnknown, 30209, "the library is not in the server file")                                  \
+    X(kErrorTransaction, 30210, "commit without a transaction, or a transaction refused")                    \
+    X(kAdminUnknownName, 31001, "a name that the library does not know")                                     \
+    X(kAdminDuplicate, 31002, "a row that already exists")                                                   \
+    X(kAdminBadArgument, 31003, "a missing or malformed argument")                                           \
+    X(kErrorInvalidValue, 31101, "a lookup value names no row")                                              \
+    X(kErrorRequiredValue, 31102, "a column that must hold a value is empty")                                \
+    X(kErrorAmbiguousValue, 31103, "a matter id found under several clients, no client given")               \
+    X(kErrorProtectedColumn, 31104, "a write to a protected column")                                         \
+    X(kErrorNotANumber, 31105, "a number column given other text")                                           \
+    X(kErrorUnknownTrustee, 31106, "a person or group the library does not know for a trustee list")         \
+    X(kErrorNotATrustee, 31107, "the removal of a trustee without an entry")                                 \
+    X(kErrorNoDocument, 31108, "the document does not exist (any more)")                                     \
+    X(kErrorNotConnected, 31109, "the library cannot be opened or lacks the user")
+
+#define VANTRELIS_LOCAL_ERROR_CONSTANT(name, number, text) inline constexpr qint64 name = number;
+VANTRELIS_LOCAL_ERRORS(VANTRELIS_LOCAL_ERROR_CONSTANT)
+#undef VANTRELIS_LOCAL_ERROR_CONSTANT
+
+struct LocalError {
+    qint64 number;
+    const char* name;
+    const char* text;
+};
+
+#define VANTRELIS_LOCAL_ERROR_ROW(name, number, text) LocalError{number, #name, text},
+inline constexpr LocalError kLocalErrors[] = {VANTRELIS_LOCAL_ERRORS(VANTRELIS_LOCAL_ERROR_ROW)};
+#undef VANTRELIS_LOCAL_ERROR_ROW
+
+// Source named by the object model's faults.
+inline constexpr const char* kModelFaultSource = "DOCSObjects";
 
 } // namespace vantrelis::dm::local

@@ -1,10 +1,10 @@
 #include "dm/local/LocalLibrary.h"
 
 #include "common/Fault.h"
+#include "dm/local/LocalErrors.h"
 #include "dm/local/LocalFolder.h"
 #include "dm/local/LocalParameters.h"
 #include "dm/local/LocalProfile.h"
-#include "dm/local/ModelErrors.h"
 
 namespace vantrelis::dm::local {
 

@@ -6,14 +6,6 @@ namespace vantrelis::dm::local {
 
 namespace {
 
-QString EngineName(int engineCode) {
-    if (IsOracle(engineCode))
-        return QStringLiteral("Oracle");
-    if (engineCode == kEngineSybase)
-        return QStringLiteral("Sybase");
-    return QStringLiteral("MSSQL");
-}
-
 void Put(std::vector<LocalParameters::Entry>& entries, const QString& name, const QVariant& value) {
     for (auto& entry : entries) {
         if (entry.first.compare(name, Qt::CaseInsensitive) == 0) {

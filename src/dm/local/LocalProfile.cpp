@@ -2,10 +2,10 @@
 
 #include "common/Fault.h"
 #include "dm/local/LocalColumns.h"
+#include "dm/local/LocalErrors.h"
 #include "dm/local/LocalLibrary.h"
 #include "dm/local/LocalParameters.h"
 #include "dm/local/LocalTrustees.h"
-#include "dm/local/ModelErrors.h"
 #include "dm/local/ProfileColumnMap.h"
 
 #include <QDateTime>

@@ -9,7 +9,7 @@ struct TrusteeEntry {
     qint64 id = 0; // SECURITY.PERSONORGROUP: a PEOPLE or GROUPS SYSTEM_ID, or 0
     QString name;  // USER_ID or GROUP_ID as stored; empty for trustee 0 or an unknown id
     bool isGroup = false;
-    qint64 rights = 0; // ACCESSRIGHTS; a denial is 2147418112
+    qint64 rights = 0; // ACCESSRIGHTS; a denial is kDeniedRights
 };
 
 } // namespace vantrelis::dm::local

@@ -1,6 +1,7 @@
 #include "dm/local/TrusteeLister.h"
 
 #include "common/Fault.h"
+#include "dm/DmConstants.h"
 #include "dm/local/LibraryAdmin.h"
 
 namespace vantrelis::dm::local {

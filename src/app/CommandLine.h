@@ -3,7 +3,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace vantrelis {
+namespace vantrelis::app {
 
 // The program's command line, parsed once; every switch test reads this.
 struct CommandLine {
@@ -30,4 +30,4 @@ struct CommandLine {
     static CommandLine Parse(const QStringList& arguments);
 };
 
-} // namespace vantrelis
+} // namespace vantrelis::app

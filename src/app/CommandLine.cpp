@@ -1,8 +1,8 @@
-#include "common/CommandLine.h"
+#include "app/CommandLine.h"
 
 #include <QList>
 
-namespace vantrelis {
+namespace vantrelis::app {
 
 namespace {
 
@@ -178,4 +178,4 @@ CommandLine CommandLine::Parse(const QStringList& arguments) {
     return result;
 }
 
-} // namespace vantrelis
+} // namespace vantrelis::app

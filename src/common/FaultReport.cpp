@@ -1,11 +1,11 @@
-#include "dm/FaultReport.h"
+#include "common/FaultReport.h"
 
 #include "common/Fault.h"
 #include "common/ProductInfo.h"
 
 #include <exception>
 
-namespace vantrelis::dm {
+namespace vantrelis {
 
 void ReportCurrentFault(Log& log) noexcept {
     try {
@@ -19,4 +19,4 @@ void ReportCurrentFault(Log& log) noexcept {
     }
 }
 
-} // namespace vantrelis::dm
+} // namespace vantrelis

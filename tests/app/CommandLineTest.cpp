@@ -1,8 +1,8 @@
-#include "common/CommandLine.h"
+#include "app/CommandLine.h"
 
 #include <gtest/gtest.h>
 
-namespace vantrelis {
+namespace vantrelis::app {
 namespace {
 
 struct CommandLineCase {
@@ -266,6 +266,17 @@ const CommandLineCase kCases[] = {
      false,
      ""},
     {"no arguments", {}, false, false, false, false, false, false, "", false, ""},
+    {"import file named like glued switches",
+     {"/F", "/g/x"},
+     false,
+     false,
+     false,
+     false,
+     false,
+     true,
+     "/g/x",
+     false,
+     ""},
     {"only /G is not unattended", {"/G"}, true, false, false, false, false, false, "", false, ""},
     {"leading blanks before a switch",
      {"  /x", " /g "},
@@ -321,4 +332,4 @@ TEST(CommandLineText, IsTheArgumentsJoinedUpperCasedAndTrimmed) {
 }
 
 } // namespace
-} // namespace vantrelis
+} // namespace vantrelis::app
