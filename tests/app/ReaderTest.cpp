@@ -2,6 +2,7 @@
 #include "app/ImportFileReader.h"
 #include "app/ImportLineSource.h"
 #include "common/Fault.h"
+#include "support/ExpectFault.h"
 #include "support/LogHarness.h"
 #include "support/QtPrinters.h"
 
@@ -108,7 +109,7 @@ TEST_F(ReaderTest, CountersFollowTheLinesAndTheStatusNamesTheFile) {
 }
 
 TEST_F(ReaderTest, MissingFileRaisesAFault) {
-    EXPECT_THROW(Read(folder.filePath(QStringLiteral("absent.txt"))), Fault);
+    ExpectFault(53, [&] { Read(folder.filePath(QStringLiteral("absent.txt"))); });
 }
 
 TEST_F(ReaderTest, LargeFilesReadInFewChunks) {

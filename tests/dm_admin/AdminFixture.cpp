@@ -4,9 +4,8 @@ namespace vantrelis::dm::local::test {
 
 void AdminFixture::SetUp() {
     qputenv("VANTRELIS_BUSY_TIMEOUT_MS", "200");
-    ASSERT_TRUE(m_dir.isValid());
-    m_file = path(QStringLiteral("lib.db"));
-    m_admin.emplace(LibraryAdmin::CreateLibrary(m_file, kEngineMssql, QStringLiteral("TESTLIB")));
+    m_admin = &m_environment.CreateLibrary(QStringLiteral("TESTLIB"), kEngineMssql);
+    m_file = m_environment.libraryFile(QStringLiteral("TESTLIB"));
     admin().addGroup(QStringLiteral("DOCS_SUPERVISORS"), QString(), 255);
     admin().addGroup(QStringLiteral("DOCS_USERS"), QString(), 0);
     admin().addGroup(QStringLiteral("LEGAL"), QStringLiteral("Legal"), 0);

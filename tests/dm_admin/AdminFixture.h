@@ -1,11 +1,9 @@
 #pragma once
 
 #include "dm/local/LibraryAdmin.h"
+#include "support/LocalEnvironment.h"
 
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
-#include <memory>
-#include <optional>
 
 namespace vantrelis::dm::local::test {
 
@@ -14,7 +12,7 @@ class AdminFixture : public ::testing::Test {
 protected:
     void SetUp() override;
 
-    QString path(const QString& fileName) const { return m_dir.filePath(fileName); }
+    QString path(const QString& fileName) const { return m_environment.filePath(fileName); }
     LibraryAdmin& admin() { return *m_admin; }
     LibraryDatabase& db() { return m_admin->database(); }
     qint64 count(const QString& sql, const QVariantList& params = {});
@@ -22,9 +20,9 @@ protected:
     qint64 addDocument(const QString& name, const QString& type = QStringLiteral("MEMO"));
     qint64 addFolder(const QString& name, qint64 parent = 0, bool isPublic = true);
 
-    QTemporaryDir m_dir;
+    testing::LocalEnvironment m_environment;
     QString m_file;
-    std::optional<LibraryAdmin> m_admin;
+    LibraryAdmin* m_admin = nullptr;
 };
 
 } // namespace vantrelis::dm::local::test

@@ -3,8 +3,10 @@
 #include "common/Fault.h"
 #include "dm/local/FolderChain.h"
 #include "dm/local/LibraryDatabase.h"
+#include "dm/local/LocalErrors.h"
 #include "dm/local/LocalServer.h"
 #include "dm/local/LocalSql.h"
+#include "support/ExpectFault.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -12,6 +14,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <memory>
+
+using vantrelis::testing::ExpectFault;
 
 namespace vantrelis::tools::test {
 namespace {
@@ -326,7 +330,7 @@ TEST_F(DemoTest, SameFolderSameContentAndNoSecondDemoOnTop) {
         auto second = LibraryDatabase::Open(again.libraries[i].file, again.libraries[i].engineCode);
         EXPECT_EQ(first->scalar(digest).toString(), second->scalar(digest).toString()) << i;
     }
-    EXPECT_THROW(DemoBuilder(s_summary->directory).Build(), Fault);
+    ExpectFault(dm::local::kAdminDuplicate, [&] { DemoBuilder(s_summary->directory).Build(); });
 }
 
 TEST_F(DemoTest, BuildIsFastAndDescribed) {

@@ -2,8 +2,11 @@
 
 #include "common/Fault.h"
 #include "dm/local/FolderChain.h"
+#include "support/ExpectFault.h"
 
 #include <QElapsedTimer>
+
+using vantrelis::testing::ExpectFault;
 
 namespace vantrelis::dm::local::test {
 namespace {
@@ -69,13 +72,9 @@ TEST_F(LibraryAdminTest, CreateWritesTheReferencesDocumentsAndFoldersNeed) {
 }
 
 TEST_F(LibraryAdminTest, CreateRefusesAnExistingFile) {
-    try {
-        LibraryAdmin::CreateLibrary(m_file, kEngineMssql, QStringLiteral("AGAIN"));
-        FAIL() << "an existing library was overwritten";
-    } catch (const Fault& fault) {
-        EXPECT_EQ(fault.number(), kAdminDuplicate);
-        EXPECT_TRUE(fault.description().contains(m_file));
-    }
+    EXPECT_TRUE(ExpectFault(kAdminDuplicate, [&] {
+                    LibraryAdmin::CreateLibrary(m_file, kEngineMssql, QStringLiteral("AGAIN"));
+                }).contains(m_file));
     EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM DOCSADM.PEOPLE")), 2);
 }
 
@@ -144,14 +143,8 @@ TEST_F(LibraryAdminTest, BadInputRaisesNamedFaultsAndWritesNothing) {
     const QString before = db().scalar(tally).toString();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        try {
-            c.call(admin());
-            ADD_FAILURE() << "no fault";
-        } catch (const Fault& fault) {
-            EXPECT_EQ(fault.number(), c.number);
-            EXPECT_TRUE(fault.description().contains(QLatin1String(c.mentions)))
-                << fault.description().toStdString();
-        }
+        const QString description = ExpectFault(c.number, [&] { c.call(admin()); });
+        EXPECT_TRUE(description.contains(QLatin1String(c.mentions))) << description.toStdString();
         EXPECT_EQ(db().scalar(tally).toString(), before);
         EXPECT_FALSE(db().inTransaction());
     }
@@ -266,15 +259,13 @@ TEST_F(LibraryAdminTest, LinkingAppendsAtTheTailOfTheChain) {
     EXPECT_EQ(items.rows[1][6].toString(), QStringLiteral("O'Brien second"));
 
     // The same item twice is refused; so is appending to a chain that is broken.
-    EXPECT_THROW(admin().linkItem(folder, docs[0]), Fault);
+    ExpectFault(kAdminDuplicate, [&] { admin().linkItem(folder, docs[0]); });
     db().execute(QStringLiteral("UPDATE DOCSADM.FOLDER_ITEM SET \"NEXT\" = 424242 WHERE SYSTEM_ID = ?1"),
                  {rows[1]});
-    try {
-        admin().linkItem(folder, addDocument(QStringLiteral("fourth")));
-        FAIL() << "appended to a broken chain";
-    } catch (const Fault& fault) {
-        EXPECT_TRUE(fault.description().contains(QStringLiteral("broken")));
-    }
+    const qint64 fourth = addDocument(QStringLiteral("fourth"));
+    EXPECT_TRUE(ExpectFault(kAdminBadArgument, [&] {
+                    admin().linkItem(folder, fourth);
+                }).contains(QStringLiteral("broken")));
     EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM DOCSADM.FOLDER_ITEM WHERE PARENT = ?1"), {folder}),
               3);
 }
@@ -376,8 +367,9 @@ TEST_F(LibraryAdminTest, ParametersOverrideForOneUser) {
                                    "WHERE NAME = 'User.CreateFolder' ORDER BY USER_ID"))
             .toString(),
         QStringLiteral("*=N,GARY=TRUE"));
-    EXPECT_THROW(admin().setParameter(QStringLiteral("NOBODY"), QStringLiteral("X"), QStringLiteral("Y")),
-                 Fault);
+    ExpectFault(kAdminUnknownName, [&] {
+        admin().setParameter(QStringLiteral("NOBODY"), QStringLiteral("X"), QStringLiteral("Y"));
+    });
 }
 
 TEST_F(LibraryAdminTest, ThreeThousandDocumentsInOneBatchAreQuick) {

@@ -4,6 +4,7 @@
 #include "common/Prompter.h"
 #include "common/Text.h"
 #include "dm/SqlRows.h"
+#include "support/ExpectFault.h"
 #include "support/FakeDm.h"
 #include "support/LogHarness.h"
 #include "support/QtPrinters.h"
@@ -342,13 +343,11 @@ TEST_F(SqlGatewayTest, RowReaderWalksEveryRowAndReleasesOnEveryPath) {
 TEST_F(SqlGatewayTest, RowReaderReleasesWhenAFaultLeavesItsScope) {
     sql->on(QStringLiteral("COUNT"), {0, 0, 0, {{QStringLiteral("42 items")}}});
     sql->clearRecord();
-    EXPECT_THROW(
-        {
-            dm::SqlRows rows(gateway, QStringLiteral("SELECT COUNT(*) FROM T"));
-            EXPECT_EQ(rows.scalar(), 42);
-            throw Fault(1, QStringLiteral("test"), QStringLiteral("caller fails while reading"));
-        },
-        Fault);
+    ExpectFault(1, [&] {
+        dm::SqlRows rows(gateway, QStringLiteral("SELECT COUNT(*) FROM T"));
+        EXPECT_EQ(rows.scalar(), 42);
+        throw Fault(1, QStringLiteral("test"), QStringLiteral("caller fails while reading"));
+    });
     EXPECT_EQ(sql->releases(), 2);
 }
 

@@ -7,8 +7,11 @@
 #include "dm/local/LocalApplication.h"
 #include "dm/local/LocalBackend.h"
 #include "dm/local/LocalErrors.h"
+#include "support/ExpectFault.h"
 
 #include <QFile>
+
+using vantrelis::testing::ExpectFault;
 
 namespace vantrelis::dm::local::test {
 namespace {
@@ -90,13 +93,8 @@ TEST_F(LoginTest, LibraryThatLostTheUserHasNoUserNameAndRefusesWork) {
     };
     for (const auto& [what, call] : calls) {
         SCOPED_TRACE(what);
-        try {
-            call();
-            ADD_FAILURE() << "no fault";
-        } catch (const Fault& fault) {
-            EXPECT_EQ(fault.number(), kErrorNotConnected);
-            EXPECT_TRUE(fault.description().startsWith(QStringLiteral("Library LIB_B is not connected")));
-        }
+        EXPECT_TRUE(ExpectFault(kErrorNotConnected, call)
+                        .startsWith(QStringLiteral("Library LIB_B is not connected")));
     }
 }
 

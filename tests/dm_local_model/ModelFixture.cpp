@@ -2,8 +2,6 @@
 
 #include "dm/local/LocalApplication.h"
 
-#include <QFile>
-
 namespace vantrelis::dm::local::test {
 
 namespace {
@@ -51,28 +49,23 @@ void Seed(LibraryDatabase& db, qint64& gary, qint64& mary, qint64& users) {
 } // namespace
 
 void ModelFixture::SetUp() {
-    ASSERT_TRUE(m_dir.isValid());
     for (const auto& [name, engine] : {std::pair{QStringLiteral("LIB_A"), kEngineMssql},
                                        std::pair{QStringLiteral("LIB_B"), kEngineOracle}}) {
-        auto db = LibraryDatabase::Create(file(name), engine);
+        auto db = m_environment.CreateDatabase(name, engine);
         Seed(*db, m_garyId, m_maryId, m_usersGroupId);
     }
+    m_environment.setPrimaryLibrary(QStringLiteral("LIB_A"));
     writeServerFile();
 }
 
 QString ModelFixture::file(const QString& name) const {
-    return m_dir.filePath(name.toLower() + QStringLiteral(".db"));
+    return m_environment.libraryFile(name);
 }
 
 void ModelFixture::writeServerFile(const QString& user) {
-    m_serverFile = m_dir.filePath(QStringLiteral("dm-server.ini"));
-    QFile out(m_serverFile);
-    ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    out.write(QStringLiteral("[Server]\nUser=%1\nCurrentLibrary=LIB_B\nPrimaryLibrary=LIB_A\n"
-                             "Libraries=LIB_A, LIB_B\n\n[Library.LIB_A]\nDatabase=lib_a.db\nEngine=10\n\n"
-                             "[Library.LIB_B]\nDatabase=lib_b.db\nEngine=2\n")
-                  .arg(user)
-                  .toUtf8());
+    m_environment.setUser(user);
+    m_serverFile = m_environment.WriteServerFile(QStringLiteral("LIB_B"));
+    ASSERT_FALSE(m_serverFile.isEmpty());
 }
 
 std::shared_ptr<DmApplication> ModelFixture::login() {

@@ -3,8 +3,8 @@
 #include "dm/DmApplication.h"
 #include "dm/local/LibraryDatabase.h"
 #include "dm/local/LocalServer.h"
+#include "support/LocalEnvironment.h"
 
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -31,7 +31,7 @@ public:
 
     QString file(const QString& name) const;
 
-    QTemporaryDir m_dir;
+    testing::LocalEnvironment m_environment;
     QString m_serverFile;
     std::shared_ptr<LocalServer> m_server;
     std::shared_ptr<DmApplication> m_app;

@@ -55,7 +55,7 @@ TEST_F(RobustnessTest, SaveOnALockedLibraryAnswersNoAndWritesNothing) {
 }
 
 TEST_F(RobustnessTest, ObjectModelStatementsReachTheTrace) {
-    const QString traceFile = m_dir.filePath(QStringLiteral("trace.txt"));
+    const QString traceFile = m_environment.filePath(QStringLiteral("trace.txt"));
     EnvGuard trace("VANTRELIS_SQL_TRACE", traceFile.toLocal8Bit());
     auto lib = library();
     auto folder = lib->newFolder();

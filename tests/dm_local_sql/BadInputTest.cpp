@@ -1,12 +1,15 @@
 #include "TestLibrary.h"
 #include "common/Fault.h"
 #include "dm/local/LocalErrors.h"
+#include "support/ExpectFault.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+
+using vantrelis::testing::ExpectFault;
 
 using namespace vantrelis::dm;
 using namespace vantrelis::dm::local;
@@ -155,12 +158,7 @@ TEST(BadInputTest, LockedLibraryFailsAfterTheBusyTimeout) {
     EXPECT_TRUE(sql.errorText().contains(QLatin1String("locked"))) << sql.errorText().toStdString();
     EXPECT_EQ(0, sql.nextKey(QStringLiteral("SYSTEMKEY")));
     EXPECT_EQ(kErrorLocked, sql.errorNumber());
-    try {
-        lib.db()->begin();
-        FAIL() << "began a write transaction on a locked library";
-    } catch (const Fault& fault) {
-        EXPECT_EQ(kErrorLocked, fault.number());
-    }
+    ExpectFault(kErrorLocked, [&] { lib.db()->begin(); });
     // Readers are not blocked (WAL), and the held row is not visible yet.
     EXPECT_EQ(QStringLiteral("0"), lib.first(QStringLiteral("SELECT COUNT(*) FROM DOCSADM.CLIENT")));
 

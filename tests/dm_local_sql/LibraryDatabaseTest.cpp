@@ -2,11 +2,14 @@
 #include "common/Fault.h"
 #include "dm/local/LibrarySchema.h"
 #include "dm/local/LocalErrors.h"
+#include "support/ExpectFault.h"
 
 #include <QFile>
 #include <QProcess>
 #include <QSet>
 #include <gtest/gtest.h>
+
+using vantrelis::testing::ExpectFault;
 
 using namespace vantrelis::dm;
 using namespace vantrelis::dm::local;
@@ -62,20 +65,15 @@ TEST(LibraryDatabaseTest, TransactionsAreAllOrNothingAndNest) {
     // A failing statement inside a transaction: the caller rolls back and nothing stays.
     db->begin();
     db->execute(insert, {4, QStringLiteral("D")});
-    EXPECT_THROW(db->execute(insert, {5, QStringLiteral("A")}), Fault);
+    ExpectFault(kErrorConstraint, [&] { db->execute(insert, {5, QStringLiteral("A")}); });
     db->rollback();
     EXPECT_EQ(2, db->scalar(count).toInt());
-    EXPECT_THROW(db->commit(), Fault);
+    ExpectFault(kErrorTransaction, [&] { db->commit(); });
 }
 
 TEST(LibraryDatabaseTest, CreateRefusesAnExistingFileAndReopens) {
     TestLibrary lib(kEngineMssql);
-    try {
-        LibraryDatabase::Create(lib.file(), kEngineMssql);
-        FAIL() << "created over an existing library";
-    } catch (const Fault& fault) {
-        EXPECT_EQ(kErrorFileExists, fault.number());
-    }
+    ExpectFault(kErrorFileExists, [&] { LibraryDatabase::Create(lib.file(), kEngineMssql); });
     const auto reopened = LibraryDatabase::Open(lib.file(), kEngineMssql);
     EXPECT_EQ(QStringLiteral("wal"),
               reopened->scalar(QStringLiteral("PRAGMA DOCSADM.journal_mode")).toString());

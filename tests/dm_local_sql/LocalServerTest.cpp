@@ -1,11 +1,14 @@
 #include "TestLibrary.h"
 #include "common/Fault.h"
 #include "dm/local/LocalErrors.h"
+#include "support/ExpectFault.h"
 
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
+
+using vantrelis::testing::ExpectFault;
 
 using namespace vantrelis::dm;
 using namespace vantrelis::dm::local;
@@ -53,7 +56,7 @@ Engine=5
     EXPECT_EQ(server->library(QStringLiteral("ora_lib")), server->library(QStringLiteral("ORA_LIB")))
         << "opened once";
     EXPECT_EQ(QStringLiteral("ORA_LIB"), server->library(QStringLiteral("ORA_LIB"))->libraryName());
-    EXPECT_THROW(server->library(QStringLiteral("NOPE")), Fault);
+    ExpectFault(kErrorLibraryUnknown, [&] { server->library(QStringLiteral("NOPE")); });
 }
 
 TEST(LocalServerTest, DefaultServerFileComesFromTheEnvironment) {

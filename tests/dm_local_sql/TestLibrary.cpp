@@ -6,20 +6,17 @@
 namespace vantrelis::dm::local::test {
 
 TestLibrary::TestLibrary(int engineCode, const QString& name) : m_name(name) {
-    m_file = m_dir.filePath(name.toLower() + QLatin1String(".db"));
+    m_file = m_environment.libraryFile(name);
     {
-        const auto created = LibraryDatabase::Create(m_file, engineCode);
+        const auto created = m_environment.CreateDatabase(name, engineCode);
         created->execute(
             QStringLiteral("INSERT INTO DOCSADM.PEOPLE (SYSTEM_ID, USER_ID, FULL_NAME) VALUES (?1, ?2, ?3)"),
             {created->nextKey(QStringLiteral("SYSTEMKEY")), QStringLiteral("GARY"),
              QStringLiteral("Gary O'Neil")});
     }
-    const QString serverFile = WriteServerFile(
-        m_dir.filePath(QStringLiteral("dm-server.ini")),
-        QStringLiteral("[Server]\nUser=gary\nLibraries=%1\n[Library.%1]\nDatabase=%2\nEngine=%3\n")
-            .arg(name, name.toLower() + QLatin1String(".db"))
-            .arg(engineCode));
-    m_server = LocalServer::Load(serverFile);
+    // The login user is named in another letter case than its PEOPLE row: user names ignore case.
+    m_environment.setUser(QStringLiteral("gary"));
+    m_server = LocalServer::Load(m_environment.WriteServerFile());
     const QString token = m_server->login();
     EXPECT_FALSE(token.isEmpty()) << m_server->lastError().toStdString();
     m_sql = std::make_shared<LocalSql>(m_server);

@@ -3,19 +3,19 @@
 #include "dm/local/LibraryDatabase.h"
 #include "dm/local/LocalServer.h"
 #include "dm/local/LocalSql.h"
+#include "support/LocalEnvironment.h"
 
-#include <QTemporaryDir>
 #include <memory>
 
 namespace vantrelis::dm::local::test {
 
-// A fresh library in a temporary folder, with a server file naming it, the user GARY logged in
-// and an SQL object bound to it.
+// A fresh library (schema only) with the person GARY, a server file naming it, GARY logged in and an
+// SQL object bound to it.
 class TestLibrary {
 public:
     explicit TestLibrary(int engineCode, const QString& name = QStringLiteral("TESTLIB"));
 
-    QString path(const QString& fileName) const { return m_dir.filePath(fileName); }
+    QString path(const QString& fileName) const { return m_environment.filePath(fileName); }
     const QString& file() const { return m_file; }
     const QString& name() const { return m_name; }
     LocalServer& server() { return *m_server; }
@@ -30,7 +30,7 @@ public:
     static QString WriteServerFile(const QString& path, const QString& text);
 
 private:
-    QTemporaryDir m_dir;
+    testing::LocalEnvironment m_environment;
     QString m_name;
     QString m_file;
     std::shared_ptr<LocalServer> m_server;

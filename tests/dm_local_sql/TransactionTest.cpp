@@ -1,8 +1,12 @@
 #include "common/Fault.h"
 #include "dm/SqlTransaction.h"
+#include "dm/local/LocalErrors.h"
 #include "dm_local_sql/TestLibrary.h"
+#include "support/ExpectFault.h"
 
 #include <gtest/gtest.h>
+
+using vantrelis::testing::ExpectFault;
 
 using namespace vantrelis;
 using namespace vantrelis::dm;
@@ -67,8 +71,8 @@ TEST(TransactionTest, ScopeEndsOnTheLibraryItBeganOnAfterRebinding) {
 TEST(TransactionTest, UnboundObjectRefusesToBeginAndCommitWithoutScopeFaults) {
     TestLibrary library(kEngineMssql);
     LocalSql unbound(library.serverPtr());
-    EXPECT_THROW(dm::SqlTransaction scope(unbound), Fault);
-    EXPECT_THROW(library.sql().commitTransaction(), Fault);
+    ExpectFault(kErrorNotBound, [&] { dm::SqlTransaction scope(unbound); });
+    ExpectFault(kErrorTransaction, [&] { library.sql().commitTransaction(); });
     library.sql().rollbackTransaction(); // without a scope: nothing happens
     EXPECT_EQ(library.first(kCount).toInt(), 0);
 }

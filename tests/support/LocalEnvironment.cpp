@@ -7,10 +7,21 @@ namespace vantrelis::testing {
 
 LocalEnvironment::LocalEnvironment() : m_serverFile(m_folder.filePath(QStringLiteral("dm-server.ini"))) {}
 
+QString LocalEnvironment::libraryFile(const QString& name) const {
+    return m_folder.filePath(name.toLower() + QStringLiteral(".db"));
+}
+
+dm::local::LibraryAdmin& LocalEnvironment::CreateLibrary(const QString& name, int engineCode) {
+    const QString file = libraryFile(name);
+    auto admin = dm::local::LibraryAdmin::CreateLibrary(file, engineCode, name);
+    m_entries.push_back({name, file, engineCode});
+    auto [it, inserted] = m_admins.insert_or_assign(name, std::move(admin));
+    return it->second;
+}
+
 dm::local::LibraryAdmin& LocalEnvironment::AddLibrary(const QString& name, int engineCode,
                                                       bool settingsTable) {
-    const QString file = m_folder.filePath(name.toLower() + QStringLiteral(".db"));
-    auto admin = dm::local::LibraryAdmin::CreateLibrary(file, engineCode, name);
+    dm::local::LibraryAdmin& admin = CreateLibrary(name, engineCode);
     admin.batch([&] {
         admin.addGroup(QStringLiteral("DOCS_SUPERVISORS"), QStringLiteral("Supervisors"), 255);
         admin.addGroup(QStringLiteral("DOCS_USERS"), QStringLiteral("Users"), 0);
@@ -19,9 +30,15 @@ dm::local::LibraryAdmin& LocalEnvironment::AddLibrary(const QString& name, int e
         if (settingsTable)
             admin.addSettingsTable();
     });
+    return admin;
+}
+
+std::shared_ptr<dm::local::LibraryDatabase> LocalEnvironment::CreateDatabase(const QString& name,
+                                                                             int engineCode) {
+    const QString file = libraryFile(name);
+    auto database = dm::local::LibraryDatabase::Create(file, engineCode);
     m_entries.push_back({name, file, engineCode});
-    auto [it, inserted] = m_admins.insert_or_assign(name, std::move(admin));
-    return it->second;
+    return database;
 }
 
 QString LocalEnvironment::WriteServerFile(const QString& currentLibrary) {
@@ -33,10 +50,12 @@ QString LocalEnvironment::WriteServerFile(const QString& currentLibrary) {
     for (const Entry& entry : m_entries)
         names.append(entry.name);
     out << "[Server]\n";
-    out << "User=" << kUser << "\n";
+    out << "User=" << m_user << "\n";
     out << "Libraries=" << names.join(QLatin1Char(',')) << "\n";
     out << "CurrentLibrary="
         << (currentLibrary.isEmpty() && !names.isEmpty() ? names.first() : currentLibrary) << "\n";
+    if (!m_primaryLibrary.isEmpty())
+        out << "PrimaryLibrary=" << m_primaryLibrary << "\n";
     for (const Entry& entry : m_entries) {
         out << "\n[Library." << entry.name << "]\n";
         out << "Database=" << entry.file << "\n";
