@@ -10,6 +10,8 @@
 
 #include <QRegularExpression>
 
+#include <cmath>
+
 namespace vantrelis::dm {
 
 namespace {
@@ -24,6 +26,25 @@ QString RemoteLibraryQuery(const QString& column, const QString& libraryName) {
     return QStringLiteral("SELECT ") + column + QStringLiteral(" FROM ") + OwnerPrefix() +
            QStringLiteral("REMOTE_LIBRARIES WHERE LIBRARY_NAME = '") + EscapeSQLText(libraryName) +
            QLatin1Char('\'');
+}
+
+// The PARENT_FOLDER setting as a folder number: a whole number from 1 to the largest 32-bit number.
+// Empty and 0 mean none; anything else names no folder and is refused (0, `valid` false), rather
+// than rounded or cut into the number of some other item.
+qint64 ParentFolderNumber(const QString& text, bool& valid) {
+    valid = true;
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty())
+        return 0;
+    bool isNumber = false;
+    const double value = trimmed.toDouble(&isNumber);
+    if (isNumber && value == 0)
+        return 0;
+    if (!isNumber || value != std::floor(value) || value < 1 || value > 2147483647.0) {
+        valid = false;
+        return 0;
+    }
+    return static_cast<qint64>(value);
 }
 
 // Thrown for a missing DM object, as the object model would fault on it.
@@ -372,8 +393,15 @@ void FusionConnection::ReadGeneralSettings() {
                 m_library.setProfileExcludeColumn(sql->columnValue(2));
             else if (key == QLatin1String("ROOT_FOLDER"))
                 m_library.setRootFolder(sql->columnValue(2));
-            else if (key == QLatin1String("PARENT_FOLDER"))
-                m_library.setParentFolder(LeadingWhole(sql->columnValue(3)));
+            else if (key == QLatin1String("PARENT_FOLDER")) {
+                bool valid = true;
+                const QString text = sql->columnValue(3);
+                m_library.setParentFolder(ParentFolderNumber(text, valid));
+                if (!valid)
+                    m_log.WriteLog(
+                        QStringLiteral("Warning: The PARENT_FOLDER setting ") + text +
+                        QStringLiteral(" is not a folder number - folders are created at the top level"));
+            }
         } while (sql->nextRow() != 0);
     }
     m_gateway.Release();

@@ -518,11 +518,41 @@ TEST_F(FusionConnectionTest, GeneralSettingsAreReadWithExactKeys) {
     EXPECT_EQ(context.profileExcludeColumn(), QStringLiteral(" ABSTRACT "));
     EXPECT_EQ(context.rootFolder(), QStringLiteral("Clients"));
     EXPECT_EQ(context.parentFolder(), 0) << "a key in lower case is not this reader's";
+}
 
-    sql->on(kSettingsQuery,
-            {0, 0, 0, {{QStringLiteral("PARENT_FOLDER"), QString(), QStringLiteral("1234.4")}}});
-    ASSERT_TRUE(connection.ConnectLibrary(QStringLiteral("ARCHIVE")));
-    EXPECT_EQ(context.parentFolder(), 1234);
+TEST_F(FusionConnectionTest, ParentFolderSettingMustBeAFolderNumber) {
+    struct Case {
+        QString value;
+        qint64 parent;
+        bool warned;
+    };
+    const std::vector<Case> cases = {
+        {QStringLiteral("4711"), 4711, false},
+        {QStringLiteral(" 77 "), 77, false},
+        {QStringLiteral("1234.0"), 1234, false},
+        {QString(), 0, false},
+        {QStringLiteral("0"), 0, false},
+        {QStringLiteral("2147483647"), 2147483647, false},
+        {QStringLiteral("1234.4"), 0, true},
+        {QStringLiteral("2147483648"), 0, true},
+        {QStringLiteral("-5"), 0, true},
+        {QStringLiteral("12abc"), 0, true},
+        {QStringLiteral("99999999999999999999"), 0, true},
+    };
+    LogIn();
+    bool docs = true;
+    for (const Case& c : cases) {
+        sql->on(kSettingsQuery, {0, 0, 0, {{QStringLiteral("PARENT_FOLDER"), QString(), c.value}}});
+        harness.Mark();
+        // Each connection switches library, so the settings are read again.
+        ASSERT_TRUE(connection.ConnectLibrary(docs ? QStringLiteral("DOCS") : QStringLiteral("ARCHIVE")));
+        docs = !docs;
+        EXPECT_EQ(context.parentFolder(), c.parent) << c.value.toStdString();
+        const QString warning =
+            QStringLiteral("Warning: The PARENT_FOLDER setting ") + c.value.trimmed() +
+            QStringLiteral(" is not a folder number - folders are created at the top level");
+        EXPECT_EQ(harness.LinesSinceMark().contains(warning), c.warned) << c.value.toStdString();
+    }
 }
 
 TEST_F(FusionConnectionTest, GeneralSettingsAreNotCarriedToAnotherLibrary) {
