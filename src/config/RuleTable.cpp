@@ -24,8 +24,18 @@ int RuleTable::FieldOfKey(const QString& ruleKey) {
     return fields.value(TrimBlanks(ruleKey).toUpper(), 0);
 }
 
+RuleTable::Key RuleTable::KeyOf(const Row& row) {
+    return {row[kLibrary], row[kName].toUpper()};
+}
+
+void RuleTable::Clear() {
+    m_rows.clear();
+    m_index.clear();
+}
+
 int RuleTable::Append() {
     m_rows.push_back(Row{});
+    m_index.insert(KeyOf(m_rows.back()), count());
     return count();
 }
 
@@ -38,15 +48,24 @@ QString RuleTable::field(int row, int field) const {
 void RuleTable::setField(int row, int field, const QString& value) {
     if (row < 1 || row > count() || field < 1 || field > kFieldCount)
         return;
-    m_rows[static_cast<size_t>(row - 1)][static_cast<size_t>(field)] = value;
+    Row& stored = m_rows[static_cast<size_t>(row - 1)];
+    if (field != kLibrary && field != kName) {
+        stored[static_cast<size_t>(field)] = value;
+        return;
+    }
+    m_index.remove(KeyOf(stored), row);
+    stored[static_cast<size_t>(field)] = value;
+    m_index.insert(KeyOf(stored), row);
 }
 
 int RuleTable::Find(const QString& libraryName, const QString& ruleName) const {
-    const QString wanted = ruleName.toUpper();
-    for (int row = 1; row <= count(); ++row)
-        if (field(row, kLibrary) == libraryName && field(row, kName).toUpper() == wanted)
-            return row;
-    return 0;
+    // The first row of that name, as a scan from the top would find it.
+    int first = 0;
+    const auto [begin, end] = m_index.equal_range(Key{libraryName, ruleName.toUpper()});
+    for (auto it = begin; it != end; ++it)
+        if (first == 0 || *it < first)
+            first = *it;
+    return first;
 }
 
 int RuleTable::FindForImportSet(const QString& libraryName, const QString& importSetName) const {

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QMultiHash>
 #include <QString>
 #include <array>
+#include <utility>
 #include <vector>
 
 namespace vantrelis {
@@ -35,7 +37,7 @@ public:
     static bool IsSwitchField(int field) { return field >= kAutoCreateFolders && field <= kWorkspaceTypist; }
 
     int count() const { return static_cast<int>(m_rows.size()); }
-    void Clear() { m_rows.clear(); }
+    void Clear();
     // Appends an empty row and answers its number.
     int Append();
 
@@ -51,7 +53,13 @@ public:
 
 private:
     using Row = std::array<QString, kFieldCount + 1>;
+    // Library name as stored, rule name in upper case.
+    using Key = std::pair<QString, QString>;
+    static Key KeyOf(const Row& row);
+
     std::vector<Row> m_rows;
+    // Rows by library and rule name, so that loading many rule rows stays linear.
+    QMultiHash<Key, int> m_index;
 };
 
 } // namespace vantrelis

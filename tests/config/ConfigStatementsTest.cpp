@@ -192,6 +192,45 @@ TEST_F(ConfigStatementsTest, RuleLookupForAnImportSetIgnoresCase) {
     EXPECT_EQ(RuleTable::FieldOfKey(QStringLiteral("RULE_")), 0);
 }
 
+TEST_F(ConfigStatementsTest, RuleLookupFollowsRenamedRowsAndFindsTheFirstOfTwins) {
+    const int first = rules.Append();
+    const int second = rules.Append();
+    for (int row : {first, second}) {
+        rules.setField(row, RuleTable::kLibrary, QStringLiteral("DOCS"));
+        rules.setField(row, RuleTable::kName, QStringLiteral("Twin"));
+    }
+    EXPECT_EQ(rules.Find(QStringLiteral("DOCS"), QStringLiteral("twin")), first);
+    rules.setField(first, RuleTable::kName, QStringLiteral("RENAMED"));
+    EXPECT_EQ(rules.Find(QStringLiteral("DOCS"), QStringLiteral("TWIN")), second);
+    EXPECT_EQ(rules.Find(QStringLiteral("DOCS"), QStringLiteral("renamed")), first);
+    rules.setField(second, RuleTable::kLibrary, QStringLiteral("OTHER"));
+    EXPECT_EQ(rules.Find(QStringLiteral("DOCS"), QStringLiteral("TWIN")), 0);
+    EXPECT_EQ(rules.Find(QStringLiteral("OTHER"), QStringLiteral("TWIN")), second);
+    rules.Clear();
+    EXPECT_EQ(rules.Find(QStringLiteral("DOCS"), QStringLiteral("RENAMED")), 0);
+}
+
+TEST_F(ConfigStatementsTest, ManyRuleRowsLoadIntoOneRowPerRule) {
+    // Two rows per rule, the second in other letter case: each row looks its rule up.
+    constexpr int kRules = 30000;
+    SqlAnswer answer;
+    for (int i = 0; i < kRules; ++i) {
+        const QString name = QStringLiteral("Rule%1").arg(i);
+        answer.rows.push_back(
+            {QStringLiteral("RULE_TEMPLATE"), name, name + QStringLiteral(" %\\% x"), QString()});
+        answer.rows.push_back({QStringLiteral("RULE_FORM"), name.toLower(), QStringLiteral("F"), QString()});
+    }
+    sql->on(kRulesQuery, answer);
+    folderRules.LoadRules();
+    ASSERT_EQ(rules.count(), kRules);
+    for (int row : {1, kRules / 2, kRules}) {
+        const QString name = QStringLiteral("RULE%1").arg(row - 1);
+        EXPECT_EQ(rules.field(row, RuleTable::kName), name);
+        EXPECT_EQ(rules.field(row, RuleTable::kForm), QStringLiteral("F"));
+        EXPECT_EQ(rules.Find(QStringLiteral("DOCS"), name.toLower()), row);
+    }
+}
+
 TEST_F(ConfigStatementsTest, LoadImportSetsKeepsStoredRowsInOrder) {
     sets.Append({QStringLiteral("OLD"), QStringLiteral("GONE"), QStringLiteral("X:1:2::0")});
     sql->on(kSetsQuery, {0,
