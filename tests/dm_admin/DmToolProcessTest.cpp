@@ -155,6 +155,8 @@ TEST_F(DmToolProcessTest, ExitCodesAndMessagesOnBadInput) {
         {{"create", "{dir}/new.db", "--bogus"}, 2, false, "unknown option --bogus"},
         {{"add-person", "{lib}", "ZED"}, 2, false, "--group"},
         {{"add-folder", "{lib}", "X", "--owner"}, 2, false, "needs a value"},
+        {{"add-group", "{lib}", "HIGH", "--univ-access", "4294967551"}, 2, false, "0 to 255"},
+        {{"add-group", "{lib}", "LOW", "--univ-access", "-1"}, 2, false, "0 to 255"},
         {{"chain", "{dir}/missing.db", "5"}, 1, false, "no library file"},
         {{"chain", "{text}", "5"}, 1, false, "error:"},
         {{"folders", "{foreign}"}, 1, false, "FOLDER_ITEM"},

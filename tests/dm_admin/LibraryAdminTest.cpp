@@ -134,12 +134,17 @@ TEST_F(LibraryAdminTest, BadInputRaisesNamedFaultsAndWritesNothing) {
              });
          },
          kAdminBadArgument, "SET"},
+        {"group with universal access beyond 255",
+         [](LibraryAdmin& a) { a.addGroup(QStringLiteral("HIGH"), QString(), 4294967551LL); },
+         kAdminBadArgument, "4294967551"},
+        {"group with negative universal access",
+         [](LibraryAdmin& a) { a.addGroup(QStringLiteral("LOW"), QString(), -1); }, kAdminBadArgument, "-1"},
     };
     const QString tally = QStringLiteral(
         "SELECT (SELECT COUNT(*) FROM DOCSADM.PEOPLE) || '/' || (SELECT COUNT(*) FROM DOCSADM.PEOPLEGROUPS) "
         "|| '/' || "
         "(SELECT COUNT(*) FROM DOCSADM.MATTER) || '/' || (SELECT COUNT(*) FROM DOCSADM.PROFILE) || '/' || "
-        "(SELECT COUNT(*) FROM DOCSADM.VERSIONS)");
+        "(SELECT COUNT(*) FROM DOCSADM.VERSIONS) || '/' || (SELECT COUNT(*) FROM DOCSADM.GROUPS)");
     const QString before = db().scalar(tally).toString();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

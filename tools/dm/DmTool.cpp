@@ -310,10 +310,14 @@ int DmTool::addGroup(ToolArguments& args) {
     if (!args.wholeNumber(QStringLiteral("--univ-access"), 0, access)) {
         return usageError(args.error());
     }
+    if (access < 0 || access > LibraryAdmin::kMaxUnivAccess) {
+        return usageError(QStringLiteral("--univ-access must be 0 to %1, not %2")
+                              .arg(LibraryAdmin::kMaxUnivAccess)
+                              .arg(access));
+    }
     return guarded([&] {
         LibraryAdmin admin = openLibrary(args.positional(0), args);
-        const qint64 id = admin.addGroup(args.positional(1), args.value(QStringLiteral("--name")),
-                                         static_cast<int>(access));
+        const qint64 id = admin.addGroup(args.positional(1), args.value(QStringLiteral("--name")), access);
         m_out << "Added group " << args.positional(1).trimmed().toUpper() << " (SYSTEM_ID " << id
               << ", UNIV_ACCESS " << access << ")\n";
         return kOk;

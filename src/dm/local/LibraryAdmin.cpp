@@ -239,10 +239,17 @@ bool LibraryAdmin::isFolder(qint64 docNumber) const {
     return exists(QStringLiteral("SELECT 1 FROM DOCSADM.FOLDER WHERE DOCNUMBER = ?1"), {docNumber});
 }
 
-qint64 LibraryAdmin::addGroup(const QString& groupId, const QString& groupName, int univAccess) {
+qint64 LibraryAdmin::addGroup(const QString& groupId, const QString& groupName, qint64 univAccess) {
     const QString id = UpperText(groupId);
     if (id.isEmpty()) {
         throw Fault(kAdminBadArgument, kSource, QStringLiteral("A group needs a GROUP_ID"));
+    }
+    if (univAccess < 0 || univAccess > kMaxUnivAccess) {
+        throw Fault(kAdminBadArgument, kSource,
+                    QStringLiteral("The universal access of group %1 must be 0 to %2, not %3")
+                        .arg(id)
+                        .arg(kMaxUnivAccess)
+                        .arg(univAccess));
     }
     qint64 key = 0;
     batch([&] {

@@ -68,6 +68,9 @@ struct ImportColumnSpec {
 // transaction (the caller's batch, or one of its own), so a failed call leaves nothing behind.
 class LibraryAdmin {
 public:
+    // A group's universal access runs from 0 to 255 (administrators).
+    static constexpr qint64 kMaxUnivAccess = 255;
+
     explicit LibraryAdmin(std::shared_ptr<LibraryDatabase> database);
 
     // Creates the library file (refuses an existing one) and writes the base rows every library
@@ -82,7 +85,8 @@ public:
     // Runs work inside one transaction; a nested batch is a savepoint of the outer one.
     void batch(const std::function<void()>& work);
 
-    qint64 addGroup(const QString& groupId, const QString& groupName, int univAccess);
+    // Raises for a universal access outside 0 to kMaxUnivAccess.
+    qint64 addGroup(const QString& groupId, const QString& groupName, qint64 univAccess);
     qint64 addPerson(const QString& userId, const QString& fullName, const QString& primaryGroupId);
     void addMember(const QString& userId, const QString& groupId);
     qint64 addClient(const QString& clientId, const QString& clientName);
