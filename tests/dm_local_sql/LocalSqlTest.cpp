@@ -126,6 +126,10 @@ TEST_F(LocalSqlTest, RejectedStatementsCarryTheBackendsOwnNumbers) {
         {"INSERT INTO DOCSADM.CLIENT (SYSTEM_ID, CLIENT_ID) VALUES (11, 'dup')", kErrorConstraint},
         {"INSERT INTO DOCSADM.CLIENT (SYSTEM_ID, CLIENT_ID) VALUES (99, 'c100')", kErrorConstraint},
         {"SELECT 1; DELETE FROM DOCSADM.CLIENT", kErrorSeveralStatements},
+        {"set x; DELETE FROM DOCSADM.CLIENT", kErrorSeveralStatements},
+        {"set dateformat mdy\nDELETE FROM DOCSADM.CLIENT", kErrorSeveralStatements},
+        {"SP_DBOPTION TESTLIB,'QUOTED_IDENTIFIER'; DELETE FROM DOCSADM.CLIENT", kErrorSeveralStatements},
+        {"SP_DBOPTION x; DELETE FROM DOCSADM.CLIENT --,'QUOTED_IDENTIFIER'", kErrorSeveralStatements},
         {"   ", kErrorEmptyStatement},
         {"-- only a comment", kErrorEmptyStatement},
     };
@@ -146,6 +150,7 @@ TEST_F(LocalSqlTest, RejectedStatementsCarryTheBackendsOwnNumbers) {
     // Trailing blanks, semicolons and comments are not a second statement.
     EXPECT_EQ(QStringLiteral("3"),
               lib.first(QStringLiteral("SELECT COUNT(*) FROM DOCSADM.CLIENT ; \r\n-- done")));
+    EXPECT_EQ(0, sql.execute(QStringLiteral("set nocount on ; \r\n-- done /* here */")));
 }
 
 TEST_F(LocalSqlTest, UnboundObjectReportsEngineZeroAndRefusesStatements) {

@@ -257,6 +257,11 @@ void LibraryDatabase::raise(int resultCode, const QString& sql) const {
     throw Fault(number, kSource, text);
 }
 
+void LibraryDatabase::RaiseSeveralStatements(const QString& sql) {
+    throw Fault(kErrorSeveralStatements, kSource,
+                QStringLiteral("Only one SQL statement can be executed at a time: %1").arg(sql.simplified()));
+}
+
 sqlite3_stmt* LibraryDatabase::prepare(const QString& sql) {
     const auto cached = m_statements.constFind(sql);
     if (cached != m_statements.constEnd())
@@ -294,9 +299,7 @@ sqlite3_stmt* LibraryDatabase::prepare(const QString& sql) {
         }
         if (more) {
             sqlite3_finalize(statement);
-            throw Fault(
-                kErrorSeveralStatements, kSource,
-                QStringLiteral("Only one SQL statement can be executed at a time: %1").arg(sql.simplified()));
+            RaiseSeveralStatements(sql);
         }
     }
     m_statements.insert(sql, statement);

@@ -88,6 +88,9 @@ public:
     // Records a statement the backend answers without SQLite (server commands) in the trace.
     void traceStatement(const QString& sql) { trace(sql); }
 
+    // The fault for a text that holds more than one statement.
+    [[noreturn]] static void RaiseSeveralStatements(const QString& sql);
+
     // Busy timeout in milliseconds: VANTRELIS_BUSY_TIMEOUT_MS, else 5000.
     static int BusyTimeoutMs();
 

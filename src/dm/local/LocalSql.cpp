@@ -11,6 +11,40 @@ namespace {
 
 const QString kQuotedIdentifierParam = QStringLiteral("SQL.QUOTED_IDENTIFIER");
 
+// Whether anything but blanks, semicolons and comments follows the first statement separator
+// (a semicolon or a line break outside quotes). The server commands are answered here, not by
+// SQLite, so a second statement behind one would otherwise be swallowed and reported as done.
+bool FollowedByAnotherStatement(const QString& text) {
+    QChar quote;
+    qsizetype i = 0;
+    for (; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (!quote.isNull()) {
+            if (c == quote)
+                quote = QChar();
+        } else if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+            quote = c;
+        } else if (c == QLatin1Char(';') || c == QLatin1Char('\n') || c == QLatin1Char('\r')) {
+            break;
+        }
+    }
+    while (i < text.size()) {
+        const QChar c = text.at(i);
+        if (c.isSpace() || c == QLatin1Char(';')) {
+            ++i;
+        } else if (text.mid(i, 2) == QLatin1String("--")) {
+            const qsizetype end = text.indexOf(QLatin1Char('\n'), i);
+            i = end < 0 ? text.size() : end + 1;
+        } else if (text.mid(i, 2) == QLatin1String("/*")) {
+            const qsizetype end = text.indexOf(QLatin1String("*/"), i + 2);
+            i = end < 0 ? text.size() : end + 2;
+        } else {
+            return true;
+        }
+    }
+    return false;
+}
+
 bool IsSetCommand(const QString& instruction) {
     return instruction.size() > 4 && instruction.startsWith(QLatin1String("set"), Qt::CaseInsensitive) &&
            instruction.at(3).isSpace();
@@ -78,13 +112,19 @@ bool LocalSql::runServerCommand(const QString& instruction, LibraryDatabase& db)
     if (IsOracle(db.engineCode()))
         return false; // Oracle has neither; SQLite rejects them as the server would
     const QString text = instruction.trimmed();
-    if (IsSetCommand(text)) {
+    const bool isSet = IsSetCommand(text);
+    const bool isDbOption = text.startsWith(QLatin1String("SP_DBOPTION"), Qt::CaseInsensitive) &&
+                            (text.size() == 11 || text.at(11).isSpace());
+    if ((isSet || isDbOption) && FollowedByAnotherStatement(text)) {
+        db.traceStatement(instruction);
+        LibraryDatabase::RaiseSeveralStatements(instruction);
+    }
+    if (isSet) {
         // Session options ("set dateformat mdy", "set nocount on"): accepted, nothing to do.
         db.traceStatement(instruction);
         return true;
     }
-    if (text.startsWith(QLatin1String("SP_DBOPTION"), Qt::CaseInsensitive) &&
-        (text.size() == 11 || text.at(11).isSpace())) {
+    if (isDbOption) {
         db.traceStatement(instruction);
         answerDbOption(text, db);
         return true;
