@@ -22,6 +22,9 @@ void ImportSets::LoadImportSets() {
         m_table.Clear();
         const QString libraryName = m_gateway.session().LibraryName();
         m_log.WriteLog(QStringLiteral("Retrieving any existing import sets from library ") + libraryName);
+        // The connection has found no settings table: the query could only fail and log an error.
+        if (!m_gateway.library().settingsTablePresent())
+            return;
         m_gateway.ExecuteSQL(QStringLiteral("SELECT SUB_KEY, CHAR_VAL FROM ") + OwnerPrefix() +
                              QStringLiteral("QORV_SETTINGS WHERE ") +
                              QStringLiteral("MASTER_KEY = 'VANTRELIS' AND SECTION_KEY = 'IMPORT_FOLDERS' "

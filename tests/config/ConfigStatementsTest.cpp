@@ -249,6 +249,14 @@ TEST_F(ConfigStatementsTest, LoadImportSetsKeepsStoredRowsInOrder) {
               QStringLiteral("Retrieving any existing import sets from library DOCS"));
 }
 
+TEST_F(ConfigStatementsTest, LoadImportSetsSendsNothingWithoutASettingsTable) {
+    sets.Append({QStringLiteral("OLD"), QStringLiteral("GONE"), QStringLiteral("X:1:2::0")});
+    context.setSettingsTablePresent(false);
+    importSets.LoadImportSets();
+    EXPECT_EQ(sql->executed(), QStringList());
+    EXPECT_EQ(sets.count(), 0);
+}
+
 TEST_F(ConfigStatementsTest, SaveDefinitionWritesEscapedRowsAndMirrorsThem) {
     DefinitionEditorModel editor;
     editor.setNames = {QStringLiteral("FIRST"), QStringLiteral("O'BRIEN")};
