@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 namespace vantrelis::dm::local::test {
 namespace {
@@ -284,6 +285,49 @@ TEST_F(DmToolProcessTest, ALibraryBuiltWithTheToolShowsItsChainAndTrustees) {
     EXPECT_TRUE(folders.out.contains(QStringLiteral("1 top-level folder(s)")));
     EXPECT_TRUE(folders.out.contains(QStringLiteral("matter C1/M1")));
     EXPECT_TRUE(folders.out.contains(QStringLiteral("- Alpha's letter")));
+}
+
+TEST_F(DmToolProcessTest, CommandsThatOnlyLookLeaveTheLibraryFilesAsTheyWere) {
+    // A copy of the library in the rollback journal, as a library built by hand may be.
+    const QDir dir(QDir(s_dir->path()).filePath(QStringLiteral("looking")));
+    ASSERT_TRUE(QDir().mkpath(dir.path()));
+    const QString copy = dir.filePath(QStringLiteral("copy.db"));
+    LibraryDatabase::Open(s_places.value(QStringLiteral("{lib}")), kEngineMssql)
+        ->execute(QStringLiteral("VACUUM DOCSADM INTO ?1"), {copy});
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open(copy.toUtf8().constData(), &raw), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(raw, "PRAGMA journal_mode = DELETE", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(raw);
+    const QString server = dir.filePath(QStringLiteral("server.ini"));
+    QFile serverFile(server);
+    ASSERT_TRUE(serverFile.open(QIODevice::WriteOnly));
+    serverFile.write("[Server]\nUser=GARY\nLibraries=TESTLIB\n[Library.TESTLIB]\nDatabase=copy.db\n");
+    serverFile.close();
+    const auto snapshot = [&] {
+        QHash<QString, QByteArray> files;
+        for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden)) {
+            QFile file(dir.filePath(name));
+            EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+            files.insert(name, file.readAll());
+        }
+        return files;
+    };
+    const QHash<QString, QByteArray> before = snapshot();
+    const struct {
+        QStringList arguments;
+        int exitCode;
+    } cases[] = {
+        {{QStringLiteral("chain"), copy, s_places.value(QStringLiteral("{broken}"))}, 3},
+        {{QStringLiteral("trustees"), copy, s_places.value(QStringLiteral("{doc}"))}, 0},
+        {{QStringLiteral("folders"), copy}, 3},
+        {{QStringLiteral("libraries"), server}, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments.join(QLatin1Char(' ')).toStdString());
+        const ToolRun run = RunTool(c.arguments);
+        EXPECT_EQ(run.exitCode, c.exitCode) << run.out.toStdString() << run.err.toStdString();
+        EXPECT_EQ(snapshot(), before);
+    }
 }
 
 TEST_F(DmToolProcessTest, DemoAndLibrariesListing) {

@@ -71,6 +71,70 @@ TEST(BadInputTest, FilesThatAreNoLibraryGiveClearFaults) {
     EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("missing.db")))) << "opening never creates a file";
 }
 
+// The files of a folder with their contents.
+QHash<QString, QByteArray> Snapshot(const QDir& dir) {
+    QHash<QString, QByteArray> files;
+    for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden)) {
+        QFile file(dir.filePath(name));
+        if (file.open(QIODevice::ReadOnly))
+            files.insert(name, file.readAll());
+    }
+    return files;
+}
+
+QString JournalMode(const QString& file) {
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(file.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt* statement = nullptr;
+    QString mode;
+    if (sqlite3_prepare_v2(db, "PRAGMA journal_mode", -1, &statement, nullptr) == SQLITE_OK &&
+        sqlite3_step(statement) == SQLITE_ROW)
+        mode = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+    return mode;
+}
+
+TEST(BadInputTest, FilesThatAreNoLibraryAreLeftAsTheyWere) {
+    TestLibrary lib(kEngineMssql);
+    QTemporaryDir dir;
+    WriteFile(dir.filePath(QStringLiteral("empty.db")), QByteArray());
+    WriteFile(dir.filePath(QStringLiteral("text.db")), QByteArray("Some notes.\n").repeated(100));
+    RawExec(dir.filePath(QStringLiteral("foreign.db")), "CREATE TABLE T (X); INSERT INTO T VALUES (1)");
+    const QString partial = dir.filePath(QStringLiteral("partial.db"));
+    lib.db()->execute(QStringLiteral("VACUUM DOCSADM INTO ?1"), {partial});
+    RawExec(partial, "PRAGMA journal_mode = DELETE; DROP TABLE FOLDER_ITEM");
+    const QHash<QString, QByteArray> before = Snapshot(QDir(dir.path()));
+    for (const QString& name : before.keys()) {
+        for (const auto access : {LibraryDatabase::Access::ReadWrite, LibraryDatabase::Access::ReadOnly}) {
+            SCOPED_TRACE(name.toStdString() +
+                         (access == LibraryDatabase::Access::ReadOnly ? " read-only" : ""));
+            EXPECT_THROW(LibraryDatabase::Open(dir.filePath(name), kEngineMssql, access), Fault);
+            EXPECT_EQ(Snapshot(QDir(dir.path())), before);
+        }
+    }
+}
+
+TEST(BadInputTest, ReadOnlyOpenReadsAndNeverWrites) {
+    TestLibrary lib(kEngineMssql);
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("copy.db"));
+    lib.db()->execute(QStringLiteral("VACUUM DOCSADM INTO ?1"), {file});
+    RawExec(file, "PRAGMA journal_mode = DELETE");
+    const QHash<QString, QByteArray> before = Snapshot(QDir(dir.path()));
+    {
+        const auto db = LibraryDatabase::Open(file, kEngineMssql, LibraryDatabase::Access::ReadOnly);
+        EXPECT_EQ(db->scalar(QStringLiteral("SELECT COUNT(*) FROM DOCSADM.PEOPLE")).toInt(), 1);
+        EXPECT_THROW(db->execute(QStringLiteral("DELETE FROM DOCSADM.PEOPLE")), Fault);
+        EXPECT_THROW(db->nextKey(QStringLiteral("SYSTEMKEY")), Fault);
+    }
+    EXPECT_EQ(Snapshot(QDir(dir.path())), before);
+    EXPECT_EQ(JournalMode(file), QStringLiteral("delete"));
+    // Opened to write, a library is switched to its WAL journal.
+    LibraryDatabase::Open(file, kEngineMssql);
+    EXPECT_EQ(JournalMode(file), QStringLiteral("wal"));
+}
+
 TEST(BadInputTest, IncompleteLibraryNamesEveryMissingTableAndColumn) {
     TestLibrary lib(kEngineMssql);
     const QString file = lib.path(QStringLiteral("partial.db"));

@@ -1,6 +1,7 @@
 #include "TestLibrary.h"
 #include "dm/local/LocalErrors.h"
 
+#include <QFile>
 #include <gtest/gtest.h>
 
 using namespace vantrelis::dm;
@@ -198,6 +199,49 @@ TEST_F(LocalSqlTest, KeysAreFreshAndNeverZero) {
     ASSERT_EQ(0, sql.execute(QStringLiteral(
                      "UPDATE DOCSADM.KEY_COUNTERS SET LAST_KEY = -1 WHERE NAME = 'NEWCOUNTER'")));
     EXPECT_EQ(1, sql.nextKey(QStringLiteral("NEWCOUNTER")));
+}
+
+TEST_F(LocalSqlTest, StatementsThatReachOutsideTheLibraryAreRefused) {
+    auto& sql = lib.sql();
+    // The library's own transaction statements, run first, must not open the door for the same
+    // texts sent through the SQL object.
+    lib.db()->begin();
+    lib.db()->commit();
+    const QString outside = lib.path(QStringLiteral("outside.db"));
+    const QString copy = lib.path(QStringLiteral("copy.db"));
+    const QString cases[] = {
+        QStringLiteral("ATTACH '%1' AS OTHER").arg(outside),
+        QStringLiteral("VACUUM DOCSADM INTO '%1'").arg(copy),
+        QStringLiteral("VACUUM"),
+        QStringLiteral("DETACH DOCSADM"),
+        QStringLiteral("PRAGMA DOCSADM.journal_mode = DELETE"),
+        QStringLiteral("PRAGMA writable_schema = ON"),
+        QStringLiteral("BEGIN IMMEDIATE"),
+        QStringLiteral("BEGIN"),
+        QStringLiteral("COMMIT"),
+        QStringLiteral("SAVEPOINT mine"),
+        QStringLiteral("SELECT 1; BEGIN"),
+    };
+    for (const QString& statement : cases) {
+        SCOPED_TRACE(statement.toStdString());
+        const qint64 expected =
+            statement.contains(QLatin1Char(';')) ? kErrorSeveralStatements : kErrorNotAuthorized;
+        EXPECT_EQ(expected, sql.execute(statement)) << sql.errorText().toStdString();
+        EXPECT_FALSE(sql.errorText().isEmpty());
+        EXPECT_FALSE(lib.db()->inTransaction());
+    }
+    EXPECT_FALSE(QFile::exists(outside));
+    EXPECT_FALSE(QFile::exists(copy));
+    EXPECT_EQ(QStringLiteral("wal"),
+              lib.db()->scalar(QStringLiteral("PRAGMA DOCSADM.journal_mode")).toString());
+    // Reading the schema is allowed, and the transaction scope works around the SQL object's writes.
+    EXPECT_EQ(QStringLiteral("0"), lib.first(QStringLiteral("PRAGMA table_info(CLIENT)")));
+    sql.beginTransaction();
+    EXPECT_EQ(kErrorNotAuthorized, sql.execute(QStringLiteral("COMMIT")));
+    EXPECT_EQ(0, sql.execute(QStringLiteral("DELETE FROM DOCSADM.CLIENT WHERE SYSTEM_ID = 11")));
+    sql.rollbackTransaction();
+    EXPECT_EQ(QStringLiteral("3"), lib.first(QStringLiteral("SELECT COUNT(*) FROM DOCSADM.CLIENT")));
+    EXPECT_NE(0, sql.nextKey(QStringLiteral("SYSTEMKEY")));
 }
 
 } // namespace

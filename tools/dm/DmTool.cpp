@@ -251,16 +251,18 @@ int DmTool::Run(const QStringList& arguments) {
     return (this->**handler)(args);
 }
 
-LibraryAdmin DmTool::openLibrary(const QString& file, const ToolArguments& args) {
+LibraryAdmin DmTool::openLibrary(const QString& file, const ToolArguments& args, Access access) {
     if (!QFileInfo::exists(file)) {
         throw Fault(dm::local::kAdminUnknownName, QStringLiteral("vantrelis-dm"),
                     QStringLiteral("no library file %1").arg(file));
     }
+    const LibraryDatabase::Access mode =
+        access == Access::Read ? LibraryDatabase::Access::ReadOnly : LibraryDatabase::Access::ReadWrite;
     if (args.has(kEngineOption)) {
-        return LibraryAdmin::OpenLibrary(file, args.value(kEngineOption).toInt());
+        return LibraryAdmin::OpenLibrary(file, args.value(kEngineOption).toInt(), mode);
     }
     // A library knows its own engine: the DATABASE_ENGINE of its own REMOTE_LIBRARIES row.
-    LibraryAdmin probe = LibraryAdmin::OpenLibrary(file, dm::kEngineMssql);
+    LibraryAdmin probe = LibraryAdmin::OpenLibrary(file, dm::kEngineMssql, mode);
     const int engine = probe.database()
                            .scalar(QStringLiteral(
                                "SELECT DATABASE_ENGINE FROM DOCSADM.REMOTE_LIBRARIES WHERE SYSTEM_ID = 0"))
@@ -268,7 +270,7 @@ LibraryAdmin DmTool::openLibrary(const QString& file, const ToolArguments& args)
     if (!dm::IsKnownEngine(engine) || engine == dm::kEngineMssql) {
         return probe;
     }
-    return LibraryAdmin::OpenLibrary(file, engine);
+    return LibraryAdmin::OpenLibrary(file, engine, mode);
 }
 
 int DmTool::create(ToolArguments& args) {
@@ -489,6 +491,7 @@ int DmTool::libraries(ToolArguments& args) {
                                                    : QStringLiteral(": ") + server->lastError()));
         }
         int code = kOk;
+        server->setAccess(LibraryDatabase::Access::ReadOnly);
         const QString token = server->login();
         m_out << "DM server file " << QFileInfo(serverFile).absoluteFilePath() << '\n'
               << "  User " << server->userId() << ", current library " << server->currentLibrary()
@@ -567,7 +570,7 @@ int DmTool::chain(ToolArguments& args) {
         return usageError(args.error());
     }
     return guarded([&] {
-        LibraryAdmin admin = openLibrary(args.positional(0), args);
+        LibraryAdmin admin = openLibrary(args.positional(0), args, Access::Read);
         LibraryDatabase& db = admin.database();
         const QVariant name =
             db.scalar(QStringLiteral("SELECT DOCNAME FROM DOCSADM.PROFILE WHERE DOCNUMBER = ?1"), {parent});
@@ -615,7 +618,7 @@ int DmTool::trustees(ToolArguments& args) {
         return usageError(args.error());
     }
     return guarded([&] {
-        LibraryAdmin admin = openLibrary(args.positional(0), args);
+        LibraryAdmin admin = openLibrary(args.positional(0), args, Access::Read);
         const auto entries = TrusteeLister::List(admin.database(), docNumber);
         const dm::local::QueryResult profile = admin.database().query(
             QStringLiteral("SELECT DOCNAME, DEFAULT_RIGHTS FROM DOCSADM.PROFILE WHERE DOCNUMBER = ?1"),
@@ -759,7 +762,7 @@ bool DmTool::printFolder(LibraryDatabase& db, qint64 docNumber, const QString& n
 
 int DmTool::folders(ToolArguments& args) {
     return guarded([&] {
-        LibraryAdmin admin = openLibrary(args.positional(0), args);
+        LibraryAdmin admin = openLibrary(args.positional(0), args, Access::Read);
         LibraryDatabase& db = admin.database();
         // Top-level folders as the import run finds them: folders no FOLDER_ITEM row of this library holds.
         const dm::local::QueryResult top =

@@ -38,7 +38,10 @@ private:
     int failed(const QString& text);
     // Runs a command body, turning a Fault into its message and kFailed.
     int guarded(const std::function<int()>& body);
-    dm::local::LibraryAdmin openLibrary(const QString& file, const ToolArguments& args);
+    // Commands that only read open the library read-only.
+    enum class Access { Write, Read };
+    dm::local::LibraryAdmin openLibrary(const QString& file, const ToolArguments& args,
+                                        Access access = Access::Write);
 
     int create(ToolArguments& args);
     int addPerson(ToolArguments& args);

@@ -85,8 +85,8 @@ LibraryAdmin LibraryAdmin::CreateLibrary(const QString& file, int engineCode, co
     return admin;
 }
 
-LibraryAdmin LibraryAdmin::OpenLibrary(const QString& file, int engineCode) {
-    return LibraryAdmin(LibraryDatabase::Open(file, engineCode));
+LibraryAdmin LibraryAdmin::OpenLibrary(const QString& file, int engineCode, LibraryDatabase::Access access) {
+    return LibraryAdmin(LibraryDatabase::Open(file, engineCode, access));
 }
 
 void LibraryAdmin::batch(const std::function<void()>& work) {

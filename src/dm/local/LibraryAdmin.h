@@ -77,7 +77,8 @@ public:
     // needs: apps, document types, forms, its own REMOTE_LIBRARIES row, DOCSCOLUMN references,
     // the DOCSTABLE dictionary and default parameters.
     static LibraryAdmin CreateLibrary(const QString& file, int engineCode, const QString& libraryName);
-    static LibraryAdmin OpenLibrary(const QString& file, int engineCode);
+    static LibraryAdmin OpenLibrary(const QString& file, int engineCode,
+                                    LibraryDatabase::Access access = LibraryDatabase::Access::ReadWrite);
 
     LibraryDatabase& database() const { return *m_database; }
     std::shared_ptr<LibraryDatabase> sharedDatabase() const { return m_database; }

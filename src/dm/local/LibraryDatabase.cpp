@@ -36,6 +36,28 @@ private:
     sqlite3_stmt* m_statement;
 };
 
+// Sets a flag for the lifetime of the object.
+class FlagScope {
+public:
+    explicit FlagScope(bool& flag) : m_flag(flag) { m_flag = true; }
+    ~FlagScope() { m_flag = false; }
+    FlagScope(const FlagScope&) = delete;
+    FlagScope& operator=(const FlagScope&) = delete;
+
+private:
+    bool& m_flag;
+};
+
+// Pragmas that only read the schema or check the file; every other pragma may change the
+// connection or the file (journal mode, writable schema, ...).
+bool IsReadingPragma(const char* name) {
+    static const QSet<QByteArray> reading = {
+        "table_info",       "table_xinfo",       "index_list",      "index_info",     "index_xinfo",
+        "foreign_key_list", "foreign_key_check", "integrity_check", "quick_check",    "collation_list",
+        "function_list",    "pragma_list",       "module_list",     "compile_options"};
+    return name && reading.contains(QByteArray(name).toLower());
+}
+
 QString Utf16Text(const void* text, int bytes) {
     return QString(reinterpret_cast<const QChar*>(text), bytes / int(sizeof(QChar)));
 }
@@ -95,10 +117,12 @@ LibraryDatabase::LibraryDatabase(QString file, int engineCode)
 LibraryDatabase::~LibraryDatabase() {
     for (sqlite3_stmt* statement : std::as_const(m_statements))
         sqlite3_finalize(statement);
+    for (sqlite3_stmt* statement : std::as_const(m_guardedStatements))
+        sqlite3_finalize(statement);
     sqlite3_close_v2(m_db);
 }
 
-std::shared_ptr<LibraryDatabase> LibraryDatabase::Open(const QString& file, int engineCode) {
+std::shared_ptr<LibraryDatabase> LibraryDatabase::Open(const QString& file, int engineCode, Access access) {
     const QFileInfo info(file);
     if (!info.exists())
         throw Fault(kErrorFileMissing, kSource,
@@ -107,7 +131,7 @@ std::shared_ptr<LibraryDatabase> LibraryDatabase::Open(const QString& file, int 
         throw Fault(kErrorFileUnreadable, kSource,
                     QStringLiteral("The library database file %1 cannot be read").arg(file));
     std::shared_ptr<LibraryDatabase> db(new LibraryDatabase(file, engineCode));
-    db->openConnection(false);
+    db->openConnection(access == Access::ReadOnly ? OpenMode::ReadOnly : OpenMode::ReadWrite);
     db->validateSchema();
     // Items of this library are linked with LIBRARY = 0: without its own row every lookup of a
     // folder's items through REMOTE_LIBRARIES finds nothing and folders would be made twice.
@@ -116,6 +140,8 @@ std::shared_ptr<LibraryDatabase> LibraryDatabase::Open(const QString& file, int 
                     QStringLiteral("The library database %1 is not a complete library; it lacks its own "
                                    "REMOTE_LIBRARIES row (SYSTEM_ID 0)")
                         .arg(file));
+    if (access == Access::ReadWrite)
+        db->setJournal();
     return db;
 }
 
@@ -126,7 +152,8 @@ std::shared_ptr<LibraryDatabase> LibraryDatabase::Create(const QString& file, in
             kErrorFileExists, kSource,
             QStringLiteral("Cannot create the library database %1: the file already exists").arg(file));
     std::shared_ptr<LibraryDatabase> db(new LibraryDatabase(file, engineCode));
-    db->openConnection(true);
+    db->openConnection(OpenMode::Create);
+    db->setJournal();
     db->begin();
     try {
         const QStringList statements =
@@ -143,7 +170,7 @@ std::shared_ptr<LibraryDatabase> LibraryDatabase::Create(const QString& file, in
     return db;
 }
 
-void LibraryDatabase::openConnection(bool create) {
+void LibraryDatabase::openConnection(OpenMode mode) {
     int rc = sqlite3_open_v2(":memory:", &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI,
                              nullptr);
     if (rc != SQLITE_OK)
@@ -152,10 +179,12 @@ void LibraryDatabase::openConnection(bool create) {
     execRaw("PRAGMA temp_store = MEMORY");
 
     // A URI with mode=rw keeps ATTACH from creating a file that should exist.
+    const QLatin1String query = mode == OpenMode::Create     ? QLatin1String("?mode=rwc")
+                                : mode == OpenMode::ReadOnly ? QLatin1String("?mode=ro")
+                                                             : QLatin1String("?mode=rw");
     const QString uri =
         QLatin1String("file:") +
-        QString::fromLatin1(QUrl::toPercentEncoding(QFileInfo(m_file).absoluteFilePath(), "/")) +
-        (create ? QLatin1String("?mode=rwc") : QLatin1String("?mode=rw"));
+        QString::fromLatin1(QUrl::toPercentEncoding(QFileInfo(m_file).absoluteFilePath(), "/")) + query;
     sqlite3_stmt* attach = nullptr;
     rc = sqlite3_prepare_v2(m_db, "ATTACH DATABASE ?1 AS DOCSADM", -1, &attach, nullptr);
     if (rc == SQLITE_OK) {
@@ -167,11 +196,42 @@ void LibraryDatabase::openConnection(bool create) {
     sqlite3_finalize(attach);
     if (rc != SQLITE_OK)
         raise(rc, QString());
-    execRaw("PRAGMA DOCSADM.journal_mode = WAL");
-    execRaw("PRAGMA DOCSADM.synchronous = NORMAL");
     rc = LibrarySchema::InstallShims(m_db, m_engineCode);
     if (rc != SQLITE_OK)
         raise(rc, QString());
+    sqlite3_set_authorizer(m_db, &LibraryDatabase::Authorize, this);
+}
+
+int LibraryDatabase::Authorize(void* self, int action, const char* first, const char*, const char*,
+                               const char*) {
+    auto* db = static_cast<LibraryDatabase*>(self);
+    if (!db->m_guarded)
+        return SQLITE_OK;
+    switch (action) {
+    case SQLITE_ATTACH:
+        // VACUUM attaches its target too, so it ends here as well.
+        db->m_denied = QStringLiteral("Attaching a database file (or VACUUM)");
+        return SQLITE_DENY;
+    case SQLITE_DETACH:
+        db->m_denied = QStringLiteral("Detaching a database");
+        return SQLITE_DENY;
+    case SQLITE_TRANSACTION:
+    case SQLITE_SAVEPOINT:
+        db->m_denied = QStringLiteral("Opening or ending a transaction by hand");
+        return SQLITE_DENY;
+    case SQLITE_PRAGMA:
+        if (IsReadingPragma(first))
+            return SQLITE_OK;
+        db->m_denied = QStringLiteral("PRAGMA %1").arg(QString::fromUtf8(first));
+        return SQLITE_DENY;
+    default:
+        return SQLITE_OK;
+    }
+}
+
+void LibraryDatabase::setJournal() {
+    execRaw("PRAGMA DOCSADM.journal_mode = WAL");
+    execRaw("PRAGMA DOCSADM.synchronous = NORMAL");
 }
 
 void LibraryDatabase::validateSchema() {
@@ -227,6 +287,11 @@ void LibraryDatabase::raise(int resultCode, const QString& sql) const {
     const QString message =
         m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString::fromUtf8(sqlite3_errstr(resultCode));
     const qint64 number = kSqliteErrorBase + primary;
+    if (primary == SQLITE_AUTH && !m_denied.isEmpty())
+        throw Fault(kErrorNotAuthorized, kSource,
+                    QStringLiteral("%1 is not allowed through the SQL object of library %2: it would reach "
+                                   "outside the library or take over its transactions. In: %3")
+                        .arg(m_denied, m_libraryName, sql.simplified()));
     QString text;
     switch (primary) {
     case SQLITE_BUSY:
@@ -263,13 +328,14 @@ void LibraryDatabase::RaiseSeveralStatements(const QString& sql) {
 }
 
 sqlite3_stmt* LibraryDatabase::prepare(const QString& sql) {
-    const auto cached = m_statements.constFind(sql);
-    if (cached != m_statements.constEnd())
+    QHash<QString, sqlite3_stmt*>& statements = m_guarded ? m_guardedStatements : m_statements;
+    const auto cached = statements.constFind(sql);
+    if (cached != statements.constEnd())
         return *cached;
-    if (m_statements.size() >= kStatementCacheLimit) {
-        for (sqlite3_stmt* statement : std::as_const(m_statements))
+    if (statements.size() >= kStatementCacheLimit) {
+        for (sqlite3_stmt* statement : std::as_const(statements))
             sqlite3_finalize(statement);
-        m_statements.clear();
+        statements.clear();
     }
     sqlite3_stmt* statement = nullptr;
     const void* tail = nullptr;
@@ -302,7 +368,7 @@ sqlite3_stmt* LibraryDatabase::prepare(const QString& sql) {
             RaiseSeveralStatements(sql);
         }
     }
-    m_statements.insert(sql, statement);
+    statements.insert(sql, statement);
     return statement;
 }
 
@@ -422,6 +488,10 @@ QVariant LibraryDatabase::scalar(const QString& sql, const QVariantList& params)
 void LibraryDatabase::queryText(const QString& sql, TextResult& result) {
     result.clear();
     trace(sql);
+    // Guarded while preparing and stepping: a cached statement is prepared again during a step
+    // when the schema changed, and VACUUM asks for its ATTACH only then.
+    const FlagScope guarded(m_guarded);
+    m_denied.clear();
     sqlite3_stmt* statement = prepare(sql);
     StatementGuard guard(statement);
     const sqlite3_int64 before = sqlite3_total_changes64(m_db);

@@ -40,9 +40,14 @@ class SqlTrace;
 // Every failure raises vantrelis::Fault with the backend's own error number and a clear text.
 class LibraryDatabase {
 public:
+    enum class Access { ReadWrite, ReadOnly };
+
     // Opens an existing library file. Raises when the file is missing, unreadable, not a database,
-    // or lacks the tables a library needs (the text names what is missing).
-    static std::shared_ptr<LibraryDatabase> Open(const QString& file, int engineCode);
+    // or lacks the tables a library needs (the text names what is missing). A file that is no
+    // library is left exactly as it was: nothing is created or switched before the schema check.
+    // Read-only access never writes to the file; statements that would write fail.
+    static std::shared_ptr<LibraryDatabase> Open(const QString& file, int engineCode,
+                                                 Access access = Access::ReadWrite);
     // Creates a new, empty library file with the full schema for the engine flavour.
     static std::shared_ptr<LibraryDatabase> Create(const QString& file, int engineCode);
 
@@ -72,6 +77,9 @@ public:
     bool inTransaction() const;
 
     // Runs one statement and buffers its result as text (the SQL object's path). Raises Fault.
+    // Statements on this path may not reach outside the library or manage its transactions:
+    // attaching or detaching files, VACUUM, pragmas that change anything, BEGIN, COMMIT and
+    // savepoints fail with kErrorNotAuthorized. begin()/commit() and the other calls are not bound.
     void queryText(const QString& sql, TextResult& result);
 
     // Whether the library has a table (any case), e.g. the optional QORV_SETTINGS.
@@ -97,9 +105,15 @@ public:
 private:
     LibraryDatabase(QString file, int engineCode);
 
-    void openConnection(bool create);
+    enum class OpenMode { Create, ReadWrite, ReadOnly };
+    void openConnection(OpenMode mode);
+    // WAL journal and its sync level, once the file is known to be a library it may write.
+    void setJournal();
     void validateSchema();
     sqlite3_stmt* prepare(const QString& sql);
+    // SQLite's authorizer: denies what the SQL object may not do while m_guarded is set.
+    static int Authorize(void* self, int action, const char* first, const char* second, const char* database,
+                         const char* trigger);
     void bind(sqlite3_stmt* statement, const QVariantList& params);
     void finish(sqlite3_stmt* statement) noexcept;
     [[noreturn]] void raise(int resultCode, const QString& sql) const;
@@ -111,8 +125,13 @@ private:
     sqlite3* m_db = nullptr;
     QString m_libraryName;
     int m_busyTimeoutMs = 5000;
-    // Prepared statements by SQL text: the program repeats the same texts many times.
+    // Prepared statements by SQL text: the program repeats the same texts many times. The SQL
+    // object's statements are kept apart: they were checked by the authorizer, the others not.
     QHash<QString, sqlite3_stmt*> m_statements;
+    QHash<QString, sqlite3_stmt*> m_guardedStatements;
+    bool m_guarded = false;
+    // What the authorizer last refused, for the fault's text.
+    QString m_denied;
     std::shared_ptr<SqlTrace> m_trace;
     bool m_traceChecked = false;
     int m_transactionDepth = 0;

@@ -17,6 +17,8 @@ inline constexpr qint64 kSqliteErrorBase = 30000;
       "the library stayed locked by another writer past the busy timeout")                                   \
     X(kErrorCorrupt, kSqliteErrorBase + 11, "the database file is damaged (malformed)")                      \
     X(kErrorConstraint, kSqliteErrorBase + 19, "constraint violated (UNIQUE, NOT NULL)")                     \
+    X(kErrorNotAuthorized, kSqliteErrorBase + 23,                                                            \
+      "refused: the statement would reach outside the library or take over its transactions")                \
     X(kErrorNotADatabase, kSqliteErrorBase + 26, "the file is not a database")                               \
     X(kErrorFileMissing, 30200, "the library file does not exist")                                           \
     X(kErrorFileUnreadable, 30201, "the library file cannot be opened or read")                              \

@@ -180,7 +180,7 @@ std::shared_ptr<LibraryDatabase> LocalServer::library(const QString& libraryName
         throw Fault(kErrorLibraryUnknown, kSource, m_lastError);
     }
     try {
-        auto db = LibraryDatabase::Open(entry->file, entry->engineCode);
+        auto db = LibraryDatabase::Open(entry->file, entry->engineCode, m_access);
         db->setLibraryName(name);
         if (!m_traceChecked) {
             m_traceChecked = true;

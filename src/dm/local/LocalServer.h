@@ -38,6 +38,8 @@ public:
     QString databaseFile(const QString& libraryName) const;
     // The library's open database (opened once, then shared). Raises Fault when it cannot be opened.
     std::shared_ptr<LibraryDatabase> library(const QString& libraryName);
+    // How libraries are opened from now on; read-only for tools that only look.
+    void setAccess(LibraryDatabase::Access access) { m_access = access; }
 
 private:
     struct LibraryEntry {
@@ -54,6 +56,7 @@ private:
     QString m_token;
     QHash<QString, LibraryEntry> m_entries;
     QHash<QString, std::shared_ptr<LibraryDatabase>> m_open;
+    LibraryDatabase::Access m_access = LibraryDatabase::Access::ReadWrite;
     // One trace file for every library the server opens.
     std::shared_ptr<SqlTrace> m_trace;
     bool m_traceChecked = false;
