@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 
 #include <QList>
+#include <vector>
 
 namespace vantrelis::app {
 
@@ -31,6 +32,10 @@ bool IsValueLead(QChar c) {
     return c == QLatin1Char('-') || c == QLatin1Char('=') || c == QLatin1Char(' ') || c == QLatin1Char('\t');
 }
 
+bool IsBlank(QChar c) {
+    return c == QLatin1Char(' ') || c == QLatin1Char('\t');
+}
+
 const SwitchName* SwitchAt(const QString& argument, qsizetype pos) {
     const QStringView rest = QStringView(argument).mid(pos);
     for (const SwitchName& candidate : kSwitches) {
@@ -52,58 +57,125 @@ qsizetype QuotedValue(const QString& argument, qsizetype quote, QString& value) 
     return close + 1;
 }
 
-// Reads the switches glued together from `pos` to the end of one argument ("/G/X", "/Ffile.txt/G").
-// False when the text there is not made of switches only, e.g. the path "/gary/x.csv": a path is never
-// taken for a switch.
-bool ReadSwitches(const QString& argument, qsizetype pos, QList<FoundSwitch>& found) {
-    const SwitchName* name = SwitchAt(argument, pos);
-    if (!name)
-        return false;
-    const qsizetype after = pos + name->name.size();
-    if (name->kind == SwitchKind::Flag) {
-        if (after == argument.size()) {
-            found.append({name->name, QString(), false});
-            return true;
+// For every "/" of one argument: whether the text from there on is made of switches only. `spaced` is
+// for a "/" that begins the argument or follows a blank, where a value switch is known by its name
+// alone ("/Sclients"); `glued` for a "/" right after other text, where a switch name must end at "/",
+// the end of the argument, or (for "/F" and "/S") "=" or a double quote, so that a path such as
+// "/data/sales/in.csv" is not read as switches. One pass from the end: the argument is read without
+// recursion and in linear time, however many switches are glued together.
+struct SwitchTails {
+    std::vector<bool> spaced;
+    std::vector<bool> glued;
+
+    explicit SwitchTails(const QString& argument)
+        : spaced(size_t(argument.size()) + 1, false), glued(size_t(argument.size()) + 1, false) {
+        const qsizetype size = argument.size();
+        for (qsizetype pos = size - 1; pos >= 0; --pos) {
+            if (argument[pos] != QLatin1Char('/'))
+                continue;
+            const SwitchName* name = SwitchAt(argument, pos);
+            if (!name)
+                continue;
+            const qsizetype after = pos + name->name.size();
+            if (name->kind == SwitchKind::Flag) {
+                const bool ends = FlagEnds(argument, after);
+                spaced[size_t(pos)] = ends;
+                glued[size_t(pos)] = ends;
+            } else {
+                const QChar next = after < size ? argument[after] : QChar();
+                spaced[size_t(pos)] = true;
+                glued[size_t(pos)] = after == size || next == QLatin1Char('/') || next == QLatin1Char('=') ||
+                                     next == QLatin1Char('"');
+            }
         }
-        QList<FoundSwitch> tail;
-        if (argument[after] != QLatin1Char('/') || !ReadSwitches(argument, after, tail))
-            return false;
-        found.append({name->name, QString(), false});
-        found.append(tail);
-        return true;
     }
 
-    qsizetype start = after;
-    while (start < argument.size() && IsValueLead(argument[start]))
-        ++start;
-    if (start == argument.size()) {
-        found.append({name->name, QString(), true});
-        return true;
-    }
-    FoundSwitch value{name->name, QString(), false};
-    if (argument[start] == QLatin1Char('"')) {
-        qsizetype next = QuotedValue(argument, start, value.value);
-        while (next < argument.size() && argument[next].isSpace())
+    // A flag ends at the end of the argument, at a glued switch, or at blanks before a switch.
+    bool FlagEnds(const QString& argument, qsizetype after) const {
+        if (after == argument.size())
+            return true;
+        if (argument[after] == QLatin1Char('/'))
+            return glued[size_t(after)];
+        if (!IsBlank(argument[after]))
+            return false;
+        qsizetype next = after;
+        while (next < argument.size() && IsBlank(argument[next]))
             ++next;
-        QList<FoundSwitch> tail;
-        found.append(value);
-        if (next < argument.size() && argument[next] == QLatin1Char('/') &&
-            ReadSwitches(argument, next, tail))
-            found.append(tail);
-        return true;
+        return next == argument.size() || (argument[next] == QLatin1Char('/') && spaced[size_t(next)]);
     }
-    // An unquoted glued value ends before a following glued switch.
-    for (qsizetype p = start + 1; p < argument.size(); ++p) {
-        QList<FoundSwitch> tail;
-        if (argument[p] == QLatin1Char('/') && ReadSwitches(argument, p, tail)) {
-            value.value = argument.mid(start, p - start).trimmed();
-            found.append(value);
-            found.append(tail);
+};
+
+// Whether the argument after "/F" or "/S" is switches ("/G", "/g/x", "/S=Clients") rather than their
+// value; read as strictly as switches glued to a value, so that a path such as "/srv/in.csv" stays
+// the value.
+bool IsSwitchArgument(const QString& argument) {
+    return argument.startsWith(QLatin1Char('/')) && SwitchTails(argument).glued[0];
+}
+
+// Where the unquoted value that starts at `start` ends: before the first "/" that begins a run of
+// switches reaching to the end of the argument. A value that begins with "/" is a path and is cut only
+// where a blank comes before the switch: "/srv/imports/p" is the file, not the file "/srv/imports"
+// and "/P".
+qsizetype ValueEnd(const QString& argument, qsizetype start, const SwitchTails& tails) {
+    const bool path = argument[start] == QLatin1Char('/');
+    for (qsizetype pos = start + 1; pos < argument.size(); ++pos) {
+        if (argument[pos] != QLatin1Char('/'))
+            continue;
+        if (IsBlank(argument[pos - 1]) ? tails.spaced[size_t(pos)] : !path && tails.glued[size_t(pos)])
+            return pos;
+    }
+    return argument.size();
+}
+
+// Reads the switches of one argument, glued ("/G/X", "/Ffile.txt/G") or apart ("/F=file.txt /G"), in one
+// pass. False when the argument is not made of switches, e.g. the path "/gary/x.csv".
+bool ReadSwitches(const QString& argument, QList<FoundSwitch>& found) {
+    if (!argument.startsWith(QLatin1Char('/')))
+        return false;
+    const SwitchTails tails(argument);
+    if (!tails.spaced[0])
+        return false;
+    qsizetype pos = 0;
+    while (pos < argument.size()) {
+        const SwitchName* name = SwitchAt(argument, pos);
+        const qsizetype after = pos + name->name.size();
+        if (name->kind == SwitchKind::Flag) {
+            found.append({name->name, QString(), false});
+            pos = after;
+            while (pos < argument.size() && IsBlank(argument[pos]))
+                ++pos;
+            continue;
+        }
+        qsizetype start = after;
+        while (start < argument.size() && IsValueLead(argument[start]))
+            ++start;
+        if (start == argument.size()) {
+            found.append({name->name, QString(), true});
             return true;
         }
+        FoundSwitch value{name->name, QString(), false};
+        if (argument[start] == QLatin1Char('"')) {
+            qsizetype next = QuotedValue(argument, start, value.value);
+            found.append(value);
+            while (next < argument.size() && argument[next].isSpace())
+                ++next;
+            // What follows a quoted value counts only when it is switches.
+            if (next == argument.size() || argument[next] != QLatin1Char('/') || !tails.spaced[size_t(next)])
+                return true;
+            pos = next;
+            continue;
+        }
+        // Nothing but switches after the name ("/F/G/X"): the value is empty, as with "/F" "/G" "/X".
+        if (argument[start] == QLatin1Char('/') && tails.glued[size_t(start)]) {
+            found.append(value);
+            pos = start;
+            continue;
+        }
+        const qsizetype end = ValueEnd(argument, start, tails);
+        value.value = argument.mid(start, end - start).trimmed();
+        found.append(value);
+        pos = end;
     }
-    value.value = argument.mid(start).trimmed();
-    found.append(value);
     return true;
 }
 
@@ -138,15 +210,17 @@ CommandLine CommandLine::Parse(const QStringList& arguments) {
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString argument = arguments[i].trimmed();
         QList<FoundSwitch> found;
-        if (!argument.startsWith(QLatin1Char('/')) || !ReadSwitches(argument, 0, found))
+        if (!ReadSwitches(argument, found))
             continue;
         for (FoundSwitch& item : found) {
             if (item.valueInNextArgument) {
-                // "/F = file.txt" arrives as three arguments; the "=" alone is not the value.
-                while (i + 1 < arguments.size()) {
+                // "/F = file.txt" arrives as three arguments; the "=" alone is not the value. An empty
+                // argument ("/F "" /G", an empty variable) is an empty value, and a following switch
+                // ("/F /G /X") is not taken for the value.
+                while (i + 1 < arguments.size() && !IsSwitchArgument(arguments[i + 1].trimmed())) {
                     const QString& next = arguments[++i];
                     item.value = SeparateValue(next);
-                    if (!item.value.isEmpty() || !IsOnlyValueLeads(next))
+                    if (!item.value.isEmpty() || next.trimmed().isEmpty() || !IsOnlyValueLeads(next))
                         break;
                 }
             }
