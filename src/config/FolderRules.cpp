@@ -2,6 +2,7 @@
 
 #include "common/SqlText.h"
 #include "common/Text.h"
+#include "dm/SqlRows.h"
 
 namespace vantrelis {
 
@@ -33,54 +34,49 @@ void FolderRules::LoadRules() {
         return;
     const QString libraryName = m_gateway.session().LibraryName();
     m_log.WriteLog(QStringLiteral("Retrieving any existing rules for library ") + libraryName);
-    m_gateway.ExecuteSQL(QStringLiteral("SELECT SECTION_KEY, SUB_KEY, CHAR_VAL, INT_VAL FROM ") +
-                         OwnerPrefix() + QStringLiteral("QORV_SETTINGS ") +
-                         QStringLiteral("WHERE MASTER_KEY = 'VANTRELIS' AND (SECTION_KEY LIKE 'RULE_%' OR "
-                                        "SECTION_KEY = 'SETTINGS') ") +
-                         QStringLiteral("ORDER BY SUB_KEY, SECTION_KEY"));
-    // A failing row is skipped and the next one read, so a partly read rule keeps empty fields.
-    if (dm::DmSql* sql = m_gateway.session().sql.get(); sql && sql->rowCount() != 0) {
-        for (;;) {
+    {
+        dm::SqlRows rows(
+            m_gateway, QStringLiteral("SELECT SECTION_KEY, SUB_KEY, CHAR_VAL, INT_VAL FROM ") +
+                           OwnerPrefix() + QStringLiteral("QORV_SETTINGS ") +
+                           QStringLiteral("WHERE MASTER_KEY = 'VANTRELIS' AND (SECTION_KEY LIKE 'RULE_%' OR "
+                                          "SECTION_KEY = 'SETTINGS') ") +
+                           QStringLiteral("ORDER BY SUB_KEY, SECTION_KEY"));
+        // A failing row is skipped and the next one read, so a partly read rule keeps empty fields.
+        for (bool more = rows.rowCount() != 0; more;) {
             try {
-                ReadRow(libraryName);
+                ReadRow(rows, libraryName);
             } catch (...) {
             }
             try {
-                if (sql->nextRow() == 0)
-                    break;
+                more = rows.next();
             } catch (...) {
-                break;
+                more = false;
             }
         }
-    }
-    try {
-        m_gateway.Release();
-    } catch (...) {
     }
     m_log.WriteLog(FormatWhole(m_rules.count()) + QStringLiteral(" rule(s) identified"));
     if (m_rules.count() == 0)
         SetDefaultRule(m_rules, m_rules.Append(), libraryName);
 }
 
-void FolderRules::ReadRow(const QString& libraryName) {
-    const dm::DmSql& sql = *m_gateway.session().sql;
-    const QString section = TrimBlanks(sql.columnValue(1)).toUpper();
+void FolderRules::ReadRow(const dm::SqlRows& rows, const QString& libraryName) {
+    const QString section = TrimBlanks(rows.value(1)).toUpper();
     if (section.isEmpty())
         return;
     if (section == QLatin1String("SETTINGS")) {
         dm::LibraryContext& library = m_gateway.library();
-        const QString key = TrimBlanks(sql.columnValue(2)).toUpper();
+        const QString key = TrimBlanks(rows.value(2)).toUpper();
         if (key == QLatin1String("PROFILE_EXCLUDE_COLUMN"))
-            library.setProfileExcludeColumn(TrimBlanks(sql.columnValue(3)));
+            library.setProfileExcludeColumn(TrimBlanks(rows.value(3)));
         else if (key == QLatin1String("PARENT_FOLDER"))
-            library.setParentFolder(LeadingWhole(sql.columnValue(4)));
+            library.setParentFolder(LeadingWhole(rows.value(4)));
         else if (key == QLatin1String("ROOT_FOLDER"))
-            library.setRootFolder(TrimBlanks(sql.columnValue(3)));
+            library.setRootFolder(TrimBlanks(rows.value(3)));
         return;
     }
     if (!section.startsWith(QLatin1String("RULE_")))
         return;
-    const QString ruleName = TrimBlanks(sql.columnValue(2)).toUpper();
+    const QString ruleName = TrimBlanks(rows.value(2)).toUpper();
     if (ruleName.isEmpty())
         return;
     int row = m_rules.Find(libraryName, ruleName);
@@ -92,9 +88,9 @@ void FolderRules::ReadRow(const QString& libraryName) {
     if (field == 0)
         return;
     if (RuleTable::IsSwitchField(field))
-        m_rules.setField(row, field, FormatWhole(LeadingWhole(sql.columnValue(4))));
+        m_rules.setField(row, field, FormatWhole(LeadingWhole(rows.value(4))));
     else
-        m_rules.setField(row, field, sql.columnValue(3));
+        m_rules.setField(row, field, rows.value(3));
 }
 
 } // namespace vantrelis

@@ -3,6 +3,7 @@
 #include "common/Log.h"
 #include "config/RuleTable.h"
 #include "dm/SqlGateway.h"
+#include "dm/SqlRows.h"
 
 namespace vantrelis {
 
@@ -21,7 +22,7 @@ public:
     static void SetDefaultRule(RuleTable& rules, int row, const QString& libraryName);
 
 private:
-    void ReadRow(const QString& libraryName);
+    void ReadRow(const dm::SqlRows& rows, const QString& libraryName);
 
     dm::SqlGateway& m_gateway;
     RuleTable& m_rules;

@@ -4,6 +4,7 @@
 #include "common/SqlText.h"
 #include "common/StatusView.h"
 #include "common/Text.h"
+#include "dm/SqlRows.h"
 
 namespace vantrelis {
 
@@ -25,18 +26,15 @@ void ImportSets::LoadImportSets() {
         // The connection has found no settings table: the query could only fail and log an error.
         if (!m_gateway.library().settingsTablePresent())
             return;
-        m_gateway.ExecuteSQL(QStringLiteral("SELECT SUB_KEY, CHAR_VAL FROM ") + OwnerPrefix() +
-                             QStringLiteral("QORV_SETTINGS WHERE ") +
-                             QStringLiteral("MASTER_KEY = 'VANTRELIS' AND SECTION_KEY = 'IMPORT_FOLDERS' "
-                                            "ORDER BY SUB_KEY"));
-        if (dm::DmSql* sql = m_gateway.session().sql.get(); sql && sql->rowCount() != 0) {
-            do {
-                const QString setName = sql->columnValue(1);
-                if (!setName.isEmpty())
-                    m_table.Append({libraryName, setName, sql->columnValue(2)});
-            } while (sql->nextRow() != 0);
+        dm::SqlRows rows(m_gateway, QStringLiteral("SELECT SUB_KEY, CHAR_VAL FROM ") + OwnerPrefix() +
+                                        QStringLiteral("QORV_SETTINGS WHERE ") +
+                                        QStringLiteral("MASTER_KEY = 'VANTRELIS' AND SECTION_KEY = "
+                                                       "'IMPORT_FOLDERS' ORDER BY SUB_KEY"));
+        for (bool more = rows.rowCount() != 0; more; more = rows.next()) {
+            const QString setName = rows.value(1);
+            if (!setName.isEmpty())
+                m_table.Append({libraryName, setName, rows.value(2)});
         }
-        m_gateway.Release();
     } catch (...) {
         ReportCurrentFault(m_log);
     }
@@ -62,12 +60,14 @@ void ImportSets::SaveDefinition(const DefinitionEditorModel& editor, int index) 
         m_log.Yield();
         m_log.WriteLog(QStringLiteral("Saving Settings for Import Set ") + name);
         m_log.WriteLog(Dashes(60));
-        m_gateway.ExecuteSQL(QStringLiteral("DELETE FROM ") + OwnerPrefix() +
-                             QStringLiteral("QORV_SETTINGS WHERE ") +
-                             QStringLiteral("MASTER_KEY = 'VANTRELIS' AND SECTION_KEY = 'IMPORT_FOLDERS' AND "
-                                            "SUB_KEY = '") +
-                             EscapeSQLText(name) + QLatin1Char('\''));
-        m_gateway.Release();
+        {
+            const dm::SqlRows deleted(m_gateway,
+                                      QStringLiteral("DELETE FROM ") + OwnerPrefix() +
+                                          QStringLiteral("QORV_SETTINGS WHERE ") +
+                                          QStringLiteral("MASTER_KEY = 'VANTRELIS' AND SECTION_KEY = "
+                                                         "'IMPORT_FOLDERS' AND SUB_KEY = '") +
+                                          EscapeSQLText(name) + QLatin1Char('\''));
+        }
         int rejected = 0;
         if (!editor.delimiter.isEmpty()) {
             const QString key = QStringLiteral("DELIMITER");
@@ -103,17 +103,17 @@ void ImportSets::SaveDefinition(const DefinitionEditorModel& editor, int index) 
 
 bool ImportSets::Insert(const QString& name, const QString& key, const QString& definition,
                         const QString& position) {
-    const bool sent = m_gateway.ExecuteSQL(
-        QStringLiteral("INSERT INTO ") + OwnerPrefix() + QStringLiteral("QORV_SETTINGS (MASTER_KEY, ") +
-        QStringLiteral("SECTION_KEY, SUB_KEY, ") + QStringLiteral("CHAR_VAL, INT_VAL, KEY_TYPE) ") +
-        QStringLiteral("VALUES('VANTRELIS', 'IMPORT_FOLDERS', '") + EscapeSQLText(name) +
-        QStringLiteral("', '") + EscapeSQLText(definition) + QStringLiteral("', ") + position +
-        QStringLiteral(", 1)"));
-    const dm::DmSql* sql = m_gateway.session().sql.get();
-    const bool written = sent && sql && sql->rowsAffected() != 0;
-    m_gateway.Release();
-    if (!written)
-        return false;
+    {
+        const dm::SqlRows inserted(
+            m_gateway,
+            QStringLiteral("INSERT INTO ") + OwnerPrefix() + QStringLiteral("QORV_SETTINGS (MASTER_KEY, ") +
+                QStringLiteral("SECTION_KEY, SUB_KEY, ") + QStringLiteral("CHAR_VAL, INT_VAL, KEY_TYPE) ") +
+                QStringLiteral("VALUES('VANTRELIS', 'IMPORT_FOLDERS', '") + EscapeSQLText(name) +
+                QStringLiteral("', '") + EscapeSQLText(definition) + QStringLiteral("', ") + position +
+                QStringLiteral(", 1)"));
+        if (!inserted.sent() || inserted.rowsAffected() == 0)
+            return false;
+    }
 
     // The row of this column is matched by its whole name, so that a column whose name begins
     // with another column's name keeps its own row.

@@ -7,6 +7,7 @@
 #include "common/SavedSetting.h"
 #include "common/SqlText.h"
 #include "common/Text.h"
+#include "dm/SqlRows.h"
 
 #include <QRegularExpression>
 
@@ -246,8 +247,7 @@ bool FusionConnection::ConnectLibrary(const QString& libraryName) {
         m_log.WriteLog(Dashes(60));
         m_library.setEngine(engine);
         if (engine != 0 && !IsOracle(engine)) {
-            m_gateway.ExecuteSQL(QStringLiteral("set dateformat mdy"));
-            m_gateway.Release();
+            const SqlRows dateFormat(m_gateway, QStringLiteral("set dateformat mdy"));
         }
 
         if (currentName.compare(name, Qt::CaseInsensitive) != 0)
@@ -295,9 +295,8 @@ bool FusionConnection::ConnectLibrary(const QString& libraryName) {
 int FusionConnection::DetectEngine(const QString& libraryName) {
     int engine = m_session.sql->engineCode();
     if (engine == 0) {
-        m_gateway.ExecuteSQL(RemoteLibraryQuery(QStringLiteral("DATABASE_ENGINE"), libraryName));
-        engine = static_cast<int>(LeadingWhole(m_gateway.Value(1)));
-        m_gateway.Release();
+        const SqlRows rows(m_gateway, RemoteLibraryQuery(QStringLiteral("DATABASE_ENGINE"), libraryName));
+        engine = static_cast<int>(rows.scalar());
     }
     return engine;
 }
@@ -336,10 +335,12 @@ void FusionConnection::CheckQuotedIdentifier(int row, const QString& libraryName
         return;
     }
     m_log.WriteLog(QStringLiteral("Checking DB_OPTION 'QUOTED_IDENTIFIER' in ") + libraryName);
-    m_gateway.ExecuteSQL(RemoteLibraryQuery(QStringLiteral("DATABASE_NAME"), libraryName));
-    // A CHAR column comes back padded; the name itself has no blanks.
-    const QString database = TrimBlanks(m_gateway.Value(1));
-    m_gateway.Release();
+    QString database;
+    {
+        const SqlRows rows(m_gateway, RemoteLibraryQuery(QStringLiteral("DATABASE_NAME"), libraryName));
+        // A CHAR column comes back padded; the name itself has no blanks.
+        database = TrimBlanks(rows.value(1));
+    }
     if (!IsPlainIdentifier(database)) {
         // The name would have to be spliced into the statement as it stands; it is not sent.
         m_log.WriteLog(QStringLiteral("Warning: The database name \"") + database +
@@ -349,9 +350,10 @@ void FusionConnection::CheckQuotedIdentifier(int row, const QString& libraryName
         m_library.setLibraryField(row, LibraryContext::kFieldQuotedIdentifier, QStringLiteral("SKIPPED"));
         return;
     }
-    m_gateway.ExecuteSQL(QStringLiteral("SP_DBOPTION ") + database + QStringLiteral(",'QUOTED_IDENTIFIER'"));
-    const QString option = m_gateway.Value(1).toUpper();
-    const QString setting = m_gateway.Value(2).toUpper();
+    const SqlRows rows(m_gateway,
+                       QStringLiteral("SP_DBOPTION ") + database + QStringLiteral(",'QUOTED_IDENTIFIER'"));
+    const QString option = rows.value(1).toUpper();
+    const QString setting = rows.value(2).toUpper();
     if (option.contains(QLatin1String("QUOTED")) && setting != QLatin1String("ON")) {
         if (m_view)
             m_view->beep();
@@ -369,7 +371,6 @@ void FusionConnection::CheckQuotedIdentifier(int row, const QString& libraryName
             StyleExclamation, QStringLiteral("WARNING!"));
     }
     m_library.setLibraryField(row, LibraryContext::kFieldQuotedIdentifier, setting);
-    m_gateway.Release();
 }
 
 bool FusionConnection::CheckSettingsTable(int row) {
@@ -382,29 +383,26 @@ bool FusionConnection::CheckSettingsTable(int row) {
 }
 
 void FusionConnection::ReadGeneralSettings() {
-    m_gateway.ExecuteSQL(QStringLiteral("SELECT SUB_KEY, CHAR_VAL, INT_VAL FROM ") + OwnerPrefix() +
-                         QStringLiteral("QORV_SETTINGS ") +
-                         QStringLiteral("WHERE MASTER_KEY = 'VANTRELIS' AND SECTION_KEY = 'SETTINGS'"));
-    DmSql* sql = m_session.sql.get();
-    if (sql && sql->rowCount() != 0) {
-        do {
-            const QString key = sql->columnValue(1);
-            if (key == QLatin1String("PROFILE_EXCLUDE_COLUMN"))
-                m_library.setProfileExcludeColumn(sql->columnValue(2));
-            else if (key == QLatin1String("ROOT_FOLDER"))
-                m_library.setRootFolder(sql->columnValue(2));
-            else if (key == QLatin1String("PARENT_FOLDER")) {
-                bool valid = true;
-                const QString text = sql->columnValue(3);
-                m_library.setParentFolder(ParentFolderNumber(text, valid));
-                if (!valid)
-                    m_log.WriteLog(
-                        QStringLiteral("Warning: The PARENT_FOLDER setting ") + text +
-                        QStringLiteral(" is not a folder number - folders are created at the top level"));
-            }
-        } while (sql->nextRow() != 0);
+    SqlRows rows(m_gateway,
+                 QStringLiteral("SELECT SUB_KEY, CHAR_VAL, INT_VAL FROM ") + OwnerPrefix() +
+                     QStringLiteral("QORV_SETTINGS ") +
+                     QStringLiteral("WHERE MASTER_KEY = 'VANTRELIS' AND SECTION_KEY = 'SETTINGS'"));
+    for (bool more = rows.rowCount() != 0; more; more = rows.next()) {
+        const QString key = rows.value(1);
+        if (key == QLatin1String("PROFILE_EXCLUDE_COLUMN"))
+            m_library.setProfileExcludeColumn(rows.value(2));
+        else if (key == QLatin1String("ROOT_FOLDER"))
+            m_library.setRootFolder(rows.value(2));
+        else if (key == QLatin1String("PARENT_FOLDER")) {
+            bool valid = true;
+            const QString text = rows.value(3);
+            m_library.setParentFolder(ParentFolderNumber(text, valid));
+            if (!valid)
+                m_log.WriteLog(
+                    QStringLiteral("Warning: The PARENT_FOLDER setting ") + text +
+                    QStringLiteral(" is not a folder number - folders are created at the top level"));
+        }
     }
-    m_gateway.Release();
 }
 
 } // namespace vantrelis::dm

@@ -5,6 +5,7 @@
 #include "common/SavedSetting.h"
 #include "common/SqlText.h"
 #include "common/Text.h"
+#include "dm/SqlRows.h"
 
 #include <cstdlib>
 
@@ -125,10 +126,8 @@ bool SqlGateway::TableExists(const QString& table) {
                     QStringLiteral("DOCSTABLE WHERE UPPER(TABLE_NAME) = '") + EscapeSQLText(table.toUpper()) +
                     QLatin1Char('\'');
         }
-        ExecuteSQL(query);
-        const bool exists = LeadingNumber(Value(1)) > 0;
-        Release();
-        return exists;
+        const SqlRows rows(*this, query);
+        return LeadingNumber(rows.value(1)) > 0;
     } catch (...) {
         ReportCurrentFault(m_log);
         return false;

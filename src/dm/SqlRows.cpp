@@ -11,7 +11,12 @@ SqlRows::SqlRows(SqlGateway& gateway, const QString& statement) : m_gateway(gate
 }
 
 SqlRows::~SqlRows() {
-    m_gateway.Release();
+    // A destructor must not raise: a failing release leaves the results to the next statement,
+    // which releases them before it is sent.
+    try {
+        m_gateway.Release();
+    } catch (...) {
+    }
 }
 
 DmSql* SqlRows::sql() const {

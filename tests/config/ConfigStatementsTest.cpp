@@ -241,6 +241,7 @@ TEST_F(ConfigStatementsTest, LoadImportSetsKeepsStoredRowsInOrder) {
                           {QStringLiteral("CLIENTS"), QStringLiteral("MATTER.CLIENT_ID:1:0::1")}}});
     importSets.LoadImportSets();
     EXPECT_EQ(sql->executed(), QStringList{kSetsQuery});
+    EXPECT_EQ(sql->releases(), 2) << "before sending and after reading";
     ASSERT_EQ(sets.count(), 2);
     EXPECT_EQ(sets.row(1).library, QStringLiteral("DOCS"));
     EXPECT_EQ(sets.row(1).definition, QStringLiteral("DELIMITER:,"));
@@ -284,6 +285,7 @@ TEST_F(ConfigStatementsTest, SaveDefinitionWritesEscapedRowsAndMirrorsThem) {
         insert + QStringLiteral("MATTER.CLIENT_ID.CLIENT_ID:3:9::0', 2, 1)"),
     };
     EXPECT_EQ(sql->executed(), expected);
+    EXPECT_EQ(sql->releases(), 2 * expected.size()) << "every statement's results are released";
 
     ASSERT_EQ(sets.count(), 4);
     EXPECT_EQ(sets.row(1).definition, QStringLiteral("MATTER.CLIENT_ID.CLIENT_ID:3:9::0"))

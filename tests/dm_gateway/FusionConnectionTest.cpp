@@ -223,6 +223,7 @@ TEST_F(FusionConnectionTest, EngineDecidesTheStatementsOfAConnection) {
         harness.Mark();
         ASSERT_TRUE(connection.ConnectLibrary(QStringLiteral("DOCS")));
         EXPECT_EQ(sql->executed(), c.statements);
+        EXPECT_EQ(sql->releases(), 2 * c.statements.size()) << "before sending and after reading each";
         EXPECT_EQ(context.engineName(), c.name);
         EXPECT_EQ(context.libraryField(1, dm::LibraryContext::kFieldQuotedIdentifier), c.quotedField);
         EXPECT_EQ(context.libraryField(1, dm::LibraryContext::kFieldSettingsTable), QStringLiteral("-1"));
