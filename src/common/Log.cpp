@@ -100,7 +100,7 @@ void Log::SetStatusLabel(const QString& text) noexcept {
 
 QString Log::StatusLabel() const noexcept {
     try {
-        StatusView* view = m_statusView ? m_statusView : m_mainView;
+        StatusView* view = statusView();
         return view ? view->statusText() : QString();
     } catch (...) {
         return QString();

@@ -27,8 +27,9 @@ public:
     bool verbose() const { return m_verbose; }
     void setVerbose(bool verbose) { m_verbose = verbose; }
 
-    // The window that shows status texts; the main view takes over when none is set.
-    StatusView* statusView() const { return m_statusView; }
+    // The window that shows status texts (and the busy pointer); the main view takes over when none
+    // is set.
+    StatusView* statusView() const { return m_statusView ? m_statusView : m_mainView; }
     void setStatusView(StatusView* view) { m_statusView = view; }
     void setMainView(StatusView* view) { m_mainView = view; }
 

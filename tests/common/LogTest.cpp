@@ -264,6 +264,28 @@ TEST_F(LogFixture, ShowStatusUsesTheStatusWindow) {
     EXPECT_TRUE(mainView.texts.isEmpty());
 }
 
+// The busy pointer and the status texts go to the same window, before any status was shown too.
+TEST_F(LogFixture, StatusViewIsTheStatusWindowElseTheMainView) {
+    RecordingStatusView splash;
+    RecordingStatusView mainView;
+    const struct {
+        StatusView* status;
+        StatusView* main;
+        StatusView* expected;
+    } rows[] = {
+        {nullptr, nullptr, nullptr},
+        {nullptr, &mainView, &mainView},
+        {&splash, nullptr, &splash},
+        {&splash, &mainView, &splash},
+    };
+    for (const auto& row : rows) {
+        Log log(false, m_prompter, m_clock, m_launcher);
+        log.setStatusView(row.status);
+        log.setMainView(row.main);
+        EXPECT_EQ(log.statusView(), row.expected);
+    }
+}
+
 TEST_F(LogFixture, ShowStatusWithoutAnyViewStillLogs) {
     m_log.ShowStatus(QStringLiteral("alone"));
     EXPECT_EQ(ReadAll(today()), QByteArray("alone\r\n"));

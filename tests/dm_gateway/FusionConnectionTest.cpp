@@ -126,6 +126,16 @@ TEST_F(FusionConnectionTest, StartFusionLogsInAndConnectsTheCurrentLibrary) {
     EXPECT_TRUE(harness.prompter.prompts.empty());
 }
 
+TEST_F(FusionConnectionTest, StartFusionRestoresTheBusyPointerOnTheMainView) {
+    RecordingStatusView mainView;
+    harness.log.setStatusView(nullptr);
+    harness.log.setMainView(&mainView);
+    ASSERT_TRUE(connection.StartFusion());
+    ASSERT_FALSE(mainView.busyChanges.isEmpty());
+    EXPECT_TRUE(mainView.busyChanges.contains(true)) << "busy while logging in";
+    EXPECT_FALSE(mainView.busy) << "the pointer is restored";
+}
+
 TEST_F(FusionConnectionTest, StartFusionFailuresAreToldAndLogged) {
     const QString cannot = QStringLiteral(" - cannot start ") + ProductName();
     struct Case {
