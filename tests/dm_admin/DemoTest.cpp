@@ -259,7 +259,7 @@ TEST_F(DemoTest, ExistingFoldersAreFoundAsTheImportRunLooksForThem) {
                              "(SELECT SYSTEM_ID FROM DOCSADM.APPS WHERE APPLICATION = 'FOLDER')"))
                   .toInt(),
               5);
-    const FolderChain memoChain = FolderChain::Read(*db, memo.rows[0][0].toLongLong());
+    const dm::ItemChain memoChain = FolderChain::Read(*db, memo.rows[0][0].toLongLong());
     EXPECT_TRUE(memoChain.isSound());
     EXPECT_EQ(memoChain.items().size(), 2u);
 
@@ -269,7 +269,7 @@ TEST_F(DemoTest, ExistingFoldersAreFoundAsTheImportRunLooksForThem) {
     for (const auto& row : parents.rows) {
         EXPECT_TRUE(FolderChain::Read(*db, row[0].toLongLong()).isSound()) << row[0].toLongLong();
     }
-    const FolderChain clientChain = FolderChain::Read(*db, client.rows[0][0].toLongLong());
+    const dm::ItemChain clientChain = FolderChain::Read(*db, client.rows[0][0].toLongLong());
     ASSERT_EQ(clientChain.items().size(), 2u);
     EXPECT_GT(clientChain.items()[0].displayName, clientChain.items()[1].displayName);
 }

@@ -2,6 +2,8 @@
 
 #include "dm/local/FolderChain.h"
 
+#include <map>
+
 namespace vantrelis::dm::local::test {
 namespace {
 
@@ -21,18 +23,12 @@ struct ChainCase {
     std::vector<qint64> expectedUnreached;
 };
 
-class FolderChainTest : public AdminFixture, public ::testing::WithParamInterface<ChainCase> {};
+class FolderChainTest : public AdminFixture, public ::testing::WithParamInterface<ChainCase> {
+protected:
+    static void ExpectChain(const ChainCase& c, const ItemChain& chain);
+};
 
-TEST_P(FolderChainTest, ReadsTheChainAndNamesWhatIsWrong) {
-    const ChainCase& c = GetParam();
-    for (const Row& row : c.rows) {
-        db().execute(QStringLiteral(
-                         "INSERT INTO DOCSADM.FOLDER_ITEM (SYSTEM_ID, NODE_TYPE, PARENT, ISFIRST, \"NEXT\", "
-                         "DOCNUMBER, DISPLAYNAME, LIBRARY) VALUES (?1, 'P', ?2, ?3, ?4, ?5, ?6, 0)"),
-                     {row.systemId, row.parent, row.isFirst, row.next < 0 ? QVariant() : QVariant(row.next),
-                      row.systemId + 5000, QStringLiteral("item %1").arg(row.systemId)});
-    }
-    const FolderChain chain = FolderChain::Read(db(), 1000);
+void FolderChainTest::ExpectChain(const ChainCase& c, const ItemChain& chain) {
     std::vector<qint64> order;
     for (const ChainItem& item : chain.items()) {
         order.push_back(item.systemId);
@@ -52,6 +48,46 @@ TEST_P(FolderChainTest, ReadsTheChainAndNamesWhatIsWrong) {
         unreached.push_back(item.systemId);
     }
     EXPECT_EQ(unreached, c.expectedUnreached);
+    if (chain.items().empty())
+        EXPECT_EQ(chain.tail(), nullptr);
+    else
+        EXPECT_EQ(chain.tail()->systemId, chain.items().back().systemId);
+}
+
+TEST_P(FolderChainTest, ReadsTheChainAndNamesWhatIsWrong) {
+    const ChainCase& c = GetParam();
+    for (const Row& row : c.rows) {
+        db().execute(QStringLiteral(
+                         "INSERT INTO DOCSADM.FOLDER_ITEM (SYSTEM_ID, NODE_TYPE, PARENT, ISFIRST, \"NEXT\", "
+                         "DOCNUMBER, DISPLAYNAME, LIBRARY) VALUES (?1, 'P', ?2, ?3, ?4, ?5, ?6, 0)"),
+                     {row.systemId, row.parent, row.isFirst, row.next < 0 ? QVariant() : QVariant(row.next),
+                      row.systemId + 5000, QStringLiteral("item %1").arg(row.systemId)});
+    }
+    ExpectChain(c, FolderChain::Read(db(), 1000));
+}
+
+// The analysis alone, without a database: rows handed over in reverse order give the same chain.
+TEST_P(FolderChainTest, AnalysisOfTheRowsAloneGivesTheSameChain) {
+    const ChainCase& c = GetParam();
+    std::vector<ChainItem> rows;
+    std::map<qint64, qint64> parents;
+    for (auto row = c.rows.rbegin(); row != c.rows.rend(); ++row) {
+        parents[row->systemId] = row->parent;
+        if (row->parent != 1000)
+            continue;
+        ChainItem item;
+        item.systemId = row->systemId;
+        item.docNumber = row->systemId + 5000;
+        item.displayName = QStringLiteral("item %1").arg(row->systemId);
+        item.isFirst =
+            QString::fromLatin1(row->isFirst).compare(QLatin1String("Y"), Qt::CaseInsensitive) == 0;
+        item.next = row->next < 0 ? 0 : row->next;
+        rows.push_back(item);
+    }
+    ExpectChain(c, ItemChain::Analyse(1000, rows, [&parents](qint64 systemId) {
+                    const auto found = parents.find(systemId);
+                    return found == parents.end() ? std::nullopt : std::optional<qint64>(found->second);
+                }));
 }
 
 const ChainCase kCases[] = {
@@ -110,7 +146,7 @@ INSTANTIATE_TEST_SUITE_P(Chains, FolderChainTest, ::testing::ValuesIn(kCases),
 TEST(FolderChainNames, EveryFaultHasAName) {
     for (ChainFault kind : {ChainFault::NoHead, ChainFault::SeveralHeads, ChainFault::MissingNext,
                             ChainFault::ForeignNext, ChainFault::Cycle, ChainFault::Unreached}) {
-        EXPECT_FALSE(FolderChain::FaultName(kind).isEmpty());
+        EXPECT_FALSE(ItemChain::FaultName(kind).isEmpty());
     }
 }
 

@@ -287,7 +287,7 @@ TEST_F(LibraryAdminTest, LinkingFollowsTheChainNotTheHighestRow) {
         QStringLiteral("UPDATE DOCSADM.FOLDER_ITEM SET ISFIRST = 'N', \"NEXT\" = 0 WHERE SYSTEM_ID = ?1"),
         {a});
     const qint64 c = admin().linkItem(folder, addDocument(QStringLiteral("c")));
-    const FolderChain chain = FolderChain::Read(db(), folder);
+    const ItemChain chain = FolderChain::Read(db(), folder);
     ASSERT_TRUE(chain.isSound());
     ASSERT_EQ(chain.items().size(), 3u);
     EXPECT_EQ(chain.items()[0].systemId, b);

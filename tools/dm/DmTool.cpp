@@ -579,7 +579,7 @@ int DmTool::chain(ToolArguments& args) {
                               ? QStringLiteral("document #%1 is not a folder").arg(parent)
                               : QStringLiteral("no document #%1 in %2").arg(parent).arg(args.positional(0)));
         }
-        const FolderChain chain = FolderChain::Read(db, parent);
+        const dm::ItemChain chain = FolderChain::Read(db, parent);
         m_out << "Folder #" << parent << ' ' << Quoted(name.toString()) << ": " << chain.items().size()
               << " item(s) in the chain\n";
         int position = 0;
@@ -606,7 +606,7 @@ int DmTool::chain(ToolArguments& args) {
             return kOk;
         }
         for (const auto& problem : chain.problems()) {
-            m_out << "BROKEN (" << FolderChain::FaultName(problem.kind) << "): " << problem.text << '\n';
+            m_out << "BROKEN (" << dm::ItemChain::FaultName(problem.kind) << "): " << problem.text << '\n';
         }
         return kChainBroken;
     });
@@ -725,9 +725,9 @@ bool DmTool::printFolder(LibraryDatabase& db, qint64 docNumber, const QString& n
     }
     ancestors.append(docNumber);
     bool sound = true;
-    const FolderChain chain = FolderChain::Read(db, docNumber);
+    const dm::ItemChain chain = FolderChain::Read(db, docNumber);
     int documents = 0;
-    const auto printItem = [&](const dm::local::ChainItem& item, const QString& mark) {
+    const auto printItem = [&](const dm::ChainItem& item, const QString& mark) {
         const bool isFolder =
             !db.query(QStringLiteral("SELECT 1 FROM DOCSADM.FOLDER WHERE DOCNUMBER = ?1"), {item.docNumber})
                  .rows.empty();
@@ -749,7 +749,7 @@ bool DmTool::printFolder(LibraryDatabase& db, qint64 docNumber, const QString& n
         m_out << indent << "  [" << documents << " document(s)]\n";
     }
     for (const auto& problem : chain.problems()) {
-        m_out << indent << "  ! chain broken (" << FolderChain::FaultName(problem.kind)
+        m_out << indent << "  ! chain broken (" << dm::ItemChain::FaultName(problem.kind)
               << "): " << problem.text << '\n';
         sound = false;
     }

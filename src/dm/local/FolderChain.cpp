@@ -1,9 +1,5 @@
 #include "dm/local/FolderChain.h"
 
-#include <QHash>
-#include <QSet>
-#include <algorithm>
-
 namespace vantrelis::dm::local {
 
 namespace {
@@ -14,15 +10,13 @@ qint64 ToKey(const QVariant& value) {
 
 } // namespace
 
-FolderChain FolderChain::Read(LibraryDatabase& database, qint64 parentDocNumber) {
-    FolderChain chain(parentDocNumber);
+ItemChain FolderChain::Read(LibraryDatabase& database, qint64 parentDocNumber) {
     const QueryResult result = database.query(
         QStringLiteral("SELECT SYSTEM_ID, DOCNUMBER, NODE_TYPE, DISPLAYNAME, ISFIRST, \"NEXT\" "
                        "FROM DOCSADM.FOLDER_ITEM WHERE PARENT = ?1 ORDER BY SYSTEM_ID"),
         {parentDocNumber});
-
     std::vector<ChainItem> rows;
-    QHash<qint64, std::size_t> bySystemId;
+    rows.reserve(result.rows.size());
     for (const auto& row : result.rows) {
         ChainItem item;
         item.systemId = ToKey(row[0]);
@@ -31,114 +25,13 @@ FolderChain FolderChain::Read(LibraryDatabase& database, qint64 parentDocNumber)
         item.displayName = row[3].toString();
         item.isFirst = row[4].toString().trimmed().compare(QLatin1String("Y"), Qt::CaseInsensitive) == 0;
         item.next = ToKey(row[5]);
-        bySystemId.insert(item.systemId, rows.size());
         rows.push_back(item);
     }
-    if (rows.empty()) {
-        return chain;
-    }
-
-    std::vector<qint64> heads;
-    for (const ChainItem& item : rows) {
-        if (item.isFirst) {
-            heads.push_back(item.systemId);
-        }
-    }
-    if (heads.empty()) {
-        chain.addProblem(ChainFault::NoHead, 0,
-                         QStringLiteral("no row has ISFIRST 'Y' (%1 rows)").arg(rows.size()));
-    } else if (heads.size() > 1) {
-        QStringList ids;
-        for (qint64 id : heads) {
-            ids << QString::number(id);
-        }
-        chain.addProblem(ChainFault::SeveralHeads, heads.front(),
-                         QStringLiteral("%1 rows have ISFIRST 'Y': %2")
-                             .arg(heads.size())
-                             .arg(ids.join(QStringLiteral(", "))));
-    }
-
-    QSet<qint64> visited;
-    if (!heads.empty()) {
-        qint64 current = heads.front();
-        for (;;) {
-            const ChainItem& item = rows[bySystemId.value(current)];
-            visited.insert(current);
-            chain.m_items.push_back(item);
-            if (item.next == 0) {
-                break;
-            }
-            if (visited.contains(item.next)) {
-                chain.addProblem(
-                    ChainFault::Cycle, item.systemId,
-                    QStringLiteral("row %1 points back to row %2").arg(item.systemId).arg(item.next));
-                break;
-            }
-            if (!bySystemId.contains(item.next)) {
-                const QVariant otherParent = database.scalar(
-                    QStringLiteral("SELECT PARENT FROM DOCSADM.FOLDER_ITEM WHERE SYSTEM_ID = ?1"),
-                    {item.next});
-                if (otherParent.isValid()) {
-                    chain.addProblem(ChainFault::ForeignNext, item.systemId,
-                                     QStringLiteral("row %1 points to row %2 of folder #%3")
-                                         .arg(item.systemId)
-                                         .arg(item.next)
-                                         .arg(ToKey(otherParent)));
-                } else {
-                    chain.addProblem(ChainFault::MissingNext, item.systemId,
-                                     QStringLiteral("row %1 points to row %2, which does not exist")
-                                         .arg(item.systemId)
-                                         .arg(item.next));
-                }
-                break;
-            }
-            current = item.next;
-        }
-    }
-
-    for (const ChainItem& item : rows) {
-        if (!visited.contains(item.systemId)) {
-            chain.m_unreached.push_back(item);
-        }
-    }
-    if (!chain.m_unreached.empty()) {
-        QStringList ids;
-        for (const ChainItem& item : chain.m_unreached) {
-            ids << QString::number(item.systemId);
-        }
-        chain.addProblem(ChainFault::Unreached, chain.m_unreached.front().systemId,
-                         QStringLiteral("%1 row(s) not reached by the chain: %2")
-                             .arg(chain.m_unreached.size())
-                             .arg(ids.join(QStringLiteral(", "))));
-    }
-    return chain;
-}
-
-bool FolderChain::hasProblem(ChainFault kind) const {
-    return std::any_of(m_problems.begin(), m_problems.end(),
-                       [kind](const ChainProblem& problem) { return problem.kind == kind; });
-}
-
-void FolderChain::addProblem(ChainFault kind, qint64 systemId, const QString& text) {
-    m_problems.push_back({kind, systemId, text});
-}
-
-QString FolderChain::FaultName(ChainFault kind) {
-    switch (kind) {
-    case ChainFault::NoHead:
-        return QStringLiteral("no head");
-    case ChainFault::SeveralHeads:
-        return QStringLiteral("several heads");
-    case ChainFault::MissingNext:
-        return QStringLiteral("missing next");
-    case ChainFault::ForeignNext:
-        return QStringLiteral("next in another folder");
-    case ChainFault::Cycle:
-        return QStringLiteral("cycle");
-    case ChainFault::Unreached:
-        return QStringLiteral("unreached rows");
-    }
-    return QString();
+    return ItemChain::Analyse(parentDocNumber, std::move(rows), [&database](qint64 systemId) {
+        const QVariant parent = database.scalar(
+            QStringLiteral("SELECT PARENT FROM DOCSADM.FOLDER_ITEM WHERE SYSTEM_ID = ?1"), {systemId});
+        return parent.isValid() ? std::optional<qint64>(ToKey(parent)) : std::nullopt;
+    });
 }
 
 } // namespace vantrelis::dm::local

@@ -489,7 +489,7 @@ qint64 LibraryAdmin::linkItem(qint64 parentDocNumber, qint64 itemDocNumber) {
                             .arg(parentDocNumber));
         }
         // Append after the row the chain really ends with; a broken chain is left for a person to mend.
-        const FolderChain chain = FolderChain::Read(*m_database, parentDocNumber);
+        const ItemChain chain = FolderChain::Read(*m_database, parentDocNumber);
         if (!chain.isSound()) {
             throw Fault(kAdminBadArgument, kSource,
                         QStringLiteral("The item chain of folder #%1 is broken (%2); not appending to it")
@@ -514,7 +514,7 @@ qint64 LibraryAdmin::linkItem(qint64 parentDocNumber, qint64 itemDocNumber) {
         if (!isFirst) {
             m_database->execute(
                 QStringLiteral("UPDATE DOCSADM.FOLDER_ITEM SET \"NEXT\" = ?1 WHERE SYSTEM_ID = ?2"),
-                {key, chain.items().back().systemId});
+                {key, chain.tail()->systemId});
         }
     });
     return key;
