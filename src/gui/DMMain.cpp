@@ -20,6 +20,7 @@
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QStyle>
 #include <QToolButton>
@@ -363,7 +364,7 @@ void DMMain::SetTabOrder() {
         setTabOrder(order[i - 1], order[i]);
 }
 
-void DMMain::PlaceForm(const FormContent& content) {
+void DMMain::PlaceForm(const app::FormContent& content) {
     if (m_placed)
         return;
     m_placed = true;
@@ -414,8 +415,39 @@ void DMMain::HelpAbout() {
     about.exec();
 }
 
-QString DMMain::importFileLabel() const {
-    return m_fileName->text();
+void DMMain::setCaption(const QString& caption) {
+    setWindowTitle(caption);
+}
+
+QRect DMMain::screenArea() const {
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect();
+}
+
+QSize DMMain::windowSize() const {
+    return frameGeometry().size();
+}
+
+QPoint DMMain::position() const {
+    return pos();
+}
+
+void DMMain::moveTo(const QPoint& position) {
+    move(position);
+}
+
+void DMMain::setWindowShown(bool shown) {
+    setVisible(shown);
+}
+
+void DMMain::setWindowEnabled(bool enabled) {
+    setEnabled(enabled);
+}
+
+void DMMain::activate() {
+    raise();
+    activateWindow();
+    setFocus();
 }
 
 void DMMain::setImportFileLabel(const QString& path) {
@@ -513,10 +545,6 @@ void DMMain::setRunInProgress(bool running) {
     m_runInProgress = running;
     if (running)
         m_stopRequested = false;
-}
-
-void DMMain::setStatusColour(quint32 colour) {
-    LabelStatusView::setStatusColour(colour);
 }
 
 void DMMain::showProgress(qint64 processed, qint64 total) {

@@ -1,9 +1,8 @@
 #pragma once
 
-#include "app/RunView.h"
+#include "app/MainView.h"
 #include "common/Log.h"
 #include "dm/ConnectionView.h"
-#include "gui/FormContent.h"
 #include "gui/LabelStatusView.h"
 
 #include <QMainWindow>
@@ -27,7 +26,7 @@ class ElidedLabel;
 // The main window: the libraries, import set and file to work on, the run options and log file, the
 // Go and Exit buttons, the status line and the counters. It shows state and forwards the user's
 // commands; what they do happens below, connected to its signals.
-class DMMain : public QMainWindow, public LabelStatusView, public dm::ConnectionView, public app::RunView {
+class DMMain : public QMainWindow, public LabelStatusView<app::MainView>, public dm::ConnectionView {
     Q_OBJECT
 public:
     explicit DMMain(Log& log, QWidget* parent = nullptr);
@@ -35,26 +34,30 @@ public:
     // Fills the library boxes in rows of four (left to right, top to bottom) and the Libraries menu,
     // and the import set box. The window grows by one row for every started row after the first.
     // Runs once; the boxes and entries stay for the window's life.
-    void PlaceForm(const FormContent& content);
+    void PlaceForm(const app::FormContent& content) override;
     // The About window: the splash window shown modally.
     void HelpAbout();
-    // What the About window shows besides the product name: the DM version and the build.
-    void setAboutInfo(const QString& dmVersion, const QString& build, const QString& buildDate);
-
-    // The import file shown in LabelFileName (full path).
-    QString importFileLabel() const;
-    void setImportFileLabel(const QString& path);
-    void setLogFileTip(const QString& fileName);
-    void setReadmeVisible(bool visible);
     bool runInProgress() const { return m_runInProgress; }
-
-    void setAddNewDocs(bool ticked);
-    void setAddExistingDocs(bool ticked);
-    bool verboseLogging() const;
-    void setVerboseLogging(bool ticked);
-
     // Exit: asks a run in progress to stop, otherwise shuts the program down.
     void Button_Exit_Click();
+
+    // app::MainView
+    void setCaption(const QString& caption) override;
+    void setImportFileLabel(const QString& path) override;
+    void setLogFileTip(const QString& fileName) override;
+    bool verboseLogging() const override;
+    void setVerboseLogging(bool ticked) override;
+    void setAddNewDocs(bool ticked) override;
+    void setAddExistingDocs(bool ticked) override;
+    void setReadmeVisible(bool visible) override;
+    void setAboutInfo(const QString& dmVersion, const QString& build, const QString& buildDate) override;
+    QRect screenArea() const override;
+    QSize windowSize() const override;
+    QPoint position() const override;
+    void moveTo(const QPoint& position) override;
+    void setWindowShown(bool shown) override;
+    void setWindowEnabled(bool enabled) override;
+    void activate() override;
 
     // app::RunView. The library boxes are empty until placed.
     app::RunChoices runChoices() const override;
@@ -62,7 +65,6 @@ public:
     void untickLibrary(int index) override;
     void setGoEnabled(bool enabled) override;
     void setRunInProgress(bool running) override;
-    void setStatusColour(quint32 colour) override;
     void showProgress(qint64 processed, qint64 total) override;
     void showRate(const QString& text) override;
     bool stopRequested() const override { return m_stopRequested; }

@@ -1,21 +1,30 @@
 #pragma once
 
-#include "common/StatusView.h"
-
-class QLabel;
+#include <QLabel>
+#include <QString>
 
 namespace vantrelis::gui {
 
-// The status view of a window whose label LabelStatus shows the status texts. The busy pointer is
-// the application's, as one pointer serves every window.
-class LabelStatusView : public StatusView {
+// The busy pointer is the application's: one pointer serves every window.
+void SetBusyPointer(bool busy);
+bool IsBusyPointer();
+// Sets a status label's text (an eliding label keeps the whole text as its tool tip).
+void SetLabelText(QLabel* label, const QString& text);
+// Text colour as 0x00BBGGRR.
+void SetLabelColour(QLabel* label, quint32 colour);
+// Lets the windows repaint and handle input once.
+void YieldToEvents();
+
+// The status view of a window whose label LabelStatus shows the status texts. `View` is the
+// status view interface the window implements (it derives from StatusView).
+template <class View> class LabelStatusView : public View {
 public:
-    QString statusText() const override;
-    void setStatusText(const QString& text) override;
-    void setBusy(bool busy) override;
-    bool isBusy() const override;
-    void setStatusColour(quint32 colour) override;
-    void yield() override;
+    QString statusText() const override { return m_label ? m_label->text() : QString(); }
+    void setStatusText(const QString& text) override { SetLabelText(m_label, text); }
+    void setBusy(bool busy) override { SetBusyPointer(busy); }
+    bool isBusy() const override { return IsBusyPointer(); }
+    void setStatusColour(quint32 colour) override { SetLabelColour(m_label, colour); }
+    void yield() override { YieldToEvents(); }
 
 protected:
     void setStatusLabel(QLabel* label) { m_label = label; }

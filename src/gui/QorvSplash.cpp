@@ -116,6 +116,13 @@ void QorvSplash::setBuild(const QString& build, const QString& buildDate) {
     m_version->setText(QStringLiteral("Build ") + build + QStringLiteral(" - ") + buildDate);
 }
 
+void QorvSplash::showSplash() {
+    show();
+    raise();
+    activateWindow();
+    setFocus();
+}
+
 void QorvSplash::Unload() {
     if (m_owner) {
         m_owner->setEnabled(true);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/SplashView.h"
 #include "gui/LabelStatusView.h"
 
 #include <QDialog>
@@ -11,7 +12,7 @@ namespace vantrelis::gui {
 
 // The splash window: the status window while the program starts, and the About window.
 // A key press, or a click on its frame, closes it and hands the focus back to its owner.
-class QorvSplash : public QDialog, public LabelStatusView {
+class QorvSplash : public QDialog, public LabelStatusView<app::SplashView> {
     Q_OBJECT
 public:
     // The design caption of the product label.
@@ -23,12 +24,12 @@ public:
     explicit QorvSplash(QWidget* owner = nullptr);
 
     // The product label's design caption + " " + the DM version text (nothing added when empty).
-    void setDmVersion(const QString& versionText);
+    void setDmVersion(const QString& versionText) override;
     // The version label: "Build " + build + " - " + build date.
-    void setBuild(const QString& build, const QString& buildDate);
-
+    void setBuild(const QString& build, const QString& buildDate) override;
+    void showSplash() override;
     // Closes the window as a key press or a click on its frame does.
-    void Unload();
+    void Unload() override;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -26,8 +26,8 @@ using namespace vantrelis::testing;
 
 namespace {
 
-FormContent Libraries(int count) {
-    FormContent content;
+app::FormContent Libraries(int count) {
+    app::FormContent content;
     for (int i = 1; i <= count; ++i)
         content.libraries.push_back({QStringLiteral("LIBRARY_%1").arg(i), i % 3 != 0});
     content.currentLibrary = QStringLiteral("LIBRARY_2");
