@@ -3,11 +3,11 @@
 #include "common/ProductInfo.h"
 #include "common/SqlText.h"
 #include "common/Text.h"
+#include "common/TextViewer.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QStringEncoder>
 
@@ -155,14 +155,9 @@ void Log::ViewFile(const QString& path) noexcept {
             view->setStatusText(QStringLiteral("Loading ") + path);
             view->yield();
         }
-        // $VIEWER may carry its own arguments ("less -N"); unset or blank means the desktop's viewer.
-        QStringList command = QProcess::splitCommand(qEnvironmentVariable("VIEWER"));
-        if (command.isEmpty())
-            command = {QStringLiteral("xdg-open")};
-        const QString viewer = command.takeFirst();
-        if (!m_launcher.startDetached(viewer, command << path))
-            WriteLog(QStringLiteral("Error: Unable to start the text viewer ") + viewer +
-                     QStringLiteral(" for ") + path);
+        const QString failed = StartTextViewer(m_launcher, path);
+        if (!failed.isEmpty())
+            WriteLog(failed);
         if (view) {
             view->setStatusText(saved);
             view->setBusy(wasBusy);

@@ -38,7 +38,7 @@ QLabel* NewCounter(const QString& name, QWidget* parent) {
     label->setObjectName(name);
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     label->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-    label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QStringLiteral("0000000")) + 12);
+    label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QStringLiteral("000000")) + 12);
     label->setMargin(2);
     return label;
 }
@@ -73,8 +73,8 @@ DMMain::DMMain(Log& log, QWidget* parent) : QMainWindow(parent), m_log(log) {
     layout->addWidget(BuildFrameLibraries());
     auto* middle = new QHBoxLayout;
     middle->setSpacing(10);
-    middle->addWidget(BuildFrameOptions(), 3);
-    middle->addWidget(BuildFrameCounters(), 2);
+    middle->addWidget(BuildFrameOptions(), 1);
+    middle->addWidget(BuildFrameCounters(), 1);
     layout->addLayout(middle);
     layout->addWidget(BuildFrameStatus());
     auto* bottom = new QHBoxLayout;
@@ -216,29 +216,34 @@ QGroupBox* DMMain::BuildFrameCounters() {
     m_added = NewCounter(QStringLiteral("LabelAdded"), frame);
     m_errors = NewCounter(QStringLiteral("LabelErrors"), frame);
 
+    // Two counters a row, Total and Processed over Added and Errors, as many rows as the options
+    // beside them; the progress bar under them.
     auto* grid = new QGridLayout(frame);
     grid->setHorizontalSpacing(8);
-    grid->setVerticalSpacing(4);
+    grid->setVerticalSpacing(6);
     const std::pair<const char*, const char*> captions[] = {{"LabelTotalCaption", "Total"},
                                                             {"LabelReadCaption", "Processed"},
                                                             {"LabelAddedCaption", "Added"},
                                                             {"LabelErrorsCaption", "Errors"}};
     QLabel* values[] = {m_total, m_read, m_added, m_errors};
-    for (int row = 0; row < 4; ++row) {
+    for (int i = 0; i < 4; ++i) {
+        const int row = i / 2;
+        const int column = (i % 2) * 3;
         grid->addWidget(
-            NewCaption(QLatin1String(captions[row].first), QLatin1String(captions[row].second), frame), row,
-            0);
-        grid->addWidget(values[row], row, 1);
+            NewCaption(QLatin1String(captions[i].first), QLatin1String(captions[i].second), frame), row,
+            column);
+        grid->addWidget(values[i], row, column + 1);
     }
+    grid->setColumnMinimumWidth(2, 10);
     m_progress = new QProgressBar(frame);
     m_progress->setObjectName(QStringLiteral("ProgressRun"));
     m_progress->setRange(0, 100);
     m_progress->setValue(0);
     m_progress->setFormat(QStringLiteral("%p%"));
     m_progress->setAlignment(Qt::AlignCenter);
-    grid->addWidget(m_progress, 4, 0, 1, 2);
-    grid->setRowMinimumHeight(4, m_progress->sizeHint().height() + 4);
-    grid->setColumnStretch(0, 1);
+    grid->addWidget(m_progress, 2, 0, 1, 5);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(4, 1);
     return frame;
 }
 

@@ -1,5 +1,6 @@
 #include "DemoBuilder.h"
 #include "support/ConnectedProgram.h"
+#include "support/LogAssertions.h"
 #include "support/QtPrinters.h"
 
 #include <QTemporaryDir>
@@ -9,20 +10,6 @@ using namespace vantrelis;
 using namespace vantrelis::testing;
 
 namespace {
-
-// The expected lines occur in the log in this order (other lines may lie between them).
-::testing::AssertionResult InOrder(const QStringList& lines, const QStringList& expected) {
-    qsizetype at = 0;
-    for (const QString& line : expected) {
-        const qsizetype found = lines.indexOf(line, at);
-        if (found < 0)
-            return ::testing::AssertionFailure()
-                   << "missing or out of order: \"" << line.toStdString() << "\"\nlog:\n"
-                   << lines.join(QLatin1Char('\n')).toStdString();
-        at = found + 1;
-    }
-    return ::testing::AssertionSuccess();
-}
 
 struct LibraryCase {
     QString name;

@@ -65,59 +65,6 @@ private:
 private Q_SLOTS:
     void initTestCase() { ApplyProgramLook(*qApp); }
 
-    void placesBoxesInRowsOfFour_data() {
-        QTest::addColumn<int>("libraries");
-        QTest::addColumn<int>("rows");
-        QTest::newRow("one") << 1 << 1;
-        QTest::newRow("four") << 4 << 1;
-        QTest::newRow("five") << 5 << 2;
-        QTest::newRow("eight") << 8 << 2;
-        QTest::newRow("nine") << 9 << 3;
-    }
-
-    void placesBoxesInRowsOfFour() {
-        QFETCH(int, libraries);
-        QFETCH(int, rows);
-        const auto single = Shown(1);
-        const auto window = Shown(libraries);
-        QVERIFY(single && window);
-
-        const QList<QCheckBox*> boxes = window->findChildren<QCheckBox*>(QStringLiteral("LibBox"));
-        QCOMPARE(boxes.size(), libraries);
-        const QCheckBox* first = boxes.front();
-        const auto* frame = window->findChild<QGroupBox*>(QStringLiteral("FrameLibraries"));
-        const int rowStep = first->height() + qobject_cast<QGridLayout*>(frame->layout())->verticalSpacing();
-        const int columnStep = libraries > 1 ? boxes.at(1)->x() - first->x() : 0;
-        QVERIFY(libraries == 1 || columnStep >= first->width());
-        for (int e = 0; e < libraries; ++e) {
-            const QCheckBox* box = boxes.at(e);
-            QCOMPARE(box->text(), QStringLiteral("LIBRARY_%1").arg(e + 1));
-            QVERIFY(box->isVisible());
-            QCOMPARE(box->x(), first->x() + (e % 4) * columnStep);
-            QCOMPARE(box->y(), first->y() + (e / 4) * rowStep);
-            QCOMPARE(box->isChecked(), (e + 1) % 3 != 0);
-        }
-        // The window, and every frame below the libraries, by one row step per started row after
-        // the first; the frame above stays.
-        const int growth = (rows - 1) * rowStep;
-        QCOMPARE(window->height(), single->height() + growth);
-        for (const char* name : {"FrameOptions", "FrameCounters", "FrameStatus"}) {
-            const auto* below = window->findChild<QWidget*>(QLatin1String(name));
-            const auto* belowSingle = single->findChild<QWidget*>(QLatin1String(name));
-            QCOMPARE(below->mapTo(window.get(), QPoint()).y(),
-                     belowSingle->mapTo(single.get(), QPoint()).y() + growth);
-        }
-        QCOMPARE(window->findChild<QWidget*>(QStringLiteral("FrameMain"))->y(),
-                 single->findChild<QWidget*>(QStringLiteral("FrameMain"))->y());
-
-        const QList<QAction*> entries = window->findChildren<QAction*>(QStringLiteral("MNLibList"));
-        QCOMPARE(entries.size(), libraries);
-        for (int e = 0; e < libraries; ++e) {
-            QCOMPARE(entries.at(e)->text(), boxes.at(e)->text());
-            QCOMPARE(entries.at(e)->isChecked(), entries.at(e)->text() == QLatin1String("LIBRARY_2"));
-        }
-    }
-
     void tabOrderFollowsTheBoxes() {
         const auto window = Shown(5);
         QVERIFY(window);
@@ -310,16 +257,9 @@ private Q_SLOTS:
         QVERIFY(window->isEnabled());
     }
 
-    void screenshots() {
-        const auto window = Shown(5);
+    void splashAndAboutScreenshots() {
+        const auto window = Shown(1);
         QVERIFY(window);
-        window->setUserName(QStringLiteral("TESTER"));
-        window->setPrimaryGroup(QStringLiteral("DOCS_SUPERVISORS"));
-        window->setLibraryName(QStringLiteral("LIBRARY_2"));
-        window->setImportFileLabel(QStringLiteral("/srv/imports/clients and matters/2024/import.csv"));
-        window->setStatusText(QStringLiteral("Waiting for user input"));
-        QVERIFY(SaveScreenshot(*window, QStringLiteral("main-window.png")));
-
         QorvSplash splash(window.get());
         splash.setDmVersion(QStringLiteral("(5.1.0.5 patch 3)"));
         splash.setBuild(QStringLiteral("1.0.0"), QStringLiteral("Mar 5, 2024"));

@@ -34,6 +34,9 @@ protected:
         environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
         // No DM server unless a test makes one: the user's own server file must never be reached.
         environment.insert(QStringLiteral("VANTRELIS_DM_SERVER"), m_serverFile);
+        if (m_withoutDisplay)
+            for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+                environment.remove(QLatin1String(name));
         process.setProcessEnvironment(environment);
         process.start(QStringLiteral(VANTRELIS_IMPORT_EXE), arguments);
         if (!process.waitForFinished(30000))
@@ -42,14 +45,23 @@ protected:
         return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     }
 
-    // A demo DM environment in the temporary folder, for runs that log in.
-    void makeDemo() {
+    // A demo DM environment in the temporary folder, for runs that log in, with `current` as the
+    // user's current library.
+    void makeDemo(const QString& current) {
         const QString demo = m_dir.filePath(QStringLiteral("demo"));
         QProcess tool;
         tool.start(QStringLiteral(VANTRELIS_DM_EXE), {QStringLiteral("demo"), demo});
         ASSERT_TRUE(tool.waitForFinished(60000));
         ASSERT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
         m_serverFile = demo + QStringLiteral("/dm-server.ini");
+        QFile server(m_serverFile);
+        ASSERT_TRUE(server.open(QIODevice::ReadOnly));
+        QString text = QString::fromUtf8(server.readAll());
+        server.close();
+        text.replace(QRegularExpression(QStringLiteral("CurrentLibrary=[^\n]*")),
+                     QStringLiteral("CurrentLibrary=") + current);
+        ASSERT_TRUE(server.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        server.write(text.toUtf8());
     }
 
     QString logBase() const { return m_dir.filePath(QStringLiteral("logs/run.log")); }
@@ -66,6 +78,7 @@ protected:
     QTemporaryDir m_dir;
     QString m_serverFile = m_dir.filePath(QStringLiteral("no-dm-server.ini"));
     QByteArray m_output;
+    bool m_withoutDisplay = false;
 };
 
 const QRegularExpression
@@ -73,27 +86,51 @@ const QRegularExpression
                            "\\d{4} at \\d\\d:\\d\\d (AM|PM)\\r\\n={60}\\r\\n"),
             QRegularExpression::MultilineOption);
 
-const QByteArray kNoFusion = "Error: Unable to start the Fusion application - I will end the program now";
+const QStringList kUnattended = {QStringLiteral("/G"), QStringLiteral("/X")};
+// The exit status of a start that took the stop path.
+constexpr int kStopped = 2;
+const QString kStoppedAt =
+    QStringLiteral("Vantrelis Import for OpenText eDOCS stopped at point where the program was ");
 
-TEST_F(StartupRun, WritesTheStartBannerToTheDatedLog) {
+TEST_F(StartupRun, WritesTheStartBannerAndStopsWithoutADmServer) {
     writeSettings("LogFile=" + logBase().toUtf8() + "\n");
-    EXPECT_EQ(run({}), 1);
+    EXPECT_EQ(run(kUnattended), kStopped);
     const QString log = QString::fromUtf8(read(todaysLog()));
     EXPECT_TRUE(kBanner.match(log).hasMatch()) << log.toStdString();
-    EXPECT_TRUE(log.contains(QString::fromLatin1(kNoFusion))) << log.toStdString();
+    EXPECT_TRUE(log.contains(QString(60, QLatin1Char('-')) + QStringLiteral("\r\n") + kStoppedAt))
+        << log.toStdString();
+    // The box that tells the user is not a log line.
+    EXPECT_FALSE(log.contains(QStringLiteral("Unable to start the Fusion application"))) << log.toStdString();
+    EXPECT_TRUE(log.contains(QStringLiteral("\r\nProgram ended at "))) << log.toStdString();
     EXPECT_TRUE(read(m_dir.filePath(kSettingsFile)).contains("Path=" VANTRELIS_IMPORT_EXE));
 }
 
 TEST_F(StartupRun, LogsInAndConnectsTheCurrentLibraryOfTheDmServer) {
-    makeDemo();
+    makeDemo(QStringLiteral("VANTRELIS_SMALL"));
     writeSettings("LogFile=" + logBase().toUtf8() + "\n");
-    ASSERT_EQ(run({QStringLiteral("/G"), QStringLiteral("/X")}), 0) << m_output.toStdString();
+    // The small library has no settings table and so no rules: the start ends after the login.
+    ASSERT_EQ(run(kUnattended), kStopped) << m_output.toStdString();
     const QString log = QString::fromUtf8(read(todaysLog()));
     for (const char* line : {"Logging in to the Fusion Server", "SQL Database_Engine value is 10",
-                             "1 rule(s) identified", "Connected to MSSQL Library Object VANTRELIS_MSSQL.",
-                             "Fusion started with connection to VANTRELIS_MSSQL"})
+                             "Connected to MSSQL Library Object VANTRELIS_SMALL.",
+                             "Fusion started with connection to VANTRELIS_SMALL", "Setting form"})
         EXPECT_TRUE(log.contains(QString::fromLatin1(line) + QStringLiteral("\r\n"))) << line;
-    EXPECT_FALSE(log.contains(QStringLiteral("Error:"))) << log.toStdString();
+    EXPECT_TRUE(log.contains(kStoppedAt + QStringLiteral("Setting form\r\n"))) << log.toStdString();
+}
+
+TEST_F(StartupRun, StartsOnTheDemoAndRunsUnattended) {
+    makeDemo(QStringLiteral("VANTRELIS_MSSQL"));
+    writeSettings("LogFile=" + logBase().toUtf8() + "\n");
+    // It ends by itself: -1 would be a program still waiting, or one that crashed.
+    EXPECT_GE(run(kUnattended), 0) << m_output.toStdString();
+    const QString log = QString::fromUtf8(read(todaysLog()));
+    for (const char* line : {"Fusion started with connection to VANTRELIS_MSSQL", "Setting Libraries",
+                             "Retrieving Session information", "Activating the main form"})
+        EXPECT_TRUE(log.contains(QString::fromLatin1(line) + QStringLiteral("\r\n"))) << line;
+    EXPECT_TRUE(log.contains(QStringLiteral("\r\nVerifying rights for "))) << log.toStdString();
+    EXPECT_TRUE(log.contains(QStringLiteral(" started on "))) << log.toStdString();
+    EXPECT_FALSE(log.contains(kStoppedAt)) << log.toStdString();
+    EXPECT_TRUE(log.contains(QStringLiteral("\r\nProgram ended at "))) << log.toStdString();
 }
 
 TEST_F(StartupRun, PurgeRemovesTheBaseAndTodaysFileFirst) {
@@ -103,7 +140,7 @@ TEST_F(StartupRun, PurgeRemovesTheBaseAndTodaysFileFirst) {
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write("old line\r\n");
     }
-    ASSERT_EQ(run({QStringLiteral("/p")}), 1);
+    ASSERT_EQ(run({QStringLiteral("/p"), QStringLiteral("/G/X")}), kStopped);
     EXPECT_FALSE(QFile::exists(logBase()));
     const QByteArray log = read(todaysLog());
     EXPECT_FALSE(log.contains("old line"));
@@ -117,22 +154,33 @@ TEST_F(StartupRun, PathWithSwitchLettersDoesNotPurge) {
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write("old line\r\n");
     }
-    ASSERT_EQ(run({QStringLiteral("/F"), QStringLiteral("/projects/gary/x.csv")}), 1);
+    ASSERT_EQ(run(QStringList{QStringLiteral("/F"), QStringLiteral("/projects/gary/x.csv")} + kUnattended),
+              kStopped);
     EXPECT_TRUE(read(todaysLog()).startsWith("old line\r\n"));
 }
 
 TEST_F(StartupRun, QuietLoggingLeavesTheBannerOut) {
     writeSettings("LogFile=" + logBase().toUtf8() + "\nLogMethod=0\n");
-    ASSERT_EQ(run({}), 1);
+    ASSERT_EQ(run(kUnattended), kStopped);
     const QByteArray log = read(todaysLog());
     EXPECT_FALSE(log.contains("Starting at"));
-    EXPECT_TRUE(log.contains(kNoFusion)) << log.toStdString();
+    EXPECT_FALSE(log.contains("stopped at point"));
+    EXPECT_TRUE(log.contains("\r\nError: ")) << log.toStdString();
 }
 
 TEST_F(StartupRun, UnwritableLogPlaceDoesNotStopTheProgram) {
+    makeDemo(QStringLiteral("VANTRELIS_SMALL"));
     writeSettings("LogFile=" + m_dir.filePath(QStringLiteral("missing/folder/run.log")).toUtf8() + "\n");
-    EXPECT_EQ(run({}), 1);
-    EXPECT_TRUE(m_output.contains("Logging in to the Fusion Server"));
+    EXPECT_EQ(run(kUnattended), kStopped);
+    // It came as far as the rules of the library, and its shutdown saved the log settings.
+    EXPECT_TRUE(read(m_dir.filePath(kSettingsFile)).contains("LogMethod=1"));
+}
+
+TEST_F(StartupRun, RunsWithoutADisplay) {
+    writeSettings("LogFile=" + logBase().toUtf8() + "\n");
+    m_withoutDisplay = true;
+    EXPECT_EQ(run(kUnattended), kStopped);
+    EXPECT_TRUE(kBanner.match(QString::fromUtf8(read(todaysLog()))).hasMatch());
 }
 
 } // namespace

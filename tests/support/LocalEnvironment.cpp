@@ -41,6 +41,12 @@ std::shared_ptr<dm::local::LibraryDatabase> LocalEnvironment::CreateDatabase(con
     return database;
 }
 
+dm::local::FolderRuleSpec LocalEnvironment::Rule(const QString& name) {
+    dm::local::FolderRuleSpec rule;
+    rule.name = name;
+    return rule;
+}
+
 QString LocalEnvironment::WriteServerFile(const QString& currentLibrary) {
     QFile file(m_serverFile);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))

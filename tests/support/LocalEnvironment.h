@@ -33,6 +33,9 @@ public:
     // The login user and primary library the server file names (kUser and none unless set).
     void setUser(const QString& user) { m_user = user; }
     void setPrimaryLibrary(const QString& name) { m_primaryLibrary = name; }
+    // A folder rule of that name with the default values.
+    static dm::local::FolderRuleSpec Rule(const QString& name);
+
     // Writes the server file; the current library is the first one added unless named.
     QString WriteServerFile(const QString& currentLibrary = QString());
     const QString& serverFile() const { return m_serverFile; }

@@ -1,0 +1,297 @@
+#include "app/Startup.h"
+
+#include "app/BuildInfo.h"
+#include "app/WindowPlacement.h"
+#include "common/FaultReport.h"
+#include "common/ProductInfo.h"
+#include "common/QorvClass.h"
+#include "common/SavedSetting.h"
+#include "common/SqlText.h"
+#include "common/StandardLines.h"
+#include "common/Text.h"
+#include "dm/SqlRows.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+
+namespace vantrelis::app {
+
+namespace {
+
+const QString kDmKey = QStringLiteral("HKEY_LOCAL_MACHINE\\Software\\Hummingbird\\PowerDOCS\\");
+const QString kMinusOne = QStringLiteral("-1");
+
+} // namespace
+
+Startup::Startup(AppContext& context, MainView& main, SplashView& splash, ProgramState& state,
+                 RegistryComponent& registry, Shutdown& shutdown)
+    : m_context(context), m_main(main), m_splash(splash), m_state(state), m_registry(registry),
+      m_shutdown(shutdown) {}
+
+QString Startup::DmVersionText(RegistryComponent& registry) {
+    const QString version = ReadRegistryValue(kDmKey + QStringLiteral("CurrentVersion"), registry).toString();
+    const QString patch = ReadRegistryValue(kDmKey + QStringLiteral("PatchLevel"), registry).toString();
+    if (patch.isEmpty())
+        return version;
+    return QLatin1Char('(') + version + QStringLiteral(" patch ") + patch + QLatin1Char(')');
+}
+
+bool Startup::Form_Load() {
+    Log& log = m_context.log();
+    log.setMainView(&m_main);
+    log.setStatusView(&m_main);
+    m_main.setCaption(log.programTitle());
+    try {
+        SavedSetting::Path().save(m_context.settings(), m_state.executablePath);
+    } catch (...) {
+    }
+    KeepRegistrations();
+    if (!Load())
+        return false;
+    // With "/G" the run starts at once; with "/X" as well, it ends the program when it is done.
+    if (m_context.commandLine().go && m_go)
+        m_go();
+    return !m_state.ended;
+}
+
+// Registering the DM API library and the companion component is the Windows installation's
+// business; here nothing is started, and the two settings record that there is nothing left to do.
+void Startup::KeepRegistrations() noexcept {
+    try {
+        SettingsStore& settings = m_context.settings();
+        for (const SavedSetting& registered :
+             {SavedSetting::RegisterAPI(), SavedSetting::RegisterQorvClasses()})
+            if (registered.read(settings) != kMinusOne)
+                registered.save(settings, kMinusOne);
+    } catch (...) {
+    }
+}
+
+bool Startup::Load() {
+    Log& log = m_context.log();
+    const CommandLine& commandLine = m_context.commandLine();
+    try {
+        m_main.setBusy(true);
+        m_main.setWindowEnabled(false);
+        m_main.yield();
+
+        m_state.dmVersion = DmVersionText(m_registry);
+        m_main.setAboutInfo(m_state.dmVersion, BuildNumber(), BuildDate());
+
+        m_main.setWindowShown(false);
+        log.setStatusView(&m_splash);
+        m_splash.setDmVersion(m_state.dmVersion);
+        m_splash.setBuild(BuildNumber(), BuildDate());
+        m_splash.showSplash();
+        m_splash.yield();
+        log.ShowStatus(QStringLiteral("One moment..."));
+        log.Yield();
+
+        SettingsStore& settings = m_context.settings();
+        m_main.moveTo(PlaceWindow(SavedSetting::ScreenLeft().read(settings),
+                                  SavedSetting::ScreenTop().read(settings), m_main.screenArea(),
+                                  m_main.windowSize()));
+        m_main.setCaption(QStringLiteral("Vantrelis") + QChar(0x2122) + QStringLiteral(" Import For DM5"));
+        m_state.stage = StartupStage::WindowPlaced;
+
+        log.ShowStatus(QStringLiteral("Getting Command Line Parameters"));
+        log.Yield();
+        LoadLogSettings();
+        m_state.stage = StartupStage::LogLoaded;
+
+        log.WriteLog(StandardLines::Starting(log.productName(), log.clock().now(), QLocale::system()));
+        log.WriteLog(StandardLines::SectionEnd());
+
+        log.ShowStatus(QStringLiteral("Connecting to Hummingbird DM (Fusion) Application"));
+        m_main.setBusy(true);
+        log.Yield();
+        if (!m_context.connection().StartFusion()) {
+            log.ShowMessage(
+                QStringLiteral("Error: Unable to start the Fusion application - I will end the program now"),
+                StyleCritical);
+            return Stop(true);
+        }
+
+        log.ShowStatus(QStringLiteral("Setting form"));
+        m_main.setBusy(true);
+        log.Yield();
+        const int ruleCount = m_context.rules().count();
+        if (ruleCount == 0) {
+            log.ShowMessage(QStringLiteral("Notice: There are ") + FormatWhole(ruleCount) +
+                                QStringLiteral(" rules defined - cannot continue"),
+                            StyleCritical);
+            return Stop(false);
+        }
+        // "/S" is the import set of this start: saved before the window is filled, so that the box
+        // selects it and a "/G" run uses it.
+        if (commandLine.hasImportSet)
+            SavedSetting::ComboImportSet().save(settings, commandLine.importSet);
+        PlaceForm();
+
+        log.ShowStatus(QStringLiteral("Retrieving Session information"));
+        log.Yield();
+    } catch (...) {
+        ReportCurrentFault(log);
+        return Stop(false);
+    }
+
+    PreselectImportFile();
+    SetDocumentOptions();
+    m_state.stage = StartupStage::FormFilled;
+    if (!HasRights()) {
+        log.ShowMessage(
+            QStringLiteral("Error: You are not a member of any groups with Universal Access = 255. ") +
+                QStringLiteral("This is a requirement for running ") + log.productName(),
+            StyleExclamation);
+        return Stop(false);
+    }
+
+    try {
+        log.ShowStatus(QStringLiteral("Activating the main form"));
+        log.Yield();
+        try {
+            m_splash.Unload();
+        } catch (...) {
+        }
+        if (!QFileInfo(m_state.readmePath).isFile())
+            m_main.setReadmeVisible(false);
+
+        log.setStatusView(&m_main);
+        m_main.setWindowShown(true);
+        m_main.setWindowEnabled(true);
+        m_main.activate();
+        m_main.yield();
+        log.SetStatusLabel(QStringLiteral("Waiting for user input"));
+        m_main.setBusy(false);
+        m_main.yield();
+
+        log.WriteLog(
+            StandardLines::StartedOn(log.programTitle(), log.clock().now().date(), QLocale::system()));
+        log.WriteLog(StandardLines::StepSeparator());
+    } catch (...) {
+        ReportCurrentFault(log);
+        return Stop(false);
+    }
+    return true;
+}
+
+void Startup::LoadLogSettings() {
+    Log& log = m_context.log();
+    SettingsStore& settings = m_context.settings();
+    const QString defaultLog = Log::DefaultBaseName(m_state.programFolder, Log::UserDataFolder());
+    const QString baseName = SavedSetting::LogFile(defaultLog).read(settings);
+    if (baseName == defaultLog)
+        QDir().mkpath(QFileInfo(defaultLog).absolutePath());
+    m_main.setLogFileTip(baseName);
+    if (m_context.commandLine().purgeLog && !baseName.isEmpty()) {
+        // The undated name is never written itself; today's dated file is the log "/P" means to clear.
+        QFile::remove(baseName);
+        QFile::remove(Log::DatedName(baseName, log.clock().now().date()));
+    }
+    log.setBaseName(baseName);
+
+    log.ShowStatus(QStringLiteral("Retrieving basic configuration settings"));
+    log.Yield();
+    const bool verbose = LeadingNumber(SavedSetting::LogMethod().read(settings)) != 0;
+    m_main.setVerboseLogging(verbose);
+    log.setVerbose(verbose);
+}
+
+void Startup::PlaceForm() {
+    Log& log = m_context.log();
+    log.ShowStatus(QStringLiteral("Setting Libraries"));
+    QStringList names;
+    try {
+        if (const auto& libraries = m_context.session().libraries) {
+            const int count = libraries->count();
+            for (int index = 1; index <= count; ++index) {
+                const std::shared_ptr<dm::DmLibrary> library = libraries->item(index);
+                names.append(library ? library->name() : QString());
+            }
+        }
+    } catch (...) {
+        // The boxes gathered so far are placed; the import sets are not.
+        ReportCurrentFault(log);
+        FormContent partial;
+        for (const QString& name : names)
+            partial.libraries.append({name, true});
+        m_main.PlaceForm(partial);
+        return;
+    }
+    const CommandLine& commandLine = m_context.commandLine();
+    m_main.PlaceForm(FormContent::Make(names, m_context.session().LibraryName(), m_context.rules(),
+                                       m_context.settings(),
+                                       commandLine.hasImportSet ? commandLine.importSet : QString()));
+}
+
+void Startup::PreselectImportFile() noexcept {
+    try {
+        const CommandLine& commandLine = m_context.commandLine();
+        SettingsStore& settings = m_context.settings();
+        m_state.importFileName = commandLine.hasImportFile ? commandLine.importFile
+                                                           : SavedSetting::LastImportFile().read(settings);
+        if (QFileInfo(m_state.importFileName).isFile())
+            m_main.setImportFileLabel(m_state.importFileName);
+        else
+            SavedSetting::LastImportFile().save(settings, QString());
+    } catch (...) {
+    }
+}
+
+void Startup::SetDocumentOptions() noexcept {
+    try {
+        const CommandLine& commandLine = m_context.commandLine();
+        SettingsStore& settings = m_context.settings();
+        m_main.setAddNewDocs(commandLine.addNewDocs ||
+                             LeadingNumber(SavedSetting::CheckAddNewDocs().read(settings)) == 1);
+        m_main.setAddExistingDocs(commandLine.addExistingDocs ||
+                                  LeadingNumber(SavedSetting::CheckAddExistingDocs().read(settings)) == 1);
+    } catch (...) {
+    }
+}
+
+// A check that cannot be made counts as no membership.
+bool Startup::HasRights() noexcept {
+    try {
+        Log& log = m_context.log();
+        const auto& library = m_context.session().currentLibrary;
+        const QString userName = library ? library->userName() : QString();
+        log.ShowStatus(QStringLiteral("Verifying rights for ") + userName);
+        log.Yield();
+        dm::SqlRows rows(
+            m_context.gateway(),
+            QStringLiteral("SELECT COUNT(*) FROM ") + OwnerPrefix() +
+                QStringLiteral("PEOPLEGROUPS PG WHERE PEOPLE_SYSTEM_ID = ") +
+                QStringLiteral("(SELECT SYSTEM_ID FROM ") + OwnerPrefix() +
+                QStringLiteral("PEOPLE WHERE UPPER(USER_ID) = '") + EscapeSQLText(userName.toUpper()) +
+                QStringLiteral("') AND GROUPS_SYSTEM_ID IN ") + QStringLiteral("(SELECT SYSTEM_ID FROM ") +
+                OwnerPrefix() + QStringLiteral("GROUPS WHERE UNIV_ACCESS = 255)"));
+        return LeadingNumber(rows.value(1)) != 0;
+    } catch (...) {
+        return false;
+    }
+}
+
+bool Startup::Stop(bool userTold) noexcept {
+    try {
+        Log& log = m_context.log();
+        const QString lastStep = log.statusView() ? log.StatusLabel() : QString();
+        const QString text = StandardLines::StoppedAt(log.productName(), lastStep);
+        log.WriteLog(StandardLines::StepSeparator());
+        log.WriteLog(text);
+        log.WriteLog(StandardLines::SectionEnd());
+        if (!userTold)
+            log.ShowMessage(text, StyleCritical);
+    } catch (...) {
+    }
+    try {
+        m_splash.Unload();
+    } catch (...) {
+    }
+    m_shutdown.Form_Unload(kExitStopped);
+    return false;
+}
+
+} // namespace vantrelis::app

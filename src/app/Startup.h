@@ -1,0 +1,53 @@
+#pragma once
+
+#include "app/AppContext.h"
+#include "app/MainView.h"
+#include "app/ProgramState.h"
+#include "app/Shutdown.h"
+#include "app/SplashView.h"
+#include "common/RegistryComponent.h"
+
+#include <functional>
+
+namespace vantrelis::app {
+
+// The main window's load (`Form_Load`): from nothing to "Waiting for user input" with the DM login,
+// the current library connected, its rules and import sets loaded and the window filled from the
+// saved settings and the command line; with "/G" the run follows. A step that fails takes the stop
+// path, which ends the program through the shutdown.
+class Startup {
+public:
+    Startup(AppContext& context, MainView& main, SplashView& splash, ProgramState& state,
+            RegistryComponent& registry, Shutdown& shutdown);
+
+    // The Go button's handler, run at the end with "/G".
+    void setGo(std::function<void()> go) { m_go = std::move(go); }
+
+    // True when the program is up and waiting; false when it has ended (stopped, or a "/G" run
+    // that ended it).
+    bool Form_Load();
+
+    // The DM client version as the splash shows it: "(" + version + " patch " + level + ")" when a
+    // patch level is set, otherwise the version alone.
+    static QString DmVersionText(RegistryComponent& registry);
+
+private:
+    bool Load();
+    void KeepRegistrations() noexcept;
+    void LoadLogSettings();
+    void PlaceForm();
+    void PreselectImportFile() noexcept;
+    void SetDocumentOptions() noexcept;
+    bool HasRights() noexcept;
+    bool Stop(bool userTold) noexcept;
+
+    AppContext& m_context;
+    MainView& m_main;
+    SplashView& m_splash;
+    ProgramState& m_state;
+    RegistryComponent& m_registry;
+    Shutdown& m_shutdown;
+    std::function<void()> m_go;
+};
+
+} // namespace vantrelis::app
