@@ -1,6 +1,8 @@
 # Front end for the CMake build. `make test` and `make demo` work on a fresh Debian machine.
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_TIME  ?= 60
 JOBS       ?= $(shell nproc)
 CMAKE_FLAGS = -G Ninja -DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache
 CTEST_FLAGS = --output-on-failure -j $(JOBS) --timeout 300
@@ -9,7 +11,7 @@ export QT_QPA_PLATFORM ?= offscreen
 export CCACHE_BASEDIR ?= $(CURDIR)
 export CCACHE_NOHASHDIR ?= 1
 
-.PHONY: all deps configure build test test-asan demo format clean
+.PHONY: all deps configure build test test-asan fuzz demo format clean
 
 all: build
 
@@ -34,6 +36,15 @@ test-asan: deps $(ASAN_BUILD)/build.ninja
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --test-dir $(ASAN_BUILD) $(CTEST_FLAGS)
+
+# The security template grammar under libFuzzer for FUZZ_TIME seconds (clang; not part of the tests).
+$(FUZZ_BUILD)/build.ninja:
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTRELIS_FUZZ=ON
+
+fuzz: $(FUZZ_BUILD)/build.ninja
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target security_template_fuzz
+	mkdir -p $(FUZZ_BUILD)/corpus && cp -n fuzz/corpus/security_template/* $(FUZZ_BUILD)/corpus/
+	$(FUZZ_BUILD)/bin/security_template_fuzz -max_total_time=$(FUZZ_TIME) -print_final_stats=1 $(FUZZ_BUILD)/corpus
 
 demo: build
 	@scripts/demo.sh $(BUILD)
