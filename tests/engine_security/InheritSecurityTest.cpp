@@ -42,51 +42,22 @@ TEST_P(InheritSecurityTest, CopiesTheFoldersTrusteesBesideAuthorAndTypist) {
               *c.refused != 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, InheritSecurityTest,
-    ::testing::Values(
-        InheritCase{"the author's own folder row is not copied",
-                    "JSMITH",
-                    "MJONES",
-                    {{"JSMITH", 63}, {"GROUP:LEGAL", 127}, {"GROUP:CLERKS", 0}},
-                    "",
-                    {{"JSMITH", 255}, {"MJONES", 255}, {"LEGAL", 127}, {"CLERKS", kDeny}},
-                    1,
-                    true},
-        InheritCase{"author and typist are one person",
-                    "JSMITH",
-                    "JSMITH",
-                    {{"GROUP:LEGAL", 127}},
-                    "",
-                    {{"JSMITH", 255}, {"LEGAL", 127}},
-                    1,
-                    true},
-        InheritCase{"a folder with only the author's and typist's rows has no trustees",
-                    "JSMITH",
-                    "MJONES",
-                    {{"JSMITH", 63}, {"MJONES", 0}},
-                    "",
-                    {{"DOCS_USERS", 5}},
-                    0,
-                    false},
-        InheritCase{"a folder without trustees", "JSMITH", "MJONES", {}, "", {{"DOCS_USERS", 5}}, 0, false},
-        InheritCase{"a rejected insert keeps the previous security",
-                    "JSMITH",
-                    "MJONES",
-                    {{"GROUP:LEGAL", 127}, {"GROUP:CLERKS", 0}},
-                    "CLERKS",
-                    {{"DOCS_USERS", 5}},
-                    0,
-                    false},
-        InheritCase{"a rejected author row keeps it too",
-                    "JSMITH",
-                    "MJONES",
-                    {{"GROUP:LEGAL", 127}},
-                    "JSMITH",
-                    {{"DOCS_USERS", 5}},
-                    0,
-                    false}),
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Rows, InheritSecurityTest, ::testing::Values(
+    InheritCase{"the author's own folder row is not copied", "JSMITH", "MJONES",
+                {{"JSMITH", 63}, {"GROUP:LEGAL", 127}, {"GROUP:CLERKS", 0}}, "",
+                {{"JSMITH", 255}, {"MJONES", 255}, {"LEGAL", 127}, {"CLERKS", kDeny}}, 1, true},
+    InheritCase{"author and typist are one person", "JSMITH", "JSMITH", {{"GROUP:LEGAL", 127}}, "",
+                {{"JSMITH", 255}, {"LEGAL", 127}}, 1, true},
+    InheritCase{"a folder with only the author's and typist's rows", "JSMITH", "MJONES", {{"JSMITH", 63}, {"MJONES", 0}},
+                "", {{"DOCS_USERS", 5}}, 0, false},
+    InheritCase{"a folder without trustees", "JSMITH", "MJONES", {}, "", {{"DOCS_USERS", 5}}, 0, false},
+    InheritCase{"a rejected folder row keeps the previous security", "JSMITH", "MJONES",
+                {{"GROUP:LEGAL", 127}, {"GROUP:CLERKS", 0}}, "CLERKS", {{"DOCS_USERS", 5}}, 0, false},
+    InheritCase{"a rejected author row too", "JSMITH", "MJONES", {{"GROUP:LEGAL", 127}}, "JSMITH",
+                {{"DOCS_USERS", 5}}, 0, false}),
     [](const ::testing::TestParamInfo<InheritCase>& info) { return std::to_string(info.index); });
+// clang-format on
 
 TEST_F(InheritSecurityFlowTest, SendsTheStatementsInOrder) {
     const qint64 folder =
