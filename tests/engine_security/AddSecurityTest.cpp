@@ -40,10 +40,10 @@ class AddSecurityFlowTest : public SecurityFixture {};
 
 TEST_P(AddSecurityTest, PostsTheTemplatesTrustees) {
     const AddCase& c = GetParam();
-    program->rules.setField(1, RuleTable::kAppendTrustees, QLatin1String(c.appendTrustees));
+    program->context.rules().setField(1, RuleTable::kAppendTrustees, QLatin1String(c.appendTrustees));
     const qint64 doc =
         Document(QLatin1String(c.author), QLatin1String(c.typist), c.existing.empty() ? 0 : 1, c.existing);
-    program->harness.status.texts = {QStringLiteral("Ready")};
+    program->harness.status.text = QStringLiteral("Ready");
 
     bool succeeded = !c.succeeded;
     engine->AddSecurity(doc, QLatin1String(c.securityTemplate), 1, succeeded);
@@ -54,10 +54,10 @@ TEST_P(AddSecurityTest, PostsTheTemplatesTrustees) {
     QStringList posts =
         StatusTexts(doc).filter(QRegularExpression(QStringLiteral("^(Adding Security|Enhanced)")));
     EXPECT_EQ(posts, c.posts);
-    EXPECT_EQ(program->session.currentProfile, nullptr);
+    EXPECT_EQ(program->context.session().currentProfile, nullptr);
     EXPECT_EQ(program->harness.status.statusText(), QStringLiteral("Ready"));
     EXPECT_FALSE(program->harness.status.busy);
-    EXPECT_EQ(program->harness.status.busyChanges, (std::vector<bool>{true, false}));
+    EXPECT_EQ(program->harness.status.busyChanges, (QList<bool>{true, false}));
 }
 
 // clang-format off
@@ -104,7 +104,7 @@ TEST_F(AddSecurityFlowTest, SecondTrusteeRefusedLeavesTheFirstPostedAndStops) {
                         succeeded);
     EXPECT_FALSE(succeeded);
     EXPECT_EQ(Trustees(doc), (std::map<QString, qint64>{{"LEGAL", 127}}));
-    EXPECT_EQ(program->session.currentProfile, nullptr);
+    EXPECT_EQ(program->context.session().currentProfile, nullptr);
     const QStringList lines = Lines();
     EXPECT_TRUE(
         lines.contains(QStringLiteral("Problem: Posting this trustee change to profile for Document #") +

@@ -22,9 +22,9 @@ TEST_P(PostPOGTest, MakesOneChangeAndSaves) {
     const PostCase& c = GetParam();
     const qint64 doc =
         Document(QStringLiteral("JSMITH"), QStringLiteral("JSMITH"), 1, {{"GROUP:LEGAL", 127}});
-    program->session.currentProfile = program->session.currentLibrary->profile(doc);
-    ASSERT_NE(program->session.currentProfile, nullptr);
-    ASSERT_EQ(program->session.currentProfile->open(19), 1);
+    program->context.session().currentProfile = program->context.session().currentLibrary->profile(doc);
+    ASSERT_NE(program->context.session().currentProfile, nullptr);
+    ASSERT_EQ(program->context.session().currentProfile->open(19), 1);
 
     bool succeeded = !c.succeeded;
     engine->PostPOG(doc, QLatin1String(c.name), c.kind, c.action, c.rights, succeeded);
@@ -36,8 +36,8 @@ TEST_P(PostPOGTest, MakesOneChangeAndSaves) {
         Lines().contains(QStringLiteral("Problem: Posting this trustee change to profile for Document #") +
                          QString::number(doc)),
         !c.succeeded);
-    program->session.currentProfile->close();
-    program->session.currentProfile.reset();
+    program->context.session().currentProfile->close();
+    program->context.session().currentProfile.reset();
 }
 
 // clang-format off

@@ -14,10 +14,11 @@ void SecurityFixture::SetUp() {
     });
     environment.WriteServerFile();
     program = std::make_unique<ConnectedProgram>(environment.serverFile());
-    ASSERT_TRUE(program->connection.StartFusion())
+    ASSERT_TRUE(program->context.connection().StartFusion())
         << program->harness.Lines().join(QLatin1Char('\n')).toStdString();
-    ASSERT_EQ(program->rules.count(), 1);
-    engine = std::make_unique<engine::SecurityEngine>(program->gateway, program->harness.log, program->rules);
+    ASSERT_EQ(program->context.rules().count(), 1);
+    engine = std::make_unique<engine::SecurityEngine>(program->context.gateway(), program->context.log(),
+                                                      program->context.rules());
     program->harness.Mark();
     program->harness.status.texts.clear();
     program->harness.status.busyChanges.clear();

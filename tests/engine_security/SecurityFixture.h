@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dm/DmConstants.h"
 #include "engine/security/SecurityEngine.h"
 #include "support/ConnectedProgram.h"
 #include "support/LocalEnvironment.h"
@@ -16,12 +17,12 @@ namespace vantrelis::testing {
 // engine on it.
 class SecurityFixture : public ::testing::Test {
 public:
-    static constexpr qint64 kDeny = 2147418112;
+    static constexpr qint64 kDeny = dm::kDeniedRights;
 
     void SetUp() override;
 
     dm::local::LibraryAdmin& admin() { return environment.admin(QStringLiteral("DOCS")); }
-    Log& log() { return program->harness.log; }
+    Log& log() { return program->context.log(); }
     // A document with its author and typist, its DEFAULT_RIGHTS and trustees ("GROUP:" for groups).
     qint64 Document(const QString& author, const QString& typist, int defaultRights = 0,
                     const std::map<QString, qint64>& trustees = {});

@@ -1,22 +1,16 @@
 #include "engine/security/ProfilePartiesLookup.h"
 
-#include "common/ProductInfo.h"
+#include "common/SqlText.h"
 #include "common/Text.h"
 #include "dm/SqlRows.h"
 
 namespace vantrelis::engine {
 
-namespace {
-QString Owner() {
-    return QLatin1String(kSchemaOwner) + QLatin1Char('.');
-}
-} // namespace
-
 ProfilePartiesLookup::ProfilePartiesLookup(dm::SqlGateway& gateway, Log& log)
     : m_gateway(gateway), m_log(log) {}
 
 bool ProfilePartiesLookup::Lookup(qint64 docNumber, ProfileParties& parties) {
-    const QString o = Owner();
+    const QString o = OwnerPrefix();
     const QString doc = FormatWhole(docNumber);
     {
         dm::SqlRows rows(

@@ -1,9 +1,9 @@
 #include "engine/security/SecurityInheritance.h"
 
 #include "common/Fault.h"
-#include "common/ProductInfo.h"
+#include "common/FaultReport.h"
+#include "common/SqlText.h"
 #include "common/Text.h"
-#include "dm/FaultReport.h"
 #include "dm/SqlRows.h"
 #include "dm/SqlTransaction.h"
 
@@ -12,9 +12,6 @@
 namespace vantrelis::engine {
 
 namespace {
-QString Owner() {
-    return QLatin1String(kSchemaOwner) + QLatin1Char('.');
-}
 
 QString WholeText(const QString& value) {
     return FormatWhole(LeadingWhole(value));
@@ -26,7 +23,7 @@ QString KeptMessage(const QString& doc) {
 }
 
 QString InsertTrustee(const QString& trustee, const QString& rights, const QString& systemId) {
-    return QStringLiteral("INSERT INTO ") + Owner() +
+    return QStringLiteral("INSERT INTO ") + OwnerPrefix() +
            QStringLiteral("SECURITY (PERSONORGROUP, ACCESSRIGHTS, THING) ") + QStringLiteral("VALUES (") +
            trustee + QStringLiteral(", ") + rights + QStringLiteral(", ") + systemId + QStringLiteral(")");
 }
@@ -42,7 +39,7 @@ bool SecurityInheritance::Send(const QString& statement) {
 
 bool SecurityInheritance::Replace(const QString& doc, const QString& systemId, const QString& author,
                                   const QString& typist, const std::vector<ParentRow>& parentRows) {
-    const QString o = Owner();
+    const QString o = OwnerPrefix();
     m_log.ShowStatus(QStringLiteral("Setting security for document ") + doc +
                      QStringLiteral(" to match folder security"));
     if (!Send(QStringLiteral("DELETE FROM ") + o + QStringLiteral("SECURITY WHERE THING = ") + systemId))
@@ -69,7 +66,7 @@ bool SecurityInheritance::Replace(const QString& doc, const QString& systemId, c
 }
 
 void SecurityInheritance::InheritSecurity(qint64 docNumber, qint64 parentFolder, bool& succeeded) {
-    const QString o = Owner();
+    const QString o = OwnerPrefix();
     const QString doc = FormatWhole(docNumber);
     bool replacing = false;
     try {
@@ -124,7 +121,7 @@ void SecurityInheritance::InheritSecurity(qint64 docNumber, qint64 parentFolder,
 
         dm::DmSql* sql = m_gateway.session().sql.get();
         if (!sql)
-            throw Fault(91, QStringLiteral("InheritSecurity"),
+            throw Fault(kObjectNotSetNumber, QStringLiteral("InheritSecurity"),
                         QStringLiteral("Object variable not set (SQL object)"));
         // The old rows go and the new ones come in one transaction: a document left with only part
         // of the folder's trustees (its denials missing, say) would be open to people the folder
@@ -143,7 +140,7 @@ void SecurityInheritance::InheritSecurity(qint64 docNumber, qint64 parentFolder,
                          QStringLiteral(" folder trustees to profiled document"));
         succeeded = true;
     } catch (...) {
-        dm::ReportCurrentFault(m_log);
+        ReportCurrentFault(m_log);
         if (replacing)
             m_log.WriteLog(KeptMessage(doc));
         succeeded = false;

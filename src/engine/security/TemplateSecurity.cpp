@@ -1,8 +1,9 @@
 #include "engine/security/TemplateSecurity.h"
 
 #include "common/Fault.h"
+#include "common/FaultReport.h"
+#include "common/SqlText.h"
 #include "common/Text.h"
-#include "dm/FaultReport.h"
 
 #include <limits>
 
@@ -13,7 +14,7 @@ namespace {
 const QString kDocsUsers = QStringLiteral("DOCS_USERS");
 
 [[noreturn]] void ObjectNotSet(const QString& what) {
-    throw Fault(91, QStringLiteral("AddSecurity"),
+    throw Fault(kObjectNotSetNumber, QStringLiteral("AddSecurity"),
                 QStringLiteral("Object variable not set (") + what + QLatin1Char(')'));
 }
 
@@ -49,7 +50,7 @@ TemplateSecurity::TemplateSecurity(dm::SqlGateway& gateway, Log& log, const Rule
     : m_session(gateway.session()), m_log(log), m_rules(rules), m_posting(posting), m_parties(gateway, log) {}
 
 void TemplateSecurity::Separator() {
-    m_log.WriteLog(Line(QLatin1Char('-'), 60));
+    m_log.WriteLog(Dashes(60));
 }
 
 void TemplateSecurity::AddSecurity(qint64 docNumber, const QString& securityTemplate, int ruleIndex,
@@ -70,7 +71,7 @@ void TemplateSecurity::AddSecurity(qint64 docNumber, const QString& securityTemp
         }
         succeeded = Assign(docNumber, securityTemplate, ruleIndex);
     } catch (...) {
-        dm::ReportCurrentFault(m_log);
+        ReportCurrentFault(m_log);
         m_log.ShowStatus(QStringLiteral("Error: Adding security to item"));
         succeeded = false;
     }

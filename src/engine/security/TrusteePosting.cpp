@@ -1,6 +1,7 @@
 #include "engine/security/TrusteePosting.h"
 
 #include "common/Fault.h"
+#include "common/FaultReport.h"
 #include "common/Text.h"
 
 namespace vantrelis::engine {
@@ -41,7 +42,7 @@ void TrusteePosting::PostPOG(qint64 docNumber, const QString& trusteeName, int t
                 }
                 const auto trustees = profile->trustees();
                 if (!trustees)
-                    throw Fault(91, QStringLiteral("PostPOG"),
+                    throw Fault(kObjectNotSetNumber, QStringLiteral("PostPOG"),
                                 QStringLiteral("Object variable not set (trustee list)"));
                 if (person)
                     trustees->addPerson(trusteeName, rights);

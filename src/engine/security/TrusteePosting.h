@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/Log.h"
+#include "dm/DmConstants.h"
 #include "dm/DmSession.h"
 
 namespace vantrelis::engine {
@@ -10,7 +11,7 @@ namespace vantrelis::engine {
 class TrusteePosting {
 public:
     // What a denial is posted with (hex 7FFF0000).
-    static constexpr qint32 kDenyRights = 2147418112;
+    static constexpr qint32 kDenyRights = static_cast<qint32>(dm::kDeniedRights);
     // trusteeAction value that removes the trustee's entry.
     static constexpr int kRemove = -1;
 
