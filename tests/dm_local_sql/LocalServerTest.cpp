@@ -100,4 +100,32 @@ TEST(LocalServerTest, LoginFailsCleanlyAndSaysWhy) {
     }
 }
 
+// Open file descriptors of this process.
+int OpenFiles() {
+    return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System).size());
+}
+
+TEST(LocalServerTest, LoginLeavesNoLibraryOpenUntilItIsUsed) {
+    constexpr int kLibraries = 12;
+    TestLibrary lib(kEngineMssql, QStringLiteral("LIB"));
+    QString text = QStringLiteral("[Server]\nUser=GARY\nLibraries=");
+    QString sections;
+    for (int i = 0; i < kLibraries; ++i) {
+        const QString name = QStringLiteral("LIB%1").arg(i);
+        lib.db()->execute(QStringLiteral("VACUUM DOCSADM INTO ?1"), {lib.path(name + QStringLiteral(".db"))});
+        text += (i == 0 ? QString() : QStringLiteral(", ")) + name;
+        sections += QStringLiteral("[Library.%1]\nDatabase=%1.db\n").arg(name);
+    }
+    const auto server = LocalServer::Load(
+        TestLibrary::WriteServerFile(lib.path(QStringLiteral("many.ini")), text + "\n" + sections));
+    const int before = OpenFiles();
+    ASSERT_FALSE(server->login().isEmpty()) << server->lastError().toStdString();
+    EXPECT_LE(OpenFiles(), before) << "every library was closed again after the login's check";
+    const auto first = server->library(QStringLiteral("LIB3"));
+    const int one = OpenFiles();
+    EXPECT_GT(one, before);
+    EXPECT_EQ(server->library(QStringLiteral("lib3")), first);
+    EXPECT_EQ(OpenFiles(), one) << "a library in use is opened once";
+}
+
 } // namespace

@@ -135,7 +135,9 @@ QString LocalServer::login() {
             return QString();
         }
         try {
-            const auto db = library(name);
+            // Checked and closed again: a library's database stays open only once it is used, so a
+            // login to many libraries does not hold their files.
+            const auto db = m_open.contains(name) ? m_open.value(name) : openLibrary(name);
             const qint64 known = db->scalar(QStringLiteral("SELECT COUNT(*) FROM DOCSADM.PEOPLE "
                                                            "WHERE UPPER(USER_ID) = UPPER(?1)"),
                                             {m_userId})
@@ -174,9 +176,15 @@ std::shared_ptr<LibraryDatabase> LocalServer::library(const QString& libraryName
     const auto open = m_open.constFind(name);
     if (open != m_open.constEnd())
         return *open;
+    auto db = openLibrary(name);
+    m_open.insert(name, db);
+    return db;
+}
+
+std::shared_ptr<LibraryDatabase> LocalServer::openLibrary(const QString& name) {
     const auto entry = m_entries.constFind(name);
     if (entry == m_entries.constEnd()) {
-        m_lastError = QStringLiteral("Library %1 is not known to the DM server").arg(libraryName);
+        m_lastError = QStringLiteral("Library %1 is not known to the DM server").arg(name);
         throw Fault(kErrorLibraryUnknown, kSource, m_lastError);
     }
     try {
@@ -187,7 +195,6 @@ std::shared_ptr<LibraryDatabase> LocalServer::library(const QString& libraryName
             m_trace = SqlTrace::FromEnvironment();
         }
         db->setTrace(m_trace);
-        m_open.insert(name, db);
         return db;
     } catch (const Fault& fault) {
         m_lastError = QStringLiteral("Library %1: %2").arg(name, fault.description());

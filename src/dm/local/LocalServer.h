@@ -29,6 +29,7 @@ public:
     const QString& primaryLibrary() const { return m_primaryLibrary; }
 
     // Logs the user in: every library file must exist and know the user. Empty token on failure.
+    // The libraries are checked and closed again; each opens for good when first used.
     QString login();
     bool isValidToken(const QString& token) const;
 
@@ -42,6 +43,9 @@ public:
     void setAccess(LibraryDatabase::Access access) { m_access = access; }
 
 private:
+    // Opens a library's database (upper-case name) without keeping it.
+    std::shared_ptr<LibraryDatabase> openLibrary(const QString& name);
+
     struct LibraryEntry {
         QString file;
         int engineCode = 10;
