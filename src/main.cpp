@@ -7,12 +7,14 @@
 #include "common/IniRegistry.h"
 #include "common/IniSettingsStore.h"
 #include "common/ProcessLauncher.h"
+#include "common/ProductInfo.h"
 #include "dm/local/LocalBackend.h"
 #include "gui/MainProgram.h"
 #include "gui/MessageBoxPrompter.h"
 #include "gui/ProgramLook.h"
 
 #include <QApplication>
+#include <QTextStream>
 
 int main(int argc, char* argv[]) {
     using namespace vantrelis;
@@ -24,6 +26,11 @@ int main(int argc, char* argv[]) {
     gui::ApplyProgramLook(application);
 
     IniSettingsStore settings;
+    // Nothing can be read or saved, not even where the log goes: say why and stop.
+    if (const QString problem = settings.problem(ProductName()); !problem.isEmpty()) {
+        QTextStream(stderr) << "Error: " << problem << Qt::endl;
+        return 1;
+    }
     SystemClock clock;
     ProcessLauncher launcher;
     gui::MessageBoxPrompter prompter;

@@ -1,5 +1,7 @@
 #include "common/IniRegistry.h"
 
+#include "common/ConfigFile.h"
+
 #include <QFile>
 #include <QStringList>
 
@@ -35,9 +37,10 @@ QString NormalisedKey(QString path) {
 } // namespace
 
 IniRegistry::IniRegistry(const QString& fileName) {
-    QFile file(fileName);
-    if (!fileName.isEmpty() && file.open(QIODevice::ReadOnly))
-        Load(QString::fromUtf8(file.readAll()));
+    QByteArray contents;
+    QString problem;
+    if (!fileName.isEmpty() && ReadConfigFile(fileName, contents, problem))
+        Load(QString::fromUtf8(contents));
 }
 
 QString IniRegistry::EnvironmentFileName() {

@@ -1,5 +1,7 @@
 #include "common/IniSettingsStore.h"
 
+#include "common/ConfigFile.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
@@ -34,11 +36,18 @@ QString IniSettingsStore::fileName(const QString& application) const {
     return QDir(m_folder).filePath(application + QStringLiteral(".ini"));
 }
 
+QString IniSettingsStore::problem(const QString& application) const {
+    const QString path = fileName(application);
+    const QString problem = ConfigFileProblem(path);
+    return problem.isEmpty() ? QString()
+                             : QStringLiteral("The settings file %1 cannot be used: %2").arg(path, problem);
+}
+
 QString IniSettingsStore::read(const QString& application, const QString& section, const QString& key,
                                const QString& defaultValue) const {
     try {
         const QString path = fileName(application);
-        if (!QFileInfo(path).isFile())
+        if (!QFileInfo(path).isFile() || !ConfigFileProblem(path).isEmpty())
             return defaultValue;
         const QSettings settings(path, QSettings::IniFormat);
         if (settings.status() != QSettings::NoError)
@@ -60,6 +69,9 @@ QString IniSettingsStore::read(const QString& application, const QString& sectio
 void IniSettingsStore::save(const QString& application, const QString& section, const QString& key,
                             const QString& value) {
     try {
+        // QSettings reads the whole file before it writes one key.
+        if (!ConfigFileProblem(fileName(application)).isEmpty())
+            return;
         QDir().mkpath(m_folder);
         QSettings settings(fileName(application), QSettings::IniFormat);
         settings.setValue(KeyPath(section, key), value);

@@ -22,6 +22,11 @@ public:
     void save(const QString& application, const QString& section, const QString& key,
               const QString& value) override;
 
+    // Why the settings file of an application cannot be used (it is no regular file or too large),
+    // naming the file; empty when it can, or when there is none yet. Such a file reads as the
+    // defaults and is never written.
+    QString problem(const QString& application) const;
+
     // The per-user settings folder of the program.
     static QString UserConfigFolder();
 

@@ -1,4 +1,5 @@
 #include "TestLibrary.h"
+#include "common/ConfigFile.h"
 #include "common/Fault.h"
 #include "dm/local/LocalErrors.h"
 #include "support/ExpectFault.h"
@@ -6,7 +7,9 @@
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using vantrelis::testing::ExpectFault;
 
@@ -103,6 +106,29 @@ TEST(LocalServerTest, LoginFailsCleanlyAndSaysWhy) {
 // Open file descriptors of this process.
 int OpenFiles() {
     return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System).size());
+}
+
+TEST(LocalServerTest, ServerFileThatIsNoRegularFileIsRefusedAtOnce) {
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath(QStringLiteral("fifo.ini"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString device = dir.filePath(QStringLiteral("zero.ini"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), device));
+    const QString huge = dir.filePath(QStringLiteral("huge.ini"));
+    QFile hugeFile(huge);
+    ASSERT_TRUE(hugeFile.open(QIODevice::WriteOnly) && hugeFile.resize(vantrelis::kMaxConfigFileBytes + 1));
+    hugeFile.close();
+    const struct {
+        QString file;
+        const char* reason;
+    } cases[] = {{fifo, "not a regular file"}, {device, "not a regular file"}, {huge, "larger than 16 MiB"}};
+    for (const auto& c : cases) {
+        const auto server = LocalServer::Load(c.file);
+        EXPECT_TRUE(server->login().isEmpty());
+        EXPECT_TRUE(server->lastError().contains(c.file)) << server->lastError().toStdString();
+        EXPECT_TRUE(server->lastError().contains(QLatin1String(c.reason)))
+            << server->lastError().toStdString();
+    }
 }
 
 TEST(LocalServerTest, LoginLeavesNoLibraryOpenUntilItIsUsed) {

@@ -1,5 +1,6 @@
 #include "dm/local/LocalServer.h"
 
+#include "common/ConfigFile.h"
 #include "common/Fault.h"
 #include "dm/local/LocalErrors.h"
 #include "dm/local/SqlTrace.h"
@@ -21,12 +22,12 @@ const QString kSource = QStringLiteral("LocalBackend");
 // used: it would split "Libraries=A, B" into a list and treat backslashes specially.
 using IniSections = QHash<QString, QHash<QString, QString>>;
 
-bool ReadIni(const QString& file, IniSections& sections, QStringList& sectionOrder) {
-    QFile in(file);
-    if (!in.open(QIODevice::ReadOnly | QIODevice::Text))
+bool ReadIni(const QString& file, IniSections& sections, QStringList& sectionOrder, QString& problem) {
+    QByteArray contents;
+    if (!ReadConfigFile(file, contents, problem))
         return false;
     QString section;
-    const QStringList lines = QString::fromUtf8(in.readAll()).split(QLatin1Char('\n'));
+    const QStringList lines = QString::fromUtf8(contents).split(QLatin1Char('\n'));
     for (QString line : lines) {
         line = line.trimmed();
         if (line.isEmpty() || line.startsWith(QLatin1Char(';')) || line.startsWith(QLatin1Char('#')))
@@ -69,8 +70,10 @@ std::shared_ptr<LocalServer> LocalServer::Load(const QString& serverFile) {
     server->m_serverFile = serverFile;
     IniSections sections;
     QStringList sectionOrder;
-    if (!ReadIni(serverFile, sections, sectionOrder)) {
-        server->m_lastError = QStringLiteral("The DM server file %1 cannot be read").arg(serverFile);
+    QString problem;
+    if (!ReadIni(serverFile, sections, sectionOrder, problem)) {
+        server->m_lastError =
+            QStringLiteral("The DM server file %1 cannot be read: %2").arg(serverFile, problem);
         return server;
     }
     const auto& main = sections.value(QStringLiteral("SERVER"));

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace vantrelis {
+
+// Settings, registry and server files are small text files. Anything else given in their place (a
+// FIFO, a device, a huge file) would hang the program or fill its memory, so only a regular file
+// up to this size is read.
+inline constexpr qint64 kMaxConfigFileBytes = 16 * 1024 * 1024;
+
+// Why an existing file cannot be read as a configuration file ("it is not a regular file", "it is
+// larger than 16 MiB"); empty when it can, or when there is no file at all.
+QString ConfigFileProblem(const QString& path);
+
+// Reads a configuration file whole. False, with the reason in `problem`, when the file is missing,
+// cannot be opened, is no regular file or is too large.
+bool ReadConfigFile(const QString& path, QByteArray& contents, QString& problem);
+
+} // namespace vantrelis
