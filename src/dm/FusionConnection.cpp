@@ -99,9 +99,13 @@ bool FusionConnection::StartFusion() {
             m_session.browser.reset();
             m_log.WriteLog(Dashes(70));
             if (m_session.token.isEmpty()) {
+                // The server's own reason (its file, the user, a library) is worth one more line.
+                const QString reason = m_session.application->errorText();
                 m_session.application.reset();
                 failed =
                     !StartFailure(QStringLiteral("Error: Unable to set Fusion Security Token") + cannotStart);
+                if (!reason.isEmpty())
+                    m_log.WriteLog(QStringLiteral("Error: ") + reason);
             }
         }
 

@@ -142,12 +142,20 @@ TEST_F(FusionConnectionTest, StartFusionFailuresAreToldAndLogged) {
         const char* label;
         std::function<void(FusionConnectionTest&)> damage;
         QString text;
+        QString reason = QString(); // the line after the text, when the server gave a reason
     };
     const std::vector<Case> cases = {
         {"no application class", [](FusionConnectionTest& t) { t.factory = dm::DmFactory(); },
          QStringLiteral("Error: Unable to set FUSION object") + cannot},
         {"empty token", [](FusionConnectionTest& t) { t.application->token.clear(); },
          QStringLiteral("Error: Unable to set Fusion Security Token") + cannot},
+        {"empty token with the server's reason",
+         [](FusionConnectionTest& t) {
+             t.application->token.clear();
+             t.application->loginError = QStringLiteral("User NOBODY is not known in library DOCS");
+         },
+         QStringLiteral("Error: Unable to set Fusion Security Token") + cannot,
+         QStringLiteral("Error: User NOBODY is not known in library DOCS")},
         {"no SQL class",
          [](FusionConnectionTest& t) {
              t.factory = dm::DmFactory();
@@ -168,9 +176,11 @@ TEST_F(FusionConnectionTest, StartFusionFailuresAreToldAndLogged) {
         harness.Mark();
         EXPECT_FALSE(connection.StartFusion());
         const QStringList lines = harness.LinesSinceMark();
-        const QStringList tail = {c.text, kDashes70, QStringLiteral("StartFusion:"),
-                                  QStringLiteral("Error: An unknown error occurred during this task!"),
-                                  Line(QLatin1Char('='), 60)};
+        QStringList tail = {c.text, kDashes70, QStringLiteral("StartFusion:"),
+                            QStringLiteral("Error: An unknown error occurred during this task!"),
+                            Line(QLatin1Char('='), 60)};
+        if (!c.reason.isEmpty())
+            tail.insert(1, c.reason);
         ASSERT_GE(lines.size(), tail.size());
         EXPECT_EQ(lines.mid(lines.size() - static_cast<int>(tail.size())), tail);
         ASSERT_EQ(harness.prompter.prompts.size(), 1u);
@@ -178,6 +188,7 @@ TEST_F(FusionConnectionTest, StartFusionFailuresAreToldAndLogged) {
         EXPECT_EQ(harness.prompter.prompts[0].style, StyleCritical);
         EXPECT_EQ(harness.prompter.prompts[0].title, ProgramTitle());
         application->token = QStringLiteral("TOKEN-1");
+        application->loginError.clear();
         application->hasLibraries = true;
         application->currentName = QStringLiteral("DOCS");
         RegisterClasses();

@@ -31,6 +31,7 @@ TEST_P(FailedLoginTest, GivesAnEmptyTokenAndNoLibraries) {
     auto app = std::make_shared<LocalApplication>(server);
     EXPECT_TRUE(app->dst().isEmpty());
     EXPECT_FALSE(server->lastError().isEmpty());
+    EXPECT_EQ(app->errorText(), server->lastError()) << "the reason reaches the program";
     EXPECT_EQ(app->libraries(), nullptr);
     EXPECT_EQ(app->currentLibrary(), nullptr);
     EXPECT_EQ(app->primaryLibrary(), nullptr);
@@ -49,6 +50,7 @@ TEST_F(LoginTest, LibrariesFollowTheServerFile) {
     auto app = login();
     const QString token = app->dst();
     EXPECT_EQ(app->dst(), token) << "a second read keeps the login";
+    EXPECT_TRUE(app->errorText().isEmpty());
     auto libraries = app->libraries();
     ASSERT_NE(libraries, nullptr);
     ASSERT_EQ(libraries->count(), 2);

@@ -7,6 +7,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -42,6 +43,7 @@ protected:
         if (!process.waitForFinished(30000))
             return -1;
         m_output = process.readAllStandardOutput();
+        m_errors = process.readAllStandardError();
         return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     }
 
@@ -79,6 +81,7 @@ protected:
     QString m_serverFile = m_dir.filePath(QStringLiteral("no-dm-server.ini"));
     QByteArray m_output;
     bool m_withoutDisplay = false;
+    QByteArray m_errors;
 };
 
 const QRegularExpression
@@ -102,7 +105,31 @@ TEST_F(StartupRun, WritesTheStartBannerAndStopsWithoutADmServer) {
     // The box that tells the user is not a log line.
     EXPECT_FALSE(log.contains(QStringLiteral("Unable to start the Fusion application"))) << log.toStdString();
     EXPECT_TRUE(log.contains(QStringLiteral("\r\nProgram ended at "))) << log.toStdString();
+    // Why the login failed, after the token line.
+    EXPECT_TRUE(log.contains(QStringLiteral("Error: The DM server file ") + m_serverFile +
+                             QStringLiteral(" cannot be read: it does not exist\r\n")))
+        << log.toStdString();
     EXPECT_TRUE(read(m_dir.filePath(kSettingsFile)).contains("Path=" VANTRELIS_IMPORT_EXE));
+}
+
+TEST_F(StartupRun, SettingsOrServerFileThatIsNoRegularFileStopsTheRunWithItsName) {
+    // A FIFO would block the reader, /dev/zero would fill the memory: both end at once instead.
+    const QString settings = m_dir.filePath(kSettingsFile);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(settings).constData(), 0600), 0);
+    EXPECT_EQ(run(kUnattended), 1);
+    EXPECT_TRUE(m_errors.contains("Error: The settings file " + settings.toUtf8() +
+                                  " cannot be used: it is not a regular file"))
+        << m_errors.toStdString();
+
+    ASSERT_TRUE(QFile::remove(settings));
+    writeSettings("LogFile=" + logBase().toUtf8() + "\n");
+    m_serverFile = m_dir.filePath(QStringLiteral("zero.ini"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), m_serverFile));
+    EXPECT_EQ(run(kUnattended), kStopped);
+    const QString log = QString::fromUtf8(read(todaysLog()));
+    EXPECT_TRUE(log.contains(QStringLiteral("Error: The DM server file ") + m_serverFile +
+                             QStringLiteral(" cannot be read: it is not a regular file")))
+        << log.toStdString();
 }
 
 TEST_F(StartupRun, LogsInAndConnectsTheCurrentLibraryOfTheDmServer) {

@@ -66,6 +66,8 @@ public:
 
     void setWindowHandle(quintptr handle) override { handles.push_back(handle); }
     QString dst() override { return token; }
+    QString loginError; // what errorText() answers
+    QString errorText() const override { return loginError; }
     std::shared_ptr<dm::DmLibraries> libraries() override;
     std::shared_ptr<dm::DmLibrary> currentLibrary() override;
     std::shared_ptr<dm::DmLibrary> primaryLibrary() override { return currentLibrary(); }

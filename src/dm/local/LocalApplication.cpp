@@ -19,6 +19,10 @@ QString LocalApplication::dst() {
     return m_token;
 }
 
+QString LocalApplication::errorText() const {
+    return loggedIn() ? QString() : m_server->lastError();
+}
+
 bool LocalApplication::loggedIn() const {
     return !m_token.isEmpty() && m_server->isValidToken(m_token);
 }

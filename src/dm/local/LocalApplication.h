@@ -18,6 +18,7 @@ public:
     void setWindowHandle(quintptr handle) override { m_windowHandle = handle; }
     // Logs in on first read; later reads answer the same token while it stays valid.
     QString dst() override;
+    QString errorText() const override;
     // nullptr until logged in.
     std::shared_ptr<DmLibraries> libraries() override;
     std::shared_ptr<DmLibrary> currentLibrary() override;
