@@ -4,6 +4,7 @@
 #include "common/SqlText.h"
 #include "common/StatusView.h"
 #include "common/Text.h"
+#include "dm/LibraryDamaged.h"
 #include "dm/SqlRows.h"
 
 namespace vantrelis {
@@ -35,6 +36,8 @@ void ImportSets::LoadImportSets() {
             if (!setName.isEmpty())
                 m_table.Append({libraryName, setName, rows.value(2)});
         }
+    } catch (const dm::LibraryDamaged&) {
+        throw; // the connection reports it and fails
     } catch (...) {
         ReportCurrentFault(m_log);
     }

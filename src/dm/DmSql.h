@@ -17,7 +17,9 @@ public:
     // 0 when not bound; 2 or 5 Oracle, 6 Sybase, other values MSSQL.
     virtual int engineCode() const = 0;
 
-    // 0 on success; otherwise the error number of the instruction (also in errorNumber()).
+    // 0 on success; otherwise the error number of the instruction (also in errorNumber()). Raises
+    // LibraryDamaged (number and text also in errorNumber() and errorText()) when the library's
+    // database is damaged.
     virtual qint64 execute(const QString& instruction) = 0;
     virtual qint64 errorNumber() const = 0;
     virtual QString errorText() const = 0;

@@ -7,6 +7,7 @@
 #include "common/SavedSetting.h"
 #include "common/SqlText.h"
 #include "common/Text.h"
+#include "dm/LibraryDamaged.h"
 #include "dm/SqlRows.h"
 
 #include <QRegularExpression>
@@ -290,6 +291,12 @@ bool FusionConnection::ConnectLibrary(const QString& libraryName) {
                        QStringLiteral(" Library Object ") + currentName + QLatin1Char('.'));
         m_log.WriteLog(Dashes(60));
         return result;
+    } catch (const LibraryDamaged&) {
+        // Whatever was read so far, nothing may run on a damaged library: the connection fails
+        // even after the library became the current one.
+        ReportCurrentFault(m_log);
+        m_connected = false;
+        return ConnectionFailure(name, false);
     } catch (...) {
         ReportCurrentFault(m_log);
         return ConnectionFailure(name, result);

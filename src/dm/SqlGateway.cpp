@@ -5,6 +5,7 @@
 #include "common/SavedSetting.h"
 #include "common/SqlText.h"
 #include "common/Text.h"
+#include "dm/LibraryDamaged.h"
 #include "dm/SqlRows.h"
 
 #include <cstdlib>
@@ -83,6 +84,9 @@ bool SqlGateway::ExecuteSQL(const QString& instruction) {
         }
         m_log.WriteLog(Dashes(60));
         return true;
+    } catch (const LibraryDamaged&) {
+        // The library, not the statement, failed: its connection must fail, so the fault goes on.
+        throw;
     } catch (...) {
         ReportCurrentFault(m_log);
         m_log.ShowStatus(QStringLiteral("Error: Unable to execute SQL Instruction") + kCrLf + instruction);
@@ -128,6 +132,8 @@ bool SqlGateway::TableExists(const QString& table) {
         }
         const SqlRows rows(*this, query);
         return LeadingNumber(rows.value(1)) > 0;
+    } catch (const LibraryDamaged&) {
+        throw;
     } catch (...) {
         ReportCurrentFault(m_log);
         return false;

@@ -23,7 +23,8 @@ public:
     LibraryContext& library() const { return m_library; }
 
     // False only when the instruction was not sent (objects missing or lost, or a fault); an
-    // instruction the database rejects is logged and still answers true.
+    // instruction the database rejects is logged and still answers true. A damaged library is
+    // not trapped here: LibraryDamaged goes on to the caller.
     bool ExecuteSQL(const QString& instruction);
     // Whether the table exists in the current library, by the engine's own catalogue.
     bool TableExists(const QString& table);

@@ -1,6 +1,9 @@
 #include "TestLibrary.h"
 #include "common/Fault.h"
+#include "dm/LibraryDamaged.h"
+#include "dm/local/LibraryAdmin.h"
 #include "dm/local/LocalErrors.h"
+#include "support/DamagedTable.h"
 #include "support/ExpectFault.h"
 
 #include <QDir>
@@ -195,6 +198,36 @@ TEST(BadInputTest, DamagedLibraryFailsWithAnErrorNotACrash) {
         number = fault.number();
     }
     EXPECT_TRUE(number == kErrorCorrupt || number == kErrorNotADatabase) << number;
+}
+
+TEST(BadInputTest, DamagedLibraryIsAFaultOfItsOwnAndNothingMoreRunsOnIt) {
+    TestLibrary lib(kEngineMssql);
+    LibraryAdmin admin(lib.db());
+    admin.addSettingsTable();
+    admin.addSetting(QStringLiteral("ROOT_FOLDER"), QStringLiteral("Top"), QVariant());
+    ASSERT_TRUE(vantrelis::testing::DamageTable(*lib.db(), QStringLiteral("QORV_SETTINGS")));
+    // A new login reads the file as it is now; the login itself reads healthy pages only.
+    const auto server = LocalServer::Load(lib.server().serverFile());
+    const QString token = server->login();
+    ASSERT_FALSE(token.isEmpty()) << server->lastError().toStdString();
+    LocalSql sql(server);
+    sql.setToken(token);
+    sql.setLibrary(lib.name());
+    try {
+        sql.execute(QStringLiteral("SELECT CHAR_VAL FROM DOCSADM.QORV_SETTINGS"));
+        ADD_FAILURE() << "a damaged table read as a statement error";
+    } catch (const vantrelis::dm::LibraryDamaged& damage) {
+        EXPECT_EQ(damage.number(), kErrorCorrupt);
+        EXPECT_TRUE(damage.description().contains(QLatin1String("Library TESTLIB is damaged")))
+            << damage.description().toStdString();
+    }
+    EXPECT_EQ(sql.errorNumber(), kErrorCorrupt);
+    // Healthy pages are not read any more either, and a key is not handed out.
+    EXPECT_THROW(sql.execute(QStringLiteral("SELECT COUNT(*) FROM DOCSADM.PEOPLE")),
+                 vantrelis::dm::LibraryDamaged);
+    EXPECT_THROW(server->library(lib.name())->begin(), vantrelis::dm::LibraryDamaged);
+    EXPECT_EQ(sql.nextKey(QStringLiteral("SYSTEMKEY")), 0);
+    EXPECT_EQ(sql.errorNumber(), kErrorCorrupt);
 }
 
 TEST(BadInputTest, LockedLibraryFailsAfterTheBusyTimeout) {

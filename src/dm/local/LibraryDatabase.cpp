@@ -1,6 +1,7 @@
 #include "dm/local/LibraryDatabase.h"
 
 #include "common/Fault.h"
+#include "dm/LibraryDamaged.h"
 #include "dm/local/LibrarySchema.h"
 #include "dm/local/LocalErrors.h"
 #include "dm/local/SqlTrace.h"
@@ -282,7 +283,20 @@ void LibraryDatabase::execRaw(const char* sql) {
         raise(rc, QString::fromUtf8(sql));
 }
 
-void LibraryDatabase::raise(int resultCode, const QString& sql) const {
+void LibraryDatabase::ensureUsable() const {
+    if (m_damageNumber != 0)
+        throw dm::LibraryDamaged(m_damageNumber, kSource, m_damage);
+}
+
+void LibraryDatabase::runQuietly(const QString& sql) noexcept {
+    try {
+        trace(sql);
+        sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
+    } catch (...) {
+    }
+}
+
+void LibraryDatabase::raise(int resultCode, const QString& sql) {
     const int primary = resultCode & 0xff;
     const QString message =
         m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString::fromUtf8(sqlite3_errstr(resultCode));
@@ -304,9 +318,11 @@ void LibraryDatabase::raise(int resultCode, const QString& sql) const {
         break;
     case SQLITE_NOTADB:
     case SQLITE_CORRUPT:
-        text =
-            QStringLiteral("The file %1 is not a library database or is corrupt (%2)").arg(m_file, message);
-        break;
+        m_damageNumber = number;
+        m_damage = QStringLiteral("Library %1 is damaged: the file %2 is not a library database or is "
+                                  "corrupt (%3)")
+                       .arg(m_libraryName, m_file, message);
+        throw dm::LibraryDamaged(number, kSource, m_damage);
     case SQLITE_CANTOPEN:
     case SQLITE_PERM:
     case SQLITE_AUTH:
@@ -430,6 +446,7 @@ void LibraryDatabase::setTrace(std::shared_ptr<SqlTrace> trace) {
 }
 
 QueryResult LibraryDatabase::query(const QString& sql, const QVariantList& params) {
+    ensureUsable();
     trace(sql, params);
     sqlite3_stmt* statement = prepare(sql);
     StatementGuard guard(statement);
@@ -454,6 +471,7 @@ QueryResult LibraryDatabase::query(const QString& sql, const QVariantList& param
 }
 
 qint64 LibraryDatabase::execute(const QString& sql, const QVariantList& params) {
+    ensureUsable();
     trace(sql, params);
     sqlite3_stmt* statement = prepare(sql);
     StatementGuard guard(statement);
@@ -468,6 +486,7 @@ qint64 LibraryDatabase::execute(const QString& sql, const QVariantList& params) 
 }
 
 QVariant LibraryDatabase::scalar(const QString& sql, const QVariantList& params) {
+    ensureUsable();
     trace(sql, params);
     sqlite3_stmt* statement = prepare(sql);
     StatementGuard guard(statement);
@@ -486,6 +505,7 @@ QVariant LibraryDatabase::scalar(const QString& sql, const QVariantList& params)
 }
 
 void LibraryDatabase::queryText(const QString& sql, TextResult& result) {
+    ensureUsable();
     result.clear();
     trace(sql);
     // Guarded while preparing and stepping: a cached statement is prepared again during a step
@@ -545,20 +565,19 @@ void LibraryDatabase::rollback() noexcept {
     if (m_transactionDepth == 0)
         return;
     --m_transactionDepth;
-    try {
-        if (m_transactionDepth == 0) {
-            if (inTransaction())
-                execute(QStringLiteral("ROLLBACK"));
-        } else {
-            execute(QStringLiteral("ROLLBACK TO level%1").arg(m_transactionDepth));
-            execute(QStringLiteral("RELEASE level%1").arg(m_transactionDepth));
-        }
-    } catch (...) {
-        // A rollback that fails leaves SQLite to roll the transaction back itself.
+    // Also on a damaged library: its write lock must not stay held. A rollback that fails leaves
+    // SQLite to roll the transaction back itself.
+    if (m_transactionDepth == 0) {
+        if (inTransaction())
+            runQuietly(QStringLiteral("ROLLBACK"));
+    } else {
+        runQuietly(QStringLiteral("ROLLBACK TO level%1").arg(m_transactionDepth));
+        runQuietly(QStringLiteral("RELEASE level%1").arg(m_transactionDepth));
     }
 }
 
 qint64 LibraryDatabase::nextKey(const QString& counterName) {
+    ensureUsable();
     // BEGIN IMMEDIATE takes the write lock before reading, so two processes never read the same
     // LAST_KEY. Inside a caller's transaction the lock is already held.
     const bool own = !inTransaction();

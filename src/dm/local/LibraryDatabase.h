@@ -116,7 +116,12 @@ private:
                          const char* trigger);
     void bind(sqlite3_stmt* statement, const QVariantList& params);
     void finish(sqlite3_stmt* statement) noexcept;
-    [[noreturn]] void raise(int resultCode, const QString& sql) const;
+    // A corrupt or not-a-database answer raises dm::LibraryDamaged and marks the database damaged.
+    [[noreturn]] void raise(int resultCode, const QString& sql);
+    // Raises the damage again once it was seen: nothing more runs on a damaged library.
+    void ensureUsable() const;
+    // Ends a transaction without raising, damaged or not.
+    void runQuietly(const QString& sql) noexcept;
     void trace(const QString& sql, const QVariantList& params = {});
     void execRaw(const char* sql);
 
@@ -135,6 +140,9 @@ private:
     std::shared_ptr<SqlTrace> m_trace;
     bool m_traceChecked = false;
     int m_transactionDepth = 0;
+    // The fault's number and text once the library was found damaged.
+    qint64 m_damageNumber = 0;
+    QString m_damage;
 };
 
 } // namespace vantrelis::dm::local

@@ -1,6 +1,7 @@
 #include "dm/local/LocalSql.h"
 
 #include "common/Fault.h"
+#include "dm/LibraryDamaged.h"
 #include "dm/local/LocalErrors.h"
 
 #include <QRegularExpression>
@@ -97,6 +98,10 @@ qint64 LocalSql::execute(const QString& instruction) {
         const std::shared_ptr<LibraryDatabase> db = database();
         if (!runServerCommand(instruction, *db))
             db->queryText(instruction, m_result);
+    } catch (const LibraryDamaged& damage) {
+        // Not one statement's failure: the library itself is lost for this run.
+        fail(damage.number(), damage.description());
+        throw;
     } catch (const Fault& fault) {
         return fail(fault.number(), fault.description());
     }
