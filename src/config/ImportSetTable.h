@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <vector>
 
 namespace vantrelis {
@@ -22,6 +23,8 @@ public:
     void setRow(int index, const ImportSetRow& row) { m_rows.at(static_cast<size_t>(index - 1)) = row; }
     void Clear() { m_rows.clear(); }
     void Append(const ImportSetRow& row) { m_rows.push_back(row); }
+    // Removes every row for which drop(row number, row) is true; the others keep their order.
+    void RemoveIf(const std::function<bool(int, const ImportSetRow&)>& drop);
 
     // The definitions of one set of a library, in table order; names compared ignoring case.
     std::vector<QString> Definitions(const QString& libraryName, const QString& setName) const;

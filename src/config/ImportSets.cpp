@@ -7,6 +7,8 @@
 #include "dm/LibraryDamaged.h"
 #include "dm/SqlRows.h"
 
+#include <QSet>
+
 namespace vantrelis {
 
 namespace {
@@ -63,26 +65,37 @@ void ImportSets::SaveDefinition(const DefinitionEditorModel& editor, int index) 
         m_log.Yield();
         m_log.WriteLog(QStringLiteral("Saving Settings for Import Set ") + name);
         m_log.WriteLog(Dashes(60));
+        bool deleted = false;
         {
-            const dm::SqlRows deleted(m_gateway,
+            const dm::SqlRows removed(m_gateway,
                                       QStringLiteral("DELETE FROM ") + OwnerPrefix() +
                                           QStringLiteral("QORV_SETTINGS WHERE ") +
                                           QStringLiteral("MASTER_KEY = 'VANTRELIS' AND SECTION_KEY = "
                                                          "'IMPORT_FOLDERS' AND SUB_KEY = '") +
                                           EscapeSQLText(name) + QLatin1Char('\''));
+            deleted = removed.sent();
         }
         int rejected = 0;
+        QSet<int> written;
+        const auto insert = [&](const QString& key, const QString& definition, const QString& position) {
+            if (const int row = Insert(name, key, definition, position))
+                written.insert(row);
+            else
+                ++rejected;
+        };
         if (!editor.delimiter.isEmpty()) {
             const QString key = QStringLiteral("DELIMITER");
-            if (!Insert(name, key, key + QLatin1Char(':') + editor.delimiter, QStringLiteral("NULL")))
-                ++rejected;
+            insert(key, key + QLatin1Char(':') + editor.delimiter, QStringLiteral("NULL"));
         }
         for (size_t i = 0; i < editor.columns.size(); ++i) {
             const DefinitionColumnRow& row = editor.columns[i];
-            if (!Insert(name, TrimBlanks(row.columnName), ColumnDefinition(row),
-                        FormatWhole(static_cast<qint64>(i) + 1)))
-                ++rejected;
+            insert(TrimBlanks(row.columnName), ColumnDefinition(row),
+                   FormatWhole(static_cast<qint64>(i) + 1));
         }
+        // The table shows the set as the database now holds it: a delimiter that was emptied or a
+        // column the rule dropped would otherwise still cut the next run's lines.
+        if (deleted)
+            DropUnwritten(name, written);
         if (view)
             view->setBusy(false);
         if (rejected != 0) {
@@ -104,8 +117,16 @@ void ImportSets::SaveDefinition(const DefinitionEditorModel& editor, int index) 
     }
 }
 
-bool ImportSets::Insert(const QString& name, const QString& key, const QString& definition,
-                        const QString& position) {
+void ImportSets::DropUnwritten(const QString& name, const QSet<int>& written) {
+    const QString libraryName = m_gateway.session().LibraryName();
+    m_table.RemoveIf([&](int row, const ImportSetRow& existing) {
+        return !written.contains(row) && existing.setName == name &&
+               existing.library.compare(libraryName, Qt::CaseInsensitive) == 0;
+    });
+}
+
+int ImportSets::Insert(const QString& name, const QString& key, const QString& definition,
+                       const QString& position) {
     {
         const dm::SqlRows inserted(
             m_gateway,
@@ -115,7 +136,7 @@ bool ImportSets::Insert(const QString& name, const QString& key, const QString& 
                 QStringLiteral("', '") + EscapeSQLText(definition) + QStringLiteral("', ") + position +
                 QStringLiteral(", 1)"));
         if (!inserted.sent() || inserted.rowsAffected() == 0)
-            return false;
+            return 0;
     }
 
     // The row of this column is matched by its whole name, so that a column whose name begins
@@ -128,11 +149,11 @@ bool ImportSets::Insert(const QString& name, const QString& key, const QString& 
         if (existing.library.compare(libraryName, Qt::CaseInsensitive) == 0 && existing.setName == name &&
             existing.definition.startsWith(prefix)) {
             m_table.setRow(row, mirrored);
-            return true;
+            return row;
         }
     }
     m_table.Append(mirrored);
-    return true;
+    return m_table.count();
 }
 
 } // namespace vantrelis

@@ -5,6 +5,8 @@
 #include "config/ImportSetTable.h"
 #include "dm/SqlGateway.h"
 
+#include <QSet>
+
 namespace vantrelis {
 
 // Loads and saves the import set definitions of the current library (QORV_SETTINGS rows with
@@ -23,8 +25,11 @@ public:
     static QString ColumnDefinition(const DefinitionColumnRow& row);
 
 private:
-    // Sends one INSERT and mirrors it into the table; false when the database wrote no row.
-    bool Insert(const QString& name, const QString& key, const QString& definition, const QString& position);
+    // Sends one INSERT and mirrors it into the table; the table row it went to, 0 when the database
+    // wrote no row.
+    int Insert(const QString& name, const QString& key, const QString& definition, const QString& position);
+    // Removes the set's rows of the current library that this save did not write.
+    void DropUnwritten(const QString& name, const QSet<int>& written);
 
     dm::SqlGateway& m_gateway;
     ImportSetTable& m_table;

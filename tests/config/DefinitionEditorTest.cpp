@@ -268,6 +268,36 @@ TEST_F(DefinitionEditorTest, DelimiterDecidesTheStartCaption) {
     EXPECT_EQ(editor->model().delimiter, QStringLiteral(":"));
 }
 
+TEST_F(DefinitionEditorTest, TheNextRunReadsTheSetAsSaved) {
+    struct Case {
+        QString delimiter;
+        QStringList stored;
+    };
+    const std::vector<Case> cases = {
+        {QString(),
+         {QStringLiteral("CLIENT:1:0::0"), QStringLiteral("MATTER:2:0:NONE:1"),
+          QStringLiteral("AUTHOR:0:0::0")}},
+        {QStringLiteral(";"),
+         {QStringLiteral("DELIMITER:;"), QStringLiteral("CLIENT:1:0::0"), QStringLiteral("MATTER:2:0:NONE:1"),
+          QStringLiteral("AUTHOR:0:0::0")}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.delimiter.toStdString());
+        editor->Open(QStringLiteral("CLIENTS"));
+        editor->setDelimiter(c.delimiter);
+        editor->Close();
+        EXPECT_EQ(StoredRows(QStringLiteral("CLIENTS")), c.stored);
+        // The emptied delimiter and the dropped column leave the table too, not only the database.
+        const std::vector<QString> table =
+            program->importSets.Definitions(QStringLiteral("DOCS"), QStringLiteral("CLIENTS"));
+        QStringList mirrored(table.begin(), table.end());
+        QStringList expected = c.stored;
+        mirrored.sort();
+        expected.sort();
+        EXPECT_EQ(mirrored, expected);
+    }
+}
+
 TEST_F(DefinitionEditorTest, SwitchingSetsLeavesNoRowInTheBoxes) {
     editor->Open(QStringLiteral("CLIENTS"));
     editor->SelectRow(1);
