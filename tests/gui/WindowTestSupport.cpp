@@ -11,6 +11,9 @@ bool SaveScreenshot(QWidget& window, const QString& fileName) {
     const QString folder = QStringLiteral(VANTRELIS_SCREENSHOTS);
     if (!QDir().mkpath(folder))
         return false;
+    // Layouts changed by the last event are redone before the picture is taken.
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
     return window.grab().save(QDir(folder).filePath(fileName));
 }
 

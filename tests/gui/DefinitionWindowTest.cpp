@@ -1,0 +1,274 @@
+// The import set editor window on the demo libraries, offscreen.
+
+#include "DemoBuilder.h"
+#include "WindowTestSupport.h"
+#include "app/ColumnTable.h"
+#include "dm/local/LibraryAdmin.h"
+#include "dm/local/LibraryDatabase.h"
+#include "gui/ProgramLook.h"
+#include "gui/Vantrelis_Definition.h"
+#include "support/ConnectedProgram.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+#include <memory>
+
+using namespace vantrelis;
+using namespace vantrelis::gui;
+using namespace vantrelis::testing;
+
+namespace {
+
+const QString kLibrary = QLatin1String(tools::DemoBuilder::kMssqlLibrary);
+const QString kDemoSet = QLatin1String(tools::DemoBuilder::kRuleName);
+
+QStringList Column(const QTreeWidget& list, int column) {
+    QStringList cells;
+    for (int row = 0; row < list.topLevelItemCount(); ++row)
+        cells.append(list.topLevelItem(row)->text(column));
+    return cells;
+}
+
+} // namespace
+
+class DefinitionWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    // A demo whose MSSQL library has a second rule beside the demo's, and a program logged in to it.
+    void StartDemo() {
+        m_folder = std::make_unique<QTemporaryDir>();
+        const tools::DemoSummary demo = tools::DemoBuilder(m_folder->path()).Build();
+        for (const tools::DemoLibrarySummary& library : demo.libraries) {
+            if (library.name != kLibrary)
+                continue;
+            auto admin = dm::local::LibraryAdmin::OpenLibrary(library.file, library.engineCode);
+            dm::local::FolderRuleSpec rule;
+            rule.name = QStringLiteral("MATTERS");
+            rule.pathTemplate = QStringLiteral("%MATTER.MATTER_ID%%LEFT3% %\\% %YEAR%");
+            admin.addFolderRule(rule);
+            m_database = library.file;
+            m_engine = library.engineCode;
+        }
+        m_program = std::make_unique<ConnectedProgram>(demo.serverFile);
+        QVERIFY(m_program->connection.StartFusion());
+        m_editor = std::make_unique<DefinitionEditor>(m_program->rules, m_program->importSets,
+                                                      m_program->importSetStore, m_program->harness.log,
+                                                      m_program->session);
+    }
+
+    std::unique_ptr<Vantrelis_Definition> Shown(const QString& mainWindowSet) {
+        auto form = std::make_unique<Vantrelis_Definition>(*m_editor);
+        form->Form_Load(mainWindowSet);
+        form->show();
+        if (!QTest::qWaitForWindowExposed(form.get()))
+            return nullptr;
+        return form;
+    }
+
+    QStringList StoredRows(const QString& set) {
+        auto admin = dm::local::LibraryAdmin::OpenLibrary(m_database, m_engine);
+        const auto result = admin.database().query(
+            QStringLiteral("SELECT CHAR_VAL FROM DOCSADM.QORV_SETTINGS WHERE SECTION_KEY = 'IMPORT_FOLDERS' "
+                           "AND SUB_KEY = ?1 ORDER BY INT_VAL"),
+            {set});
+        QStringList rows;
+        for (const auto& row : result.rows)
+            rows.append(row.at(0).toString());
+        return rows;
+    }
+
+    void ClickRow(Vantrelis_Definition& form, int row) {
+        auto* list = Child<QTreeWidget>(form, QStringLiteral("ListSetColumns"));
+        const QRect cell = list->visualItemRect(list->topLevelItem(row));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cell.center());
+    }
+
+    std::unique_ptr<QTemporaryDir> m_folder;
+    std::unique_ptr<ConnectedProgram> m_program;
+    std::unique_ptr<DefinitionEditor> m_editor;
+    QString m_database;
+    int m_engine = 0;
+
+private Q_SLOTS:
+    void initTestCase() { ApplyProgramLook(*qApp); }
+    void init() { StartDemo(); }
+    void cleanup() {
+        m_editor.reset();
+        m_program.reset();
+        m_folder.reset();
+    }
+
+    void showsTheDemoSetWithTheRulesColumns() {
+        const auto form = Shown(kDemoSet);
+        QVERIFY(form);
+        QCOMPARE(form->windowTitle(), QStringLiteral("Vantrelis Import Set Definition"));
+        auto* chooser = Child<QComboBox>(*form, QStringLiteral("ComboImportSet"));
+        QCOMPARE(chooser->currentText(), kDemoSet);
+        QCOMPARE(chooser->count(), 2);
+        auto* list = Child<QTreeWidget>(*form, QStringLiteral("ListSetColumns"));
+        QCOMPARE(list->toolTip(), QStringLiteral("Make changes to each column as applicable"));
+        QCOMPARE(
+            Column(*list, 0),
+            QStringList({QStringLiteral("MATTER.CLIENT_ID.CLIENT_ID"), QStringLiteral("MATTER.MATTER_ID"),
+                         QStringLiteral("DOCUMENTTYPE.TYPE_ID"), QStringLiteral("AUTHOR.PRIMARY_GROUP"),
+                         QStringLiteral("TYPIST.PRIMARY_GROUP")}));
+        QCOMPARE(Column(*list, 1), QStringList({QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"),
+                                                QString(), QString()}));
+        QCOMPARE(Child<QLineEdit>(*form, QStringLiteral("TextDelimiter"))->text(), QStringLiteral(","));
+        QCOMPARE(Child<QLabel>(*form, QStringLiteral("LabelTemplateText"))->text(),
+                 dm::local::LibraryAdmin::DefaultRuleTemplate());
+        QCOMPARE(Child<QPushButton>(*form, QStringLiteral("ButtonApply"))->toolTip(),
+                 QStringLiteral("Apply settings"));
+
+        ClickRow(*form, 1);
+        QCOMPARE(Child<QGroupBox>(*form, QStringLiteral("FrameInside"))->title(),
+                 QStringLiteral("MATTER.MATTER_ID:"));
+        QCOMPARE(Child<QLineEdit>(*form, QStringLiteral("TextStart"))->text(), QStringLiteral("2"));
+        QVERIFY(Child<QCheckBox>(*form, QStringLiteral("CheckSort"))->isChecked());
+        QCOMPARE(Child<QLabel>(*form, QStringLiteral("LabelStart"))->text(), QStringLiteral("Column:"));
+        QVERIFY(!Child<QLineEdit>(*form, QStringLiteral("TextEnd"))->isVisible());
+        QVERIFY(SaveScreenshot(*form, QStringLiteral("import-set-editor.png")));
+    }
+
+    void delimiterHidesTheEndBox_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("startCaption");
+        QTest::addColumn<bool>("endShown");
+        QTest::newRow("cleared") << QString() << QStringLiteral("Start:") << true;
+        QTest::newRow("semicolon") << QStringLiteral(";") << QStringLiteral("Column:") << false;
+        QTest::newRow("bar") << QStringLiteral("|") << QStringLiteral("Column:") << false;
+    }
+
+    void delimiterHidesTheEndBox() {
+        QFETCH(QString, typed);
+        QFETCH(QString, startCaption);
+        QFETCH(bool, endShown);
+        const auto form = Shown(kDemoSet);
+        QVERIFY(form);
+        ClickRow(*form, 0);
+        auto* delimiter = Child<QLineEdit>(*form, QStringLiteral("TextDelimiter"));
+        delimiter->setFocus();
+        delimiter->selectAll();
+        QTest::keyClick(delimiter, Qt::Key_Backspace);
+        if (!typed.isEmpty())
+            QTest::keyClicks(delimiter, typed);
+        QCOMPARE(Child<QLabel>(*form, QStringLiteral("LabelStart"))->text(), startCaption);
+        QCOMPARE(Child<QLineEdit>(*form, QStringLiteral("TextEnd"))->isVisible(), endShown);
+        QCOMPARE(Child<QLabel>(*form, QStringLiteral("LabelEnd"))->isVisible(), endShown);
+        if (endShown)
+            QVERIFY(SaveScreenshot(*form, QStringLiteral("import-set-editor-fixed.png")));
+        form->close();
+        QCOMPARE(StoredRows(kDemoSet).at(0), typed.isEmpty()
+                                                 ? QStringLiteral("MATTER.CLIENT_ID.CLIENT_ID:1:0::0")
+                                                 : QStringLiteral("DELIMITER:") + typed);
+    }
+
+    void positionBoxesTakeWholeNumbersOnLeaving_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("kept");
+        QTest::newRow("letters") << QStringLiteral("abc") << QStringLiteral("0");
+        QTest::newRow("leading zeros") << QStringLiteral("007") << QStringLiteral("7");
+        QTest::newRow("fraction") << QStringLiteral("2.5") << QStringLiteral("3");
+    }
+
+    void positionBoxesTakeWholeNumbersOnLeaving() {
+        QFETCH(QString, typed);
+        QFETCH(QString, kept);
+        const auto form = Shown(kDemoSet);
+        QVERIFY(form);
+        ClickRow(*form, 2);
+        auto* start = Child<QLineEdit>(*form, QStringLiteral("TextStart"));
+        start->setFocus();
+        start->selectAll();
+        QTest::keyClicks(start, typed);
+        QCOMPARE(start->text(), typed);
+        QTest::keyClick(start, Qt::Key_Tab);
+        QCOMPARE(start->text(), kept);
+        // Choosing another row keeps the cleaned value in the row left.
+        ClickRow(*form, 0);
+        QCOMPARE(Child<QTreeWidget>(*form, QStringLiteral("ListSetColumns"))->topLevelItem(2)->text(1), kept);
+    }
+
+    void switchingSetsSavesTheOneShown() {
+        const auto form = Shown(kDemoSet);
+        QVERIFY(form);
+        QCOMPARE(StoredRows(kDemoSet).size(), 4);
+        m_program->harness.Mark();
+        auto* chooser = Child<QComboBox>(*form, QStringLiteral("ComboImportSet"));
+        chooser->setFocus();
+        QTest::keyClick(chooser, Qt::Key_Down);
+        QCOMPARE(chooser->currentText(), QStringLiteral("MATTERS"));
+        QVERIFY(m_program->harness.LinesSinceMark().contains(
+            QStringLiteral("Saving Settings for Import Set ") + kDemoSet));
+        // Unchanged, but written again with every column the rule offers.
+        QCOMPARE(StoredRows(kDemoSet), QStringList({QStringLiteral("DELIMITER:,"),
+                                                    QStringLiteral("MATTER.CLIENT_ID.CLIENT_ID:1:0::0"),
+                                                    QStringLiteral("MATTER.MATTER_ID:2:0::1"),
+                                                    QStringLiteral("DOCUMENTTYPE.TYPE_ID:3:0::1"),
+                                                    QStringLiteral("AUTHOR.PRIMARY_GROUP:0:0::0"),
+                                                    QStringLiteral("TYPIST.PRIMARY_GROUP:0:0::0")}));
+        auto* list = Child<QTreeWidget>(*form, QStringLiteral("ListSetColumns"));
+        QCOMPARE(Column(*list, 0), QStringList{QStringLiteral("MATTER.MATTER_ID")});
+        QCOMPARE(Child<QLabel>(*form, QStringLiteral("LabelStart"))->text(), QStringLiteral("Start:"));
+        QVERIFY(Child<QGroupBox>(*form, QStringLiteral("FrameInside"))->title().isEmpty());
+    }
+
+    void closeSavesWhatTheNextRunReads() {
+        const auto form = Shown(kDemoSet);
+        QVERIFY(form);
+        ClickRow(*form, 3);
+        auto* start = Child<QLineEdit>(*form, QStringLiteral("TextStart"));
+        start->setFocus();
+        start->selectAll();
+        QTest::keyClicks(start, QStringLiteral("4"));
+        auto* defaultBox = Child<QLineEdit>(*form, QStringLiteral("TextDefault"));
+        defaultBox->setFocus();
+        QTest::keyClicks(defaultBox, QStringLiteral("LEGAL"));
+        QTest::mouseClick(Child<QPushButton>(*form, QStringLiteral("ButtonApply")), Qt::LeftButton);
+        QCOMPARE(Child<QTreeWidget>(*form, QStringLiteral("ListSetColumns"))->topLevelItem(3)->text(3),
+                 QStringLiteral("LEGAL"));
+        QTest::mouseClick(Child<QPushButton>(*form, QStringLiteral("ButtonExit")), Qt::LeftButton);
+        QVERIFY(!form->isVisible());
+        QCOMPARE(StoredRows(kDemoSet).at(4), QStringLiteral("AUTHOR.PRIMARY_GROUP:4:0:LEGAL:0"));
+
+        const app::ColumnTable columns = app::ColumnTable::Load(m_program->importSets, kLibrary, kDemoSet);
+        QCOMPARE(columns.delimiter(), QStringLiteral(","));
+        QCOMPARE(columns.count(), 5);
+        QCOMPARE(columns.column(3).name, QStringLiteral("AUTHOR.PRIMARY_GROUP"));
+        QCOMPARE(columns.column(3).defaultValue, QStringLiteral("LEGAL"));
+    }
+
+    void headerClicksSortTheList() {
+        const auto form = Shown(kDemoSet);
+        QVERIFY(form);
+        auto* list = Child<QTreeWidget>(*form, QStringLiteral("ListSetColumns"));
+        QHeaderView* header = list->header();
+        const auto clickHeader = [&](int section) {
+            const QPoint at(header->sectionViewportPosition(section) + header->sectionSize(section) / 2,
+                            header->height() / 2);
+            QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
+        };
+        clickHeader(0);
+        QCOMPARE(list->topLevelItem(0)->text(0), QStringLiteral("AUTHOR.PRIMARY_GROUP"));
+        QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
+        clickHeader(0);
+        QCOMPARE(list->topLevelItem(0)->text(0), QStringLiteral("TYPIST.PRIMARY_GROUP"));
+        QCOMPARE(header->sortIndicatorOrder(), Qt::DescendingOrder);
+        clickHeader(1);
+        QCOMPARE(Column(*list, 1), QStringList({QString(), QString(), QStringLiteral("1"),
+                                                QStringLiteral("2"), QStringLiteral("3")}));
+    }
+};
+
+QTEST_MAIN(DefinitionWindowTest)
+#include "DefinitionWindowTest.moc"

@@ -1,0 +1,175 @@
+// The DM settings viewer window on the demo libraries, offscreen.
+
+#include "gui/QorvOptions.h"
+#include "DemoBuilder.h"
+#include "WindowTestSupport.h"
+#include "gui/ProgramLook.h"
+#include "support/ConnectedProgram.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+using namespace vantrelis;
+using namespace vantrelis::gui;
+using namespace vantrelis::testing;
+
+namespace {
+
+const QString kCurrent = QLatin1String(tools::DemoBuilder::kMssqlLibrary);
+
+QStringList Entries(const QComboBox& combo) {
+    QStringList entries;
+    for (int i = 0; i < combo.count(); ++i)
+        entries.append(combo.itemText(i));
+    return entries;
+}
+
+// Chooses an entry as the user does: opens the list and clicks the entry.
+void Choose(QComboBox& combo, const QString& entry) {
+    const int target = combo.findText(entry);
+    QVERIFY(target >= 0);
+    combo.showPopup();
+    QAbstractItemView* list = combo.view();
+    QVERIFY(QTest::qWaitForWindowExposed(list->window()));
+    const QModelIndex index = list->model()->index(target, 0);
+    list->scrollTo(index);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(index).center());
+    QTRY_VERIFY(!list->isVisible());
+    QCOMPARE(combo.currentIndex(), target);
+}
+
+QStringList PanelTexts(QWidget& form) {
+    QStringList texts;
+    for (QLabel* panel : Child<QStatusBar>(form, QStringLiteral("StatusBarInfo"))->findChildren<QLabel*>())
+        texts.append(panel->text());
+    return texts;
+}
+
+} // namespace
+
+class QorvOptionsTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QorvOptions> Shown() {
+        auto form = std::make_unique<QorvOptions>(*m_viewer);
+        if (!form->Form_Load())
+            return nullptr;
+        form->show();
+        if (!QTest::qWaitForWindowExposed(form.get()))
+            return nullptr;
+        return form;
+    }
+
+    int Connections() const {
+        return static_cast<int>(
+            m_program->harness.LinesSinceMark().filter(QStringLiteral("Connecting to library ")).size());
+    }
+
+    QTemporaryDir m_folder;
+    tools::DemoSummary m_demo;
+    std::unique_ptr<ConnectedProgram> m_program;
+    std::unique_ptr<app::DmSettingsViewer> m_viewer;
+
+private Q_SLOTS:
+    void initTestCase() {
+        ApplyProgramLook(*qApp);
+        m_demo = tools::DemoBuilder(m_folder.path()).Build();
+    }
+
+    void init() {
+        m_program = std::make_unique<ConnectedProgram>(m_demo.serverFile);
+        QVERIFY(m_program->connection.StartFusion());
+        m_program->harness.Mark();
+        m_viewer = std::make_unique<app::DmSettingsViewer>(
+            m_program->session, m_program->harness.log,
+            [this](const QString& name) { return m_program->connection.ConnectLibrary(name); });
+    }
+
+    void cleanup() {
+        m_viewer.reset();
+        m_program.reset();
+    }
+
+    void showsTheCurrentLibrarysParameters() {
+        const auto form = Shown();
+        QVERIFY(form);
+        QCOMPARE(form->windowTitle(), QStringLiteral("eDOCS Local Settings"));
+        auto* libraries = Child<QComboBox>(*form, QStringLiteral("ComboLibList"));
+        QStringList names;
+        for (const tools::DemoLibrarySummary& library : m_demo.libraries)
+            names.append(library.name);
+        QCOMPARE(Entries(*libraries), names);
+        QCOMPARE(libraries->currentText(), kCurrent);
+        auto* parameters = Child<QComboBox>(*form, QStringLiteral("ComboPropertyItem"));
+        QVERIFY(Entries(*parameters).contains(QStringLiteral("User.ManageRootFolders")));
+        QCOMPARE(parameters->currentIndex(), 0);
+
+        Choose(*parameters, QStringLiteral("User.CreateFolder"));
+        QCOMPARE(Child<QLabel>(*form, QStringLiteral("LabelPropertyResult"))->text(), QStringLiteral("True"));
+        QCOMPARE(Child<QLabel>(*form, QStringLiteral("LabelPropertyValue"))->text(),
+                 QStringLiteral("Property Value:"));
+        QCOMPARE(PanelTexts(*form), QStringList({kCurrent, QLatin1String(tools::DemoBuilder::kLoginUser),
+                                                 m_program->session.currentLibrary->primaryGroup()}));
+        QStringList tips;
+        for (QLabel* panel :
+             Child<QStatusBar>(*form, QStringLiteral("StatusBarInfo"))->findChildren<QLabel*>())
+            tips.append(panel->toolTip());
+        QCOMPARE(tips, QStringList({QStringLiteral("Your primary library"), QStringLiteral("Your User ID"),
+                                    QStringLiteral("Your primary group")}));
+        QVERIFY(SaveScreenshot(*form, QStringLiteral("dm-settings.png")));
+
+        QTest::mouseClick(Child<QPushButton>(*form, QStringLiteral("ButtonExit")), Qt::LeftButton);
+        QVERIFY(!form->isVisible());
+        QCOMPARE(m_program->session.LibraryName(), kCurrent);
+        QCOMPARE(Connections(), 0);
+    }
+
+    void eachLibraryIsShownAndThePreviousOneRestored_data() {
+        QTest::addColumn<QString>("library");
+        QTest::addColumn<int>("connections");
+        QTest::newRow("oracle") << QString::fromLatin1(tools::DemoBuilder::kOracleLibrary) << 2;
+        QTest::newRow("small") << QString::fromLatin1(tools::DemoBuilder::kSmallLibrary) << 2;
+        QTest::newRow("current") << kCurrent << 0;
+    }
+
+    void eachLibraryIsShownAndThePreviousOneRestored() {
+        QFETCH(QString, library);
+        QFETCH(int, connections);
+        const auto form = Shown();
+        QVERIFY(form);
+        auto* parameters = Child<QComboBox>(*form, QStringLiteral("ComboPropertyItem"));
+        Choose(*parameters, QStringLiteral("Library.Name"));
+        Choose(*Child<QComboBox>(*form, QStringLiteral("ComboLibList")), library);
+        QCOMPARE(m_program->session.LibraryName(), library);
+        QCOMPARE(parameters->currentText(), QStringLiteral("Library.Name"));
+        QCOMPARE(Child<QLabel>(*form, QStringLiteral("LabelPropertyResult"))->text(), library);
+        QCOMPARE(PanelTexts(*form).at(0), kCurrent);
+        QCOMPARE(PanelTexts(*form).at(1), QLatin1String(tools::DemoBuilder::kLoginUser));
+        for (const char* name : {"User.CreateFolder", "User.ManageRootFolders"}) {
+            Choose(*parameters, QLatin1String(name));
+            QVERIFY(!Child<QLabel>(*form, QStringLiteral("LabelPropertyResult"))->text().isEmpty());
+        }
+        form->close();
+        QCOMPARE(m_program->session.LibraryName(), kCurrent);
+        QCOMPARE(Connections(), connections);
+    }
+
+    void withoutACurrentLibraryOnlyTheMessageIsShown() {
+        m_program->session.currentLibrary.reset();
+        QCOMPARE(QorvOptions::ShowModal(*m_viewer, nullptr), int(QDialog::Rejected));
+        QCOMPARE(m_program->harness.prompter.prompts.size(), size_t(1));
+        QCOMPARE(m_program->harness.prompter.prompts.at(0).text,
+                 QStringLiteral("Library object not set - cannot continue"));
+    }
+};
+
+QTEST_MAIN(QorvOptionsTest)
+#include "QorvOptionsTest.moc"
