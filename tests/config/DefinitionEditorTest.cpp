@@ -289,7 +289,7 @@ TEST_F(DefinitionEditorTest, TheNextRunReadsTheSetAsSaved) {
         EXPECT_EQ(StoredRows(QStringLiteral("CLIENTS")), c.stored);
         // The emptied delimiter and the dropped column leave the table too, not only the database.
         const std::vector<QString> table =
-            program->importSets.Definitions(QStringLiteral("DOCS"), QStringLiteral("CLIENTS"));
+            program->context.importSets().Definitions(QStringLiteral("DOCS"), QStringLiteral("CLIENTS"));
         QStringList mirrored(table.begin(), table.end());
         QStringList expected = c.stored;
         mirrored.sort();

@@ -5,6 +5,8 @@
 #include "app/ColumnTable.h"
 #include "dm/local/LibraryAdmin.h"
 #include "dm/local/LibraryDatabase.h"
+#include "gui/DMMain.h"
+#include "gui/MainWindowDialogs.h"
 #include "gui/ProgramLook.h"
 #include "gui/Vantrelis_Definition.h"
 #include "support/ConnectedProgram.h"
@@ -60,10 +62,10 @@ private:
             m_engine = library.engineCode;
         }
         m_program = std::make_unique<ConnectedProgram>(demo.serverFile);
-        QVERIFY(m_program->connection.StartFusion());
-        m_editor = std::make_unique<DefinitionEditor>(m_program->rules, m_program->importSets,
-                                                      m_program->importSetStore, m_program->harness.log,
-                                                      m_program->session);
+        QVERIFY(m_program->context.connection().StartFusion());
+        m_editor = std::make_unique<DefinitionEditor>(
+            m_program->context.rules(), m_program->context.importSets(), m_program->context.importSetStore(),
+            m_program->context.log(), m_program->context.session());
     }
 
     std::unique_ptr<Vantrelis_Definition> Shown(const QString& mainWindowSet) {
@@ -241,7 +243,8 @@ private Q_SLOTS:
         QVERIFY(!form->isVisible());
         QCOMPARE(StoredRows(kDemoSet).at(4), QStringLiteral("AUTHOR.PRIMARY_GROUP:4:0:LEGAL:0"));
 
-        const app::ColumnTable columns = app::ColumnTable::Load(m_program->importSets, kLibrary, kDemoSet);
+        const app::ColumnTable columns =
+            app::ColumnTable::Load(m_program->context.importSets(), kLibrary, kDemoSet);
         QCOMPARE(columns.delimiter(), QStringLiteral(","));
         QCOMPARE(columns.count(), 5);
         QCOMPARE(columns.column(3).name, QStringLiteral("AUTHOR.PRIMARY_GROUP"));
@@ -267,6 +270,56 @@ private Q_SLOTS:
         clickHeader(1);
         QCOMPARE(Column(*list, 1), QStringList({QString(), QString(), QStringLiteral("1"),
                                                 QStringLiteral("2"), QStringLiteral("3")}));
+    }
+
+    void configureOpensTheEditorOnTheMainWindowsSet_data() {
+        QTest::addColumn<QString>("library");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("settings table") << kLibrary << QString();
+        QTest::newRow("no settings table")
+            << QString::fromLatin1(tools::DemoBuilder::kSmallLibrary)
+            << QStringLiteral(
+                   "You must create the QORV_SETTINGS table in library VANTRELIS_SMALL before you can "
+                   "configure Vantrelis Import for OpenText eDOCS");
+    }
+
+    void configureOpensTheEditorOnTheMainWindowsSet() {
+        QFETCH(QString, library);
+        QFETCH(QString, message);
+        QVERIFY(m_program->context.connection().ConnectLibrary(library));
+        DMMain window(m_program->context.log());
+        FormContent content;
+        content.libraries = {{kLibrary, true}};
+        content.currentLibrary = kLibrary;
+        content.importSets = {kDemoSet, QStringLiteral("MATTERS")};
+        content.selectedImportSet = 1;
+        window.PlaceForm(content);
+        MainWindowDialogs dialogs(window, m_program->context);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        m_program->harness.Mark();
+
+        QString shown;
+        bool modal = false;
+        if (message.isEmpty()) {
+            WhenModal([&](QWidget& dialog) {
+                modal = qobject_cast<Vantrelis_Definition*>(&dialog) != nullptr && dialog.isModal();
+                shown = Child<QComboBox>(dialog, QStringLiteral("ComboImportSet"))->currentText();
+                QTest::mouseClick(Child<QPushButton>(dialog, QStringLiteral("ButtonExit")), Qt::LeftButton);
+            });
+        }
+        QTest::mouseClick(Child<QPushButton>(window, QStringLiteral("Button_Configure")), Qt::LeftButton);
+        if (message.isEmpty()) {
+            QVERIFY(modal);
+            QCOMPARE(shown, QStringLiteral("MATTERS"));
+            QVERIFY(m_program->harness.LinesSinceMark().contains(
+                QStringLiteral("Settings for Import Set MATTERS have been saved")));
+            QVERIFY(m_program->harness.prompter.prompts.empty());
+        } else {
+            QCOMPARE(m_program->harness.prompter.prompts.size(), size_t(1));
+            QCOMPARE(m_program->harness.prompter.prompts.at(0).text, message);
+            QCOMPARE(m_program->harness.prompter.prompts.at(0).style, 48);
+        }
     }
 };
 

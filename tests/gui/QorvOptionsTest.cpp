@@ -3,10 +3,13 @@
 #include "gui/QorvOptions.h"
 #include "DemoBuilder.h"
 #include "WindowTestSupport.h"
+#include "gui/DMMain.h"
+#include "gui/MainWindowDialogs.h"
 #include "gui/ProgramLook.h"
 #include "support/ConnectedProgram.h"
 
 #include <QAbstractItemView>
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
@@ -86,11 +89,11 @@ private Q_SLOTS:
 
     void init() {
         m_program = std::make_unique<ConnectedProgram>(m_demo.serverFile);
-        QVERIFY(m_program->connection.StartFusion());
+        QVERIFY(m_program->context.connection().StartFusion());
         m_program->harness.Mark();
         m_viewer = std::make_unique<app::DmSettingsViewer>(
-            m_program->session, m_program->harness.log,
-            [this](const QString& name) { return m_program->connection.ConnectLibrary(name); });
+            m_program->context.session(), m_program->context.log(),
+            [this](const QString& name) { return m_program->context.connection().ConnectLibrary(name); });
     }
 
     void cleanup() {
@@ -116,8 +119,9 @@ private Q_SLOTS:
         QCOMPARE(Child<QLabel>(*form, QStringLiteral("LabelPropertyResult"))->text(), QStringLiteral("True"));
         QCOMPARE(Child<QLabel>(*form, QStringLiteral("LabelPropertyValue"))->text(),
                  QStringLiteral("Property Value:"));
-        QCOMPARE(PanelTexts(*form), QStringList({kCurrent, QLatin1String(tools::DemoBuilder::kLoginUser),
-                                                 m_program->session.currentLibrary->primaryGroup()}));
+        QCOMPARE(PanelTexts(*form),
+                 QStringList({kCurrent, QLatin1String(tools::DemoBuilder::kLoginUser),
+                              m_program->context.session().currentLibrary->primaryGroup()}));
         QStringList tips;
         for (QLabel* panel :
              Child<QStatusBar>(*form, QStringLiteral("StatusBarInfo"))->findChildren<QLabel*>())
@@ -128,7 +132,7 @@ private Q_SLOTS:
 
         QTest::mouseClick(Child<QPushButton>(*form, QStringLiteral("ButtonExit")), Qt::LeftButton);
         QVERIFY(!form->isVisible());
-        QCOMPARE(m_program->session.LibraryName(), kCurrent);
+        QCOMPARE(m_program->context.session().LibraryName(), kCurrent);
         QCOMPARE(Connections(), 0);
     }
 
@@ -148,7 +152,7 @@ private Q_SLOTS:
         auto* parameters = Child<QComboBox>(*form, QStringLiteral("ComboPropertyItem"));
         Choose(*parameters, QStringLiteral("Library.Name"));
         Choose(*Child<QComboBox>(*form, QStringLiteral("ComboLibList")), library);
-        QCOMPARE(m_program->session.LibraryName(), library);
+        QCOMPARE(m_program->context.session().LibraryName(), library);
         QCOMPARE(parameters->currentText(), QStringLiteral("Library.Name"));
         QCOMPARE(Child<QLabel>(*form, QStringLiteral("LabelPropertyResult"))->text(), library);
         QCOMPARE(PanelTexts(*form).at(0), kCurrent);
@@ -158,16 +162,38 @@ private Q_SLOTS:
             QVERIFY(!Child<QLabel>(*form, QStringLiteral("LabelPropertyResult"))->text().isEmpty());
         }
         form->close();
-        QCOMPARE(m_program->session.LibraryName(), kCurrent);
+        QCOMPARE(m_program->context.session().LibraryName(), kCurrent);
         QCOMPARE(Connections(), connections);
     }
 
     void withoutACurrentLibraryOnlyTheMessageIsShown() {
-        m_program->session.currentLibrary.reset();
+        m_program->context.session().currentLibrary.reset();
         QCOMPARE(QorvOptions::ShowModal(*m_viewer, nullptr), int(QDialog::Rejected));
         QCOMPARE(m_program->harness.prompter.prompts.size(), size_t(1));
         QCOMPARE(m_program->harness.prompter.prompts.at(0).text,
                  QStringLiteral("Library object not set - cannot continue"));
+    }
+
+    void menuEntryOpensTheViewerOverTheMainWindow() {
+        DMMain window(m_program->context.log());
+        MainWindowDialogs dialogs(window, m_program->context);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const QString oracle = QLatin1String(tools::DemoBuilder::kOracleLibrary);
+        bool modal = false;
+        bool busy = true;
+        WhenModal([&](QWidget& dialog) {
+            modal = qobject_cast<QorvOptions*>(&dialog) != nullptr && dialog.isModal();
+            busy = QApplication::overrideCursor() != nullptr;
+            Choose(*Child<QComboBox>(dialog, QStringLiteral("ComboLibList")), oracle);
+            QCOMPARE(m_program->context.session().LibraryName(), oracle);
+            QTest::mouseClick(Child<QPushButton>(dialog, QStringLiteral("ButtonExit")), Qt::LeftButton);
+        });
+        Child<QAction>(window, QStringLiteral("MNQorvOptions"))->trigger();
+        QVERIFY(modal);
+        QVERIFY(!busy);
+        QCOMPARE(m_program->context.session().LibraryName(), kCurrent);
+        QCOMPARE(Connections(), 2);
     }
 };
 
