@@ -6,6 +6,7 @@
 #include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 
 using namespace vantrelis;
 using namespace vantrelis::testing;
@@ -43,7 +44,7 @@ TEST(DefinitionEditorTokens, OffersEachColumnTokenOnceInOrder) {
 }
 
 // The editor on a real library: rules CLIENTS (stored set with a delimiter, one column the rule
-// no longer names) and MATTERS (no stored set), and the default rule in a second library.
+// no longer names) and MATTERS (no stored set).
 class DefinitionEditorTest : public ::testing::Test {
 public:
     void SetUp() override {
@@ -62,7 +63,6 @@ public:
                           {{QStringLiteral("MATTER"), 2, 0, QStringLiteral("NONE"), 1},
                            {QStringLiteral("GONE"), 9, 0, QString(), 0},
                            {QStringLiteral("CLIENT"), 1, 0, QString(), 0}});
-        environment.AddLibrary(QStringLiteral("PLAIN"), 10, true);
         environment.WriteServerFile(QStringLiteral("DOCS"));
         program = std::make_unique<ConnectedProgram>(environment.serverFile());
         ASSERT_TRUE(program->context.connection().StartFusion());
@@ -101,105 +101,26 @@ public:
 };
 
 TEST_F(DefinitionEditorTest, OpensTheMainWindowsSetWithItsStoredValues) {
-    struct Case {
-        QString mainWindowSet;
-        int shown;
-        QString templateText;
-        QString delimiter;
-        QStringList rows;
+    const QStringList clients = {QStringLiteral("CLIENT|1|0||0"), QStringLiteral("MATTER|2|0|NONE|1"),
+                                 QStringLiteral("AUTHOR||||")};
+    const std::vector<std::tuple<QString, int, QString, QStringList>> cases = {
+        {QStringLiteral("CLIENTS"), 0, QStringLiteral(","), clients},
+        {QStringLiteral("MATTERS"), 1, QString(), {QStringLiteral("MATTER||||")}},
+        {QStringLiteral("clients"), 0, QStringLiteral(","), clients}, // no such rule: the first one
     };
-    const std::vector<Case> cases = {
-        {QStringLiteral("CLIENTS"),
-         0,
-         QStringLiteral("%CLIENT% %\\% %MATTER%%LEFT3%"),
-         QStringLiteral(","),
-         {QStringLiteral("CLIENT|1|0||0"), QStringLiteral("MATTER|2|0|NONE|1"),
-          QStringLiteral("AUTHOR||||")}},
-        {QStringLiteral("MATTERS"), 1, QStringLiteral("%MATTER%"), QString(), {QStringLiteral("MATTER||||")}},
-        {QStringLiteral("clients"),
-         0,
-         QStringLiteral("%CLIENT% %\\% %MATTER%%LEFT3%"),
-         QStringLiteral(","),
-         {QStringLiteral("CLIENT|1|0||0"), QStringLiteral("MATTER|2|0|NONE|1"),
-          QStringLiteral("AUTHOR||||")}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.mainWindowSet.toStdString());
-        editor->Open(c.mainWindowSet);
+    for (const auto& [mainWindowSet, shown, delimiter, rows] : cases) {
+        SCOPED_TRACE(mainWindowSet.toStdString());
+        editor->Open(mainWindowSet);
         EXPECT_EQ(editor->model().setNames,
                   QStringList({QStringLiteral("CLIENTS"), QStringLiteral("MATTERS")}));
-        EXPECT_EQ(editor->shownSet(), c.shown);
-        EXPECT_EQ(editor->templateText(), c.templateText);
-        EXPECT_EQ(editor->model().delimiter, c.delimiter);
-        EXPECT_EQ(editor->startCaption(),
-                  c.delimiter.isEmpty() ? QStringLiteral("Start:") : QStringLiteral("Column:"));
-        EXPECT_EQ(ListRows(), c.rows);
+        EXPECT_EQ(editor->shownSet(), shown);
+        EXPECT_EQ(editor->model().delimiter, delimiter);
+        EXPECT_EQ(ListRows(), rows);
         EXPECT_FALSE(program->harness.status.busy);
     }
     EXPECT_EQ(editor->formText(), QStringLiteral("FOLDERPROF"));
-    EXPECT_EQ(editor->securityText(), QStringLiteral("%AUTHOR% = 255"));
     // Opening saves nothing: the stored column the rule dropped is still there.
     EXPECT_EQ(StoredRows(QStringLiteral("CLIENTS")).size(), 4);
-}
-
-TEST_F(DefinitionEditorTest, DefaultRuleOffersItsTemplateAndSecurityColumns) {
-    ASSERT_TRUE(program->context.connection().ConnectLibrary(QStringLiteral("PLAIN")));
-    editor->Open(QString());
-    EXPECT_EQ(editor->model().setNames, QStringList{QStringLiteral("***DEFAULT RULE***")});
-    EXPECT_EQ(
-        ListRows(),
-        QStringList({QStringLiteral("MATTER.CLIENT_ID.CLIENT_ID||||"), QStringLiteral("MATTER.MATTER_ID||||"),
-                     QStringLiteral("DOCUMENTTYPE.TYPE_ID||||"), QStringLiteral("AUTHOR.PRIMARY_GROUP||||"),
-                     QStringLiteral("TYPIST.PRIMARY_GROUP||||")}));
-}
-
-TEST_F(DefinitionEditorTest, SwitchingSavesTheSetShownEvenUnchanged) {
-    editor->Open(QStringLiteral("CLIENTS"));
-    program->harness.Mark();
-    editor->ChooseSet(1);
-    EXPECT_TRUE(
-        program->harness.LinesSinceMark().contains(QStringLiteral("Saving Settings for Import Set CLIENTS")));
-    // The column the rule no longer names is gone; the others keep their stored values in list order.
-    EXPECT_EQ(StoredRows(QStringLiteral("CLIENTS")),
-              QStringList({QStringLiteral("DELIMITER:,"), QStringLiteral("CLIENT:1:0::0"),
-                           QStringLiteral("MATTER:2:0:NONE:1"), QStringLiteral("AUTHOR:0:0::0")}));
-    EXPECT_EQ(editor->shownSet(), 1);
-    EXPECT_EQ(ListRows(), QStringList{QStringLiteral("MATTER||||")});
-
-    // Choosing the set shown again does nothing; closing saves the set shown.
-    program->harness.Mark();
-    editor->ChooseSet(1);
-    EXPECT_TRUE(program->harness.LinesSinceMark().isEmpty());
-    editor->SelectRow(1);
-    editor->setStart(QStringLiteral("4"));
-    editor->setEnd(QStringLiteral("9"));
-    editor->Apply();
-    editor->Close();
-    EXPECT_EQ(StoredRows(QStringLiteral("MATTERS")), QStringList{QStringLiteral("MATTER:4:9::0")});
-    editor->Open(QStringLiteral("MATTERS"));
-    EXPECT_EQ(ListRows(), QStringList{QStringLiteral("MATTER|4|9||0")});
-}
-
-TEST_F(DefinitionEditorTest, PositionBoxesBecomeWholeNumbers) {
-    struct Case {
-        QString typed;
-        QString kept;
-    };
-    const std::vector<Case> cases = {
-        {QStringLiteral("abc"), QStringLiteral("0")},   {QStringLiteral("007"), QStringLiteral("7")},
-        {QStringLiteral("12ab"), QStringLiteral("12")}, {QString(), QStringLiteral("0")},
-        {QStringLiteral(" 3.6"), QStringLiteral("4")},  {QStringLiteral("-2"), QStringLiteral("-2")},
-    };
-    editor->Open(QStringLiteral("CLIENTS"));
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.typed.toStdString());
-        editor->setStart(c.typed);
-        editor->StartLostFocus();
-        EXPECT_EQ(editor->boxes().start, c.kept);
-        editor->setEnd(c.typed);
-        editor->EndLostFocus();
-        EXPECT_EQ(editor->boxes().end, c.kept);
-    }
 }
 
 TEST_F(DefinitionEditorTest, SelectingARowKeepsTheEditedOneWhenBothPositionsAreFilled) {
@@ -249,25 +170,6 @@ TEST_F(DefinitionEditorTest, ApplyWritesTheBoxesAsTheyAre) {
     EXPECT_EQ(StoredRows(QStringLiteral("CLIENTS")).at(3), QStringLiteral("AUTHOR:7:0:O'Brien:0"));
 }
 
-TEST_F(DefinitionEditorTest, DelimiterDecidesTheStartCaption) {
-    editor->Open(QStringLiteral("CLIENTS"));
-    const std::vector<std::pair<QString, QString>> cases = {
-        {QString(), QStringLiteral("Start:")},
-        {QStringLiteral("\t"), QStringLiteral("Column:")},
-        {QStringLiteral(";"), QStringLiteral("Column:")},
-        {QString(), QStringLiteral("Start:")},
-    };
-    for (const auto& [delimiter, caption] : cases) {
-        editor->setDelimiter(delimiter);
-        EXPECT_EQ(editor->startCaption(), caption);
-        EXPECT_EQ(editor->delimited(), !delimiter.isEmpty());
-    }
-    editor->setDelimiter(QStringLiteral(":"));
-    editor->ChooseSet(1);
-    editor->ChooseSet(0);
-    EXPECT_EQ(editor->model().delimiter, QStringLiteral(":"));
-}
-
 TEST_F(DefinitionEditorTest, TheNextRunReadsTheSetAsSaved) {
     struct Case {
         QString delimiter;
@@ -277,8 +179,8 @@ TEST_F(DefinitionEditorTest, TheNextRunReadsTheSetAsSaved) {
         {QString(),
          {QStringLiteral("CLIENT:1:0::0"), QStringLiteral("MATTER:2:0:NONE:1"),
           QStringLiteral("AUTHOR:0:0::0")}},
-        {QStringLiteral(";"),
-         {QStringLiteral("DELIMITER:;"), QStringLiteral("CLIENT:1:0::0"), QStringLiteral("MATTER:2:0:NONE:1"),
+        {QStringLiteral(":"),
+         {QStringLiteral("DELIMITER::"), QStringLiteral("CLIENT:1:0::0"), QStringLiteral("MATTER:2:0:NONE:1"),
           QStringLiteral("AUTHOR:0:0::0")}},
     };
     for (const Case& c : cases) {
@@ -295,6 +197,8 @@ TEST_F(DefinitionEditorTest, TheNextRunReadsTheSetAsSaved) {
         mirrored.sort();
         expected.sort();
         EXPECT_EQ(mirrored, expected);
+        editor->Open(QStringLiteral("CLIENTS"));
+        EXPECT_EQ(editor->model().delimiter, c.delimiter);
     }
 }
 
@@ -323,8 +227,6 @@ TEST_F(DefinitionEditorTest, HeaderClicksSortAndReverse) {
         {DefinitionEditor::ColumnName, {"MATTER", "CLIENT", "AUTHOR"}, true},
         {DefinitionEditor::ColumnStart, {"MATTER", "AUTHOR", "CLIENT"}, false},
         {DefinitionEditor::ColumnStart, {"CLIENT", "AUTHOR", "MATTER"}, true},
-        // Equal cells keep the order they had.
-        {DefinitionEditor::ColumnDefault, {"CLIENT", "AUTHOR", "MATTER"}, false},
     };
     editor->Open(QStringLiteral("CLIENTS"));
     editor->SelectRow(1); // CLIENT
