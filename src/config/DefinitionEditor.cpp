@@ -106,6 +106,9 @@ void DefinitionEditor::Open(const QString& mainWindowSet) {
     Busy(true);
     m_log.Yield();
     m_model = DefinitionEditorModel();
+    m_boxes = DefinitionEditBoxes();
+    m_editing = 0;
+    m_frameCaption.clear();
     for (int row = 1; row <= m_rules.count(); ++row)
         m_model.setNames.append(m_rules.field(row, RuleTable::kName));
     // The main window's list holds the rule names of the library current at startup; after a
