@@ -73,17 +73,7 @@ public:
     }
 
     QStringList StoredRows(const QString& set) {
-        const auto result =
-            environment.admin(QStringLiteral("DOCS"))
-                .database()
-                .query(QStringLiteral(
-                           "SELECT CHAR_VAL FROM DOCSADM.QORV_SETTINGS WHERE SECTION_KEY = 'IMPORT_FOLDERS' "
-                           "AND SUB_KEY = ?1 ORDER BY INT_VAL"),
-                       {set});
-        QStringList rows;
-        for (const auto& row : result.rows)
-            rows.append(row.at(0).toString());
-        return rows;
+        return StoredImportSet(environment.admin(QStringLiteral("DOCS")), set);
     }
 
     QStringList ListRows() const {

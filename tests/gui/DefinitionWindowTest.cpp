@@ -10,6 +10,7 @@
 #include "gui/ProgramLook.h"
 #include "gui/Vantrelis_Definition.h"
 #include "support/ConnectedProgram.h"
+#include "support/LocalEnvironment.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -78,14 +79,7 @@ private:
 
     QStringList StoredRows(const QString& set) {
         auto admin = dm::local::LibraryAdmin::OpenLibrary(m_database, m_engine);
-        const auto result = admin.database().query(
-            QStringLiteral("SELECT CHAR_VAL FROM DOCSADM.QORV_SETTINGS WHERE SECTION_KEY = 'IMPORT_FOLDERS' "
-                           "AND SUB_KEY = ?1 ORDER BY INT_VAL"),
-            {set});
-        QStringList rows;
-        for (const auto& row : result.rows)
-            rows.append(row.at(0).toString());
-        return rows;
+        return StoredImportSet(admin, set);
     }
 
     void ClickRow(Vantrelis_Definition& form, int row) {

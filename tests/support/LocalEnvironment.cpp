@@ -1,5 +1,7 @@
 #include "support/LocalEnvironment.h"
 
+#include "dm/local/LibraryDatabase.h"
+
 #include <QFile>
 #include <QTextStream>
 
@@ -68,6 +70,17 @@ QString LocalEnvironment::WriteServerFile(const QString& currentLibrary) {
         out << "Engine=" << entry.engineCode << "\n";
     }
     return m_serverFile;
+}
+
+QStringList StoredImportSet(dm::local::LibraryAdmin& admin, const QString& setName) {
+    const auto result = admin.database().query(
+        QStringLiteral("SELECT CHAR_VAL FROM DOCSADM.QORV_SETTINGS WHERE SECTION_KEY = 'IMPORT_FOLDERS' "
+                       "AND SUB_KEY = ?1 ORDER BY INT_VAL"),
+        {setName});
+    QStringList rows;
+    for (const auto& row : result.rows)
+        rows.append(row.at(0).toString());
+    return rows;
 }
 
 } // namespace vantrelis::testing

@@ -59,4 +59,8 @@ private:
     std::map<QString, dm::local::LibraryAdmin> m_admins;
 };
 
+// The CHAR_VAL texts of an import set's stored rows, the delimiter row first, then the columns in
+// their list order.
+QStringList StoredImportSet(dm::local::LibraryAdmin& admin, const QString& setName);
+
 } // namespace vantrelis::testing
