@@ -233,25 +233,31 @@ void DefinitionEditor::EndLostFocus() {
 void DefinitionEditor::SortByColumn(int column) {
     if (column < 0 || column >= ListColumnCount)
         return;
-    m_sortDescending = column == m_sortColumn ? !m_sortDescending : false;
-    m_sortColumn = column;
-    std::vector<size_t> order(m_model.columns.size());
-    std::iota(order.begin(), order.end(), size_t{0});
-    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-        const int compared = CompareCells(Cell(m_model.columns[a], column), Cell(m_model.columns[b], column));
-        return m_sortDescending ? compared > 0 : compared < 0;
-    });
-    std::vector<DefinitionColumnRow> sorted;
-    sorted.reserve(order.size());
-    int editing = 0;
-    for (size_t i = 0; i < order.size(); ++i) {
-        sorted.push_back(std::move(m_model.columns[order[i]]));
-        // The row in the boxes stays the one being edited, wherever it moved.
-        if (static_cast<int>(order[i]) + 1 == m_editing)
-            editing = static_cast<int>(i) + 1;
+    try {
+        m_sortDescending = column == m_sortColumn ? !m_sortDescending : false;
+        m_sortColumn = column;
+        std::vector<size_t> order(m_model.columns.size());
+        std::iota(order.begin(), order.end(), size_t{0});
+        std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+            const int compared =
+                CompareCells(Cell(m_model.columns[a], column), Cell(m_model.columns[b], column));
+            return m_sortDescending ? compared > 0 : compared < 0;
+        });
+        std::vector<DefinitionColumnRow> sorted;
+        sorted.reserve(order.size());
+        int editing = 0;
+        for (size_t i = 0; i < order.size(); ++i) {
+            sorted.push_back(m_model.columns[order[i]]);
+            // The row in the boxes stays the one being edited, wherever it moved.
+            if (static_cast<int>(order[i]) + 1 == m_editing)
+                editing = static_cast<int>(i) + 1;
+        }
+        m_model.columns = std::move(sorted);
+        m_editing = editing;
+    } catch (...) {
+        m_log.ShowStatus(QStringLiteral("Error: Unable to process this item"));
+        ReportCurrentFault(m_log);
     }
-    m_model.columns = std::move(sorted);
-    m_editing = editing;
 }
 
 void DefinitionEditor::Close() {
