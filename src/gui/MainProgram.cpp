@@ -15,7 +15,7 @@ MainProgram::MainProgram(app::AppContext& context, RegistryComponent& registry, 
     : m_context(context), m_state(std::move(state)), m_main(context.log()), m_splash(&m_main),
       m_chooser(&m_main),
       m_shutdown(context, m_main, m_state, endProgram ? std::move(endProgram) : LeaveEventLoop),
-      m_commands(context, m_main, m_state, m_chooser, launcher),
+      m_commands(context, m_main, m_state, m_chooser, launcher), m_dialogs(m_main, context, m_commands),
       m_startup(context, m_main, m_splash, m_state, registry, m_shutdown) {
     context.connection().setView(&m_main);
     m_startup.setGo([this] { m_commands.Button_Go_Click(); });

@@ -9,6 +9,7 @@
 #include "common/RegistryComponent.h"
 #include "gui/DMMain.h"
 #include "gui/DialogFileChooser.h"
+#include "gui/MainWindowDialogs.h"
 #include "gui/QorvSplash.h"
 
 namespace vantrelis::gui {
@@ -43,6 +44,7 @@ private:
     DialogFileChooser m_chooser;
     app::Shutdown m_shutdown;
     app::MainCommands m_commands;
+    MainWindowDialogs m_dialogs;
     app::Startup m_startup;
 };
 

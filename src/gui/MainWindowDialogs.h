@@ -2,30 +2,29 @@
 
 #include "app/AppContext.h"
 #include "app/DmSettingsViewer.h"
+#include "app/MainCommands.h"
 #include "config/DefinitionEditor.h"
-
-#include <QObject>
 
 namespace vantrelis::gui {
 
 class DMMain;
 
-// The main window's two modal windows: the import set editor behind Configure and the DM settings
-// viewer behind "Display Current DM Settings", on the program's context.
-class MainWindowDialogs : public QObject {
-    Q_OBJECT
+// The main window's two modal windows on the program's context: the import set editor that
+// Configure opens once its checks pass, and the DM settings viewer of "Display Current DM Settings".
+class MainWindowDialogs {
 public:
-    MainWindowDialogs(DMMain& window, app::AppContext& context);
+    // Hands both to the window's commands.
+    MainWindowDialogs(DMMain& window, app::AppContext& context, app::MainCommands& commands);
+    MainWindowDialogs(const MainWindowDialogs&) = delete;
+    MainWindowDialogs& operator=(const MainWindowDialogs&) = delete;
 
-    // Opens the editor on the main window's import set, unless the current library has no settings
-    // table or no folder rule (then a message says what is missing).
-    void Button_Configure_Click();
-    // Opens the viewer; the busy pointer shows while it reads the libraries and parameters.
-    void MNQorvOptions_Click();
+    // The editor on the main window's import set.
+    void ShowImportSetEditor();
+    // The viewer; the busy pointer the command set lasts while it loads, not while the user works in it.
+    void ShowSettingsViewer();
 
 private:
     DMMain& m_window;
-    app::AppContext& m_context;
     DefinitionEditor m_editor;
     app::DmSettingsViewer m_viewer;
 };

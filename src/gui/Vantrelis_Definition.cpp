@@ -4,7 +4,6 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QFormLayout>
-#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -213,6 +212,10 @@ QGroupBox* Vantrelis_Definition::BuildFrameInside() {
     layout->addWidget(m_checkSort);
     layout->addSpacing(6);
     layout->addWidget(m_buttonApply);
+    // As high with a caption as without one, so that the list does not jump when a row is chosen.
+    m_frameInside->setTitle(QStringLiteral("COLUMN:"));
+    m_frameInside->setMinimumHeight(m_frameInside->sizeHint().height());
+    m_frameInside->setTitle(QString());
     return m_frameInside;
 }
 
@@ -353,6 +356,8 @@ void Vantrelis_Definition::AdjustToDelimiter() {
     m_labelEnd->setVisible(!delimited);
     m_textEnd->setVisible(!delimited);
     m_labelStart->setText(m_editor.startCaption());
+    // The boxes take their new places at once, not at the next pass of the event loop.
+    layout()->activate();
 }
 
 } // namespace vantrelis::gui

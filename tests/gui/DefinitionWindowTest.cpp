@@ -6,7 +6,6 @@
 #include "dm/local/LibraryAdmin.h"
 #include "dm/local/LibraryDatabase.h"
 #include "gui/DMMain.h"
-#include "gui/MainWindowDialogs.h"
 #include "gui/ProgramLook.h"
 #include "gui/Vantrelis_Definition.h"
 #include "support/ConnectedProgram.h"
@@ -61,6 +60,7 @@ private:
             m_database = library.file;
             m_engine = library.engineCode;
         }
+        m_serverFile = demo.serverFile;
         m_program = std::make_unique<ConnectedProgram>(demo.serverFile);
         QVERIFY(m_program->context.connection().StartFusion());
         m_editor = std::make_unique<DefinitionEditor>(
@@ -91,6 +91,7 @@ private:
     std::unique_ptr<QTemporaryDir> m_folder;
     std::unique_ptr<ConnectedProgram> m_program;
     std::unique_ptr<DefinitionEditor> m_editor;
+    QString m_serverFile;
     QString m_database;
     int m_engine = 0;
 
@@ -218,68 +219,38 @@ private Q_SLOTS:
         QVERIFY(Child<QGroupBox>(*form, QStringLiteral("FrameInside"))->title().isEmpty());
     }
 
-    void configureOpensTheEditorOnTheMainWindowsSet_data() {
-        QTest::addColumn<QString>("library");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("settings table") << kLibrary << QString();
-        QTest::newRow("no settings table")
-            << QString::fromLatin1(tools::DemoBuilder::kSmallLibrary)
-            << QStringLiteral(
-                   "You must create the QORV_SETTINGS table in library VANTRELIS_SMALL before you can "
-                   "configure Vantrelis Import for OpenText eDOCS");
-    }
-
     void configureOpensTheEditorOnTheMainWindowsSet() {
-        QFETCH(QString, library);
-        QFETCH(QString, message);
-        QVERIFY(m_program->context.connection().ConnectLibrary(library));
-        DMMain window(m_program->context.log());
-        FormContent content;
-        content.libraries = {{kLibrary, true}};
-        content.currentLibrary = kLibrary;
-        content.importSets = {kDemoSet, QStringLiteral("MATTERS")};
-        content.selectedImportSet = 1;
-        window.PlaceForm(content);
-        MainWindowDialogs dialogs(window, m_program->context);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        m_program->harness.Mark();
-
+        ProgramWindows started(m_serverFile);
+        QVERIFY(started.Start());
+        DMMain& main = started.windows->main();
+        auto* sets = Child<QComboBox>(main, QStringLiteral("ComboImportSet"));
+        sets->setCurrentIndex(sets->findText(QStringLiteral("MATTERS")));
         QString shown;
         bool modal = false;
-        if (message.isEmpty()) {
-            WhenModal([&](QWidget& dialog) {
-                auto* form = qobject_cast<Vantrelis_Definition*>(&dialog);
-                modal = form && form->isModal();
-                shown = Child<QComboBox>(dialog, QStringLiteral("ComboImportSet"))->currentText();
-                ClickRow(*form, 0);
-                auto* start = Child<QLineEdit>(dialog, QStringLiteral("TextStart"));
-                start->setFocus();
-                start->selectAll();
-                QTest::keyClicks(start, QStringLiteral("4"));
-                QTest::keyClicks(Child<QLineEdit>(dialog, QStringLiteral("TextDefault")),
-                                 QStringLiteral("LEGAL"));
-                QTest::mouseClick(Child<QPushButton>(dialog, QStringLiteral("ButtonApply")), Qt::LeftButton);
-                QTest::mouseClick(Child<QPushButton>(dialog, QStringLiteral("ButtonExit")), Qt::LeftButton);
-            });
-        }
-        QTest::mouseClick(Child<QPushButton>(window, QStringLiteral("Button_Configure")), Qt::LeftButton);
-        if (message.isEmpty()) {
-            QVERIFY(modal);
-            QCOMPARE(shown, QStringLiteral("MATTERS"));
-            QVERIFY(m_program->harness.prompter.prompts.empty());
-            // What the next run cuts its lines with.
-            const app::ColumnTable columns =
-                app::ColumnTable::Load(m_program->context.importSets(), kLibrary, QStringLiteral("MATTERS"));
-            QCOMPARE(columns.count(), 1);
-            QCOMPARE(columns.column(0).name, QStringLiteral("MATTER.MATTER_ID"));
-            QCOMPARE(columns.column(0).start, QStringLiteral("4"));
-            QCOMPARE(columns.column(0).defaultValue, QStringLiteral("LEGAL"));
-        } else {
-            QCOMPARE(m_program->harness.prompter.prompts.size(), size_t(1));
-            QCOMPARE(m_program->harness.prompter.prompts.at(0).text, message);
-            QCOMPARE(m_program->harness.prompter.prompts.at(0).style, 48);
-        }
+        WhenModal([&](QWidget& dialog) {
+            auto* form = qobject_cast<Vantrelis_Definition*>(&dialog);
+            modal = form && form->isModal();
+            shown = Child<QComboBox>(dialog, QStringLiteral("ComboImportSet"))->currentText();
+            ClickRow(*form, 0);
+            auto* start = Child<QLineEdit>(dialog, QStringLiteral("TextStart"));
+            start->setFocus();
+            start->selectAll();
+            QTest::keyClicks(start, QStringLiteral("4"));
+            QTest::keyClicks(Child<QLineEdit>(dialog, QStringLiteral("TextDefault")),
+                             QStringLiteral("LEGAL"));
+            QTest::mouseClick(Child<QPushButton>(dialog, QStringLiteral("ButtonApply")), Qt::LeftButton);
+            QTest::mouseClick(Child<QPushButton>(dialog, QStringLiteral("ButtonExit")), Qt::LeftButton);
+        });
+        QTest::mouseClick(Child<QPushButton>(main, QStringLiteral("Button_Configure")), Qt::LeftButton);
+        QVERIFY(modal);
+        QCOMPARE(shown, QStringLiteral("MATTERS"));
+        // What the next run cuts its lines with.
+        const app::ColumnTable columns =
+            app::ColumnTable::Load(started.program.context.importSets(), kLibrary, QStringLiteral("MATTERS"));
+        QCOMPARE(columns.count(), 1);
+        QCOMPARE(columns.column(0).name, QStringLiteral("MATTER.MATTER_ID"));
+        QCOMPARE(columns.column(0).start, QStringLiteral("4"));
+        QCOMPARE(columns.column(0).defaultValue, QStringLiteral("LEGAL"));
     }
 };
 

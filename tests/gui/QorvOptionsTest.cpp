@@ -3,8 +3,6 @@
 #include "gui/QorvOptions.h"
 #include "DemoBuilder.h"
 #include "WindowTestSupport.h"
-#include "gui/DMMain.h"
-#include "gui/MainWindowDialogs.h"
 #include "gui/ProgramLook.h"
 #include "support/ConnectedProgram.h"
 
@@ -147,10 +145,10 @@ private Q_SLOTS:
     void eachLibraryIsShownAndThePreviousOneRestored() {
         QFETCH(QString, library);
         QFETCH(int, connections);
-        DMMain window(m_program->context.log());
-        MainWindowDialogs dialogs(window, m_program->context);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        ProgramWindows started(m_demo.serverFile);
+        QVERIFY(started.Start());
+        ConnectedProgram& program = started.program;
+        program.harness.Mark();
         bool shown = false;
         bool busy = true;
         WhenModal([&](QWidget& form) {
@@ -161,7 +159,7 @@ private Q_SLOTS:
             auto* result = Child<QLabel>(form, QStringLiteral("LabelPropertyResult"));
             Choose(*parameters, QStringLiteral("Library.Name"));
             Choose(*Child<QComboBox>(form, QStringLiteral("ComboLibList")), library);
-            QCOMPARE(m_program->context.session().LibraryName(), library);
+            QCOMPARE(program.context.session().LibraryName(), library);
             QCOMPARE(parameters->currentText(), QStringLiteral("Library.Name"));
             QCOMPARE(result->text(), library);
             QCOMPARE(PanelTexts(form).mid(0, 2),
@@ -172,11 +170,14 @@ private Q_SLOTS:
             }
             QTest::mouseClick(Child<QPushButton>(form, QStringLiteral("ButtonExit")), Qt::LeftButton);
         });
-        Child<QAction>(window, QStringLiteral("MNQorvOptions"))->trigger();
+        Child<QAction>(started.windows->main(), QStringLiteral("MNQorvOptions"))->trigger();
         QVERIFY(shown);
         QVERIFY(!busy);
-        QCOMPARE(m_program->context.session().LibraryName(), kCurrent);
-        QCOMPARE(Connections(), connections);
+        QCOMPARE(program.context.session().LibraryName(), kCurrent);
+        QCOMPARE(
+            static_cast<int>(
+                program.harness.LinesSinceMark().filter(QStringLiteral("Connecting to library ")).size()),
+            connections);
     }
 };
 

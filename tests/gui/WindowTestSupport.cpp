@@ -1,8 +1,11 @@
 #include "WindowTestSupport.h"
 
+#include "common/ProductInfo.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QPixmap>
+#include <QTest>
 #include <QTimer>
 
 namespace vantrelis::testing {
@@ -11,9 +14,6 @@ bool SaveScreenshot(QWidget& window, const QString& fileName) {
     const QString folder = QStringLiteral(VANTRELIS_SCREENSHOTS);
     if (!QDir().mkpath(folder))
         return false;
-    // Layouts changed by the last event are redone before the picture is taken.
-    QCoreApplication::sendPostedEvents();
-    QCoreApplication::processEvents();
     return window.grab().save(QDir(folder).filePath(fileName));
 }
 
@@ -25,6 +25,19 @@ void WhenModal(std::function<void(QWidget&)> act) {
         else
             WhenModal(std::move(act));
     });
+}
+
+ProgramWindows::ProgramWindows(const QString& serverFile) : program(serverFile) {
+    program.settings.save(ProductName(), QStringLiteral("General"), QStringLiteral("LogFile"),
+                          program.context.log().baseName());
+    app::ProgramState state;
+    state.programFolder = program.harness.folder.path();
+    windows = std::make_unique<gui::MainProgram>(program.context, registry, program.harness.launcher, state,
+                                                 [](int) {});
+}
+
+bool ProgramWindows::Start() {
+    return windows->Start() && QTest::qWaitForWindowExposed(&windows->main());
 }
 
 } // namespace vantrelis::testing

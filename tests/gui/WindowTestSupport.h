@@ -1,8 +1,13 @@
 #pragma once
 
+#include "common/IniRegistry.h"
+#include "gui/MainProgram.h"
+#include "support/ConnectedProgram.h"
+
 #include <QString>
 #include <QWidget>
 #include <functional>
+#include <memory>
 
 namespace vantrelis::testing {
 
@@ -17,5 +22,17 @@ template <class T> T* Child(QObject& parent, const QString& name, int index = 0)
 
 // Runs `act` on the next modal window once it is shown (a modal dialog's exec() blocks the test).
 void WhenModal(std::function<void(QWidget&)> act);
+
+// The program with its windows on the local DM server of a server file, brought up by its own
+// startup on Start(); its log is the recorder's.
+class ProgramWindows {
+public:
+    explicit ProgramWindows(const QString& serverFile);
+    bool Start();
+
+    ConnectedProgram program;
+    IniRegistry registry;
+    std::unique_ptr<gui::MainProgram> windows;
+};
 
 } // namespace vantrelis::testing
