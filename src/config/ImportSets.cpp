@@ -73,7 +73,7 @@ void ImportSets::SaveDefinition(const DefinitionEditorModel& editor, int index) 
                                           QStringLiteral("MASTER_KEY = 'VANTRELIS' AND SECTION_KEY = "
                                                          "'IMPORT_FOLDERS' AND SUB_KEY = '") +
                                           EscapeSQLText(name) + QLatin1Char('\''));
-            deleted = removed.sent();
+            deleted = removed.ok();
         }
         int rejected = 0;
         QSet<int> written;
