@@ -27,6 +27,17 @@ QString Log::DatedName(const QString& baseName, const QDate& date) {
     return baseName.left(dot) + QLatin1Char('_') + stamp + QLatin1Char('.') + baseName.mid(dot + 1);
 }
 
+Log::~Log() {
+    CloseFile();
+}
+
+void Log::CloseFile() noexcept {
+    try {
+        m_file.reset();
+    } catch (...) {
+    }
+}
+
 void Log::WriteLog(const QString& text) noexcept {
     try {
         const QString line = TrimBlanks(text);
@@ -37,9 +48,15 @@ void Log::WriteLog(const QString& text) noexcept {
         if (line == m_lastLine)
             return;
         const QString datedName = DatedName(m_baseName, m_clock.now().date());
-        QFile file(datedName);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
-            return;
+        // The file stays open between lines; a new day or a new log name opens the file it names.
+        if (m_file && m_file->fileName() != datedName)
+            CloseFile();
+        if (!m_file) {
+            auto file = std::make_unique<QFile>(datedName);
+            if (!file->open(QIODevice::WriteOnly | QIODevice::Append))
+                return;
+            m_file = std::move(file);
+        }
         // Texts may carry bare LF (fault descriptions from Qt or the DM layer); every physical line of the
         // file ends in CR LF.
         QString physical = line;
@@ -47,10 +64,12 @@ void Log::WriteLog(const QString& text) noexcept {
         physical.replace(QLatin1Char('\n'), kCrLf);
         QStringEncoder encoder(QStringConverter::System);
         const QByteArray bytes = encoder.encode(physical + kCrLf);
-        const bool written = file.write(bytes) == bytes.size();
-        file.close();
-        if (!written)
+        // Flushed line by line, so that a reader sees every line at once, as if the file were closed.
+        const bool written = m_file->write(bytes) == bytes.size() && m_file->flush();
+        if (!written) {
+            CloseFile();
             return;
+        }
         m_datedName = datedName;
         m_lastLine = line;
     } catch (...) {
@@ -176,6 +195,8 @@ void Log::PurgeFile(const QString& path) noexcept {
                                        StyleYesNo, m_programTitle);
         if (answer != AnswerYes)
             return;
+        // The log itself may be the file: it is closed first, and the next line opens it afresh.
+        CloseFile();
         QFile::remove(path);
         if (QFileInfo::exists(path))
             ShowMessage(QStringLiteral("File ") + path + QStringLiteral(" has NOT been removed."),

@@ -8,6 +8,10 @@
 #include <QDate>
 #include <QString>
 
+#include <memory>
+
+QT_FORWARD_DECLARE_CLASS(QFile)
+
 namespace vantrelis {
 
 // The log file, the status line, error reports and message boxes, with their state.
@@ -17,6 +21,9 @@ public:
     // `unattended`: nobody is there to answer a message box ("/G" with "/X"); questions answer Yes and
     // other boxes are not shown.
     Log(bool unattended, Prompter& prompter, Clock& clock, Launcher& launcher);
+    ~Log();
+    Log(const Log&) = delete;
+    Log& operator=(const Log&) = delete;
 
     // Configured log file name (full path); empty turns logging off.
     const QString& baseName() const { return m_baseName; }
@@ -62,6 +69,9 @@ public:
     QString StatusLabel() const noexcept;
     void Yield() noexcept;
 
+    // Closes the log file, which WriteLog keeps open between lines; the next line opens it again.
+    void CloseFile() noexcept;
+
 private:
     StatusView* activeView() noexcept;
 
@@ -77,6 +87,8 @@ private:
     StatusView* m_mainView = nullptr;
     QString m_programTitle;
     QString m_productName;
+    // The dated file, open for appending while lines go to it; every line is flushed at once.
+    std::unique_ptr<QFile> m_file;
 };
 
 } // namespace vantrelis

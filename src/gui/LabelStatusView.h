@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QString>
 
@@ -24,13 +25,23 @@ public:
     void setBusy(bool busy) override { SetBusyPointer(busy); }
     bool isBusy() const override { return IsBusyPointer(); }
     void setStatusColour(quint32 colour) override { SetLabelColour(m_label, colour); }
-    void yield() override { YieldToEvents(); }
+    // Status texts come by the thousand in a run: the window repaints and takes input at most every
+    // few milliseconds, which the eye and the hand cannot tell from every time.
+    void yield() override {
+        if (m_sinceYield.isValid() && m_sinceYield.elapsed() < kYieldIntervalMs)
+            return;
+        YieldToEvents();
+        m_sinceYield.start();
+    }
+
+    static constexpr qint64 kYieldIntervalMs = 20;
 
 protected:
     void setStatusLabel(QLabel* label) { m_label = label; }
 
 private:
     QLabel* m_label = nullptr;
+    QElapsedTimer m_sinceYield;
 };
 
 } // namespace vantrelis::gui

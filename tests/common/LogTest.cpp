@@ -373,6 +373,20 @@ TEST_F(LogFixture, PurgeFileDeletesOnYesAndKeepsOnNo) {
     EXPECT_EQ(ReadAll(today()), QByteArray("first\r\n"));
 }
 
+TEST_F(LogFixture, LinesFollowTheLogNameWhileTheFileStaysOpen) {
+    const QString other = m_dir.filePath(QStringLiteral("other.log"));
+    const QString otherToday = m_dir.filePath(QStringLiteral("other_20191114.log"));
+    const std::vector<std::pair<QString, const char*>> lines = {
+        {base(), "one"}, {other, "two"}, {base(), "three"}, {other, "four"}};
+    for (const auto& [name, line] : lines) {
+        m_log.setBaseName(name);
+        m_log.WriteLog(QLatin1String(line));
+    }
+    EXPECT_EQ(ReadAll(today()), QByteArray("one\r\nthree\r\n"));
+    EXPECT_EQ(ReadAll(otherToday), QByteArray("two\r\nfour\r\n"));
+    EXPECT_EQ(m_log.datedName(), otherToday);
+}
+
 TEST_F(LogFixture, PurgeFileOfNothingAsksNothing) {
     m_log.PurgeFile(QString());
     m_log.PurgeFile(m_dir.filePath(QStringLiteral("absent.log")));
