@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+namespace vantrelis::engine {
+
+// One foreign column of a library's PROFILE table as the import run loads it from DOCSCOLUMN
+// (CMSKEY 'F'): the metadata inheritance step fills these columns between a folder and its items.
+struct ForeignColumn {
+    QString libraryName;     // the library object's name when the list was loaded
+    QString columnName;      // COLNAME
+    QString referencedTable; // FTBNAME, or "PROFILE" when DOCSCOLUMN leaves it empty
+    QString owningTable;     // always "PROFILE"
+};
+
+// The folder engine as the import run calls it: folder creation, the folder item chain and the
+// document query of a folder rule, all on the current library of the session. No call lets a
+// fault escape; each answers as its procedure does and leaves the session's current-folder and
+// current-profile slots empty.
+class FolderOperations {
+public:
+    virtual ~FolderOperations() = default;
+
+    // Makes one folder under parentFolder (0 = top level) and links it there. Answers the new
+    // folder's document number, or 0 when it was not completed (nothing of it is left then).
+    // Clears FolderCreated() on entry and sets it on complete success.
+    virtual qint32 CreateFolder(const QString& folderName, qint32 parentFolder, const QString& formName,
+                                int ruleIndex, qint32 sortAfterAdd) = 0;
+    // Appends an item ("F" folder, "P" document profile) to parentFolder's item chain, with the
+    // sorting, metadata inheritance and security the rule asks for. True when the item is in the
+    // folder afterwards; ItemExisted() tells whether it was there already.
+    virtual bool AddFolderItem(qint32 itemDocNumber, qint32 parentFolder, const QString& nodeType,
+                               int ruleIndex, qint32 sortAfterAdd) = 0;
+    // The statement that selects the documents that belong in a folder under the rule; empty when
+    // there is nothing to file or a step failed.
+    virtual QString AddDocsSQL(qint32 folderDocNumber, int ruleIndex) = 0;
+
+    virtual bool FolderCreated() const = 0;
+    virtual void setFolderCreated(bool created) = 0;
+    virtual bool ItemExisted() const = 0;
+
+    // The run's foreign column list: loaded once per library the run connects (when the list has
+    // no entry for that library yet), read by the metadata inheritance step.
+    virtual void LoadForeignColumns() = 0;
+    virtual const QList<ForeignColumn>& foreignColumns() const = 0;
+};
+
+} // namespace vantrelis::engine
