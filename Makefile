@@ -11,7 +11,7 @@ export QT_QPA_PLATFORM ?= offscreen
 export CCACHE_BASEDIR ?= $(CURDIR)
 export CCACHE_NOHASHDIR ?= 1
 
-.PHONY: all deps configure build test test-asan fuzz demo format clean
+.PHONY: all deps configure build test test-asan fuzz demo package format clean
 
 all: build
 
@@ -48,6 +48,10 @@ fuzz: $(FUZZ_BUILD)/build.ninja
 
 demo: build
 	@scripts/demo.sh $(BUILD)
+
+# A Debian package of the program, vantrelis-dm, the readme, the menu entry and the icon.
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs -r clang-format -i

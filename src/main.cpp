@@ -1,6 +1,7 @@
 // vantrelis-import: builds folder structures in DM libraries from an import file.
 
 #include "app/AppContext.h"
+#include "app/BuildInfo.h"
 #include "app/CommandLine.h"
 #include "app/ProgramState.h"
 #include "common/Clock.h"
@@ -16,8 +17,38 @@
 #include <QApplication>
 #include <QTextStream>
 
+namespace {
+
+// "--help", "--version" and an unknown option are answered before anything starts; -1 lets the
+// program start.
+int AnswerOptions(int argc, char* argv[]) {
+    using namespace vantrelis;
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const app::CommandLine commandLine = app::CommandLine::Parse(arguments);
+    if (!commandLine.unknownOption.isEmpty()) {
+        QTextStream(stderr) << "vantrelis-import: unknown option " << commandLine.unknownOption
+                            << " (vantrelis-import --help lists the options)" << Qt::endl;
+        return 2;
+    }
+    if (commandLine.help) {
+        QTextStream(stdout) << app::CommandLine::Usage();
+        return 0;
+    }
+    if (commandLine.version) {
+        QTextStream(stdout) << ProductName() << ' ' << app::BuildNumber() << Qt::endl;
+        return 0;
+    }
+    return -1;
+}
+
+} // namespace
+
 int main(int argc, char* argv[]) {
     using namespace vantrelis;
+    if (const int answered = AnswerOptions(argc, argv); answered >= 0)
+        return answered;
     // Without a display (cron, ssh) the windows live on Qt's offscreen platform.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
         qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))

@@ -193,6 +193,27 @@ QString SeparateValue(const QString& argument) {
     return argument.mid(start).trimmed();
 }
 
+bool IsOption(const QString& argument) {
+    return argument.startsWith(QLatin1StringView("--"));
+}
+
+// Takes the options out of `arguments` into `result` and answers the rest, for the switches.
+QStringList ReadOptions(const QStringList& arguments, CommandLine& result) {
+    QStringList rest;
+    for (const QString& argument : arguments) {
+        if (!IsOption(argument)) {
+            rest.append(argument);
+        } else if (argument == QLatin1StringView("--help")) {
+            result.help = true;
+        } else if (argument == QLatin1StringView("--version")) {
+            result.version = true;
+        } else if (result.unknownOption.isEmpty()) {
+            result.unknownOption = argument;
+        }
+    }
+    return rest;
+}
+
 bool IsOnlyValueLeads(const QString& argument) {
     for (QChar c : argument) {
         if (!IsValueLead(c))
@@ -203,9 +224,10 @@ bool IsOnlyValueLeads(const QString& argument) {
 
 } // namespace
 
-CommandLine CommandLine::Parse(const QStringList& arguments) {
+CommandLine CommandLine::Parse(const QStringList& allArguments) {
     CommandLine result;
-    result.text = arguments.join(QLatin1Char(' ')).toUpper().trimmed();
+    result.text = allArguments.join(QLatin1Char(' ')).toUpper().trimmed();
+    const QStringList arguments = ReadOptions(allArguments, result);
 
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString argument = arguments[i].trimmed();
@@ -250,6 +272,29 @@ CommandLine CommandLine::Parse(const QStringList& arguments) {
         }
     }
     return result;
+}
+
+QString CommandLine::Usage() {
+    return QStringLiteral(
+        "Usage: vantrelis-import [switches] [options]\n"
+        "\n"
+        "Builds folder structures in DM libraries from an import file.\n"
+        "\n"
+        "Switches (any letter case; several may be glued, as in /G/X):\n"
+        "  /F file     import file for this run, instead of the one used last time\n"
+        "  /S name     import set to select (saved as the one to select next time)\n"
+        "  /ADNF       add documents to new folders\n"
+        "  /ADEF       add documents to existing folders\n"
+        "  /P          delete the log file and today's dated log before the first line\n"
+        "  /G          start the import run as soon as the program is up\n"
+        "  /X          end the program when the run is done; with /G no message box is shown\n"
+        "\n"
+        "Options:\n"
+        "  --help      print this text and end\n"
+        "  --version   print the program's version and end\n"
+        "\n"
+        "Exit status: 0 run without errors, 1 run with errors counted, 2 stopped before or during\n"
+        "the run (a check, the login, the rights, a fault) or an unknown option.\n");
 }
 
 } // namespace vantrelis::app

@@ -21,13 +21,22 @@ struct CommandLine {
     bool hasImportSet = false; // "/S" value, upper-cased
     QString importSet;
 
+    // Options beyond the switches, each a whole argument beginning with "--" (exact spelling).
+    bool help = false;     // "--help"
+    bool version = false;  // "--version"
+    QString unknownOption; // the first "--" argument that names no option, as given
+
     // "/G" together with "/X": nobody is there to answer a message box.
     bool unattended() const { return go && exitWhenDone; }
 
     // `arguments` are the program's arguments without the program name. A switch is an argument that
     // begins with a switch name (any letter case); several may be glued ("/G/X"). The value of "/F" and
     // "/S" is the rest of its argument after "-", "=" and blanks, or else the next argument whole.
+    // Arguments that begin with "--" are options, never switches or switch values.
     static CommandLine Parse(const QStringList& arguments);
+
+    // What "--help" prints: the switches and the options, one per line.
+    static QString Usage();
 };
 
 } // namespace vantrelis::app

@@ -445,5 +445,32 @@ TEST(CommandLineText, IsTheArgumentsJoinedUpperCasedAndTrimmed) {
         EXPECT_EQ(CommandLine::Parse(row.arguments).text.toStdString(), row.text.toStdString());
 }
 
+TEST(CommandLineOptions, AreWholeArgumentsThatNeverReachTheSwitches) {
+    const struct {
+        QStringList arguments;
+        bool help;
+        bool version;
+        const char* unknown;
+        const char* importFile;
+        bool go;
+    } rows[] = {
+        {{"--help"}, true, false, "", "", false},
+        {{"/G", "--version", "/X"}, false, true, "", "", true},
+        // An option after "/F" is not taken for its value, and the switches around it still count.
+        {{"/F", "--help", "in.txt", "/G"}, true, false, "", "in.txt", true},
+        {{"--Help", "--frobnicate", "--x"}, false, false, "--Help", "", false},
+        {{"/F", "-in.txt"}, false, false, "", "in.txt", false},
+    };
+    for (const auto& row : rows) {
+        const CommandLine parsed = CommandLine::Parse(row.arguments);
+        SCOPED_TRACE(row.arguments.join(QLatin1Char(' ')).toStdString());
+        EXPECT_EQ(parsed.help, row.help);
+        EXPECT_EQ(parsed.version, row.version);
+        EXPECT_EQ(parsed.unknownOption.toStdString(), row.unknown);
+        EXPECT_EQ(parsed.importFile.toStdString(), row.importFile);
+        EXPECT_EQ(parsed.go, row.go);
+    }
+}
+
 } // namespace
 } // namespace vantrelis::app
