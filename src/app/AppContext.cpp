@@ -11,7 +11,8 @@ AppContext::AppContext(CommandLine commandLine, SettingsStore& settings, Prompte
       m_gateway(m_session, m_library, m_log, m_settings),
       m_connection(m_factory, m_session, m_library, m_gateway, m_log, m_settings),
       m_folderRules(m_gateway, m_rules, m_log), m_importSetStore(m_gateway, m_importSets, m_log),
-      m_configuration(m_folderRules, m_importSetStore) {
+      m_configuration(m_folderRules, m_importSetStore), m_security(m_gateway, m_log, m_rules),
+      m_folders(m_gateway, m_log, m_rules, m_security) {
     m_connection.setConfigLoader(&m_configuration);
 }
 

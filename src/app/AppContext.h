@@ -16,14 +16,16 @@
 #include "dm/FusionConnection.h"
 #include "dm/LibraryContext.h"
 #include "dm/SqlGateway.h"
+#include "engine/folders/FolderEngine.h"
+#include "engine/security/SecurityEngine.h"
 
 namespace vantrelis::app {
 
 // The one application context: owns the program's state objects and wires them together (the log,
 // the DM factory and object slots, the current library's facts, the rule and import set tables,
-// the SQL gateway, the connection and the configuration it loads). The program and the tests build
-// the same wiring through it; what differs between them is given: the platform seams, the DM
-// backend registered in factory() and the connection's view.
+// the SQL gateway, the connection and the configuration it loads, the security and folder engines). The
+// program and the tests build the same wiring through it; what differs between them is given: the platform
+// seams, the DM backend registered in factory() and the connection's view.
 class AppContext {
 public:
     AppContext(CommandLine commandLine, SettingsStore& settings, Prompter& prompter, Clock& clock,
@@ -45,6 +47,8 @@ public:
     dm::FusionConnection& connection() { return m_connection; }
     FolderRules& folderRules() { return m_folderRules; }
     ImportSets& importSetStore() { return m_importSetStore; }
+    engine::SecurityEngine& security() { return m_security; }
+    engine::FolderEngine& folders() { return m_folders; }
 
 private:
     const CommandLine m_commandLine;
@@ -60,6 +64,8 @@ private:
     FolderRules m_folderRules;
     ImportSets m_importSetStore;
     LibraryConfiguration m_configuration;
+    engine::SecurityEngine m_security;
+    engine::FolderEngine m_folders;
 };
 
 } // namespace vantrelis::app

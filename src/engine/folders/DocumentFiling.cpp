@@ -1,0 +1,190 @@
+#include "engine/folders/DocumentFiling.h"
+
+#include "common/FaultReport.h"
+#include "common/SqlText.h"
+#include "common/Text.h"
+#include "dm/SqlRows.h"
+#include "engine/folders/FolderSupport.h"
+
+namespace vantrelis::engine {
+
+namespace {
+
+const QString kAnd = QStringLiteral(" AND ");
+const QString kProfile = QStringLiteral("PROFILE");
+// The rule's working fields that keep the statements built from its template.
+constexpr int kValuesField = RuleTable::kFirstWorkingField;
+constexpr int kDocumentsField = RuleTable::kFirstWorkingField + 1;
+constexpr int kMatchField = RuleTable::kLastWorkingField;
+
+// Adds a condition to a statement, after its own conditions or as its only one.
+QString WithCondition(const QString& statement, const QString& condition) {
+    const QString text = TrimBlanks(statement);
+    if (text.contains(QStringLiteral(" WHERE ")))
+        return text + kAnd + condition;
+    return text + QStringLiteral(" WHERE ") + condition;
+}
+
+// The level separators "%\%" and "%/%"; a "%/%" cuts only before the next "%\%".
+int LevelCut(const QString& remaining) {
+    int cut = int(remaining.indexOf(QStringLiteral("%\\%")));
+    const int slashCut = int(remaining.indexOf(QStringLiteral("%/%")));
+    if (slashCut >= 0 && cut >= 0 && slashCut < cut)
+        cut = slashCut;
+    return cut;
+}
+
+} // namespace
+
+DocumentFiling::DocumentFiling(dm::SqlGateway& gateway, Log& log, RuleTable& rules)
+    : m_gateway(gateway), m_log(log), m_rules(rules) {}
+
+void DocumentFiling::WalkColumnPath(const QString& token, Lists& lists) {
+    const QString owner = OwnerPrefix();
+    const QStringList parts = token.split(QLatin1Char('.'));
+    QString table = kProfile;
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        const QString column = TrimBlanks(parts.at(i));
+        if (i + 1 == parts.size()) {
+            const QString qualified = owner + table + QLatin1Char('.') + column;
+            lists.select.append(qualified);
+            if ((table == QLatin1String("DOCUMENTTYPES") && column == QLatin1String("TYPE_ID")) ||
+                (table == QLatin1String("APPS") && column == QLatin1String("APPLICATION"))) {
+                lists.matches.append(qualified + QStringLiteral(" <> 'FOLDER'"));
+                lists.foldersExcluded = true;
+            } else {
+                lists.matches.append(qualified + QStringLiteral(" = '[") + column + QStringLiteral("]'"));
+            }
+        }
+        QString refTable;
+        QString refColumn;
+        {
+            dm::SqlRows rows(m_gateway, QStringLiteral("SELECT FTBNAME, FCOLNAME FROM ") + owner +
+                                            QStringLiteral("DOCSCOLUMN WHERE ") +
+                                            QStringLiteral("TBNAME = '") + EscapeSQLText(table) +
+                                            QStringLiteral("' AND COLNAME = '") + EscapeSQLText(column) +
+                                            QLatin1Char('\''));
+            refTable = TrimBlanks(rows.value(1));
+            refColumn = TrimBlanks(rows.value(2));
+        }
+        if (refTable.isEmpty() || refColumn.isEmpty())
+            return;
+        if (!lists.from.contains(owner + refTable))
+            lists.from.append(owner + refTable);
+        if (refTable != table) {
+            const QString join = owner + refTable + QLatin1Char('.') + refColumn + QStringLiteral(" = ") +
+                                 owner + table + QLatin1Char('.') + column;
+            if (!lists.joins.contains(join))
+                lists.joins.append(join);
+        }
+        table = refTable;
+    }
+}
+
+void DocumentFiling::AddToken(const QString& token, Lists& lists) {
+    // An empty token ("%%") is no condition: it would leave a dangling AND.
+    if (TrimBlanks(token).isEmpty())
+        return;
+    if (token.contains(QLatin1Char('.')))
+        WalkColumnPath(token, lists);
+    else
+        lists.joins.append(token);
+}
+
+DocumentFiling::Statements DocumentFiling::Build(const QString& pathTemplate) {
+    m_log.WriteLog(QStringLiteral("Identifying SQL statement for adding documents to a folder"));
+    m_log.WriteLog(Dashes(60));
+    const QString owner = OwnerPrefix();
+    Lists lists;
+    lists.from.append(owner + kProfile);
+    QString remaining = TrimBlanks(pathTemplate).toUpper();
+    while (!remaining.isEmpty()) {
+        QString level;
+        const int cut = LevelCut(remaining);
+        if (cut >= 0) {
+            level = TrimBlanks(remaining.left(cut));
+            remaining = TrimBlanks(remaining.mid(cut + 3));
+        } else {
+            level = TrimBlanks(remaining);
+            remaining.clear();
+        }
+        while (!level.isEmpty()) {
+            const qsizetype open = level.indexOf(QLatin1Char('%'));
+            const qsizetype close = open < 0 ? -1 : level.indexOf(QLatin1Char('%'), open + 1);
+            if (close < 0)
+                break;
+            const QString token = level.mid(open + 1, close - open - 1);
+            level = TrimBlanks(level.mid(close + 1));
+            AddToken(token, lists);
+        }
+    }
+    if (!lists.foldersExcluded)
+        lists.matches.append(owner + kProfile + QStringLiteral(".APPLICATION <> ") +
+                             QStringLiteral("(SELECT SYSTEM_ID FROM ") + owner +
+                             QStringLiteral("APPS WHERE APPLICATION = 'FOLDER')"));
+
+    // Without a join the statements have no WHERE of their own; the conditions added later make it.
+    const QString from = QStringLiteral(" FROM ") + lists.from.join(QStringLiteral(", "));
+    const QString where =
+        lists.joins.isEmpty() ? QString() : QStringLiteral(" WHERE ") + lists.joins.join(kAnd);
+    Statements statements;
+    statements.valuesQuery =
+        QStringLiteral("SELECT ") + lists.select.join(QStringLiteral(", ")) + from + where;
+    statements.documentsQuery =
+        QStringLiteral("SELECT ") + owner + kProfile + QStringLiteral(".DOCNUMBER") + from + where;
+    statements.matchList = lists.matches.join(kAnd);
+    return statements;
+}
+
+QString DocumentFiling::AddDocsSQL(qint64 folderDocNumber, int ruleIndex) {
+    QString result;
+    try {
+        if (folderDocNumber == 0 || ruleIndex <= 0 || ruleIndex > m_rules.count()) {
+            m_log.WriteLog(QStringLiteral(
+                "Warning: Parent or RuleNumber Not Specified - Cannot add documents to this folder"));
+            return result;
+        }
+        Statements statements{TrimBlanks(m_rules.field(ruleIndex, kValuesField)),
+                              TrimBlanks(m_rules.field(ruleIndex, kDocumentsField)),
+                              TrimBlanks(m_rules.field(ruleIndex, kMatchField))};
+        if (statements.valuesQuery.isEmpty() || statements.documentsQuery.isEmpty() ||
+            statements.matchList.isEmpty()) {
+            statements = Build(m_rules.field(ruleIndex, RuleTable::kTemplate));
+            m_rules.setField(ruleIndex, kValuesField, statements.valuesQuery);
+            m_rules.setField(ruleIndex, kDocumentsField, statements.documentsQuery);
+            m_rules.setField(ruleIndex, kMatchField, statements.matchList);
+        }
+
+        m_log.WriteLog(QStringLiteral("Executing SQL Statement to add documents to a folder"));
+        m_log.WriteLog(Dashes(60));
+        QString matchList = statements.matchList;
+        {
+            dm::SqlRows rows(m_gateway,
+                             WithCondition(statements.valuesQuery, OwnerPrefix() + kProfile +
+                                                                       QStringLiteral(".DOCNUMBER = ") +
+                                                                       FormatWhole(folderDocNumber)));
+            if (rows.rowCount() == 0) {
+                m_log.WriteLog(QStringLiteral("No documents found to add to this folder"));
+                m_log.WriteLog(Dashes(60));
+                return result;
+            }
+            const dm::DmSql& sql = SessionSql(m_gateway, QStringLiteral("AddDocsSQL"));
+            for (bool more = rows.first(); more; more = rows.next()) {
+                if (rows.value(1).isEmpty())
+                    continue;
+                for (int column = 1; column <= sql.columnCount(); ++column) {
+                    const QString placeholder = QLatin1Char('[') + sql.columnName(column) + QLatin1Char(']');
+                    const qsizetype at = matchList.indexOf(placeholder);
+                    if (at >= 0)
+                        matchList.replace(at, placeholder.size(), EscapeSQLText(rows.value(column)));
+                }
+            }
+        }
+        result = WithCondition(statements.documentsQuery, matchList);
+    } catch (...) {
+        ReportCurrentFault(m_log);
+    }
+    return result;
+}
+
+} // namespace vantrelis::engine

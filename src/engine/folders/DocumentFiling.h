@@ -1,0 +1,47 @@
+#pragma once
+
+#include "common/Log.h"
+#include "config/RuleTable.h"
+#include "dm/SqlGateway.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace vantrelis::engine {
+
+// Turns a folder rule's path template into the statement that selects the documents belonging in
+// a folder: those whose profile reaches the folder's own values through the same lookup tables.
+// The statements built for a rule are kept in its working fields until the rules are loaded again.
+class DocumentFiling {
+public:
+    DocumentFiling(dm::SqlGateway& gateway, Log& log, RuleTable& rules);
+
+    // The documents statement for the folder, or an empty text when there is nothing to file or a
+    // step failed. Never raises.
+    QString AddDocsSQL(qint64 folderDocNumber, int ruleIndex);
+
+private:
+    struct Statements {
+        QString valuesQuery;
+        QString documentsQuery;
+        QString matchList;
+    };
+    struct Lists {
+        QStringList select;
+        QStringList from;
+        QStringList joins;
+        QStringList matches;
+        bool foldersExcluded = false;
+    };
+
+    Statements Build(const QString& pathTemplate);
+    void AddToken(const QString& token, Lists& lists);
+    // Walks one column path ("MATTER.CLIENT_ID.CLIENT_ID") from PROFILE through DOCSCOLUMN.
+    void WalkColumnPath(const QString& token, Lists& lists);
+
+    dm::SqlGateway& m_gateway;
+    Log& m_log;
+    RuleTable& m_rules;
+};
+
+} // namespace vantrelis::engine

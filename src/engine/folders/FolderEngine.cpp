@@ -1,0 +1,29 @@
+#include "engine/folders/FolderEngine.h"
+
+namespace vantrelis::engine {
+
+FolderEngine::FolderEngine(dm::SqlGateway& gateway, Log& log, RuleTable& rules, DocumentSecurity& security)
+    : m_foreignColumns(gateway, log), m_sorting(gateway, log),
+      m_metadata(gateway, log, rules, m_foreignColumns),
+      m_items(gateway, log, rules, security, m_sorting, m_metadata),
+      m_creation(gateway, log, rules, security, m_items), m_filing(gateway, log, rules) {}
+
+qint32 FolderEngine::CreateFolder(const QString& folderName, qint32 parentFolder, const QString& formName,
+                                  int ruleIndex, qint32 sortAfterAdd) {
+    return m_creation.CreateFolder(folderName, parentFolder, formName, ruleIndex, sortAfterAdd);
+}
+
+bool FolderEngine::AddFolderItem(qint32 itemDocNumber, qint32 parentFolder, const QString& nodeType,
+                                 int ruleIndex, qint32 sortAfterAdd) {
+    return m_items.AddFolderItem(itemDocNumber, parentFolder, nodeType, ruleIndex, sortAfterAdd);
+}
+
+QString FolderEngine::AddDocsSQL(qint32 folderDocNumber, int ruleIndex) {
+    return m_filing.AddDocsSQL(folderDocNumber, ruleIndex);
+}
+
+void FolderEngine::SortFolders(qint32 parentFolder) {
+    m_sorting.SortFolders(parentFolder);
+}
+
+} // namespace vantrelis::engine

@@ -1,0 +1,201 @@
+#include "engine/folders/FolderItems.h"
+
+#include "common/FaultReport.h"
+#include "common/SqlText.h"
+#include "common/Text.h"
+#include "dm/SqlRows.h"
+#include "dm/SqlTransaction.h"
+#include "engine/folders/FolderSupport.h"
+
+namespace vantrelis::engine {
+
+namespace {
+
+const QString kSource = QStringLiteral("AddFolderItem");
+
+QString FolderItemTable() {
+    return OwnerPrefix() + QStringLiteral("FOLDER_ITEM ");
+}
+
+} // namespace
+
+FolderItems::FolderItems(dm::SqlGateway& gateway, Log& log, const RuleTable& rules,
+                         DocumentSecurity& security, FolderSorting& sorting, MetadataInheritance& metadata)
+    : m_gateway(gateway), m_log(log), m_rules(rules), m_security(security), m_sorting(sorting),
+      m_metadata(metadata) {}
+
+bool FolderItems::FindTail(const QString& parent, Tail& tail) {
+    tail = Tail{};
+    {
+        // The newest row is the tail unless a sort moved it: one indexed lookup in the usual case.
+        dm::SqlRows newest(
+            m_gateway, QStringLiteral("SELECT SYSTEM_ID, ") + NextColumn() + QStringLiteral(" FROM ") +
+                           FolderItemTable() + QStringLiteral("WHERE PARENT = ") + parent +
+                           QStringLiteral(" AND SYSTEM_ID = (SELECT MAX(SYSTEM_ID) FROM ") +
+                           FolderItemTable() + QStringLiteral("WHERE PARENT = ") + parent + QLatin1Char(')'));
+        if (!newest.ok())
+            return false;
+        if (newest.rowCount() == 0)
+            return true;
+        tail.isFirst = false;
+        tail.lastItem = LeadingWhole(newest.value(1));
+        if (LeadingWhole(newest.value(2)) == 0)
+            return true;
+    }
+    dm::SqlRows end(m_gateway, QStringLiteral("SELECT SYSTEM_ID FROM ") + FolderItemTable() +
+                                   QStringLiteral("WHERE PARENT = ") + parent + QStringLiteral(" AND (") +
+                                   NextColumn() + QStringLiteral(" = 0 OR ") + NextColumn() +
+                                   QStringLiteral(" IS NULL) ORDER BY SYSTEM_ID DESC"));
+    if (!end.ok())
+        return false;
+    if (end.rowCount() > 0) {
+        tail.lastItem = LeadingWhole(end.value(1));
+        return true;
+    }
+    m_log.WriteLog(QStringLiteral("Warning: No item of folder #") + parent +
+                   QStringLiteral(" ends its chain - the new item follows the last one placed into it"));
+    return true;
+}
+
+bool FolderItems::Link(const QString& item, const QString& parent, const QString& nodeType) {
+    dm::DmSql& sql = SessionSql(m_gateway, kSource);
+    // The row and the link to it land together: a folder never holds a row its chain cannot reach.
+    // The lock taken here also keeps another writer from linking after the same tail.
+    dm::SqlTransaction link(sql);
+    const qint64 newKey = sql.nextKey(QStringLiteral("SYSTEMKEY"));
+    if (newKey == 0) {
+        m_log.WriteLog(
+            QStringLiteral("Error: Unable to retrieve System_ID for inserting new row - cannot continue.") +
+            kCrLf +
+            QStringLiteral("(Note: If you are using Windows XP, this is a known Hummingbird issue "
+                           "described in SD017875)"));
+        m_log.WriteLog(Dashes(60));
+        return false;
+    }
+    const QString key = FormatWhole(newKey);
+
+    m_log.ShowStatus(QStringLiteral("Fetching version_id for document #") + parent);
+    qint64 parentVersion = 0;
+    {
+        const dm::SqlRows rows(m_gateway, QStringLiteral("SELECT VERSION_ID FROM ") + OwnerPrefix() +
+                                              QStringLiteral("VERSIONS WHERE DOCNUMBER = ") + parent);
+        parentVersion = rows.scalar();
+    }
+
+    m_log.ShowStatus(QStringLiteral("Fetching last folder item placed into folder"));
+    Tail tail;
+    if (!FindTail(parent, tail)) {
+        m_log.ShowStatus(QStringLiteral("Error: Unable to find the last item of folder #") + parent);
+        return false;
+    }
+
+    m_log.ShowStatus(QStringLiteral("Fetching document name for added profile"));
+    QString displayName;
+    {
+        const dm::SqlRows rows(m_gateway, QStringLiteral("SELECT DOCNAME FROM ") + OwnerPrefix() +
+                                              QStringLiteral("PROFILE WHERE DOCNUMBER = ") + item);
+        displayName = rows.value(1);
+    }
+
+    m_log.ShowStatus(QStringLiteral("Inserting new folder item"));
+    {
+        const dm::SqlRows insert(
+            m_gateway,
+            QStringLiteral("INSERT INTO ") + FolderItemTable() +
+                QStringLiteral("(SYSTEM_ID, NODE_TYPE, PARENT, ISFIRST, ") + NextColumn() +
+                QStringLiteral(", DOCNUMBER, VERSION_TYPE, PARENT_VERSION, DISPLAYNAME, STATUS, LIBRARY, "
+                               "PARENT_LIBRARY, REMOTE_SYSTEM_ID, ") +
+                QStringLiteral("VERSION, FOLDERDOCNO_RO, FOLDERREMLIB_RO, HAS_PROPS, PREV_VERSION_TYPE) ") +
+                QStringLiteral("VALUES(") + key + QStringLiteral(", '") + nodeType + QStringLiteral("', ") +
+                parent + QStringLiteral(", '") + (tail.isFirst ? QStringLiteral("Y") : QStringLiteral("N")) +
+                QStringLiteral("', 0, ") + item + QStringLiteral(", 'R', ") + FormatWhole(parentVersion) +
+                QStringLiteral(", '") + EscapeSQLText(displayName) +
+                QStringLiteral("', 0, 0, 0, 0, 0, 0, 0, '', '')"));
+        if (insert.rowsAffected() == 0) {
+            m_log.ShowStatus(QStringLiteral("Error: Unable to insert folder item into FOLDER_ITEMS table"));
+            return false;
+        }
+    }
+
+    if (!tail.isFirst) {
+        m_log.ShowStatus(QStringLiteral("Updating last folder item"));
+        const dm::SqlRows update(
+            m_gateway, QStringLiteral("UPDATE ") + FolderItemTable() + QStringLiteral("SET ") + NextColumn() +
+                           QStringLiteral(" = ") + key + QStringLiteral(" WHERE PARENT = ") + parent +
+                           QStringLiteral(" AND SYSTEM_ID = ") + FormatWhole(tail.lastItem));
+        if (!update.ok() || update.rowsAffected() != 1) {
+            m_log.ShowStatus(QStringLiteral("Error: Unable to link the new item to the last folder item - "
+                                            "the folder is left as it was"));
+            return false;
+        }
+    }
+    link.commit();
+    return true;
+}
+
+void FolderItems::ApplySecurity(qint64 itemDocNumber, qint64 parentFolder, int ruleIndex) {
+    const bool inherit = RuleSwitch(m_rules, ruleIndex, RuleTable::kInheritSecurity);
+    bool succeeded = false;
+    if (inherit)
+        m_security.InheritSecurity(itemDocNumber, parentFolder, succeeded);
+    const QString securityTemplate = m_rules.field(ruleIndex, RuleTable::kSecurity);
+    if (!securityTemplate.isEmpty() &&
+        (RuleSwitch(m_rules, ruleIndex, RuleTable::kAppendTrustees) || !inherit))
+        m_security.AddSecurity(itemDocNumber, securityTemplate, ruleIndex, succeeded);
+}
+
+bool FolderItems::AddFolderItem(qint64 itemDocNumber, qint64 parentFolder, const QString& nodeType,
+                                int ruleIndex, qint32 sortAfterAdd) {
+    m_itemExisted = false;
+    const QString item = FormatWhole(itemDocNumber);
+    if (itemDocNumber == 0 || parentFolder == 0) {
+        m_log.ShowStatus(QStringLiteral("Error: Cannot add folder item for document #") + item);
+        return false;
+    }
+    const QString parent = FormatWhole(parentFolder);
+    bool added = false;
+    try {
+        m_log.ShowStatus(QStringLiteral("Checking whether document #") + item +
+                         QStringLiteral(" already exists in folder #") + parent);
+        m_log.WriteLog(Dashes(60));
+        qint64 count = 0;
+        {
+            const dm::SqlRows rows(m_gateway, QStringLiteral("SELECT COUNT(*) FROM ") + OwnerPrefix() +
+                                                  QStringLiteral("FOLDER_ITEM WHERE PARENT = ") + parent +
+                                                  QStringLiteral(" AND DOCNUMBER = ") + item);
+            count = rows.scalar();
+        }
+        if (count != 0) {
+            m_log.WriteLog(QStringLiteral("Folder item ") + item +
+                           QStringLiteral(" already exists in folder"));
+            m_log.WriteLog(Dashes(60));
+            m_itemExisted = true;
+            added = true;
+        } else {
+            m_log.ShowStatus(QStringLiteral("Adding document #") + item + QStringLiteral(" to folder"));
+            m_log.WriteLog(Equals(60));
+            if (Link(item, parent, nodeType)) {
+                if (sortAfterAdd == 1)
+                    m_sorting.SortFolders(parentFolder);
+                m_log.WriteLog(Dashes(60));
+                m_metadata.Inherit(itemDocNumber, parentFolder, ruleIndex);
+                m_log.WriteLog(Dashes(60));
+                ApplySecurity(itemDocNumber, parentFolder, ruleIndex);
+                added = true;
+                m_log.ShowStatus(QStringLiteral("Folder Item successfully added to folder."));
+            } else {
+                m_log.ReportError(0, QString(), QString());
+                m_log.ShowStatus(QStringLiteral("Error: Adding Folder Item to folder"));
+            }
+        }
+    } catch (...) {
+        ReportCurrentFault(m_log);
+        m_log.ShowStatus(QStringLiteral("Error: Adding Folder Item to folder"));
+        added = false;
+    }
+    m_log.WriteLog(Dashes(60));
+    m_log.Yield();
+    return added;
+}
+
+} // namespace vantrelis::engine

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "common/Log.h"
+#include "config/RuleTable.h"
+#include "dm/SqlGateway.h"
+#include "engine/DocumentSecurity.h"
+#include "engine/folders/FolderSorting.h"
+#include "engine/folders/MetadataInheritance.h"
+
+#include <QString>
+
+namespace vantrelis::engine {
+
+// Links items (subfolders and documents) into a folder's FOLDER_ITEM chain, then sorts the folder,
+// shares metadata and sets the item's security as the rule asks.
+class FolderItems {
+public:
+    FolderItems(dm::SqlGateway& gateway, Log& log, const RuleTable& rules, DocumentSecurity& security,
+                FolderSorting& sorting, MetadataInheritance& metadata);
+
+    // Appends the item after the chain's tail (the row whose NEXT is 0). The new row and the link
+    // to it are one transaction: an interruption leaves neither. True when the item is in the
+    // folder afterwards; never raises.
+    bool AddFolderItem(qint64 itemDocNumber, qint64 parentFolder, const QString& nodeType, int ruleIndex,
+                       qint32 sortAfterAdd);
+    bool ItemExisted() const { return m_itemExisted; }
+
+private:
+    struct Tail {
+        bool isFirst = true;
+        qint64 lastItem = 0;
+    };
+
+    // The row the new item follows (none when the folder has no rows yet); false when the lookup
+    // was refused.
+    bool FindTail(const QString& parent, Tail& tail);
+    // Writes the row and links it; false (after its status line) when either write failed.
+    bool Link(const QString& item, const QString& parent, const QString& nodeType);
+    void ApplySecurity(qint64 itemDocNumber, qint64 parentFolder, int ruleIndex);
+
+    dm::SqlGateway& m_gateway;
+    Log& m_log;
+    const RuleTable& m_rules;
+    DocumentSecurity& m_security;
+    FolderSorting& m_sorting;
+    MetadataInheritance& m_metadata;
+    bool m_itemExisted = false;
+};
+
+} // namespace vantrelis::engine
