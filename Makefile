@@ -11,7 +11,7 @@ export QT_QPA_PLATFORM ?= offscreen
 export CCACHE_BASEDIR ?= $(CURDIR)
 export CCACHE_NOHASHDIR ?= 1
 
-.PHONY: all deps configure build test test-asan fuzz demo package format clean
+.PHONY: all deps configure build test test-asan bench fuzz demo package format clean
 
 all: build
 
@@ -36,6 +36,14 @@ test-asan: deps $(ASAN_BUILD)/build.ninja
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --test-dir $(ASAN_BUILD) $(CTEST_FLAGS)
+
+# Benchmarks that print their figures (not part of the tests); BENCHES names the programs to run and
+# BENCH_ARGS what each is given.
+BENCHES    ?= vantrelis-folder-bench
+BENCH_ARGS ?=
+
+bench: build
+	@for b in $(BENCHES); do echo "== $$b"; $(BUILD)/bin/$$b $(BENCH_ARGS) || exit 1; done
 
 # The security template grammar under libFuzzer for FUZZ_TIME seconds (clang; not part of the tests).
 $(FUZZ_BUILD)/build.ninja:
