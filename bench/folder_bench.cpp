@@ -6,6 +6,7 @@
 // the two counts.
 #include "app/AppContext.h"
 #include "common/Clock.h"
+#include "common/Fault.h"
 #include "common/SqlText.h"
 #include "common/Text.h"
 #include "config/FolderRules.h"
@@ -98,7 +99,8 @@ struct Figures {
 
 // A fresh library with `documents` documents of one matter and a folder of that matter; files them.
 Figures FileInto(const QTemporaryDir& folder, int documents, bool sorted) {
-    const QString name = QStringLiteral("BENCH%1%2").arg(documents).arg(sorted ? 'S' : 'U');
+    static int run = 0;
+    const QString name = QStringLiteral("BENCH%1%2%3").arg(++run).arg(sorted ? 'S' : 'U').arg(documents);
     const QString file = folder.filePath(name.toLower() + QStringLiteral(".db"));
     dm::local::LibraryAdmin admin = dm::local::LibraryAdmin::CreateLibrary(file, 10, name);
     qint64 box = 0;
@@ -217,9 +219,14 @@ int main(int argc, char** argv) {
     QTemporaryDir folder;
     if (!folder.isValid())
         return 2;
-    Report("Filing into one folder, sorting off", Option(args, QStringLiteral("--small"), 1000),
-           Option(args, QStringLiteral("--large"), 10000), false, folder);
-    Report("Filing into one folder, sorting on", Option(args, QStringLiteral("--sorted-small"), 1000),
-           Option(args, QStringLiteral("--sorted-large"), 10000), true, folder);
+    try {
+        Report("Filing into one folder, sorting off", Option(args, QStringLiteral("--small"), 1000),
+               Option(args, QStringLiteral("--large"), 10000), false, folder);
+        Report("Filing into one folder, sorting on", Option(args, QStringLiteral("--sorted-small"), 1000),
+               Option(args, QStringLiteral("--sorted-large"), 10000), true, folder);
+    } catch (const Fault& fault) {
+        std::fprintf(stderr, "%s\n", fault.what());
+        return 1;
+    }
     return 0;
 }

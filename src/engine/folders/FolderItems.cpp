@@ -59,9 +59,6 @@ bool FolderItems::FindTail(const QString& parent, Tail& tail) {
 
 bool FolderItems::Link(const QString& item, const QString& parent, const QString& nodeType) {
     dm::DmSql& sql = SessionSql(m_gateway, kSource);
-    // The row and the link to it land together: a folder never holds a row its chain cannot reach.
-    // The lock taken here also keeps another writer from linking after the same tail.
-    dm::SqlTransaction link(sql);
     const qint64 newKey = sql.nextKey(QStringLiteral("SYSTEMKEY"));
     if (newKey == 0) {
         m_log.WriteLog(
@@ -129,7 +126,6 @@ bool FolderItems::Link(const QString& item, const QString& parent, const QString
             return false;
         }
     }
-    link.commit();
     return true;
 }
 
@@ -174,6 +170,10 @@ bool FolderItems::AddFolderItem(qint64 itemDocNumber, qint64 parentFolder, const
         } else {
             m_log.ShowStatus(QStringLiteral("Adding document #") + item + QStringLiteral(" to folder"));
             m_log.WriteLog(Equals(60));
+            // The row, the link to it and what the rule does for the new item land together: an
+            // interrupted filing leaves no row that a rerun would take as done. The lock taken here
+            // also keeps another writer from linking after the same tail.
+            dm::SqlTransaction filing(SessionSql(m_gateway, kSource));
             if (Link(item, parent, nodeType)) {
                 if (sortAfterAdd == 1)
                     m_sorting.SortFolders(parentFolder);
@@ -181,6 +181,7 @@ bool FolderItems::AddFolderItem(qint64 itemDocNumber, qint64 parentFolder, const
                 m_metadata.Inherit(itemDocNumber, parentFolder, ruleIndex);
                 m_log.WriteLog(Dashes(60));
                 ApplySecurity(itemDocNumber, parentFolder, ruleIndex);
+                filing.commit();
                 added = true;
                 m_log.ShowStatus(QStringLiteral("Folder Item successfully added to folder."));
             } else {

@@ -18,9 +18,9 @@ public:
     FolderItems(dm::SqlGateway& gateway, Log& log, const RuleTable& rules, DocumentSecurity& security,
                 FolderSorting& sorting, MetadataInheritance& metadata);
 
-    // Appends the item after the chain's tail (the row whose NEXT is 0). The new row and the link
-    // to it are one transaction: an interruption leaves neither. True when the item is in the
-    // folder afterwards; never raises.
+    // Appends the item after the chain's tail (the row whose NEXT is 0). The new row, the link to
+    // it and the sort, metadata and security that follow are one transaction: an interruption or a
+    // fault leaves none of them. True when the item is in the folder afterwards; never raises.
     bool AddFolderItem(qint64 itemDocNumber, qint64 parentFolder, const QString& nodeType, int ruleIndex,
                        qint32 sortAfterAdd);
     bool ItemExisted() const { return m_itemExisted; }
@@ -34,7 +34,8 @@ private:
     // The row the new item follows (none when the folder has no rows yet); false when the lookup
     // was refused.
     bool FindTail(const QString& parent, Tail& tail);
-    // Writes the row and links it; false (after its status line) when either write failed.
+    // Writes the row and links it, inside the caller's transaction; false (after its status line)
+    // when either write failed.
     bool Link(const QString& item, const QString& parent, const QString& nodeType);
     void ApplySecurity(qint64 itemDocNumber, qint64 parentFolder, int ruleIndex);
 
