@@ -23,6 +23,8 @@ public:
     bool stop = false;
     // Stop once this many counter changes were shown (-1: never).
     int stopAfterCounterChanges = -1;
+    // Stop once the progress bar shows this many items processed (-1: never).
+    qint64 stopAtProgress = -1;
     std::vector<int> endedWith;
 
     app::RunChoices runChoices() const override { return choices; }
@@ -40,7 +42,11 @@ public:
     void setGoEnabled(bool enabled) override { goEnabled.push_back(enabled); }
     void setRunInProgress(bool value) override { running.push_back(value); }
     void setStatusColour(quint32 colour) override { colours.push_back(colour); }
-    void showProgress(qint64 processed, qint64 total) override { progress.emplace_back(processed, total); }
+    void showProgress(qint64 processed, qint64 total) override {
+        progress.emplace_back(processed, total);
+        if (processed == stopAtProgress)
+            stop = true;
+    }
     void showRate(const QString& text) override { rates.append(text); }
     bool stopRequested() const override { return stop; }
     void endProgram(int exitStatus) override { endedWith.push_back(exitStatus); }

@@ -1,0 +1,342 @@
+#include "app/ImportRun.h"
+
+#include "app/ImportFileReader.h"
+#include "common/FaultReport.h"
+#include "common/Prompter.h"
+#include "common/SqlText.h"
+#include "common/Text.h"
+
+#include <QFileInfo>
+
+namespace vantrelis::app {
+
+namespace {
+
+QString VerifyLibrary(const QString& library) {
+    return QStringLiteral("(verify your current library ") + library + QLatin1Char(')');
+}
+
+QString RuleNotFound(const QString& setName, const QString& library) {
+    return QStringLiteral("Error: Rules for import set ") + setName +
+           QStringLiteral(" not found - cannot continue ") + VerifyLibrary(library);
+}
+
+// A library parameter that says yes; one that is missing or unreadable says no.
+bool IsTrue(const QVariant& value) {
+    if (!value.isValid())
+        return false;
+    if (value.typeId() == QMetaType::Bool)
+        return value.toBool();
+    const QString text = value.toString().trimmed().toUpper();
+    return text == QLatin1String("TRUE") || text == QLatin1String("Y") || LeadingWhole(text) != 0;
+}
+
+} // namespace
+
+int RunSummary::ExitStatus() const {
+    if (stopped)
+        return 2;
+    return errors > 0 ? 1 : 0;
+}
+
+QString RunSummary::Line() const {
+    return QStringLiteral("Vantrelis Import ") +
+           (stopped ? QStringLiteral("stopped") : QStringLiteral("finished")) + QStringLiteral(": ") +
+           FormatWhole(paths) + QStringLiteral(" paths, ") + FormatWhole(libraries) +
+           QStringLiteral(" libraries, ") + FormatWhole(folders) + QStringLiteral(" folders added, ") +
+           FormatWhole(documents) + QStringLiteral(" documents filed, ") + FormatWhole(errors) +
+           QStringLiteral(" errors; log: ") + (logFile.isEmpty() ? QStringLiteral("(none)") : logFile);
+}
+
+ImportRun::ImportRun(AppContext& context, RunView& view, engine::FolderOperations& folders)
+    : m_context(context), m_view(view), m_folders(folders) {}
+
+bool ImportRun::Unattended() const {
+    return m_context.commandLine().go;
+}
+
+bool ImportRun::StopRequested() const {
+    return m_stopped || m_view.stopRequested();
+}
+
+void ImportRun::Button_Go_Click() {
+    Log& log = m_context.log();
+    m_summary = RunSummary{};
+    m_stopped = false;
+    m_paths.clear();
+    bool started = false;
+    try {
+        m_choices = m_view.runChoices();
+        const QString setName = TrimBlanks(m_choices.importSet);
+        if (!Checks(m_choices, setName)) {
+            m_summary.stopped = true;
+        } else {
+            started = true;
+            if (StatusView* status = log.statusView())
+                status->setBusy(true);
+            m_savedStatus = log.StatusLabel();
+            m_savedLibrary = m_context.session().LibraryName();
+            m_view.setGoEnabled(false);
+            log.ShowStatus(QStringLiteral("Preparing import information for import set ") + setName +
+                           QStringLiteral(" from library ") + m_savedLibrary);
+            log.WriteLog(Dashes(60));
+            for (RunCounter counter :
+                 {RunCounter::Total, RunCounter::Processed, RunCounter::Added, RunCounter::Errors})
+                m_view.setCounter(counter, 0);
+            m_view.setStatusColour(kRunningColour);
+            m_view.setRunInProgress(true);
+            log.Yield();
+            if (Prepare(m_choices, setName, FindRule(setName)))
+                ProcessLibraries(m_choices, setName);
+            else
+                m_summary.stopped = true;
+        }
+    } catch (...) {
+        log.WriteLog(Dashes(60));
+        ReportCurrentFault(log);
+        log.ShowStatus(QStringLiteral("Error: Unable to complete this process"));
+        m_summary.stopped = true;
+    }
+    if (started)
+        Finish();
+    m_summary.stopped = m_summary.stopped || m_stopped;
+    m_summary.paths = m_paths.size();
+    m_summary.logFile = log.datedName();
+    if (m_summaryOutput)
+        m_summaryOutput(m_summary.Line());
+    // An unattended run ends the program also when a check stopped it: nobody is there to close it.
+    const CommandLine& commandLine = m_context.commandLine();
+    if ((commandLine.exitWhenDone && (started || commandLine.go)) || m_stopped)
+        m_view.endProgram(m_summary.ExitStatus());
+}
+
+bool ImportRun::CheckFailed(const QString& logText, const QString& boxText) {
+    Log& log = m_context.log();
+    log.WriteLog(logText);
+    log.WriteLog(Equals(60));
+    if (!Unattended())
+        log.ShowMessage(boxText, StyleExclamation);
+    return false;
+}
+
+bool ImportRun::Checks(const RunChoices& choices, const QString& setName) {
+    const QString library = m_context.session().LibraryName();
+    int ticked = 0;
+    for (const LibraryChoice& choice : choices.libraries)
+        ticked += choice.ticked ? 1 : 0;
+    if (ticked == 0) {
+        const QString text = QStringLiteral("No libraries were selected - cannot continue");
+        return CheckFailed(QStringLiteral("Warning: ") + text, text);
+    }
+    QString error;
+    if (m_context.importSets().count() == 0 || m_context.rules().count() == 0)
+        error = QStringLiteral("Error: No import sets and/or templates are defined - cannot continue ") +
+                VerifyLibrary(library);
+    else if (choices.importFile.isEmpty())
+        error = QStringLiteral("Error: Import file not specified - cannot continue");
+    else if (!QFileInfo(choices.importFile).isFile())
+        error = QStringLiteral("Error: Import file ") + choices.importFile +
+                QStringLiteral(" not found - cannot continue");
+    else if (setName.isEmpty())
+        error = QStringLiteral("Error: No import set selected - cannot continue ") + VerifyLibrary(library);
+    else if (FindRule(setName).row == 0)
+        error = RuleNotFound(setName, library);
+    if (!error.isEmpty())
+        return CheckFailed(error, error);
+    return true;
+}
+
+ImportRun::Rule ImportRun::FindRule(const QString& setName) const {
+    Rule rule;
+    const RuleTable& rules = m_context.rules();
+    rule.row = rules.Find(m_context.session().LibraryName(), setName);
+    if (rule.row != 0) {
+        rule.templateText = rules.field(rule.row, RuleTable::kTemplate);
+        rule.security = rules.field(rule.row, RuleTable::kSecurity);
+        rule.form = rules.field(rule.row, RuleTable::kForm);
+    }
+    return rule;
+}
+
+bool ImportRun::Prepare(const RunChoices& choices, const QString& setName, const Rule& rule) {
+    Log& log = m_context.log();
+    const QString library = m_context.session().LibraryName();
+    m_columns = ColumnTable::Load(m_context.importSets(), library, setName);
+    if (m_columns.count() == 0) {
+        const QString text = QStringLiteral("Error: Definitions for ") + setName +
+                             QStringLiteral(" could not be processed ") + VerifyLibrary(library);
+        log.WriteLog(text);
+        if (!Unattended())
+            log.ShowMessage(text, StyleExclamation);
+        return false;
+    }
+    for (const QString& line :
+         m_columns.DefinitionLines(setName, rule.templateText, rule.security, rule.form))
+        log.WriteLog(line);
+
+    ImportFileReader reader(log, m_view);
+    m_paths = reader.Read(choices.importFile, m_columns, rule.templateText, library);
+    if (m_paths.isEmpty()) {
+        const QString text =
+            QStringLiteral("Error: Import File ") + choices.importFile +
+            QStringLiteral(" could not be processed - no valid folder information identified.");
+        log.WriteLog(text);
+        log.WriteLog(Equals(60));
+        if (!Unattended())
+            log.ShowMessage(text, StyleExclamation);
+        return false;
+    }
+    int ticked = 0;
+    for (const LibraryChoice& choice : choices.libraries)
+        ticked += choice.ticked ? 1 : 0;
+    log.WriteLog(QStringLiteral("Processing ") + FormatWhole(m_paths.size()) +
+                 QStringLiteral(" folders to ") + FormatWhole(ticked) + QStringLiteral(" libraries"));
+    log.WriteLog(Dashes(60));
+    log.Yield();
+    m_view.setCounter(RunCounter::Total, m_paths.size());
+    m_view.setCounter(RunCounter::Processed, 0);
+    log.Yield();
+    return true;
+}
+
+void ImportRun::ProcessLibraries(const RunChoices& choices, const QString& setName) {
+    Log& log = m_context.log();
+    for (int index = 0; index < choices.libraries.size(); ++index) {
+        const LibraryChoice& choice = choices.libraries.at(index);
+        if (choice.ticked && !ProcessLibrary(index, choice.name, setName)) {
+            log.WriteLog(Dashes(60));
+            log.WriteLog(QStringLiteral("Warning: The import run was stopped before its end"));
+            return;
+        }
+        log.WriteLog(Dashes(60));
+    }
+    log.WriteLog(QStringLiteral("Finished processing."));
+    if (!Unattended())
+        log.ShowMessage(QStringLiteral("Finished processing."), StyleInformation);
+}
+
+bool ImportRun::ProcessLibrary(int index, const QString& caption, const QString& setName) {
+    Log& log = m_context.log();
+    const qint64 pathCount = m_paths.size();
+    m_view.setCounter(RunCounter::Total, pathCount);
+    for (RunCounter counter : {RunCounter::Processed, RunCounter::Added, RunCounter::Errors})
+        m_view.setCounter(counter, 0);
+    m_view.showProgress(0, pathCount);
+    m_errorCount = 0;
+    m_addedCount = 0;
+
+    log.ShowStatus(QStringLiteral("Processing library ") + caption);
+    log.WriteLog(Equals(60));
+    if (!m_context.connection().ConnectLibrary(caption)) {
+        log.ShowStatus(QStringLiteral("Error: Unable to connect to library ") + caption);
+        m_view.untickLibrary(index);
+        ++m_summary.errors;
+        return true;
+    }
+    m_libraryName = m_context.session().LibraryName();
+    if (!HasFolderRights()) {
+        m_view.untickLibrary(index);
+        ++m_summary.errors;
+        return true;
+    }
+    // The rule table was loaded again with this library: its own rule for the set serves here.
+    const Rule rule = FindRule(setName);
+    if (rule.row == 0) {
+        log.ShowStatus(RuleNotFound(setName, m_libraryName));
+        log.WriteLog(Equals(60));
+        m_view.untickLibrary(index);
+        ++m_summary.errors;
+        return true;
+    }
+    LoadForeignColumns();
+
+    log.WriteLog(QStringLiteral("Processing ") + FormatWhole(pathCount) +
+                 QStringLiteral(" import rows into library ") + m_libraryName);
+    log.WriteLog(Dashes(60));
+    ++m_summary.libraries;
+    m_itemsDone = 0;
+    m_lastRateAt = -1;
+    m_libraryTimer.start();
+    for (qint64 j = 1; j <= pathCount; ++j) {
+        if (StopRequested())
+            break;
+        WalkPath(j, rule);
+        ++m_itemsDone;
+        log.ShowStatus(Dashes(60));
+        m_view.setCounter(RunCounter::Processed, j);
+        m_view.setCounter(RunCounter::Errors, m_errorCount);
+        m_view.setCounter(RunCounter::Added, m_addedCount);
+        m_view.showProgress(j, pathCount);
+        log.SetStatusLabel(QStringLiteral("Finished"));
+    }
+    m_view.showRate(QString());
+    m_summary.errors += m_errorCount;
+    if (StopRequested()) {
+        m_stopped = true;
+        return false;
+    }
+    return true;
+}
+
+bool ImportRun::HasFolderRights() {
+    Log& log = m_context.log();
+    const auto& library = m_context.session().currentLibrary;
+    bool allowed = false;
+    QString userId;
+    try {
+        if (library) {
+            userId = library->userName();
+            const std::shared_ptr<dm::DmParameters> parameters = library->parameters();
+            allowed = parameters && IsTrue(parameters->value(QStringLiteral("User.ManageRootFolders"))) &&
+                      IsTrue(parameters->value(QStringLiteral("User.CreateFolder")));
+        }
+    } catch (...) {
+        allowed = false;
+    }
+    if (!allowed) {
+        log.ShowStatus(QStringLiteral("Error: ") + userId +
+                       QStringLiteral(" does not have rights to manage folders in library ") + m_libraryName);
+        log.WriteLog(Equals(60));
+    }
+    return allowed;
+}
+
+void ImportRun::LoadForeignColumns() {
+    for (const engine::ForeignColumn& column : m_folders.foreignColumns())
+        if (column.libraryName == m_libraryName)
+            return;
+    m_folders.LoadForeignColumns();
+}
+
+void ImportRun::Finish() noexcept {
+    Log& log = m_context.log();
+    log.WriteLog(Equals(60));
+    try {
+        if (!m_context.connection().ConnectLibrary(m_savedLibrary))
+            log.ShowStatus(QStringLiteral("Error: Unable to connect to library ") + m_savedLibrary);
+    } catch (...) {
+        log.ShowStatus(QStringLiteral("Error: Unable to connect to library ") + m_savedLibrary);
+    }
+    try {
+        m_view.setStatusColour(kIdleColour);
+    } catch (...) {
+    }
+    try {
+        m_view.setRunInProgress(false);
+    } catch (...) {
+    }
+    try {
+        m_view.setGoEnabled(true);
+    } catch (...) {
+    }
+    try {
+        m_view.showRate(QString());
+        if (StatusView* status = log.statusView())
+            status->setBusy(false);
+    } catch (...) {
+    }
+    log.SetStatusLabel(m_savedStatus);
+    log.Yield();
+}
+
+} // namespace vantrelis::app

@@ -1,0 +1,100 @@
+#pragma once
+
+#include "app/AppContext.h"
+#include "app/ColumnTable.h"
+#include "app/RunView.h"
+#include "engine/FolderOperations.h"
+
+#include <QElapsedTimer>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+namespace vantrelis::app {
+
+// What one run did, for the summary line of an unattended run and its exit status.
+struct RunSummary {
+    qint64 paths = 0;
+    int libraries = 0;    // libraries whose paths were walked
+    qint64 folders = 0;   // folders created
+    qint64 documents = 0; // documents filed
+    qint64 errors = 0;    // paths that failed, documents not filed, libraries skipped
+    bool stopped = false; // a check, a fault or the user ended it before its end
+    QString logFile;
+
+    // 0 finished without errors, 1 finished with errors counted, 2 stopped.
+    int ExitStatus() const;
+    // One line: what the run did and where its log is.
+    QString Line() const;
+};
+
+// The import run (`Button_Go_Click`): checks the window's choices, reads the import file into
+// folder paths and, library by library, finds or creates every level of every path and files the
+// rule's documents into the deepest folder. Talks to the window only through the run view.
+class ImportRun {
+public:
+    ImportRun(AppContext& context, RunView& view, engine::FolderOperations& folders);
+
+    // Receives the summary line at the end of every run (an unattended run prints it).
+    void setSummaryOutput(std::function<void(const QString&)> output) { m_summaryOutput = std::move(output); }
+
+    void Button_Go_Click();
+
+    const RunSummary& summary() const { return m_summary; }
+
+    // The colours of the status label's text while running and idle (0x00BBGGRR).
+    static constexpr quint32 kRunningColour = 0x000000C0;
+    static constexpr quint32 kIdleColour = 0x00C00000;
+
+private:
+    // The rule row's facts for one library.
+    struct Rule {
+        int row = 0;
+        QString templateText;
+        QString security;
+        QString form;
+    };
+
+    bool Checks(const RunChoices& choices, const QString& setName);
+    bool CheckFailed(const QString& logText, const QString& boxText);
+    Rule FindRule(const QString& setName) const;
+    bool Prepare(const RunChoices& choices, const QString& setName, const Rule& rule);
+    void ProcessLibraries(const RunChoices& choices, const QString& setName);
+    bool ProcessLibrary(int index, const QString& caption, const QString& setName);
+    bool HasFolderRights();
+    void LoadForeignColumns();
+    void Finish() noexcept;
+
+    // One path and its documents (ImportRunWalk.cpp).
+    void WalkPath(qint64 pathIndex, const Rule& rule);
+    bool ParentFolderExists(qint32 parent);
+    qint32 FindTopLevelFolder(const QString& level);
+    qint32 FindFolderInParent(const QString& level, qint32 parent);
+    void FileDocuments(qint64 pathIndex, qint32 folder, bool folderExisted, bool sortFlag, const Rule& rule);
+    void ShowRate(qint64 pathIndex);
+
+    bool Unattended() const;
+    bool StopRequested() const;
+
+    AppContext& m_context;
+    RunView& m_view;
+    engine::FolderOperations& m_folders;
+    std::function<void(const QString&)> m_summaryOutput;
+
+    // Working values of the run.
+    RunChoices m_choices;
+    ColumnTable m_columns;
+    QStringList m_paths;
+    QString m_savedStatus;
+    QString m_savedLibrary;
+    QString m_libraryName;
+    qint64 m_errorCount = 0;
+    qint64 m_addedCount = 0;
+    qint64 m_itemsDone = 0; // paths walked and documents handled in the library, for the rate
+    QElapsedTimer m_libraryTimer;
+    qint64 m_lastRateAt = -1;
+    bool m_stopped = false;
+    RunSummary m_summary;
+};
+
+} // namespace vantrelis::app

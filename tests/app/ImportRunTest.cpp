@@ -1,0 +1,199 @@
+// The import run on temporary libraries of the local backend.
+
+#include "app/ImportRun.h"
+#include "ImportRunFixture.h"
+#include "common/SqlText.h"
+#include "support/QtPrinters.h"
+
+#include <gtest/gtest.h>
+
+namespace vantrelis::testing {
+namespace {
+
+using app::RunCounter;
+
+TEST_F(ImportRunFixture, ChecksStopBeforeAnythingChanges) {
+    struct Case {
+        const char* name;
+        std::function<void(app::RunChoices&)> change;
+        QString logLine;
+    };
+    const QString missing = env.filePath(QStringLiteral("missing.csv"));
+    const std::vector<Case> cases = {
+        {"no library", [](app::RunChoices& c) { c.libraries[0].ticked = c.libraries[1].ticked = false; },
+         QStringLiteral("Warning: No libraries were selected - cannot continue")},
+        {"no file", [](app::RunChoices& c) { c.importFile.clear(); },
+         QStringLiteral("Error: Import file not specified - cannot continue")},
+        {"missing file", [&](app::RunChoices& c) { c.importFile = missing; },
+         QStringLiteral("Error: Import file ") + missing + QStringLiteral(" not found - cannot continue")},
+        {"no set", [](app::RunChoices& c) { c.importSet = QStringLiteral("  "); },
+         QStringLiteral(
+             "Error: No import set selected - cannot continue (verify your current library LIB_A)")},
+        {"no rule", [](app::RunChoices& c) { c.importSet = QStringLiteral("OTHER"); },
+         QStringLiteral("Error: Rules for import set OTHER not found - cannot continue (verify your current "
+                        "library LIB_A)")},
+    };
+    Start();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        view = RecordingRunView{};
+        view.choices = Choices({QStringLiteral("C1,M1,MEMO")});
+        c.change(view.choices);
+        harness.Mark();
+        harness.prompter.prompts.clear();
+        Go();
+        EXPECT_EQ(harness.LinesSinceMark(), QStringList({c.logLine, Equals(60)}));
+        ASSERT_EQ(harness.prompter.prompts.size(), 1u);
+        EXPECT_TRUE(c.logLine.endsWith(harness.prompter.prompts[0].text));
+        EXPECT_TRUE(view.goEnabled.empty());
+        EXPECT_TRUE(view.endedWith.empty());
+    }
+    EXPECT_EQ(FolderCount(QStringLiteral("LIB_A")), 0);
+}
+
+TEST_F(ImportRunFixture, UnattendedCheckFailureEndsWithoutBox) {
+    Start(app::CommandLine::Parse({QStringLiteral("/G"), QStringLiteral("/X")}));
+    view.choices = Choices({QStringLiteral("C1,M1,MEMO")});
+    view.choices.importFile.clear();
+    Go();
+    EXPECT_TRUE(harness.prompter.prompts.empty());
+    EXPECT_EQ(view.endedWith, std::vector<int>({2}));
+    EXPECT_TRUE(
+        summaries.last().startsWith(QStringLiteral("Vantrelis Import stopped: 0 paths, 0 libraries")));
+}
+
+TEST_F(ImportRunFixture, CreatesPathsInEveryTickedLibraryAndSecondRunFindsThem) {
+    Start(app::CommandLine::Parse({QStringLiteral("/G"), QStringLiteral("/X")}));
+    view.choices = Choices({QStringLiteral("C1,M1,MEMO"), QStringLiteral("C1,M1,LETTER"), QString(),
+                            QStringLiteral("C2,M9,MEMO")});
+    Go();
+    for (const char* library : {"LIB_A", "LIB_B"}) {
+        EXPECT_TRUE(FolderPath(QLatin1String(library), {"C1", "M1", "MEMO"}) != 0) << library;
+        EXPECT_TRUE(FolderPath(QLatin1String(library), {"C1", "M1", "LETTER"}) != 0) << library;
+        EXPECT_TRUE(FolderPath(QLatin1String(library), {"C2", "M9", "MEMO"}) != 0) << library;
+        EXPECT_EQ(FolderCount(QLatin1String(library)), 7) << library;
+    }
+    EXPECT_EQ(view.counter(RunCounter::Total), 3);
+    EXPECT_EQ(view.counter(RunCounter::Processed), 3);
+    EXPECT_EQ(view.counter(RunCounter::Added), 3);
+    EXPECT_EQ(view.counter(RunCounter::Errors), 0);
+    EXPECT_EQ(view.progress.back(), std::make_pair(qint64(3), qint64(3)));
+    EXPECT_EQ(view.goEnabled, std::vector<bool>({false, true}));
+    EXPECT_EQ(view.running, std::vector<bool>({true, false}));
+    EXPECT_EQ(view.colours, std::vector<quint32>({0x000000C0, 0x00C00000}));
+    EXPECT_EQ(view.endedWith, std::vector<int>({0}));
+    EXPECT_EQ(summaries.last().left(72),
+              QStringLiteral("Vantrelis Import finished: 3 paths, 2 libraries, 14 folders added, 0 doc"));
+    EXPECT_EQ(context->session().LibraryName(), QStringLiteral("LIB_A"));
+
+    harness.Mark();
+    Go();
+    EXPECT_EQ(FolderCount(QStringLiteral("LIB_A")), 7);
+    EXPECT_EQ(FolderCount(QStringLiteral("LIB_B")), 7);
+    EXPECT_EQ(view.counter(RunCounter::Added), 0);
+    EXPECT_EQ(harness.LinesSinceMark().filter(QStringLiteral(" already exists as Document #")).size(), 18);
+}
+
+TEST_F(ImportRunFixture, TopLevelDuplicateUsesLowestNumber) {
+    const qint64 first = AddFolder(QStringLiteral("LIB_A"), QStringLiteral("C1"), 0);
+    AddFolder(QStringLiteral("LIB_A"), QStringLiteral("C1"), 0);
+    Start();
+    view.choices = Choices({QStringLiteral("C1,M1,MEMO")}, {true, false});
+    Go();
+    EXPECT_TRUE(harness.Lines().contains(
+        QStringLiteral("Warning: There are 2 folders with the same name (C1) as the item being processed.")));
+    EXPECT_NE(FolderPath(QStringLiteral("LIB_A"), {"C1", "M1"}, first), 0);
+}
+
+TEST_F(ImportRunFixture, ParentFolderThatDoesNotExistFailsEveryPath) {
+    env.admin(QStringLiteral("LIB_A")).addSetting(QStringLiteral("PARENT_FOLDER"), QVariant(), 999999);
+    Start();
+    view.choices = Choices({QStringLiteral("C1,M1,MEMO"), QStringLiteral("C2,M2,MEMO")}, {true, false});
+    Go();
+    EXPECT_EQ(view.counter(RunCounter::Errors), 2);
+    EXPECT_EQ(FolderCount(QStringLiteral("LIB_A")), 0);
+    EXPECT_EQ(harness.Lines()
+                  .filter(QStringLiteral("Error: Parent folder #999999 not found in library LIB_A"))
+                  .size(),
+              2);
+}
+
+TEST(ImportRun, LibrarySkippedWithoutRightsOrRuleOthersProcessed) {
+    struct Case {
+        const char* name;
+        std::function<void(LocalEnvironment&)> prepare;
+        QString status;
+    };
+    const std::vector<Case> cases = {
+        {"no right",
+         [](LocalEnvironment& e) {
+             e.admin(QStringLiteral("LIB_B"))
+                 .setParameter(QLatin1String(LocalEnvironment::kUser), QStringLiteral("User.CreateFolder"),
+                               QStringLiteral("N"));
+         },
+         QStringLiteral("Error: TESTER does not have rights to manage folders in library LIB_B")},
+        {"no rule",
+         [](LocalEnvironment& e) {
+             e.admin(QStringLiteral("LIB_B"))
+                 .database()
+                 .execute(QStringLiteral("DELETE FROM DOCSADM.QORV_SETTINGS WHERE SECTION_KEY LIKE 'RULE%'"));
+         },
+         QStringLiteral("Error: Rules for import set CLIENT_MATTER not found - cannot continue (verify your "
+                        "current library LIB_B)")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ImportRunSetup s;
+        c.prepare(s.env);
+        s.Start();
+        s.view.choices = s.Choices({QStringLiteral("C1,M1,MEMO")});
+        s.Go();
+        EXPECT_TRUE(s.harness.status.texts.contains(c.status));
+        EXPECT_EQ(s.view.unticked, std::vector<int>({1}));
+        EXPECT_EQ(s.FolderCount(QStringLiteral("LIB_A")), 3);
+        EXPECT_EQ(s.FolderCount(QStringLiteral("LIB_B")), 0);
+        EXPECT_EQ(s.run->summary().ExitStatus(), 1);
+    }
+}
+
+TEST_F(ImportRunFixture, DocumentsFiledByOptionAndExistingItemCountsNeither) {
+    Start();
+    const qint64 doc1 = AddDocument(QStringLiteral("LIB_A"), QStringLiteral("Memo one"));
+    const qint64 doc2 = AddDocument(QStringLiteral("LIB_A"), QStringLiteral("Memo two"));
+    folders().documentsSql =
+        QStringLiteral("SELECT DOCNUMBER FROM DOCSADM.PROFILE WHERE DOCNAME IN ('Memo one', "
+                       "'Memo two') ORDER BY DOCNUMBER");
+    view.choices = Choices({QStringLiteral("C1,M1,MEMO")}, {true, false});
+    view.choices.addNewDocs = true;
+    Go();
+    const qint64 leaf = FolderPath(QStringLiteral("LIB_A"), {"C1", "M1", "MEMO"});
+    EXPECT_EQ(Items(QStringLiteral("LIB_A"), leaf), QList<qint64>({doc1, doc2}));
+    EXPECT_TRUE(harness.status.texts.contains(QStringLiteral("2 document(s) added with 0 error(s).")));
+
+    view.choices.addExistingDocs = false;
+    harness.Mark();
+    Go();
+    EXPECT_TRUE(harness.LinesSinceMark().contains(QStringLiteral("Folder existed - not adding documents")));
+
+    view.choices.addExistingDocs = true;
+    Go();
+    EXPECT_TRUE(harness.status.texts.contains(QStringLiteral("0 document(s) added with 0 error(s).")));
+    EXPECT_EQ(Items(QStringLiteral("LIB_A"), leaf), QList<qint64>({doc1, doc2}));
+}
+
+TEST_F(ImportRunFixture, StopBetweenItemsFinishesAndEndsProgram) {
+    Start();
+    view.choices =
+        Choices({QStringLiteral("C1,M1,MEMO"), QStringLiteral("C2,M2,MEMO"), QStringLiteral("C3,M3,MEMO")},
+                {true, false});
+    view.stopAtProgress = 1;
+    Go();
+    EXPECT_EQ(FolderCount(QStringLiteral("LIB_A")), 3);
+    EXPECT_EQ(view.running.back(), false);
+    EXPECT_EQ(view.endedWith, std::vector<int>({2}));
+    EXPECT_TRUE(
+        harness.Lines().contains(QStringLiteral("Warning: The import run was stopped before its end")));
+}
+
+} // namespace
+} // namespace vantrelis::testing
