@@ -31,35 +31,60 @@ first_client=$("$tool" sql "$demo/dm-server.ini" VANTRELIS_MSSQL \
 rule
 
 # ---------------------------------------------------------------------------------------------
-# The import run on the demo. Runs once the program is built; until then only the data is shown.
+# The unattended import run into the two demo libraries that have the folder rule, twice: the
+# second run finds every folder the first one made and creates nothing.
 # ---------------------------------------------------------------------------------------------
-mkdir -p "$demo/config" "$demo/data"
+if [[ ! -x "$program" ]]; then
+    echo "demo: $program is not built; run 'make build' first" >&2
+    exit 1
+fi
+mkdir -p "$demo/config/vantrelis" "$demo/data"
 export VANTRELIS_DM_SERVER="$demo/dm-server.ini"
 export VANTRELIS_REGISTRY="$demo/registry.ini"
 export XDG_CONFIG_HOME="$demo/config"
 export XDG_DATA_HOME="$demo/data"
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
-# The demo's log goes beside its libraries rather than into the program's folder.
-mkdir -p "$XDG_CONFIG_HOME/vantrelis"
-printf '[General]\r\nLogFile=%s\r\n' "$demo/Vantrelis.LOG" >"$XDG_CONFIG_HOME/vantrelis/Vantrelis Import for OpenText eDOCS.ini"
-if [[ -x "$program" ]]; then
-    echo "Running: vantrelis-import /G /X /F $demo/import.csv /S CLIENT_MATTER"
+# The log goes beside the libraries; the two libraries with the folder rule are ticked.
+printf '[General]\r\nLogFile=%s\r\nLogMethod=1\r\nCheckAddNewDocs=1\r\nCheckAddExistingDocs=1\r\n[Libraries]\r\nVANTRELIS_MSSQL=1\r\nVANTRELIS_ORACLE=1\r\nVANTRELIS_SMALL=0\r\n' \
+    "$demo/Vantrelis.LOG" >"$XDG_CONFIG_HOME/vantrelis/Vantrelis Import for OpenText eDOCS.ini"
+
+count() { # library, statement
+    "$tool" sql "$demo/dm-server.ini" "$1" "$2" | tail -n 1
+}
+show_counts() {
+    for library in VANTRELIS_MSSQL VANTRELIS_ORACLE; do
+        printf '  %-17s %5s folders, %5s filed documents\n' "$library" \
+            "$(count "$library" "SELECT COUNT(*) FROM DOCSADM.FOLDER")" \
+            "$(count "$library" "SELECT COUNT(*) FROM DOCSADM.FOLDER_ITEM WHERE NODE_TYPE = 'P'")"
+    done
+}
+
+echo "Before the import:"
+show_counts
+overall=0
+for pass in 1 2; do
+    rule
+    echo "Run $pass: vantrelis-import /G /X /F $demo/import.csv /S CLIENT_MATTER"
     status=0
     (cd "$demo" && "$program" /G /X /F "$demo/import.csv" /S CLIENT_MATTER) || status=$?
-    echo "vantrelis-import ended with exit code $status"
-    rule
-    mapfile -t logs < <(find "$demo" -maxdepth 1 -type f -iname 'Vantrelis_*.LOG' | sort)
-    if ((${#logs[@]} == 0)); then
-        echo "No log file was written under $demo."
+    echo "vantrelis-import ended with exit status $status"
+    ((status <= 1)) || overall=$status
+    show_counts
+    log=$(find "$demo" -maxdepth 1 -type f -iname 'Vantrelis_*.LOG' | sort | tail -n 1)
+    if [[ -n "$log" ]]; then
+        # The end of the run: its last path, the last library's end and the finishing steps.
+        echo "The end of the run in $log:"
+        tr -d '\r' <"$log" | awk '/^Finished processing\.$/ { last = NR } { line[NR] = $0 }
+            END { for (i = last - 12; i <= last + 1; i++) if (i > 0) print "  " line[i] }'
     fi
-    for log in "${logs[@]}"; do
-        echo "Log: $log"
-        tr -d '\r' <"$log"
-        rule
-    done
-    "$tool" libraries "$demo/dm-server.ini"
-    "$tool" folders "$demo/vantrelis_mssql.db" || true
-else
-    echo "The import run itself (vantrelis-import /G /X /F import.csv /S CLIENT_MATTER) is not built yet;"
-    echo "the demo environment above is ready for it in $demo."
-fi
+done
+rule
+# A client folder the import created, its matter folders in chain order, one matter's type folders
+# and the client folder's trustees.
+client=$(count VANTRELIS_MSSQL "SELECT MAX(F.DOCNUMBER) FROM DOCSADM.FOLDER F, DOCSADM.PROFILE P WHERE F.DOCNUMBER = P.DOCNUMBER AND P.DOCNAME LIKE 'C1%' AND F.DOCNUMBER NOT IN (SELECT DOCNUMBER FROM DOCSADM.FOLDER_ITEM)")
+echo "Client folder #$client as the import created it (VANTRELIS_MSSQL):"
+"$tool" chain "$demo/vantrelis_mssql.db" "$client"
+matter=$(count VANTRELIS_MSSQL "SELECT MIN(DOCNUMBER) FROM DOCSADM.FOLDER_ITEM WHERE PARENT = $client AND NODE_TYPE = 'F'")
+"$tool" chain "$demo/vantrelis_mssql.db" "$matter"
+"$tool" trustees "$demo/vantrelis_mssql.db" "$client"
+exit "$overall"

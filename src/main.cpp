@@ -3,6 +3,7 @@
 #include "app/AppContext.h"
 #include "app/BuildInfo.h"
 #include "app/CommandLine.h"
+#include "app/ImportRun.h"
 #include "app/ProgramState.h"
 #include "common/Clock.h"
 #include "common/IniRegistry.h"
@@ -53,6 +54,17 @@ int main(int argc, char* argv[]) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
         qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // An unattended run answers on standard output and its exit status alone: the offscreen
+    // platform's notes about window features it lacks would fill cron's mail.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const app::CommandLine commandLine = app::CommandLine::Parse(arguments);
+    if (commandLine.unattended())
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
+            if (type == QtCriticalMsg || type == QtFatalMsg)
+                QTextStream(stderr) << message << Qt::endl;
+        });
     QApplication application(argc, argv);
     gui::ApplyProgramLook(application);
 
@@ -66,8 +78,7 @@ int main(int argc, char* argv[]) {
     ProcessLauncher launcher;
     gui::MessageBoxPrompter prompter;
     IniRegistry registry(IniRegistry::EnvironmentFileName());
-    app::AppContext context(app::CommandLine::Parse(QCoreApplication::arguments().mid(1)), settings, prompter,
-                            clock, launcher);
+    app::AppContext context(commandLine, settings, prompter, clock, launcher);
     dm::local::RegisterLocalBackend(context.factory(), dm::local::LocalServer::DefaultServerFile());
 
     app::ProgramState state;
@@ -75,6 +86,11 @@ int main(int argc, char* argv[]) {
     state.executablePath = QCoreApplication::applicationFilePath();
     state.readmePath = app::ProgramState::FindReadme(state.programFolder);
     gui::MainProgram program(context, registry, launcher, state);
+    // Go and the "/G" start run the import on the window's choices; each run leaves one summary line
+    // on standard output for whoever started the program from a shell or cron.
+    app::ImportRun run(context, program.main(), context.folders());
+    run.setSummaryOutput([](const QString& line) { QTextStream(stdout) << line << Qt::endl; });
+    program.commands().setImportRun([&run] { run.Button_Go_Click(); });
     if (!program.Start())
         return program.state().exitStatus;
     return QApplication::exec();

@@ -210,4 +210,37 @@ TEST_F(StartupRun, RunsWithoutADisplay) {
     EXPECT_TRUE(kBanner.match(QString::fromUtf8(read(todaysLog()))).hasMatch());
 }
 
+TEST_F(StartupRun, ImportsIntoBothDemoLibrariesAndASecondRunCreatesNothing) {
+    makeDemo(QStringLiteral("VANTRELIS_MSSQL"));
+    writeSettings("LogFile=" + logBase().toUtf8() +
+                  "\n[Libraries]\nVANTRELIS_MSSQL=1\nVANTRELIS_ORACLE=1\nVANTRELIS_SMALL=0\n");
+    const QString demo = m_dir.filePath(QStringLiteral("demo"));
+    const QStringList arguments =
+        kUnattended + QStringList{QStringLiteral("/F"), demo + QStringLiteral("/import.csv"),
+                                  QStringLiteral("/S"), QStringLiteral("CLIENT_MATTER")};
+    const QRegularExpression summary(
+        QStringLiteral("^Vantrelis Import finished: (\\d+) paths, 2 libraries, (\\d+) folders added, (\\d+) "
+                       "documents filed, (\\d+) errors; log: (.+)$"),
+        QRegularExpression::MultilineOption);
+    for (const bool first : {true, false}) {
+        SCOPED_TRACE(first ? "first run" : "second run");
+        const int status = run(arguments);
+        const QRegularExpressionMatch line = summary.match(QString::fromUtf8(m_output));
+        ASSERT_TRUE(line.hasMatch()) << m_output.toStdString() << m_errors.toStdString();
+        EXPECT_EQ(status, line.captured(4).toInt() > 0 ? 1 : 0);
+        EXPECT_GT(line.captured(1).toInt(), 200);
+        EXPECT_EQ(line.captured(2).toInt() > 0, first);
+        EXPECT_EQ(line.captured(3).toInt() > 0, first);
+        EXPECT_EQ(line.captured(5).trimmed(), todaysLog());
+    }
+    // Every folder's item chain is still one clean list.
+    for (const char* library : {"vantrelis_mssql.db", "vantrelis_oracle.db"}) {
+        QProcess tool;
+        tool.start(QStringLiteral(VANTRELIS_DM_EXE),
+                   {QStringLiteral("folders"), demo + QLatin1Char('/') + QLatin1String(library)});
+        ASSERT_TRUE(tool.waitForFinished(60000));
+        EXPECT_EQ(tool.exitCode(), 0) << library << tool.readAllStandardOutput().right(2000).toStdString();
+    }
+}
+
 } // namespace
