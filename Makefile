@@ -38,12 +38,17 @@ test-asan: deps $(ASAN_BUILD)/build.ninja
 	  ctest --test-dir $(ASAN_BUILD) $(CTEST_FLAGS)
 
 # Benchmarks that print their figures (not part of the tests); BENCHES names the programs to run and
-# BENCH_ARGS what each is given.
+# BENCH_ARGS what each is given. Then the unattended import on generated libraries of 5,000 and
+# 50,000 documents, with the run's statements replayed through sqlite3 as the floor
+# (IMPORT_BENCH_ARGS=--quick for the small one only, --full for 5,000 and 50,000 paths, --skip to
+# leave it out).
 BENCHES    ?= vantrelis-folder-bench
 BENCH_ARGS ?=
+IMPORT_BENCH_ARGS ?=
 
 bench: build
 	@for b in $(BENCHES); do echo "== $$b"; $(BUILD)/bin/$$b $(BENCH_ARGS) || exit 1; done
+	@if [ "$(IMPORT_BENCH_ARGS)" != "--skip" ]; then echo "== import run"; scripts/bench.sh $(BUILD) $(IMPORT_BENCH_ARGS); fi
 
 # The security template grammar under libFuzzer for FUZZ_TIME seconds (clang; not part of the tests).
 $(FUZZ_BUILD)/build.ninja:
