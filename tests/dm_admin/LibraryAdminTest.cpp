@@ -295,6 +295,34 @@ TEST_F(LibraryAdminTest, LinkingFollowsTheChainNotTheHighestRow) {
     EXPECT_EQ(chain.items()[2].systemId, c);
 }
 
+TEST_F(LibraryAdminTest, LinkingAFolderBelowItselfIsRefused) {
+    // top > middle > bottom, and two top-level folders beside them; each case sees the links made
+    // before it.
+    const qint64 top = addFolder(QStringLiteral("top"));
+    const qint64 middle = addFolder(QStringLiteral("middle"), top);
+    const qint64 bottom = addFolder(QStringLiteral("bottom"), middle);
+    const qint64 other = addFolder(QStringLiteral("other"));
+    const qint64 side = addFolder(QStringLiteral("side"));
+    const struct {
+        qint64 parent;
+        qint64 item;
+        bool refused;
+    } cases[] = {{middle, top, true},    {bottom, top, true},  {bottom, middle, true},
+                 {middle, middle, true}, {other, top, false},  {bottom, other, true},
+                 {side, bottom, false},  {side, other, false}, {bottom, side, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(QStringLiteral("%1 into %2").arg(c.item).arg(c.parent).toStdString());
+        const qint64 rows = count(QStringLiteral("SELECT COUNT(*) FROM DOCSADM.FOLDER_ITEM"));
+        if (c.refused) {
+            ExpectFault(kAdminBadArgument, [&] { admin().linkItem(c.parent, c.item); });
+            EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM DOCSADM.FOLDER_ITEM")), rows);
+        } else {
+            admin().linkItem(c.parent, c.item);
+            EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM DOCSADM.FOLDER_ITEM")), rows + 1);
+        }
+    }
+}
+
 TEST_F(LibraryAdminTest, RuleAndImportSetRowsAreStoredAsTheProgramReadsThem) {
     admin().addSettingsTable();
     admin().addSettingsTable(); // a second call changes nothing

@@ -1,6 +1,7 @@
 #include "DmTool.h"
 
 #include "DemoBuilder.h"
+#include "FolderTreePrinter.h"
 #include "ToolArguments.h"
 #include "common/Fault.h"
 #include "dm/local/FolderChain.h"
@@ -699,67 +700,6 @@ int DmTool::sql(ToolArguments& args) {
     });
 }
 
-bool DmTool::printFolder(LibraryDatabase& db, qint64 docNumber, const QString& name, int depth,
-                         bool withDocuments, QList<qint64>& ancestors) {
-    const QString indent(depth * 2, QLatin1Char(' '));
-    const dm::local::QueryResult facts = db.query(
-        QStringLiteral("SELECT F.IS_PUBLIC, C.CLIENT_ID, M.MATTER_ID FROM DOCSADM.FOLDER F "
-                       "JOIN DOCSADM.PROFILE P ON P.DOCNUMBER = F.DOCNUMBER "
-                       "LEFT JOIN DOCSADM.MATTER M ON M.SYSTEM_ID = P.MATTER "
-                       "LEFT JOIN DOCSADM.CLIENT C ON C.SYSTEM_ID = M.CLIENT_ID WHERE F.DOCNUMBER = ?1"),
-        {docNumber});
-    QString details = QStringLiteral("#%1").arg(docNumber);
-    if (!facts.rows.empty()) {
-        const auto& row = facts.rows.front();
-        details += row[0].toString().compare(QLatin1String("Y"), Qt::CaseInsensitive) == 0
-                       ? QStringLiteral(", public")
-                       : QStringLiteral(", private");
-        if (!row[2].isNull() && row[2].isValid()) {
-            details += QStringLiteral(", matter %1/%2").arg(row[1].toString(), row[2].toString());
-        }
-    }
-    m_out << indent << name << "  (" << details << ")\n";
-    if (ancestors.contains(docNumber)) {
-        m_out << indent << "  ! folder #" << docNumber << " contains itself further up; not followed\n";
-        return false;
-    }
-    ancestors.append(docNumber);
-    bool sound = true;
-    const dm::ItemChain chain = FolderChain::Read(db, docNumber);
-    int documents = 0;
-    const auto printItem = [&](const dm::ChainItem& item, const QString& mark) {
-        const bool isFolder =
-            !db.query(QStringLiteral("SELECT 1 FROM DOCSADM.FOLDER WHERE DOCNUMBER = ?1"), {item.docNumber})
-                 .rows.empty();
-        if (isFolder && mark.isEmpty()) {
-            sound = printFolder(db, item.docNumber, item.displayName, depth + 1, withDocuments, ancestors) &&
-                    sound;
-        } else if (isFolder) {
-            m_out << indent << "  " << mark << item.displayName << "  (#" << item.docNumber << ", folder)\n";
-        } else if (withDocuments || !mark.isEmpty()) {
-            m_out << indent << "  " << mark << "- " << item.displayName << "  (#" << item.docNumber << ")\n";
-        } else {
-            ++documents;
-        }
-    };
-    for (const auto& item : chain.items()) {
-        printItem(item, QString());
-    }
-    if (documents > 0) {
-        m_out << indent << "  [" << documents << " document(s)]\n";
-    }
-    for (const auto& problem : chain.problems()) {
-        m_out << indent << "  ! chain broken (" << dm::ItemChain::FaultName(problem.kind)
-              << "): " << problem.text << '\n';
-        sound = false;
-    }
-    for (const auto& item : chain.unreached()) {
-        printItem(item, QStringLiteral("? "));
-    }
-    ancestors.removeLast();
-    return sound;
-}
-
 int DmTool::folders(ToolArguments& args) {
     return guarded([&] {
         LibraryAdmin admin = openLibrary(args.positional(0), args, Access::Read);
@@ -775,15 +715,14 @@ int DmTool::folders(ToolArguments& args) {
                 .toString();
         m_out << "Library " << library << " (" << args.positional(0) << "): " << top.rows.size()
               << " top-level folder(s)\n";
+        FolderTreePrinter printer(db, m_out, args.has(QStringLiteral("--documents")));
         bool sound = true;
         for (const auto& row : top.rows) {
-            QList<qint64> ancestors;
-            sound = printFolder(db, row[0].toLongLong(), row[1].toString(), 1,
-                                args.has(QStringLiteral("--documents")), ancestors) &&
-                    sound;
+            sound = printer.PrintTree(row[0].toLongLong(), row[1].toString()) && sound;
         }
+        sound = printer.PrintUnreachedCycles() && sound;
         if (!sound) {
-            m_out << "Some item chains are broken (marked !).\n";
+            m_out << "Some item chains are broken or folders contain themselves (marked !).\n";
         }
         return sound ? kOk : kChainBroken;
     });

@@ -62,11 +62,6 @@ private:
     int folders(ToolArguments& args);
     int demo(ToolArguments& args);
 
-    // Prints one folder and, below it, its items in chain order; answers false when a chain
-    // in the subtree is broken.
-    bool printFolder(dm::local::LibraryDatabase& db, qint64 docNumber, const QString& name, int depth,
-                     bool withDocuments, QList<qint64>& ancestors);
-
     QTextStream& m_out;
     QTextStream& m_err;
 };

@@ -80,7 +80,7 @@ LibraryAdmin LibraryAdmin::CreateLibrary(const QString& file, int engineCode, co
     if (UpperText(libraryName).isEmpty()) {
         throw Fault(kAdminBadArgument, kSource, QStringLiteral("A library needs a name"));
     }
-    LibraryAdmin admin(LibraryDatabase::Create(file, engineCode));
+    LibraryAdmin admin(LibraryDatabase::Create(file, engineCode, libraryName));
     admin.batch([&] { admin.writeBaseRows(UpperText(libraryName)); });
     return admin;
 }
@@ -474,6 +474,19 @@ qint64 LibraryAdmin::linkItem(qint64 parentDocNumber, qint64 itemDocNumber) {
         if (parentDocNumber == itemDocNumber) {
             throw Fault(kAdminBadArgument, kSource,
                         QStringLiteral("Folder #%1 cannot contain itself").arg(parentDocNumber));
+        }
+        // A folder that already holds the parent, at any depth, would end up inside itself: every walk
+        // down the tree would go round for ever, and no top-level folder would reach either again.
+        if (exists(QStringLiteral("WITH RECURSIVE ABOVE(DOCNUMBER) AS (SELECT ?1 UNION "
+                                  "SELECT FI.PARENT FROM DOCSADM.FOLDER_ITEM FI JOIN ABOVE A "
+                                  "ON FI.DOCNUMBER = A.DOCNUMBER WHERE FI.LIBRARY = 0) "
+                                  "SELECT 1 FROM ABOVE WHERE DOCNUMBER = ?2"),
+                   {parentDocNumber, itemDocNumber})) {
+            throw Fault(kAdminBadArgument, kSource,
+                        QStringLiteral("Folder #%1 already holds folder #%2; linking it there would make it "
+                                       "its own ancestor")
+                            .arg(itemDocNumber)
+                            .arg(parentDocNumber));
         }
         const QVariant displayName = m_database->scalar(
             QStringLiteral("SELECT DOCNAME FROM DOCSADM.PROFILE WHERE DOCNUMBER = ?1"), {itemDocNumber});
