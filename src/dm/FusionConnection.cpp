@@ -329,14 +329,24 @@ void FusionConnection::CheckUniqueNames(const QString& libraryName) {
         const QVariant value = parameters->value(QStringLiteral("DOCSParms.UniqueDocNames"));
         unique = value.isValid() && value.toBool();
     }
-    if (unique && LeadingWhole(warned.read(m_settings)) == 0)
-        m_log.ShowMessage(
-            QStringLiteral("Warning: The library setting Unique Document Names is enabled. ") +
-                QStringLiteral("This will require you to have unique folder names in order to use "
-                               "Vantrelis in library ") +
-                libraryName + QLatin1Char('.'),
-            StyleExclamation);
+    // A warning that nobody saw is not recorded as seen, so the next attended run shows it.
+    if (unique && LeadingWhole(warned.read(m_settings)) == 0 &&
+        !Warn(QStringLiteral("Warning: The library setting Unique Document Names is enabled. ") +
+                  QStringLiteral("This will require you to have unique folder names in order to use "
+                                 "Vantrelis in library ") +
+                  libraryName + QLatin1Char('.'),
+              m_log.programTitle()))
+        return;
     warned.save(m_settings, unique ? QStringLiteral("-1") : QStringLiteral("0"));
+}
+
+bool FusionConnection::Warn(const QString& text, const QString& title) {
+    if (m_log.unattended()) {
+        m_log.WriteLog(text);
+        return false;
+    }
+    m_log.ShowMessage(text, StyleExclamation, title);
+    return true;
 }
 
 void FusionConnection::CheckQuotedIdentifier(int row, const QString& libraryName) {
@@ -368,18 +378,17 @@ void FusionConnection::CheckQuotedIdentifier(int row, const QString& libraryName
     if (option.contains(QLatin1String("QUOTED")) && setting != QLatin1String("ON")) {
         if (m_view)
             m_view->beep();
-        m_log.ShowMessage(
-            QStringLiteral("The SQL option 'QUOTED_IDENTIFIER' is set to '") + setting +
-                QStringLiteral("' in the database for library ") + libraryName + QStringLiteral("!") + kCrLf +
-                kCrLf +
-                QStringLiteral(
-                    "This option must be turned ON by a user that is connected to the SQL database as SA") +
-                kCrLf + QStringLiteral("in order to be able to manipulate folders in ") + ProductName() +
-                QStringLiteral(".") + kCrLf + kCrLf +
-                QStringLiteral("The syntax for this option (for library ") + libraryName +
-                QStringLiteral(") is:") + kCrLf + QStringLiteral("SP_DBOPTION ") + database +
-                QStringLiteral(", 'QUOTED_IDENTIFIER', 'ON'"),
-            StyleExclamation, QStringLiteral("WARNING!"));
+        Warn(QStringLiteral("The SQL option 'QUOTED_IDENTIFIER' is set to '") + setting +
+                 QStringLiteral("' in the database for library ") + libraryName + QStringLiteral("!") +
+                 kCrLf + kCrLf +
+                 QStringLiteral(
+                     "This option must be turned ON by a user that is connected to the SQL database as SA") +
+                 kCrLf + QStringLiteral("in order to be able to manipulate folders in ") + ProductName() +
+                 QStringLiteral(".") + kCrLf + kCrLf +
+                 QStringLiteral("The syntax for this option (for library ") + libraryName +
+                 QStringLiteral(") is:") + kCrLf + QStringLiteral("SP_DBOPTION ") + database +
+                 QStringLiteral(", 'QUOTED_IDENTIFIER', 'ON'"),
+             QStringLiteral("WARNING!"));
     }
     m_library.setLibraryField(row, LibraryContext::kFieldQuotedIdentifier, setting);
 }

@@ -37,6 +37,9 @@ private:
     void CheckLibrary(int row, const QString& libraryName);
     void CheckUniqueNames(const QString& libraryName);
     void CheckQuotedIdentifier(int row, const QString& libraryName);
+    // A warning box; when nobody is there to see it ("/G" with "/X") its text goes to the log
+    // instead. True when the box was shown.
+    bool Warn(const QString& text, const QString& title);
     bool CheckSettingsTable(int row);
     void ReadGeneralSettings();
     void SetBusy();

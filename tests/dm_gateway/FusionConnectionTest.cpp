@@ -429,17 +429,19 @@ TEST_F(FusionConnectionTest, QuotedIdentifierWarningOncePerLibraryPerRun) {
     ASSERT_TRUE(connection.ConnectLibrary(QStringLiteral("DOCS")));
     ASSERT_EQ(harness.prompter.prompts.size(), 2u) << "one per library";
     const QString crlf = QStringLiteral("\r\n");
-    const QString expected =
-        QStringLiteral(
-            "The SQL option 'QUOTED_IDENTIFIER' is set to 'OFF' in the database for library DOCS!") +
-        crlf + crlf +
-        QStringLiteral(
-            "This option must be turned ON by a user that is connected to the SQL database as SA") +
-        crlf + QStringLiteral("in order to be able to manipulate folders in ") + ProductName() +
-        QStringLiteral(".") + crlf + crlf +
-        QStringLiteral("The syntax for this option (for library DOCS) is:") + crlf +
-        QStringLiteral("SP_DBOPTION DOCSDB, 'QUOTED_IDENTIFIER', 'ON'");
-    EXPECT_EQ(harness.prompter.prompts[0].text, expected);
+    const auto expected = [&crlf](const QString& library) {
+        return QStringLiteral(
+                   "The SQL option 'QUOTED_IDENTIFIER' is set to 'OFF' in the database for library ") +
+               library + QStringLiteral("!") + crlf + crlf +
+               QStringLiteral(
+                   "This option must be turned ON by a user that is connected to the SQL database as SA") +
+               crlf + QStringLiteral("in order to be able to manipulate folders in ") + ProductName() +
+               QStringLiteral(".") + crlf + crlf +
+               QStringLiteral("The syntax for this option (for library ") + library +
+               QStringLiteral(") is:") + crlf +
+               QStringLiteral("SP_DBOPTION DOCSDB, 'QUOTED_IDENTIFIER', 'ON'");
+    };
+    EXPECT_EQ(harness.prompter.prompts[0].text, expected(QStringLiteral("DOCS")));
     EXPECT_EQ(harness.prompter.prompts[0].style, StyleExclamation);
     EXPECT_EQ(harness.prompter.prompts[0].title, QStringLiteral("WARNING!"));
     EXPECT_EQ(view.beeps, 2);
@@ -447,6 +449,16 @@ TEST_F(FusionConnectionTest, QuotedIdentifierWarningOncePerLibraryPerRun) {
     EXPECT_EQ(sql->executed().count(kSysobjects), 2) << "the settings table is looked for once per library";
     EXPECT_EQ(context.libraryField(1, dm::LibraryContext::kFieldQuotedIdentifier), QStringLiteral("OFF"));
     EXPECT_TRUE(harness.Lines().contains(QStringLiteral("Checking DB_OPTION 'QUOTED_IDENTIFIER' in DOCS")));
+
+    // Unattended, the warning of a library not checked yet goes to the log.
+    Log quiet{true, harness.prompter, harness.clock, harness.launcher};
+    harness.Attach(quiet);
+    dm::SqlGateway quietGateway{session, context, quiet, settings};
+    dm::FusionConnection quietConnection{factory, session, context, quietGateway, quiet, settings};
+    context.setLibraryField(2, dm::LibraryContext::kFieldQuotedIdentifier, QString());
+    ASSERT_TRUE(quietConnection.ConnectLibrary(QStringLiteral("ARCHIVE")));
+    EXPECT_EQ(harness.prompter.prompts.size(), 2u);
+    EXPECT_TRUE(harness.Lines().join(crlf).contains(expected(QStringLiteral("ARCHIVE"))));
 }
 
 TEST_F(FusionConnectionTest, DatabaseNameThatIsNoPlainIdentifierIsNotSent) {
@@ -498,30 +510,44 @@ TEST_F(FusionConnectionTest, UniqueNamesWarningFollowsTheParameter) {
         QStringLiteral("Warning: The library setting Unique Document Names is enabled. This will "
                        "require you to have unique folder names in order to use Vantrelis in "
                        "library DOCS.");
+    // The same program unattended ("/G /X"), where no box can be shown.
+    Log quiet{true, harness.prompter, harness.clock, harness.launcher};
+    harness.Attach(quiet);
+    dm::SqlGateway quietGateway{session, context, quiet, settings};
+    dm::FusionConnection quietConnection{factory, session, context, quietGateway, quiet, settings};
+    quietConnection.setView(&view);
+    quietConnection.setConfigLoader(&loader);
     struct Step {
         QVariant parameter;
+        bool unattended;
         bool box;
+        bool logged;
         QString saved;
     };
+    // A warning that went only to the log is not saved as seen: the next attended run shows it.
     const std::vector<Step> steps = {
-        {QVariant(true), true, QStringLiteral("-1")},  {QVariant(true), false, QStringLiteral("-1")},
-        {QVariant(false), false, QStringLiteral("0")}, {QVariant(), false, QStringLiteral("0")},
-        {QVariant(true), true, QStringLiteral("-1")},
+        {QVariant(true), true, false, true, QString()}, {QVariant(true), false, true, false, "-1"},
+        {QVariant(true), true, false, false, "-1"},     {QVariant(true), false, false, false, "-1"},
+        {QVariant(false), false, false, false, "0"},    {QVariant(), false, false, false, "0"},
+        {QVariant(true), true, false, true, "0"},       {QVariant(true), false, true, false, "-1"},
     };
     LogIn();
     int step = 0;
     for (const Step& s : steps) {
         SCOPED_TRACE(step++);
+        dm::FusionConnection& used = s.unattended ? quietConnection : connection;
         docs->params->values.insert(QStringLiteral("DOCSParms.UniqueDocNames"), s.parameter);
         harness.prompter.prompts.clear();
-        ASSERT_TRUE(connection.ConnectLibrary(QStringLiteral("DOCS")));
+        harness.Mark();
+        ASSERT_TRUE(used.ConnectLibrary(QStringLiteral("DOCS")));
         ASSERT_EQ(harness.prompter.prompts.size(), s.box ? 1u : 0u);
         if (s.box) {
             EXPECT_EQ(harness.prompter.prompts[0].text, text);
             EXPECT_EQ(harness.prompter.prompts[0].style, StyleExclamation);
         }
+        EXPECT_EQ(harness.LinesSinceMark().contains(text), s.logged);
         EXPECT_EQ(settings.values.value(key), s.saved);
-        ASSERT_TRUE(connection.ConnectLibrary(QStringLiteral("ARCHIVE")));
+        ASSERT_TRUE(used.ConnectLibrary(QStringLiteral("ARCHIVE")));
     }
 }
 
