@@ -5,6 +5,7 @@
 #include "support/ExpectFault.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QSet>
 #include <gtest/gtest.h>
@@ -172,6 +173,7 @@ TEST(LibraryDatabaseTest, TraceRecordsEveryStatementOnOneLine) {
     QTemporaryDir traceDir;
     const QString traceFile = traceDir.filePath(QStringLiteral("trace.log"));
     ScopedEnv trace("VANTRELIS_SQL_TRACE", traceFile.toUtf8());
+    qint64 traced = 0; // the trace's size before the other server's login
     {
         TestLibrary lib(kEngineMssql);
         auto& sql = lib.sql();
@@ -181,17 +183,31 @@ TEST(LibraryDatabaseTest, TraceRecordsEveryStatementOnOneLine) {
         EXPECT_NE(0, sql.execute(QStringLiteral("SELEC nothing")));
         lib.db()->execute(QStringLiteral("UPDATE DOCSADM.PEOPLE SET FULL_NAME = ?1 WHERE SYSTEM_ID = ?2"),
                           {QStringLiteral("O'Neil"), 101});
+        lib.db()->query(QStringLiteral("SELECT ?1, ?2, ?3, ?4, ?5"),
+                        {QVariant(), 2.5, QByteArray("\x01\xab", 2), true, QStringLiteral("a\nb")});
         EXPECT_NE(0, sql.nextKey(QStringLiteral("SYSTEMKEY")));
+        // The same file as another server's library: the checks at login name it as that server does.
+        traced = QFileInfo(traceFile).size();
+        const auto other = LocalServer::Load(TestLibrary::WriteServerFile(
+            lib.path(QStringLiteral("other.ini")),
+            QStringLiteral("[Server]\nUser=GARY\nLibraries=OTHER\n[Library.OTHER]\nDatabase=%1\n")
+                .arg(lib.file())));
+        EXPECT_FALSE(other->login().isEmpty()) << other->lastError().toStdString();
     }
     QFile in(traceFile);
     ASSERT_TRUE(in.open(QIODevice::ReadOnly));
-    const QStringList lines = QString::fromUtf8(in.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    const QByteArray text = in.readAll();
+    const QStringList lines =
+        QString::fromUtf8(text.left(traced)).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    const QStringList other =
+        QString::fromUtf8(text.mid(traced)).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     const QStringList expected{
         QStringLiteral("TESTLIB\tset dateformat mdy"),
         QStringLiteral("TESTLIB\tSELECT COUNT(*)\\r\\nFROM DOCSADM.CLIENT\\tWHERE CLIENT_ID = 'a\\\\b'"),
         QStringLiteral("TESTLIB\tSELEC nothing"),
         QStringLiteral("TESTLIB\tUPDATE DOCSADM.PEOPLE SET FULL_NAME = ?1 WHERE SYSTEM_ID = ?2\t-- params: "
                        "'O''Neil', 101"),
+        QStringLiteral("TESTLIB\tSELECT ?1, ?2, ?3, ?4, ?5\t-- params: NULL, 2.5, X'01AB', 1, 'a\\nb'"),
         QStringLiteral("TESTLIB\tBEGIN IMMEDIATE"),
         QStringLiteral("TESTLIB\tCOMMIT"),
     };
@@ -201,6 +217,9 @@ TEST(LibraryDatabaseTest, TraceRecordsEveryStatementOnOneLine) {
     EXPECT_TRUE(lines.filter(QStringLiteral("CREATE TABLE DOCSADM.FOLDER_ITEM")).size() == 1);
     for (const QString& line : lines)
         EXPECT_TRUE(line.startsWith(QLatin1String("TESTLIB\t"))) << line.toStdString();
+    EXPECT_FALSE(other.isEmpty());
+    for (const QString& line : other)
+        EXPECT_TRUE(line.startsWith(QLatin1String("OTHER\t"))) << line.toStdString();
 }
 
 } // namespace

@@ -123,7 +123,8 @@ LibraryDatabase::~LibraryDatabase() {
     sqlite3_close_v2(m_db);
 }
 
-std::shared_ptr<LibraryDatabase> LibraryDatabase::Open(const QString& file, int engineCode, Access access) {
+std::shared_ptr<LibraryDatabase> LibraryDatabase::Open(const QString& file, int engineCode, Access access,
+                                                       const QString& libraryName) {
     const QFileInfo info(file);
     if (!info.exists())
         throw Fault(kErrorFileMissing, kSource,
@@ -134,25 +135,26 @@ std::shared_ptr<LibraryDatabase> LibraryDatabase::Open(const QString& file, int 
     std::shared_ptr<LibraryDatabase> db(new LibraryDatabase(file, engineCode));
     db->openConnection(access == Access::ReadOnly ? OpenMode::ReadOnly : OpenMode::ReadWrite);
     db->validateSchema();
-    // Items of this library are linked with LIBRARY = 0: without its own row every lookup of a
-    // folder's items through REMOTE_LIBRARIES finds nothing and folders would be made twice.
-    if (!db->scalar(QStringLiteral("SELECT 1 FROM DOCSADM.REMOTE_LIBRARIES WHERE SYSTEM_ID = 0")).isValid())
-        throw Fault(kErrorSchemaIncomplete, kSource,
-                    QStringLiteral("The library database %1 is not a complete library; it lacks its own "
-                                   "REMOTE_LIBRARIES row (SYSTEM_ID 0)")
-                        .arg(file));
+    const QString ownName = db->ownLibraryName().trimmed().toUpper();
+    if (!libraryName.isEmpty())
+        db->m_libraryName = libraryName;
+    else if (!ownName.isEmpty())
+        db->m_libraryName = ownName;
     if (access == Access::ReadWrite)
         db->setJournal();
     return db;
 }
 
-std::shared_ptr<LibraryDatabase> LibraryDatabase::Create(const QString& file, int engineCode) {
+std::shared_ptr<LibraryDatabase> LibraryDatabase::Create(const QString& file, int engineCode,
+                                                         const QString& libraryName) {
     const QFileInfo info(file);
     if (info.exists() && (info.isDir() || info.size() > 0))
         throw Fault(
             kErrorFileExists, kSource,
             QStringLiteral("Cannot create the library database %1: the file already exists").arg(file));
     std::shared_ptr<LibraryDatabase> db(new LibraryDatabase(file, engineCode));
+    if (!libraryName.trimmed().isEmpty())
+        db->m_libraryName = libraryName.trimmed().toUpper();
     db->openConnection(OpenMode::Create);
     db->setJournal();
     db->begin();
@@ -275,6 +277,29 @@ void LibraryDatabase::validateSchema() {
     throw Fault(kErrorSchemaIncomplete, kSource,
                 QStringLiteral("The library database %1 is not a complete library; it lacks %2")
                     .arg(m_file, parts.join(QLatin1String("; "))));
+}
+
+QString LibraryDatabase::ownLibraryName() {
+    sqlite3_stmt* statement = nullptr;
+    int rc = sqlite3_prepare_v2(
+        m_db, "SELECT COALESCE(LIBRARY_NAME, '') FROM DOCSADM.REMOTE_LIBRARIES WHERE SYSTEM_ID = 0", -1,
+        &statement, nullptr);
+    QString name;
+    if (rc == SQLITE_OK)
+        rc = sqlite3_step(statement);
+    if (rc == SQLITE_ROW)
+        name = TextOf(statement, 0);
+    sqlite3_finalize(statement);
+    if (rc == SQLITE_ROW)
+        return name;
+    if (rc != SQLITE_DONE)
+        raise(rc, QString());
+    // Items of this library are linked with LIBRARY = 0: without its own row every lookup of a
+    // folder's items through REMOTE_LIBRARIES finds nothing and folders would be made twice.
+    throw Fault(kErrorSchemaIncomplete, kSource,
+                QStringLiteral("The library database %1 is not a complete library; it lacks its own "
+                               "REMOTE_LIBRARIES row (SYSTEM_ID 0)")
+                    .arg(m_file));
 }
 
 void LibraryDatabase::execRaw(const char* sql) {

@@ -45,11 +45,16 @@ public:
     // Opens an existing library file. Raises when the file is missing, unreadable, not a database,
     // or lacks the tables a library needs (the text names what is missing). A file that is no
     // library is left exactly as it was: nothing is created or switched before the schema check.
-    // Read-only access never writes to the file; statements that would write fail.
+    // Read-only access never writes to the file; statements that would write fail. `libraryName` is
+    // the name statements are traced under (the server's name for the library); without it, the
+    // library's own REMOTE_LIBRARIES row names it.
     static std::shared_ptr<LibraryDatabase> Open(const QString& file, int engineCode,
-                                                 Access access = Access::ReadWrite);
-    // Creates a new, empty library file with the full schema for the engine flavour.
-    static std::shared_ptr<LibraryDatabase> Create(const QString& file, int engineCode);
+                                                 Access access = Access::ReadWrite,
+                                                 const QString& libraryName = QString());
+    // Creates a new, empty library file with the full schema for the engine flavour; its own
+    // REMOTE_LIBRARIES row and the trace take `libraryName` (default: the file's base name upper-cased).
+    static std::shared_ptr<LibraryDatabase> Create(const QString& file, int engineCode,
+                                                   const QString& libraryName = QString());
 
     ~LibraryDatabase();
     LibraryDatabase(const LibraryDatabase&) = delete;
@@ -85,10 +90,8 @@ public:
     // Whether the library has a table (any case), e.g. the optional QORV_SETTINGS.
     bool hasTable(const QString& tableName);
 
-    // The name statements are traced under (the server's library name; the file's base name
-    // upper-cased until the server sets it).
+    // The name statements are traced under (see Open; a new library: the file's base name upper-cased).
     const QString& libraryName() const { return m_libraryName; }
-    void setLibraryName(const QString& libraryName) { m_libraryName = libraryName; }
     // Shares one trace file between the libraries of a server; without it the database opens its
     // own when VANTRELIS_SQL_TRACE is set.
     void setTrace(std::shared_ptr<SqlTrace> trace);
@@ -110,6 +113,9 @@ private:
     // WAL journal and its sync level, once the file is known to be a library it may write.
     void setJournal();
     void validateSchema();
+    // LIBRARY_NAME of the library's own REMOTE_LIBRARIES row (SYSTEM_ID 0), read without tracing, as
+    // the schema check is; raises when the row is missing.
+    QString ownLibraryName();
     sqlite3_stmt* prepare(const QString& sql);
     // SQLite's authorizer: denies what the SQL object may not do while m_guarded is set.
     static int Authorize(void* self, int action, const char* first, const char* second, const char* database,

@@ -191,8 +191,7 @@ std::shared_ptr<LibraryDatabase> LocalServer::openLibrary(const QString& name) {
         throw Fault(kErrorLibraryUnknown, kSource, m_lastError);
     }
     try {
-        auto db = LibraryDatabase::Open(entry->file, entry->engineCode, m_access);
-        db->setLibraryName(name);
+        auto db = LibraryDatabase::Open(entry->file, entry->engineCode, m_access, name);
         if (!m_traceChecked) {
             m_traceChecked = true;
             m_trace = SqlTrace::FromEnvironment();

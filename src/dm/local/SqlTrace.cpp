@@ -1,5 +1,7 @@
 #include "dm/local/SqlTrace.h"
 
+#include <QLocale>
+
 namespace vantrelis::dm::local {
 
 std::shared_ptr<SqlTrace> SqlTrace::FromEnvironment() {
@@ -42,17 +44,28 @@ QString SqlTrace::Escape(const QString& sql) {
 
 namespace {
 
+// A value as the SQL literal of what the database is given for it: whole numbers (Booleans as 1 and 0)
+// and real numbers as numbers, blobs as X'hex', everything else as text.
 QString Literal(const QVariant& value) {
     if (value.isNull())
         return QStringLiteral("NULL");
     switch (value.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::LongLong:
-    case QMetaType::UInt:
-    case QMetaType::ULongLong:
-    case QMetaType::Double:
     case QMetaType::Bool:
-        return value.toString();
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+        return QString::number(value.toLongLong());
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return QString::number(value.toDouble(), 'g', QLocale::FloatingPointShortest);
+    case QMetaType::QByteArray:
+        return QStringLiteral("X'") + QString::fromLatin1(value.toByteArray().toHex().toUpper()) +
+               QLatin1Char('\'');
     default:
         return QLatin1Char('\'') + value.toString().replace(QLatin1Char('\''), QLatin1String("''")) +
                QLatin1Char('\'');

@@ -9,7 +9,8 @@ namespace vantrelis::dm::local {
 
 // The statement trace (VANTRELIS_SQL_TRACE): one line per statement the backend executes,
 // "LIBRARY<TAB>statement", with backslash, CR, LF and TAB escaped as \\, \r, \n and \t; statements
-// run with parameters get a third field "-- params: v1, v2" in SQL literal form. The file is opened
+// run with parameters get a third field "-- params: v1, v2", each value the SQL literal of what was
+// bound (NULL, 12, 2.5, 'O''Neil', X'01AB'). The file is opened
 // once and written line by line in append mode, so several processes can share one file.
 class SqlTrace {
 public:
