@@ -13,9 +13,9 @@
 #include "dm/local/LocalBackend.h"
 #include "gui/MainProgram.h"
 #include "gui/MessageBoxPrompter.h"
-#include "gui/ProgramLook.h"
+#include "gui/ProgramApplication.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QTextStream>
 
 namespace {
@@ -50,10 +50,6 @@ int main(int argc, char* argv[]) {
     using namespace vantrelis;
     if (const int answered = AnswerOptions(argc, argv); answered >= 0)
         return answered;
-    // Without a display (cron, ssh) the windows live on Qt's offscreen platform.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
-        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
     // An unattended run answers on standard output and its exit status alone: the offscreen
     // platform's notes about window features it lacks would fill cron's mail.
     QStringList arguments;
@@ -65,8 +61,8 @@ int main(int argc, char* argv[]) {
             if (type == QtCriticalMsg || type == QtFatalMsg)
                 QTextStream(stderr) << message << Qt::endl;
         });
-    QApplication application(argc, argv);
-    gui::ApplyProgramLook(application);
+    // Without a display (cron, ssh) the windows live on Qt's offscreen platform.
+    const std::unique_ptr<QCoreApplication> application = gui::CreateProgramApplication(argc, argv);
 
     IniSettingsStore settings;
     // Nothing can be read or saved, not even where the log goes: say why and stop.
@@ -93,5 +89,5 @@ int main(int argc, char* argv[]) {
     program.commands().setImportRun([&run] { run.Button_Go_Click(); });
     if (!program.Start())
         return program.state().exitStatus;
-    return QApplication::exec();
+    return QCoreApplication::exec();
 }
