@@ -3,10 +3,15 @@
 #include "common/ProductInfo.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
+#include <QDialog>
 #include <QDir>
 #include <QPixmap>
+#include <QPointer>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
+#include <memory>
 
 namespace vantrelis::testing {
 
@@ -17,14 +22,44 @@ bool SaveScreenshot(QWidget& window, const QString& fileName) {
     return window.grab().save(QDir(folder).filePath(fileName));
 }
 
-void WhenModal(std::function<void(QWidget&)> act) {
-    QTimer::singleShot(10, qApp, [act = std::move(act)]() mutable {
+namespace {
+
+void CloseIfOpen(QWidget* window) {
+    if (!window || !window->isVisible())
+        return;
+    if (auto* dialog = qobject_cast<QDialog*>(window))
+        dialog->reject();
+    else
+        window->close();
+}
+
+void PollForModal(std::shared_ptr<std::function<void(QWidget&)>> act, int loopLevel,
+                  QDeadlineTimer deadline) {
+    QTimer::singleShot(10, qApp, [act, loopLevel, deadline] {
         QWidget* modal = QApplication::activeModalWidget();
-        if (modal && modal->isVisible())
-            act(*modal);
-        else
-            WhenModal(std::move(act));
+        // Showing a window lets timers run before its exec() has started its own event loop; a window
+        // closed then stays hidden while exec() waits for ever. So the window must also be one event
+        // loop deeper than the test that waits on it.
+        const bool ready = modal && modal->isVisible() && QThread::currentThread()->loopLevel() > loopLevel;
+        if (ready) {
+            const QPointer<QWidget> window(modal);
+            (*act)(*modal);
+            // A check that failed inside `act` leaves it early: the window still has to go.
+            CloseIfOpen(window);
+        } else if (deadline.hasExpired()) {
+            qWarning("No modal window was shown in time");
+            CloseIfOpen(modal);
+        } else {
+            PollForModal(act, loopLevel, deadline);
+        }
     });
+}
+
+} // namespace
+
+void WhenModal(std::function<void(QWidget&)> act) {
+    PollForModal(std::make_shared<std::function<void(QWidget&)>>(std::move(act)),
+                 QThread::currentThread()->loopLevel(), QDeadlineTimer(30000));
 }
 
 ProgramWindows::ProgramWindows(const QString& serverFile) : program(serverFile) {

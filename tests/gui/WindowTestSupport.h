@@ -20,7 +20,9 @@ template <class T> T* Child(QObject& parent, const QString& name, int index = 0)
     return index < found.size() ? found.at(index) : nullptr;
 }
 
-// Runs `act` on the next modal window once it is shown (a modal dialog's exec() blocks the test).
+// Runs `act` on the next modal window once it runs its own event loop (a modal dialog's exec() blocks
+// the test), then closes the window if `act` left it open, so that the exec() always returns, also when
+// a check inside `act` failed.
 void WhenModal(std::function<void(QWidget&)> act);
 
 // The program with its windows on the local DM server of a server file, brought up by its own
