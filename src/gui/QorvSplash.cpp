@@ -11,10 +11,15 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace vantrelis::gui {
 
 namespace {
+
+constexpr int kWidth = 480;
+constexpr int kMaxWidth = 640;
+constexpr int kTextMargin = 24;
 
 // The splash graphic: the program icon and name on a blue band.
 class SplashBanner : public QWidget {
@@ -87,7 +92,7 @@ QorvSplash::QorvSplash(QWidget* owner)
     setStatusLabel(status);
 
     auto* text = new QVBoxLayout;
-    text->setContentsMargins(24, 16, 24, 16);
+    text->setContentsMargins(kTextMargin, 16, kTextMargin, 16);
     text->setSpacing(6);
     text->addWidget(m_productName);
     text->addWidget(m_version);
@@ -104,12 +109,17 @@ QorvSplash::QorvSplash(QWidget* owner)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_frame);
-    setFixedWidth(480);
+    setFixedWidth(kWidth);
 }
 
 void QorvSplash::setDmVersion(const QString& versionText) {
-    m_productName->setText(versionText.isEmpty() ? DesignProductName()
-                                                 : DesignProductName() + QLatin1Char(' ') + versionText);
+    const QString text =
+        versionText.isEmpty() ? DesignProductName() : DesignProductName() + QLatin1Char(' ') + versionText;
+    m_productName->setText(text);
+    // Wide enough for the product and the DM version on one line, so that a version such as
+    // "(5.1.0.5 patch 3)" is not broken in two; a very long one still wraps.
+    const int needed = m_productName->fontMetrics().horizontalAdvance(text) + 2 * kTextMargin + 4;
+    setFixedWidth(std::clamp(needed, kWidth, kMaxWidth));
 }
 
 void QorvSplash::setBuild(const QString& build, const QString& buildDate) {
