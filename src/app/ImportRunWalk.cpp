@@ -137,15 +137,18 @@ qint32 ImportRun::FindTopLevelFolder(const QString& level) {
     log.WriteLog(QStringLiteral("Checking for existence of a top-level folder named ") + kQuote + level +
                  kQuote + QStringLiteral(" in library ") + m_libraryName);
     log.WriteLog(Dashes(70));
+    // A folder that is no item of any folder of this library. Asked per folder of that name, so the
+    // cost stays that of an index probe however many items the library holds, and an item row
+    // without a document number cannot hide every top-level folder (as NOT IN would).
     const QString owner = OwnerPrefix();
-    dm::SqlRows rows(m_context.gateway(),
-                     QStringLiteral("SELECT F.DOCNUMBER FROM ") + owner + QStringLiteral("FOLDER F, ") +
-                         owner + QStringLiteral("PROFILE P ") + QStringLiteral("WHERE ") +
-                         QStringLiteral("F.DOCNUMBER = P.DOCNUMBER AND ") + QStringLiteral("P.DOCNAME = '") +
-                         EscapeSQLText(level) + QStringLiteral("' AND ") +
-                         QStringLiteral("F.DOCNUMBER NOT IN (SELECT DISTINCT DOCNUMBER FROM ") + owner +
-                         QStringLiteral("FOLDER_ITEM WHERE LIBRARY = 0) ") +
-                         QStringLiteral("ORDER BY F.DOCNUMBER"));
+    dm::SqlRows rows(
+        m_context.gateway(),
+        QStringLiteral("SELECT F.DOCNUMBER FROM ") + owner + QStringLiteral("FOLDER F, ") + owner +
+            QStringLiteral("PROFILE P ") + QStringLiteral("WHERE ") +
+            QStringLiteral("F.DOCNUMBER = P.DOCNUMBER AND ") + QStringLiteral("P.DOCNAME = '") +
+            EscapeSQLText(level) + QStringLiteral("' AND ") + QStringLiteral("NOT EXISTS (SELECT 1 FROM ") +
+            owner + QStringLiteral("FOLDER_ITEM FI WHERE FI.DOCNUMBER = F.DOCNUMBER AND FI.LIBRARY = 0) ") +
+            QStringLiteral("ORDER BY F.DOCNUMBER"));
     const int count = rows.rowCount();
     if (count > 1)
         log.WriteLog(QStringLiteral("Warning: There are ") + Number(count) +

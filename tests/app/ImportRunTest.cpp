@@ -105,6 +105,20 @@ TEST_F(ImportRunFixture, TopLevelDuplicateUsesLowestNumber) {
     EXPECT_NE(FolderPath(QStringLiteral("LIB_A"), {"C1", "M1"}, first), 0);
 }
 
+TEST_F(ImportRunFixture, ItemRowWithoutDocumentDoesNotHideTopLevelFolders) {
+    const qint64 client = AddFolder(QStringLiteral("LIB_A"), QStringLiteral("C1"), 0);
+    env.admin(QStringLiteral("LIB_A"))
+        .database()
+        .execute(QStringLiteral(
+            "INSERT INTO DOCSADM.FOLDER_ITEM (SYSTEM_ID, NODE_TYPE, PARENT, ISFIRST, \"NEXT\", "
+            "DOCNUMBER, LIBRARY) VALUES (999999, 'P', 999998, 'Y', 0, NULL, 0)"));
+    Start();
+    view.choices = Choices({QStringLiteral("C1,M1,MEMO")}, {true, false});
+    Go();
+    EXPECT_EQ(FolderCount(QStringLiteral("LIB_A")), 3);
+    EXPECT_NE(FolderPath(QStringLiteral("LIB_A"), {"C1", "M1", "MEMO"}, client), 0);
+}
+
 TEST_F(ImportRunFixture, ParentFolderThatDoesNotExistFailsEveryPath) {
     env.admin(QStringLiteral("LIB_A")).addSetting(QStringLiteral("PARENT_FOLDER"), QVariant(), 999999);
     Start();
