@@ -341,9 +341,9 @@ void DMMain::BuildMenus() {
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("MNHelpMain"));
-    QAction* options = help->addAction(QStringLiteral("Display Current DM Settings"), this,
-                                       &DMMain::settingsViewerRequested);
-    options->setObjectName(QStringLiteral("MNQorvOptions"));
+    m_qorvOptions = help->addAction(QStringLiteral("Display Current DM Settings"), this,
+                                    &DMMain::settingsViewerRequested);
+    m_qorvOptions->setObjectName(QStringLiteral("MNQorvOptions"));
     help->addSeparator()->setObjectName(QStringLiteral("MNHelpLine01"));
     m_readme = help->addAction(QStringLiteral("View &Readme"), this, &DMMain::readmeRequested);
     m_readme->setObjectName(QStringLiteral("MNHelpReadme"));
@@ -550,6 +550,13 @@ void DMMain::setRunInProgress(bool running) {
     m_runInProgress = running;
     if (running)
         m_stopRequested = false;
+    // A run works on the current library with the sets and the file it read at its start: switching
+    // the library (here or in the settings viewer) would send its next statements to another
+    // library, and the editor would reload the rules under it. These wait until the run is over.
+    m_libMenu->menuAction()->setEnabled(!running);
+    m_qorvOptions->setEnabled(!running);
+    m_buttonConfigure->setEnabled(!running);
+    m_buttonFile->setEnabled(!running);
 }
 
 void DMMain::showProgress(qint64 processed, qint64 total) {
@@ -580,12 +587,12 @@ void DMMain::Button_Exit_Click() {
 void DMMain::Form_KeyDown(int key) {
     if (key == Qt::Key_Escape && m_runInProgress)
         Button_Exit_Click();
-    else if (key == Qt::Key_F3)
+    else if (key == Qt::Key_F3 && m_buttonFile->isEnabled())
         Q_EMIT importFileRequested();
 }
 
 void DMMain::LabelLibraryName_MouseUp(Qt::MouseButton button, const QPoint& globalPosition) {
-    if (button == Qt::RightButton)
+    if (button == Qt::RightButton && m_libMenu->menuAction()->isEnabled())
         m_libMenu->popup(globalPosition);
 }
 

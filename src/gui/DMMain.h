@@ -147,6 +147,7 @@ private:
     QProgressBar* m_progress = nullptr;
     QLabel* m_rate = nullptr;
     QAction* m_readme = nullptr;
+    QAction* m_qorvOptions = nullptr;
 };
 
 } // namespace vantrelis::gui

@@ -142,6 +142,7 @@ private Q_SLOTS:
         QTest::newRow("Esc while idle") << "Esc" << false << 0 << false << 0;
         QTest::newRow("Esc during a run") << "Esc" << true << 0 << true << 0;
         QTest::newRow("F3") << "F3" << false << 0 << false << 1;
+        QTest::newRow("F3 during a run") << "F3" << true << 0 << false << 0;
         QTest::newRow("F4") << "F4" << true << 0 << false << 0;
         QTest::newRow("Exit while idle") << "Button_Exit" << false << 1 << false << 0;
         QTest::newRow("Exit during a run") << "Button_Exit" << true << 0 << true << 0;
@@ -223,6 +224,26 @@ private Q_SLOTS:
         window->endProgram(2);
         QCOMPARE(shutdown.size(), 1);
         QCOMPARE(shutdown.at(0).at(0).toInt(), 2);
+    }
+
+    // What would move a run to another library, or change what it works on, waits for its end.
+    void choicesThatWouldMoveTheRunWaitForItsEnd() {
+        const auto window = Shown(3);
+        QVERIFY(window);
+        auto* menu = window->findChild<QMenu*>(QStringLiteral("MNLibMain"));
+        const QList<QObject*> held = {menu->menuAction(),
+                                      window->findChild<QAction*>(QStringLiteral("MNQorvOptions")),
+                                      window->findChild<QWidget*>(QStringLiteral("Button_Configure")),
+                                      window->findChild<QWidget*>(QStringLiteral("ButtonFile"))};
+        for (const bool running : {true, false}) {
+            window->setRunInProgress(running);
+            for (QObject* control : held)
+                QCOMPARE(control->property("enabled").toBool(), !running);
+            QTest::mouseRelease(window->findChild<QLabel*>(QStringLiteral("LabelLibraryName")),
+                                Qt::RightButton, {}, QPoint(2, 2));
+            QCOMPARE(menu->isVisible(), !running);
+            menu->hide();
+        }
     }
 
     void verboseLoggingFollowsTheCheckBox() {
