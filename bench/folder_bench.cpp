@@ -1,9 +1,9 @@
 // Files documents into one folder the way an import run does (the folder rule's document query,
 // then AddFolderItem for each document) on a local library, and prints what it costs.
 //   vantrelis-folder-bench [--small N] [--large N] [--sorted-small N] [--sorted-large N]
-// Defaults: 1000 and 10000 documents, with sorting off and then on. With sorting off the cost per
-// document must not grow with the folder: the ratio of the two times should stay near the ratio of
-// the two counts.
+// Defaults: 1000 and then 10000 documents, each into a folder of its own in one library that holds
+// both sets, with sorting off and then on. With sorting off the cost per document must not grow with
+// the folder: the ratio of the two times should stay near the ratio of the two counts.
 #include "app/AppContext.h"
 #include "common/Clock.h"
 #include "common/Fault.h"
@@ -92,111 +92,154 @@ private:
 struct Figures {
     QStringList plans;
     double seconds = 0;
+    // Milliseconds per document over the first and the last tenth of the filings: what one document
+    // costs in a nearly empty folder and in a nearly full one, whatever the machine's load does to
+    // the totals.
+    double firstTenthMs = 0;
+    double lastTenthMs = 0;
     double statementsPerDocument = 0;
     qint64 filed = 0;
     bool chainSound = false;
 };
 
-// A fresh library with `documents` documents of one matter and a folder of that matter; files them.
-Figures FileInto(const QTemporaryDir& folder, int documents, bool sorted) {
-    static int run = 0;
-    const QString name = QStringLiteral("BENCH%1%2%3").arg(++run).arg(sorted ? 'S' : 'U').arg(documents);
-    const QString file = folder.filePath(name.toLower() + QStringLiteral(".db"));
-    dm::local::LibraryAdmin admin = dm::local::LibraryAdmin::CreateLibrary(file, 10, name);
-    qint64 box = 0;
-    admin.batch([&] {
-        admin.addGroup(QStringLiteral("DOCS_SUPERVISORS"), QStringLiteral("Supervisors"), 255);
-        admin.addPerson(QStringLiteral("BENCH"), QStringLiteral("Bench"), QStringLiteral("DOCS_SUPERVISORS"));
-        admin.addClient(QStringLiteral("ACME"), QStringLiteral("Acme"));
-        admin.addMatter(QStringLiteral("ACME"), QStringLiteral("0042"), QStringLiteral("Merger"));
+// One library holding `small` documents of matter 0042 and `large` of matter 0043, with a folder for
+// each matter, so that both filings run against a library of the same size.
+class BenchLibrary {
+public:
+    BenchLibrary(const QTemporaryDir& folder, int small, int large, bool sorted)
+        : m_name(sorted ? QStringLiteral("BENCHSORTED") : QStringLiteral("BENCH")),
+          m_admin(dm::local::LibraryAdmin::CreateLibrary(
+              folder.filePath(m_name.toLower() + QStringLiteral(".db")), 10, m_name)),
+          m_context(app::CommandLine{}, m_settings, m_prompter, m_clock, m_launcher), m_sorted(sorted) {
+        m_admin.batch([&] {
+            m_admin.addGroup(QStringLiteral("DOCS_SUPERVISORS"), QStringLiteral("Supervisors"), 255);
+            m_admin.addPerson(QStringLiteral("BENCH"), QStringLiteral("Bench"),
+                              QStringLiteral("DOCS_SUPERVISORS"));
+            m_admin.addClient(QStringLiteral("ACME"), QStringLiteral("Acme"));
+            m_smallBox = AddMatter(QStringLiteral("0042"), small);
+            m_largeBox = AddMatter(QStringLiteral("0043"), large);
+        });
+        const QString serverFile = folder.filePath(m_name + QStringLiteral(".ini"));
+        QFile out(serverFile);
+        if (out.open(QIODevice::WriteOnly))
+            QTextStream(&out) << "[Server]\nUser=BENCH\nLibraries=" << m_name << "\nCurrentLibrary=" << m_name
+                              << "\n\n[Library." << m_name << "]\nDatabase=" << m_admin.database().file()
+                              << "\nEngine=10\n";
+        out.close();
+        m_context.log().setBaseName(folder.filePath(m_name + QStringLiteral(".log")));
+        dm::local::RegisterLocalBackend(m_context.factory(), serverFile);
+        if (!m_context.connection().StartFusion())
+            throw Fault(1, QStringLiteral("vantrelis-folder-bench"), QStringLiteral("The login failed"));
+        m_counting = std::make_shared<CountingSql>(m_context.session().sql);
+        m_context.session().sql = m_counting;
+        RuleTable& rules = m_context.rules();
+        rules.Clear();
+        m_rule = rules.Append();
+        FolderRules::SetDefaultRule(rules, m_rule, m_name);
+        rules.setField(m_rule, RuleTable::kTemplate,
+                       QStringLiteral("%MATTER.CLIENT_ID.CLIENT_ID% %\\% %MATTER.MATTER_ID%"));
+        // The folder engine's own work: metadata inheritance on, security left to its own benchmark.
+        rules.setField(m_rule, RuleTable::kSecurity, QString());
+        rules.setField(m_rule, RuleTable::kInheritSecurity, QStringLiteral("0"));
+        m_context.folders().LoadForeignColumns();
+    }
+
+    Figures FileSmall() { return FileInto(m_smallBox); }
+    Figures FileLarge() { return FileInto(m_largeBox); }
+
+private:
+    qint64 AddMatter(const QString& matterId, int documents) {
+        m_admin.addMatter(QStringLiteral("ACME"), matterId, QStringLiteral("Matter ") + matterId);
         dm::local::FolderSpec spec;
-        spec.name = QStringLiteral("Merger");
+        spec.name = QStringLiteral("Matter ") + matterId;
         spec.owner = QStringLiteral("BENCH");
         spec.clientId = QStringLiteral("ACME");
-        spec.matterId = QStringLiteral("0042");
-        box = admin.addFolder(spec);
+        spec.matterId = matterId;
+        const qint64 box = m_admin.addFolder(spec);
         dm::local::DocumentSpec doc;
         doc.author = QStringLiteral("BENCH");
         doc.typeId = QStringLiteral("MEMO");
         doc.clientId = QStringLiteral("ACME");
-        doc.matterId = QStringLiteral("0042");
+        doc.matterId = matterId;
         // Names in an order the folder's sort must really work at.
         for (int i = 0; i < documents; ++i) {
             doc.name = QStringLiteral("Memo %1").arg((i * 7919) % documents, 6, 10, QLatin1Char('0'));
-            admin.addDocument(doc);
+            m_admin.addDocument(doc);
         }
-    });
+        return box;
+    }
 
-    const QString serverFile = folder.filePath(name + QStringLiteral(".ini"));
-    {
-        QFile out(serverFile);
-        if (!out.open(QIODevice::WriteOnly))
-            return {};
-        QTextStream(&out) << "[Server]\nUser=BENCH\nLibraries=" << name << "\nCurrentLibrary=" << name
-                          << "\n\n[Library." << name << "]\nDatabase=" << file << "\nEngine=10\n";
+    // Files the documents of the folder's matter into it, as the import run does.
+    Figures FileInto(qint64 box) {
+        engine::FolderEngine& engine = m_context.folders();
+        QElapsedTimer timer;
+        timer.start();
+        const qint64 before = m_counting->statements;
+        std::vector<qint32> candidates;
+        {
+            dm::SqlRows rows(m_context.gateway(), engine.AddDocsSQL(qint32(box), m_rule));
+            for (bool more = rows.first(); more; more = rows.next())
+                candidates.push_back(qint32(LeadingWhole(rows.value(1))));
+        }
+        Figures figures;
+        const size_t tenth = std::max<size_t>(1, candidates.size() / 10);
+        qint64 firstTenthEnd = 0;
+        qint64 lastTenthStart = 0;
+        m_counting->recorded.clear();
+        for (size_t i = 0; i < candidates.size(); ++i) {
+            if (i == tenth)
+                firstTenthEnd = timer.nsecsElapsed();
+            if (i == candidates.size() - tenth)
+                lastTenthStart = timer.nsecsElapsed();
+            m_counting->recording = i + 1 == candidates.size();
+            if (engine.AddFolderItem(candidates[i], qint32(box), QStringLiteral("P"), m_rule,
+                                     m_sorted ? 1 : 0) &&
+                !engine.ItemExisted())
+                ++figures.filed;
+        }
+        m_counting->recording = false;
+        figures.seconds = double(timer.nsecsElapsed()) / 1e9;
+        figures.firstTenthMs = double(firstTenthEnd) / 1e6 / double(tenth);
+        figures.lastTenthMs = (figures.seconds * 1e9 - double(lastTenthStart)) / 1e6 / double(tenth);
+        figures.statementsPerDocument =
+            double(m_counting->statements - before) / std::max<qint64>(1, figures.filed);
+        // How the database answers each statement of the last document's filing.
+        for (const QString& statement : m_counting->recorded) {
+            figures.plans << statement;
+            for (const auto& row :
+                 m_admin.database().query(QStringLiteral("EXPLAIN QUERY PLAN ") + statement).rows)
+                figures.plans << QStringLiteral("      ") + row.back().toString();
+        }
+        const dm::ItemChain chain = dm::local::FolderChain::Read(m_admin.database(), box);
+        figures.chainSound = chain.isSound() && qint64(chain.items().size()) == figures.filed;
+        return figures;
     }
-    MemoryStore settings;
-    SilentPrompter prompter;
-    SystemClock clock;
-    NoLauncher launcher;
-    app::AppContext context(app::CommandLine{}, settings, prompter, clock, launcher);
-    context.log().setBaseName(folder.filePath(name + QStringLiteral(".log")));
-    dm::local::RegisterLocalBackend(context.factory(), serverFile);
-    if (!context.connection().StartFusion())
-        return {};
-    auto counting = std::make_shared<CountingSql>(context.session().sql);
-    context.session().sql = counting;
-    RuleTable& rules = context.rules();
-    rules.Clear();
-    const int rule = rules.Append();
-    FolderRules::SetDefaultRule(rules, rule, name);
-    rules.setField(rule, RuleTable::kTemplate,
-                   QStringLiteral("%MATTER.CLIENT_ID.CLIENT_ID% %\\% %MATTER.MATTER_ID%"));
-    // The folder engine's own work: metadata inheritance on, security left to its own benchmark.
-    rules.setField(rule, RuleTable::kSecurity, QString());
-    rules.setField(rule, RuleTable::kInheritSecurity, QStringLiteral("0"));
-    engine::FolderEngine& engine = context.folders();
-    engine.LoadForeignColumns();
 
-    QElapsedTimer timer;
-    timer.start();
-    const qint64 before = counting->statements;
-    std::vector<qint32> candidates;
-    {
-        dm::SqlRows rows(context.gateway(), engine.AddDocsSQL(qint32(box), rule));
-        for (bool more = rows.first(); more; more = rows.next())
-            candidates.push_back(qint32(LeadingWhole(rows.value(1))));
-    }
-    Figures figures;
-    for (const qint32 doc : candidates) {
-        counting->recording = doc == candidates.back();
-        if (engine.AddFolderItem(doc, qint32(box), QStringLiteral("P"), rule, sorted ? 1 : 0) &&
-            !engine.ItemExisted())
-            ++figures.filed;
-    }
-    figures.seconds = double(timer.nsecsElapsed()) / 1e9;
-    figures.statementsPerDocument =
-        double(counting->statements - before) / std::max<qint64>(1, figures.filed);
-    // How the database answers each statement of the last document's filing.
-    for (const QString& statement : counting->recorded) {
-        figures.plans << statement;
-        for (const auto& row : admin.database().query(QStringLiteral("EXPLAIN QUERY PLAN ") + statement).rows)
-            figures.plans << QStringLiteral("      ") + row.back().toString();
-    }
-    const dm::ItemChain chain = dm::local::FolderChain::Read(admin.database(), box);
-    figures.chainSound = chain.isSound() && qint64(chain.items().size()) == figures.filed;
-    return figures;
-}
+    QString m_name;
+    dm::local::LibraryAdmin m_admin;
+    MemoryStore m_settings;
+    SilentPrompter m_prompter;
+    SystemClock m_clock;
+    NoLauncher m_launcher;
+    app::AppContext m_context;
+    bool m_sorted;
+    std::shared_ptr<CountingSql> m_counting;
+    qint64 m_smallBox = 0;
+    qint64 m_largeBox = 0;
+    int m_rule = 0;
+};
 
 void Report(const char* title, int small, int large, bool sorted, const QTemporaryDir& folder) {
-    const Figures a = FileInto(folder, small, sorted);
-    const Figures b = FileInto(folder, large, sorted);
+    BenchLibrary library(folder, small, large, sorted);
+    const Figures a = library.FileSmall();
+    const Figures b = library.FileLarge();
     std::printf("%s\n", title);
     for (const auto& [count, f] : {std::pair{small, a}, std::pair{large, b}})
-        std::printf("  %6d documents: %8.2f s, %7.3f ms per document, %5.1f statements per document, "
-                    "%lld filed, chain %s\n",
-                    count, f.seconds, 1000.0 * f.seconds / std::max(1, count), f.statementsPerDocument,
-                    static_cast<long long>(f.filed), f.chainSound ? "sound" : "BROKEN");
+        std::printf("  %6d documents: %8.2f s, %7.3f ms per document (first tenth %.3f, last tenth %.3f), "
+                    "%5.1f statements per document, %lld filed, chain %s\n",
+                    count, f.seconds, 1000.0 * f.seconds / std::max(1, count), f.firstTenthMs, f.lastTenthMs,
+                    f.statementsPerDocument, static_cast<long long>(f.filed),
+                    f.chainSound ? "sound" : "BROKEN");
     std::printf("  time ratio %.2f for %.0fx the documents\n", a.seconds > 0 ? b.seconds / a.seconds : 0.0,
                 double(large) / small);
     if (!sorted) {
