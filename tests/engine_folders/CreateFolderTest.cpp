@@ -1,6 +1,7 @@
 #include "FolderFixture.h"
 
 #include <QLocale>
+#include <QRegularExpression>
 #include <algorithm>
 
 using namespace vantrelis;
@@ -46,7 +47,11 @@ TEST_F(CreateFolderTest, ASubfolderTakesOverItsParentsProfileAndIsLinked) {
         "= 1 "
         "WHERE DOCNUMBER = " +
         QString::number(doc)));
-    // CLIENT_ID and MATTER_ID were empty on the new profile and came from the parent's.
+    // CLIENT_ID and MATTER_ID were empty on the new profile and came from the parent's; protected
+    // columns are never written.
+    EXPECT_TRUE(Lines().contains(QStringLiteral("Setting column MATTER_ID to 0042")));
+    EXPECT_EQ(Lines().filter(QRegularExpression(QStringLiteral("^Setting column (DOCNUMBER|SYSTEM_ID) "))),
+              QStringList());
     const QString matter = QStringLiteral("SELECT MATTER FROM DOCSADM.PROFILE WHERE DOCNUMBER = ?1");
     EXPECT_EQ(Value(matter, doc), Value(matter, parent));
     EXPECT_EQ(Count(QStringLiteral("ROOT_OBJECT"), QStringLiteral("DOCNUMBER"), doc), 0);
