@@ -207,6 +207,8 @@ QStringList ReadOptions(const QStringList& arguments, CommandLine& result) {
             result.help = true;
         } else if (argument == QLatin1StringView("--version")) {
             result.version = true;
+        } else if (argument == QLatin1StringView("--check")) {
+            result.check = true;
         } else if (result.unknownOption.isEmpty()) {
             result.unknownOption = argument;
         }
@@ -292,6 +294,9 @@ QString CommandLine::Usage() {
         "Options:\n"
         "  --help      print this text and end\n"
         "  --version   print the program's version and end\n"
+        "  --check     check only: read the file, connect, check the rights and look up every\n"
+        "              path, but create, link, file and secure nothing; the log and the summary\n"
+        "              say what would be created and filed\n"
         "\n"
         "Exit status: 0 run without errors, 1 run with errors counted, 2 stopped before or during\n"
         "the run (a check, the login, the rights, a fault) or an unknown option.\n");

@@ -24,6 +24,7 @@ struct CommandLine {
     // Options beyond the switches, each a whole argument beginning with "--" (exact spelling).
     bool help = false;     // "--help"
     bool version = false;  // "--version"
+    bool check = false;    // "--check": walk every path with the real lookups, change nothing
     QString unknownOption; // the first "--" argument that names no option, as given
 
     // "/G" together with "/X": nobody is there to answer a message box.

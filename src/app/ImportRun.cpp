@@ -31,6 +31,9 @@ bool IsTrue(const QVariant& value) {
     return text == QLatin1String("TRUE") || text == QLatin1String("Y") || LeadingWhole(text) != 0;
 }
 
+const QString kCheckOnlyLine = QStringLiteral(
+    "Check only: nothing is created, linked, filed or secured in this run; the libraries are not changed");
+
 } // namespace
 
 int RunSummary::ExitStatus() const {
@@ -40,6 +43,15 @@ int RunSummary::ExitStatus() const {
 }
 
 QString RunSummary::Line() const {
+    if (checkOnly)
+        return QStringLiteral("Vantrelis Import check ") +
+               (stopped ? QStringLiteral("stopped") : QStringLiteral("finished")) + QStringLiteral(": ") +
+               FormatWhole(paths) + QStringLiteral(" paths, ") + FormatWhole(libraries) +
+               QStringLiteral(" libraries, ") + FormatWhole(folders) +
+               QStringLiteral(" folders would be added, ") + FormatWhole(documents) +
+               QStringLiteral(" documents would be filed, ") + FormatWhole(errors) +
+               QStringLiteral(" errors; nothing was changed; log: ") +
+               (logFile.isEmpty() ? QStringLiteral("(none)") : logFile);
     return QStringLiteral("Vantrelis Import ") +
            (stopped ? QStringLiteral("stopped") : QStringLiteral("finished")) + QStringLiteral(": ") +
            FormatWhole(paths) + QStringLiteral(" paths, ") + FormatWhole(libraries) +
@@ -49,7 +61,7 @@ QString RunSummary::Line() const {
 }
 
 ImportRun::ImportRun(AppContext& context, RunView& view, engine::FolderOperations& folders)
-    : m_context(context), m_view(view), m_folders(folders) {}
+    : m_context(context), m_view(view), m_folders(folders, context.gateway(), context.log()) {}
 
 bool ImportRun::Unattended() const {
     return m_context.commandLine().go;
@@ -67,6 +79,8 @@ void ImportRun::Button_Go_Click() {
     bool started = false;
     try {
         m_choices = m_view.runChoices();
+        m_folders.setCheckOnly(m_choices.checkOnly || m_context.commandLine().check);
+        m_summary.checkOnly = m_folders.checkOnly();
         const QString setName = TrimBlanks(m_choices.importSet);
         if (!Checks(m_choices, setName)) {
             m_summary.stopped = true;
@@ -80,6 +94,10 @@ void ImportRun::Button_Go_Click() {
             log.ShowStatus(QStringLiteral("Preparing import information for import set ") + setName +
                            QStringLiteral(" from library ") + m_savedLibrary);
             log.WriteLog(Dashes(60));
+            if (m_folders.checkOnly()) {
+                log.WriteLog(kCheckOnlyLine);
+                log.WriteLog(Dashes(60));
+            }
             for (RunCounter counter :
                  {RunCounter::Total, RunCounter::Processed, RunCounter::Added, RunCounter::Errors})
                 m_view.setCounter(counter, 0);
@@ -211,6 +229,8 @@ void ImportRun::ProcessLibraries(const RunChoices& choices, const QString& setNa
         log.WriteLog(Dashes(60));
     }
     log.WriteLog(QStringLiteral("Finished processing."));
+    if (m_folders.checkOnly())
+        log.WriteLog(kCheckOnlyLine);
     if (!Unattended())
         log.ShowMessage(QStringLiteral("Finished processing."), StyleInformation);
 }

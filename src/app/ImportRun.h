@@ -4,6 +4,7 @@
 #include "app/ColumnTable.h"
 #include "app/RunView.h"
 #include "engine/FolderOperations.h"
+#include "engine/folders/CheckOnlyFolders.h"
 
 #include <QElapsedTimer>
 #include <QString>
@@ -15,11 +16,12 @@ namespace vantrelis::app {
 // What one run did, for the summary line of an unattended run and its exit status.
 struct RunSummary {
     qint64 paths = 0;
-    int libraries = 0;    // libraries whose paths were walked
-    qint64 folders = 0;   // folders created
-    qint64 documents = 0; // documents filed
-    qint64 errors = 0;    // paths that failed, documents not filed, libraries skipped
-    bool stopped = false; // a check, a fault or the user ended it before its end
+    int libraries = 0;      // libraries whose paths were walked
+    qint64 folders = 0;     // folders created
+    qint64 documents = 0;   // documents filed
+    qint64 errors = 0;      // paths that failed, documents not filed, libraries skipped
+    bool stopped = false;   // a check, a fault or the user ended it before its end
+    bool checkOnly = false; // nothing was written: the folders and documents are what would be
     QString logFile;
 
     // 0 finished without errors, 1 finished with errors counted, 2 stopped.
@@ -78,7 +80,8 @@ private:
 
     AppContext& m_context;
     RunView& m_view;
-    engine::FolderOperations& m_folders;
+    // The folder engine, or in a check-only run the plan of what it would do.
+    engine::CheckOnlyFolders m_folders;
     std::function<void(const QString&)> m_summaryOutput;
 
     // Working values of the run.

@@ -70,15 +70,18 @@ void ImportRun::WalkPath(qint64 pathIndex, const Rule& rule) {
         }
 
         qint32 found = 0;
-        if (parent != 0 && !ParentFolderExists(parent)) {
-            ++m_errorCount;
-            return;
+        // Below a folder a check-only run would create, nothing can be found.
+        if (!m_folders.IsPlanned(parent)) {
+            if (parent != 0 && !ParentFolderExists(parent)) {
+                ++m_errorCount;
+                return;
+            }
+            found = parent == 0 ? FindTopLevelFolder(next.name) : FindFolderInParent(next.name, parent);
         }
-        found = parent == 0 ? FindTopLevelFolder(next.name) : FindFolderInParent(next.name, parent);
         if (found == 0) {
             parent = m_folders.CreateFolder(next.name, parent, rule.form, rule.row, sortFlag ? 1 : 0);
             folderExisted = false;
-            if (parent != 0)
+            if (m_folders.FolderCreated())
                 ++m_summary.folders;
         } else {
             parent = found;
@@ -257,8 +260,12 @@ void ImportRun::FileDocuments(qint64 pathIndex, qint32 folder, bool folderExiste
     }
     m_summary.documents += added;
     m_summary.errors += errors;
-    log.ShowStatus(Number(added) + QStringLiteral(" document(s) added with ") + Number(errors) +
-                   QStringLiteral(" error(s)."));
+    if (m_folders.checkOnly())
+        log.ShowStatus(QStringLiteral("Check only: would file ") + Number(added) +
+                       QStringLiteral(" documents (") + Number(errors) + QStringLiteral(" errors)."));
+    else
+        log.ShowStatus(Number(added) + QStringLiteral(" document(s) added with ") + Number(errors) +
+                       QStringLiteral(" error(s)."));
 }
 
 void ImportRun::ShowRate(qint64 pathIndex) {

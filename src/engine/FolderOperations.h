@@ -36,6 +36,10 @@ public:
     // there is nothing to file or a step failed.
     virtual QString AddDocsSQL(qint32 folderDocNumber, int ruleIndex) = 0;
 
+    // True for a folder that a check-only run would create: it is not in the library, so it has no
+    // items to look up. A run that writes plans nothing.
+    virtual bool IsPlanned(qint32 /*folder*/) const { return false; }
+
     virtual bool FolderCreated() const = 0;
     virtual void setFolderCreated(bool created) = 0;
     virtual bool ItemExisted() const = 0;

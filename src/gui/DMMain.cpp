@@ -305,6 +305,16 @@ QWidget* DMMain::BuildFrameButtons() {
     m_buttonGo->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
     m_buttonGo->setMinimumWidth(96);
     connect(m_buttonGo, &QPushButton::clicked, this, &DMMain::goRequested);
+    // The same run as Go, but nothing is written: what Go would create and file goes to the log.
+    m_buttonCheck = new QPushButton(QStringLiteral("Chec&k only"), frame);
+    m_buttonCheck->setObjectName(QStringLiteral("Button_Check"));
+    m_buttonCheck->setToolTip(QStringLiteral("Look up every folder and log what Go would create and file, "
+                                             "without changing the libraries"));
+    connect(m_buttonCheck, &QPushButton::clicked, this, [this] {
+        m_checkOnlyRun = true;
+        Q_EMIT goRequested();
+        m_checkOnlyRun = false;
+    });
     m_buttonExit = new QPushButton(QStringLiteral("&Exit"), frame);
     m_buttonExit->setObjectName(QStringLiteral("Button_Exit"));
     m_buttonExit->setToolTip(QStringLiteral("Exit this program"));
@@ -316,6 +326,7 @@ QWidget* DMMain::BuildFrameButtons() {
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(8);
     row->addWidget(m_buttonGo);
+    row->addWidget(m_buttonCheck);
     row->addWidget(m_buttonExit);
     return frame;
 }
@@ -364,7 +375,8 @@ QAction* DMMain::NewLibListEntry() {
 void DMMain::SetTabOrder() {
     const std::vector<QWidget*> order = {
         m_comboImportSet,  m_buttonConfigure, m_buttonFile,   m_libBoxes.front(), m_checkAddExistingDocs,
-        m_checkAddNewDocs, m_checkLogMethod,  m_buttonLogDir, m_buttonGo,         m_buttonExit};
+        m_checkAddNewDocs, m_checkLogMethod,  m_buttonLogDir, m_buttonGo,         m_buttonCheck,
+        m_buttonExit};
     for (size_t i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 }
@@ -476,6 +488,7 @@ app::RunChoices DMMain::runChoices() const {
     choices.importFile = m_fileName->text();
     choices.addExistingDocs = m_checkAddExistingDocs->isChecked();
     choices.addNewDocs = m_checkAddNewDocs->isChecked();
+    choices.checkOnly = m_checkOnlyRun;
     return choices;
 }
 
@@ -544,6 +557,7 @@ void DMMain::untickLibrary(int index) {
 
 void DMMain::setGoEnabled(bool enabled) {
     m_buttonGo->setEnabled(enabled);
+    m_buttonCheck->setEnabled(enabled);
 }
 
 void DMMain::setRunInProgress(bool running) {

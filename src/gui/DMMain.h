@@ -136,6 +136,9 @@ private:
     QCheckBox* m_checkLogMethod = nullptr;
     QToolButton* m_buttonLogDir = nullptr;
     QPushButton* m_buttonGo = nullptr;
+    QPushButton* m_buttonCheck = nullptr;
+    // Set while a run started by "Check only" is going on.
+    bool m_checkOnlyRun = false;
     QPushButton* m_buttonExit = nullptr;
     QLabel* m_userName = nullptr;
     QLabel* m_primaryGroup = nullptr;

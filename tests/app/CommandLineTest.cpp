@@ -453,6 +453,7 @@ TEST(CommandLineOptions, AreWholeArgumentsThatNeverReachTheSwitches) {
         const char* unknown;
         const char* importFile;
         bool go;
+        bool check = false;
     } rows[] = {
         {{"--help"}, true, false, "", "", false},
         {{"/G", "--version", "/X"}, false, true, "", "", true},
@@ -460,6 +461,8 @@ TEST(CommandLineOptions, AreWholeArgumentsThatNeverReachTheSwitches) {
         {{"/F", "--help", "in.txt", "/G"}, true, false, "", "in.txt", true},
         {{"--Help", "--frobnicate", "--x"}, false, false, "--Help", "", false},
         {{"/F", "-in.txt"}, false, false, "", "in.txt", false},
+        {{"/G", "--check", "/F", "in.txt"}, false, false, "", "in.txt", true, true},
+        {{"--CHECK", "--check=yes"}, false, false, "--CHECK", "", false},
     };
     for (const auto& row : rows) {
         const CommandLine parsed = CommandLine::Parse(row.arguments);
@@ -469,6 +472,7 @@ TEST(CommandLineOptions, AreWholeArgumentsThatNeverReachTheSwitches) {
         EXPECT_EQ(parsed.unknownOption.toStdString(), row.unknown);
         EXPECT_EQ(parsed.importFile.toStdString(), row.importFile);
         EXPECT_EQ(parsed.go, row.go);
+        EXPECT_EQ(parsed.check, row.check);
     }
 }
 

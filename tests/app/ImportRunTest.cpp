@@ -5,6 +5,7 @@
 #include "common/SqlText.h"
 #include "support/QtPrinters.h"
 
+#include <QFile>
 #include <gtest/gtest.h>
 
 namespace vantrelis::testing {
@@ -193,6 +194,60 @@ TEST_F(ImportRunFixture, DocumentsFiledByOptionAndExistingItemCountsNeither) {
     Go();
     EXPECT_TRUE(harness.status.texts.contains(QStringLiteral("0 document(s) added with 0 error(s).")));
     EXPECT_EQ(Items(QStringLiteral("LIB_A"), leaf), QList<qint64>({doc1, doc2}));
+}
+
+// The library files with their write-ahead logs: a write of any kind changes one of them.
+QByteArray LibraryBytes(const LocalEnvironment& env, const QString& library) {
+    QByteArray bytes;
+    for (const QString& suffix : {QString(), QStringLiteral("-wal")}) {
+        QFile file(env.libraryFile(library) + suffix);
+        if (file.open(QIODevice::ReadOnly))
+            bytes += file.readAll() + "\n--\n";
+    }
+    return bytes;
+}
+
+TEST_F(ImportRunFixture, CheckOnlyWritesNothingAndCountsWhatTheRunThenDoes) {
+    const QString libA = QStringLiteral("LIB_A");
+    const qint64 leaf =
+        AddFolder(libA, QStringLiteral("MEMO"),
+                  AddFolder(libA, QStringLiteral("M1"), AddFolder(libA, QStringLiteral("C1"), 0)));
+    const qint64 filed = AddDocument(libA, QStringLiteral("Memo one"));
+    AddDocument(libA, QStringLiteral("Memo two"));
+    env.admin(libA).linkItem(leaf, filed);
+    const QStringList lines = {QStringLiteral("C1,M1,MEMO"), QStringLiteral("C1,M1,LETTER"),
+                               QStringLiteral("C2,M9,MEMO"), QStringLiteral("C2,M9,LETTER")};
+    const QString documents = QStringLiteral(
+        "SELECT DOCNUMBER FROM DOCSADM.PROFILE WHERE DOCNAME IN ('Memo one', 'Memo two') ORDER BY DOCNUMBER");
+    Start(app::CommandLine::Parse({QStringLiteral("/G"), QStringLiteral("--check")}));
+    folders().documentsSql = documents;
+    view.choices = Choices(lines);
+    view.choices.addExistingDocs = true;
+    const QByteArray before = LibraryBytes(env, libA) + LibraryBytes(env, QStringLiteral("LIB_B"));
+    Go();
+    EXPECT_EQ(LibraryBytes(env, libA) + LibraryBytes(env, QStringLiteral("LIB_B")), before);
+    EXPECT_EQ(FolderCount(libA), 3);
+    // LIB_A lacks LETTER, C2, M9 and MEMO and LETTER under M9; LIB_B lacks all eight.
+    EXPECT_TRUE(summaries.last().startsWith(
+        QStringLiteral("Vantrelis Import check finished: 4 paths, 2 libraries, 13 folders would be "
+                       "added, 1 documents would be filed, 0 errors; nothing was changed")))
+        << summaries.last().toStdString();
+    EXPECT_EQ(view.counter(RunCounter::Added), 4);
+    const QStringList log = harness.Lines();
+    EXPECT_EQ(log.filter(QStringLiteral("Check only: nothing is created")).size(), 2);
+    EXPECT_EQ(
+        log.filter(QStringLiteral("Check only: folder \"C2\" would be created at the top level")).size(), 2);
+    EXPECT_EQ(
+        log.filter(QStringLiteral("Check only: folder \"C2\" would be created for an earlier line")).size(),
+        2);
+
+    Start(app::CommandLine::Parse({QStringLiteral("/G")}));
+    folders().documentsSql = documents;
+    Go();
+    EXPECT_TRUE(summaries.last().startsWith(QStringLiteral(
+        "Vantrelis Import finished: 4 paths, 2 libraries, 13 folders added, 1 documents filed, 0 errors")))
+        << summaries.last().toStdString();
+    EXPECT_EQ(FolderCount(libA), 8);
 }
 
 TEST_F(ImportRunFixture, StopBetweenItemsFinishesAndEndsProgram) {

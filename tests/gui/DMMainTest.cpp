@@ -16,6 +16,7 @@
 #include <QLayout>
 #include <QMenu>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <memory>
@@ -210,8 +211,17 @@ private Q_SLOTS:
             QCOMPARE(window->findChild<QLabel*>(QLatin1String(name))->text(), QString::number(value));
             value += 11;
         }
+        // "Check only" starts the same run, marked check-only while it goes on.
+        QList<bool> checkOnly;
+        connect(window.get(), &DMMain::goRequested, window.get(),
+                [&] { checkOnly.append(window->runChoices().checkOnly); });
+        window->findChild<QPushButton*>(QStringLiteral("Button_Check"))->click();
+        window->findChild<QPushButton*>(QStringLiteral("Button_Go"))->click();
+        QCOMPARE(checkOnly, QList<bool>({true, false}));
+        QVERIFY(!window->runChoices().checkOnly);
         window->setGoEnabled(false);
-        QVERIFY(!window->findChild<QWidget*>(QStringLiteral("Button_Go"))->isEnabled());
+        for (const char* name : {"Button_Go", "Button_Check"})
+            QVERIFY(!window->findChild<QWidget*>(QLatin1String(name))->isEnabled());
         window->showProgress(3, 12);
         QCOMPARE(window->findChild<QProgressBar*>(QStringLiteral("ProgressRun"))->value(), 25);
         window->showProgress(0, 0);

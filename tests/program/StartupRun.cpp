@@ -222,11 +222,30 @@ TEST_F(StartupRun, ImportsIntoBothDemoLibrariesAndASecondRunCreatesNothing) {
         QStringLiteral("^Vantrelis Import finished: (\\d+) paths, 2 libraries, (\\d+) folders added, (\\d+) "
                        "documents filed, (\\d+) errors; log: (.+)$"),
         QRegularExpression::MultilineOption);
+    // A check first: both library files stay as they were, and it counts what the first run then does.
+    const auto libraries = [&] {
+        return read(demo + QStringLiteral("/vantrelis_mssql.db")) +
+               read(demo + QStringLiteral("/vantrelis_oracle.db"));
+    };
+    const QByteArray before = libraries();
+    ASSERT_GE(run(arguments + QStringList{QStringLiteral("--check")}), 0);
+    EXPECT_EQ(libraries(), before);
+    const QRegularExpressionMatch check =
+        QRegularExpression(
+            QStringLiteral("^Vantrelis Import check finished: (\\d+) paths, 2 libraries, (\\d+) "
+                           "folders would be added, (\\d+) documents would be filed"),
+            QRegularExpression::MultilineOption)
+            .match(QString::fromUtf8(m_output));
+    ASSERT_TRUE(check.hasMatch()) << m_output.toStdString();
     for (const bool first : {true, false}) {
         SCOPED_TRACE(first ? "first run" : "second run");
         const int status = run(arguments);
         const QRegularExpressionMatch line = summary.match(QString::fromUtf8(m_output));
         ASSERT_TRUE(line.hasMatch()) << m_output.toStdString() << m_errors.toStdString();
+        if (first) {
+            for (int field : {1, 2})
+                EXPECT_EQ(line.captured(field), check.captured(field)) << field;
+        }
         EXPECT_EQ(status, line.captured(4).toInt() > 0 ? 1 : 0);
         EXPECT_GT(line.captured(1).toInt(), 200);
         EXPECT_EQ(line.captured(2).toInt() > 0, first);

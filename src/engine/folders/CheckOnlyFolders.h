@@ -1,0 +1,53 @@
+#pragma once
+
+#include "common/Log.h"
+#include "dm/SqlGateway.h"
+#include "engine/FolderOperations.h"
+
+#include <QHash>
+#include <QSet>
+#include <QString>
+
+namespace vantrelis::engine {
+
+// The folder operations an import run calls. Every call goes to the folder engine, unless check-only
+// is on: then nothing is written. A missing folder is only planned ("would be created") under a
+// number of its own far above the library's numbers, so that the levels below it are planned too
+// without looking them up; a folder another line already planned is answered with the same number,
+// so each folder is counted once, as the run that writes would create it once. A document is looked
+// up in its folder but not linked, and a planned folder has no document query (it has no profile).
+class CheckOnlyFolders : public FolderOperations {
+public:
+    CheckOnlyFolders(FolderOperations& engine, dm::SqlGateway& gateway, Log& log);
+
+    // Turns check-only on or off for the next run and forgets the folders planned so far.
+    void setCheckOnly(bool on);
+    bool checkOnly() const { return m_checkOnly; }
+
+    qint32 CreateFolder(const QString& folderName, qint32 parentFolder, const QString& formName,
+                        int ruleIndex, qint32 sortAfterAdd) override;
+    bool AddFolderItem(qint32 itemDocNumber, qint32 parentFolder, const QString& nodeType, int ruleIndex,
+                       qint32 sortAfterAdd) override;
+    QString AddDocsSQL(qint32 folderDocNumber, int ruleIndex) override;
+    bool IsPlanned(qint32 folder) const override { return m_plannedNumbers.contains(folder); }
+
+    bool FolderCreated() const override;
+    void setFolderCreated(bool created) override;
+    bool ItemExisted() const override;
+
+    void LoadForeignColumns() override { m_engine.LoadForeignColumns(); }
+    const QList<ForeignColumn>& foreignColumns() const override { return m_engine.foreignColumns(); }
+
+private:
+    FolderOperations& m_engine;
+    dm::SqlGateway& m_gateway;
+    Log& m_log;
+    bool m_checkOnly = false;
+    bool m_folderCreated = false;
+    bool m_itemExisted = false;
+    // Planned folders by library, parent and name, and their numbers.
+    QHash<QString, qint32> m_planned;
+    QSet<qint32> m_plannedNumbers;
+};
+
+} // namespace vantrelis::engine
