@@ -31,8 +31,9 @@ first_client=$("$tool" sql "$demo/dm-server.ini" VANTRELIS_MSSQL \
 rule
 
 # ---------------------------------------------------------------------------------------------
-# The unattended import run into the two demo libraries that have the folder rule, twice: the
-# second run finds every folder the first one made and creates nothing.
+# The unattended import run into the two demo libraries that have the folder rule: a check-only run
+# that changes nothing, then two real runs; the second finds every folder the first one made and
+# creates nothing.
 # ---------------------------------------------------------------------------------------------
 if [[ ! -x "$program" ]]; then
     echo "demo: $program is not built; run 'make build' first" >&2
@@ -62,6 +63,18 @@ show_counts() {
 echo "Before the import:"
 show_counts
 overall=0
+rule
+# A check first: every path is looked up, nothing is written; its per-line report says per line what
+# the run would do.
+report="$demo/check-report.csv"
+echo "Check: vantrelis-import /G /X /F $demo/import.csv /S CLIENT_MATTER --check --report $report"
+status=0
+(cd "$demo" && "$program" /G /X /F "$demo/import.csv" /S CLIENT_MATTER --check --report "$report") || status=$?
+echo "vantrelis-import ended with exit status $status"
+((status <= 1)) || overall=$status
+show_counts
+echo "The first lines of the per-line report $report:"
+head -n 8 "$report" | tr -d '\r' | sed 's/^/  /'
 for pass in 1 2; do
     rule
     echo "Run $pass: vantrelis-import /G /X /F $demo/import.csv /S CLIENT_MATTER"

@@ -29,8 +29,12 @@ int AnswerOptions(int argc, char* argv[]) {
         arguments.append(QString::fromLocal8Bit(argv[i]));
     const app::CommandLine commandLine = app::CommandLine::Parse(arguments);
     if (!commandLine.unknownOption.isEmpty()) {
-        QTextStream(stderr) << "vantrelis-import: unknown option " << commandLine.unknownOption
-                            << " (vantrelis-import --help lists the options)" << Qt::endl;
+        const bool report = commandLine.unknownOption == QLatin1String("--report") ||
+                            commandLine.unknownOption == QLatin1String("--report=");
+        QTextStream(stderr) << "vantrelis-import: "
+                            << (report ? "a file name must follow " : "unknown option ")
+                            << commandLine.unknownOption << " (vantrelis-import --help lists the options)"
+                            << Qt::endl;
         return 2;
     }
     if (commandLine.help) {

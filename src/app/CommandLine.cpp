@@ -200,7 +200,9 @@ bool IsOption(const QString& argument) {
 // Takes the options out of `arguments` into `result` and answers the rest, for the switches.
 QStringList ReadOptions(const QStringList& arguments, CommandLine& result) {
     QStringList rest;
-    for (const QString& argument : arguments) {
+    const QLatin1StringView report("--report");
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
         if (!IsOption(argument)) {
             rest.append(argument);
         } else if (argument == QLatin1StringView("--help")) {
@@ -209,6 +211,10 @@ QStringList ReadOptions(const QStringList& arguments, CommandLine& result) {
             result.version = true;
         } else if (argument == QLatin1StringView("--check")) {
             result.check = true;
+        } else if (argument == report && i + 1 < arguments.size() && !arguments[i + 1].isEmpty()) {
+            result.reportFile = arguments[++i];
+        } else if (argument.startsWith(report + QLatin1Char('=')) && argument.size() > report.size() + 1) {
+            result.reportFile = argument.mid(report.size() + 1);
         } else if (result.unknownOption.isEmpty()) {
             result.unknownOption = argument;
         }
@@ -297,6 +303,10 @@ QString CommandLine::Usage() {
         "  --check     check only: read the file, connect, check the rights and look up every\n"
         "              path, but create, link, file and secure nothing; the log and the summary\n"
         "              say what would be created and filed\n"
+        "  --report FILE  (or --report=FILE) write a CSV report with one row per import file line\n"
+        "              and library: line, library, path, outcome (created, found, failed, skipped,\n"
+        "              would-create), folder_docnumber, folders_created, documents_filed,\n"
+        "              document_errors, first_error\n"
         "\n"
         "Exit status: 0 run without errors, 1 run with errors counted, 2 stopped before or during\n"
         "the run (a check, the login, the rights, a fault) or an unknown option.\n");

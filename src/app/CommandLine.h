@@ -25,6 +25,7 @@ struct CommandLine {
     bool help = false;     // "--help"
     bool version = false;  // "--version"
     bool check = false;    // "--check": walk every path with the real lookups, change nothing
+    QString reportFile;    // "--report FILE" or "--report=FILE": the per-line report
     QString unknownOption; // the first "--" argument that names no option, as given
 
     // "/G" together with "/X": nobody is there to answer a message box.

@@ -10,7 +10,7 @@ ImportFileReader::ImportFileReader(Log& log, RunView& view, QLocale locale)
     : m_log(log), m_view(view), m_locale(std::move(locale)) {}
 
 QStringList ImportFileReader::Read(const QString& fileName, ColumnTable& columns, const QString& templateText,
-                                   const QString& libraryName) {
+                                   const QString& libraryName, ImportLines* lines) {
     m_log.SetStatusLabel(QStringLiteral("Reading ") + fileName);
     m_log.Yield();
     QStringList paths;
@@ -22,6 +22,8 @@ QStringList ImportFileReader::Read(const QString& fileName, ColumnTable& columns
             m_log.WriteLog(QStringLiteral("Error: Line ") + FormatWhole(line.number) +
                            QStringLiteral(" of ") + fileName +
                            QStringLiteral(" skipped - it contains a NUL character"));
+            if (lines)
+                lines->skipped.append({line.number, QStringLiteral("the line contains a NUL character")});
             continue;
         }
         if (line.kind == ImportLineSource::Kind::TooLong) {
@@ -29,17 +31,29 @@ QStringList ImportFileReader::Read(const QString& fileName, ColumnTable& columns
                            QStringLiteral(" of ") + fileName +
                            QStringLiteral(" skipped - it is longer than ") +
                            FormatWhole(ImportLineSource::kMaxLineBytes) + QStringLiteral(" bytes"));
+            if (lines)
+                lines->skipped.append({line.number, QStringLiteral("the line is longer than ") +
+                                                        FormatWhole(ImportLineSource::kMaxLineBytes) +
+                                                        QStringLiteral(" bytes")});
             continue;
         }
         const QString text = TrimRightBlanks(line.text);
-        if (TrimLeftBlanks(text).isEmpty())
+        if (TrimLeftBlanks(text).isEmpty()) {
+            if (lines)
+                lines->skipped.append({line.number, QStringLiteral("the line is blank")});
             continue;
+        }
         columns.CutLine(text);
         context.now = m_log.clock().now();
         const QString path = PathTemplate::Expand(templateText, columns, context);
         if (!path.isEmpty()) {
             paths.append(path);
+            if (lines)
+                lines->pathLines.append(line.number);
             m_view.setCounter(RunCounter::Total, paths.size());
+        } else if (lines) {
+            lines->skipped.append(
+                {line.number, QStringLiteral("the template gives no folder path for the line")});
         }
         m_view.setCounter(RunCounter::Processed, paths.size());
         if (paths.size() % 10 == 0)

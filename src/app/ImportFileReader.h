@@ -10,6 +10,16 @@
 
 namespace vantrelis::app {
 
+// Where the paths of an import file came from, for the per-line report.
+struct ImportLines {
+    struct Skipped {
+        qint64 line = 0;
+        QString reason;
+    };
+    QList<qint64> pathLines; // the line of each path, in path order
+    QList<Skipped> skipped;  // the lines that gave no path, in file order
+};
+
 // Turns every line of an import file into one folder path: the line is cut into the column table's
 // values and the folder rule's template is expanded with them. Shows its progress in the Total and
 // Processed counters.
@@ -19,8 +29,9 @@ public:
 
     // The expanded paths, in file order; blank lines and lines that expand to nothing add none.
     // Raises a Fault when the file cannot be opened or read.
+    // `lines`, when given, receives the line of each path and the lines that gave none.
     QStringList Read(const QString& fileName, ColumnTable& columns, const QString& templateText,
-                     const QString& libraryName);
+                     const QString& libraryName, ImportLines* lines = nullptr);
 
 private:
     Log& m_log;

@@ -120,6 +120,7 @@ void ImportRun::Button_Go_Click() {
     m_summary.stopped = m_summary.stopped || m_stopped;
     m_summary.paths = m_paths.size();
     m_summary.logFile = log.datedName();
+    CloseReport();
     if (m_summaryOutput)
         m_summaryOutput(m_summary.Line());
     // An unattended run ends the program also when a check stopped it: nobody is there to close it.
@@ -161,7 +162,7 @@ bool ImportRun::Checks(const RunChoices& choices, const QString& setName) {
         error = RuleNotFound(setName, library);
     if (!error.isEmpty())
         return CheckFailed(error, error);
-    return true;
+    return OpenReport();
 }
 
 ImportRun::Rule ImportRun::FindRule(const QString& setName) const {
@@ -193,7 +194,9 @@ bool ImportRun::Prepare(const RunChoices& choices, const QString& setName, const
         log.WriteLog(line);
 
     ImportFileReader reader(log, m_view);
-    m_paths = reader.Read(choices.importFile, m_columns, rule.templateText, library);
+    m_lines = ImportLines{};
+    m_paths = reader.Read(choices.importFile, m_columns, rule.templateText, library,
+                          m_report.isOpen() ? &m_lines : nullptr);
     if (m_paths.isEmpty()) {
         const QString text =
             QStringLiteral("Error: Import File ") + choices.importFile +
@@ -221,7 +224,12 @@ void ImportRun::ProcessLibraries(const RunChoices& choices, const QString& setNa
     Log& log = m_context.log();
     for (int index = 0; index < choices.libraries.size(); ++index) {
         const LibraryChoice& choice = choices.libraries.at(index);
-        if (choice.ticked && !ProcessLibrary(index, choice.name, setName)) {
+        if (choice.ticked)
+            ReportLibraryStart(choice.name);
+        const bool goOn = !choice.ticked || ProcessLibrary(index, choice.name, setName);
+        if (choice.ticked)
+            ReportLibraryEnd();
+        if (!goOn) {
             log.WriteLog(Dashes(60));
             log.WriteLog(QStringLiteral("Warning: The import run was stopped before its end"));
             return;
@@ -280,7 +288,9 @@ bool ImportRun::ProcessLibrary(int index, const QString& caption, const QString&
     for (qint64 j = 1; j <= pathCount; ++j) {
         if (StopRequested())
             break;
+        ReportPathStart();
         WalkPath(j, rule);
+        ReportPathEnd(j);
         ++m_itemsDone;
         log.ShowStatus(Dashes(60));
         m_view.setCounter(RunCounter::Processed, j);

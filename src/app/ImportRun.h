@@ -2,6 +2,8 @@
 
 #include "app/AppContext.h"
 #include "app/ColumnTable.h"
+#include "app/ImportFileReader.h"
+#include "app/LineReport.h"
 #include "app/RunView.h"
 #include "engine/FolderOperations.h"
 #include "engine/folders/CheckOnlyFolders.h"
@@ -75,6 +77,16 @@ private:
     void FileDocuments(qint64 pathIndex, qint32 folder, bool folderExisted, bool sortFlag, const Rule& rule);
     void ShowRate(qint64 pathIndex);
 
+    // The per-line report (ImportRunReport.cpp): opened with the checks, one row per path as it is
+    // walked, and the lines left over of each library.
+    bool OpenReport();
+    void ReportLibraryStart(const QString& caption);
+    void ReportPathStart();
+    void ReportPathEnd(qint64 pathIndex);
+    void ReportLinesBefore(qint64 line);
+    void ReportLibraryEnd();
+    void CloseReport() noexcept;
+
     bool Unattended() const;
     bool StopRequested() const;
 
@@ -98,6 +110,18 @@ private:
     qint64 m_lastRateAt = -1;
     bool m_stopped = false;
     RunSummary m_summary;
+
+    // The per-line report's state.
+    LineReport m_report;
+    ImportLines m_lines;
+    QString m_reportLibrary;
+    qsizetype m_nextSkipped = 0;
+    qint64 m_reportedPaths = 0;
+    int m_librariesBefore = 0;
+    qint32 m_leaf = 0; // the folder the walk reached for the current path
+    QString m_firstError;
+    RunSummary m_pathBefore;
+    qint64 m_pathErrorsBefore = 0;
 };
 
 } // namespace vantrelis::app

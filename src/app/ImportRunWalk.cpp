@@ -99,6 +99,7 @@ void ImportRun::WalkPath(qint64 pathIndex, const Rule& rule) {
     }
     if (m_folders.FolderCreated())
         ++m_addedCount;
+    m_leaf = parent;
     FileDocuments(pathIndex, parent, folderExisted, sortFlag, rule);
 }
 

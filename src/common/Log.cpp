@@ -41,6 +41,8 @@ void Log::CloseFile() noexcept {
 void Log::WriteLog(const QString& text) noexcept {
     try {
         const QString line = TrimBlanks(text);
+        if (m_errorWatch && line.startsWith(QLatin1String("Error"), Qt::CaseInsensitive))
+            m_errorWatch(line);
         if (line.isEmpty() || m_baseName.isEmpty())
             return;
         if (!m_verbose && !line.left(6).toUpper().startsWith(QLatin1String("ERROR:")))

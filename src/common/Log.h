@@ -8,6 +8,7 @@
 #include <QDate>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 QT_FORWARD_DECLARE_CLASS(QFile)
@@ -69,6 +70,9 @@ public:
     QString StatusLabel() const noexcept;
     void Yield() noexcept;
 
+    // Sees every line given to WriteLog that begins with "Error", whether it is logged or not.
+    void setErrorWatch(std::function<void(const QString&)> watch) { m_errorWatch = std::move(watch); }
+
     // Closes the log file, which WriteLog keeps open between lines; the next line opens it again.
     void CloseFile() noexcept;
 
@@ -89,6 +93,7 @@ private:
     QString m_productName;
     // The dated file, open for appending while lines go to it; every line is flushed at once.
     std::unique_ptr<QFile> m_file;
+    std::function<void(const QString&)> m_errorWatch;
 };
 
 } // namespace vantrelis

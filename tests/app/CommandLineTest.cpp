@@ -454,6 +454,7 @@ TEST(CommandLineOptions, AreWholeArgumentsThatNeverReachTheSwitches) {
         const char* importFile;
         bool go;
         bool check = false;
+        const char* report = "";
     } rows[] = {
         {{"--help"}, true, false, "", "", false},
         {{"/G", "--version", "/X"}, false, true, "", "", true},
@@ -463,6 +464,18 @@ TEST(CommandLineOptions, AreWholeArgumentsThatNeverReachTheSwitches) {
         {{"/F", "-in.txt"}, false, false, "", "in.txt", false},
         {{"/G", "--check", "/F", "in.txt"}, false, false, "", "in.txt", true, true},
         {{"--CHECK", "--check=yes"}, false, false, "--CHECK", "", false},
+        // The report's file is the next argument whole, even one that looks like a switch.
+        {{"--report", "/tmp/r.csv", "/G"}, false, false, "", "", true, false, "/tmp/r.csv"},
+        {{"--report=out dir/r.csv", "/F", "in.txt"},
+         false,
+         false,
+         "",
+         "in.txt",
+         false,
+         false,
+         "out dir/r.csv"},
+        {{"/G", "--report"}, false, false, "--report", "", true},
+        {{"--report="}, false, false, "--report=", "", false},
     };
     for (const auto& row : rows) {
         const CommandLine parsed = CommandLine::Parse(row.arguments);
@@ -473,6 +486,7 @@ TEST(CommandLineOptions, AreWholeArgumentsThatNeverReachTheSwitches) {
         EXPECT_EQ(parsed.importFile.toStdString(), row.importFile);
         EXPECT_EQ(parsed.go, row.go);
         EXPECT_EQ(parsed.check, row.check);
+        EXPECT_EQ(parsed.reportFile.toStdString(), row.report);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/ImportRun.h"
 #include "ImportRunFixture.h"
+#include "app/LineReport.h"
 #include "common/SqlText.h"
 #include "support/QtPrinters.h"
 
@@ -248,6 +249,56 @@ TEST_F(ImportRunFixture, CheckOnlyWritesNothingAndCountsWhatTheRunThenDoes) {
         "Vantrelis Import finished: 4 paths, 2 libraries, 13 folders added, 1 documents filed, 0 errors")))
         << summaries.last().toStdString();
     EXPECT_EQ(FolderCount(libA), 8);
+}
+
+TEST_F(ImportRunFixture, ReportListsEveryLineOfEveryLibraryWithItsOutcome) {
+    env.admin(QStringLiteral("LIB_B"))
+        .setParameter(QLatin1String(LocalEnvironment::kUser), QStringLiteral("User.CreateFolder"),
+                      QStringLiteral("N"));
+    const QString report = env.filePath(QStringLiteral("report.csv"));
+    Start(app::CommandLine::Parse({QStringLiteral("--report"), report}));
+    view.choices =
+        Choices({QStringLiteral("C1,M1,MEMO"), QString(), QStringLiteral("C1,M1,MEMO"),
+                 QStringLiteral("C2,,MEMO"), QStringLiteral("C3,M\0,MEMO"), QStringLiteral("C\"4,M4,MEMO")});
+    Go();
+    QFile file(report);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QStringList rows = QString::fromUtf8(file.readAll()).split(QStringLiteral("\r\n"));
+    const QString rights =
+        QStringLiteral(",skipped,,0,0,0,not processed - Error: TESTER does not have rights to manage folders "
+                       "in library LIB_B");
+    const qint64 leaf = FolderPath(QStringLiteral("LIB_A"), {"C1", "M1", "MEMO"});
+    const QString c1 = QStringLiteral("C1 %\\% M1 %\\% MEMO");
+    const QString c2 = QStringLiteral("C2 %\\%  %\\% MEMO");
+    const QString c4 = QStringLiteral("C4 %\\% M4 %\\% MEMO");
+    const QString number = QString::number(leaf);
+    EXPECT_EQ(
+        rows,
+        QStringList({
+            QStringLiteral("line,library,path,outcome,folder_docnumber,folders_created,documents_"
+                           "filed,document_errors,first_error"),
+            QStringLiteral("1,LIB_A,") + c1 + QStringLiteral(",created,") + number +
+                QStringLiteral(",3,0,0,"),
+            QStringLiteral("2,LIB_A,,skipped,,0,0,0,the line is blank"),
+            QStringLiteral("3,LIB_A,") + c1 + QStringLiteral(",found,") + number + QStringLiteral(",0,0,0,"),
+            QStringLiteral("4,LIB_A,") + c2 + QStringLiteral(",failed,,1,0,0,Error: Level 2 of ") + c2 +
+                QStringLiteral(" has no name - the path is skipped"),
+            QStringLiteral("5,LIB_A,,skipped,,0,0,0,the line contains a NUL character"),
+            QStringLiteral("6,LIB_A,") + c4 + QStringLiteral(",created,") +
+                QString::number(FolderPath(QStringLiteral("LIB_A"), {"C4", "M4", "MEMO"})) +
+                QStringLiteral(",3,0,0,"),
+            QStringLiteral("1,LIB_B,") + c1 + rights,
+            QStringLiteral("2,LIB_B,,skipped,,0,0,0,the line is blank"),
+            QStringLiteral("3,LIB_B,") + c1 + rights,
+            QStringLiteral("4,LIB_B,") + c2 + rights,
+            QStringLiteral("5,LIB_B,,skipped,,0,0,0,the line contains a NUL character"),
+            QStringLiteral("6,LIB_B,") + c4 + rights,
+            QString(),
+        }));
+    for (const auto& [text, field] : {std::pair{"plain", "plain"}, std::pair{"a,b", "\"a,b\""},
+                                      std::pair{"say \"hi\"", "\"say \"\"hi\"\"\""},
+                                      std::pair{"two\nlines", "\"two\nlines\""}, std::pair{" x", "\" x\""}})
+        EXPECT_EQ(app::LineReport::Field(QString::fromUtf8(text)), QString::fromUtf8(field));
 }
 
 TEST_F(ImportRunFixture, StopBetweenItemsFinishesAndEndsProgram) {

@@ -228,7 +228,10 @@ TEST_F(StartupRun, ImportsIntoBothDemoLibrariesAndASecondRunCreatesNothing) {
                read(demo + QStringLiteral("/vantrelis_oracle.db"));
     };
     const QByteArray before = libraries();
-    ASSERT_GE(run(arguments + QStringList{QStringLiteral("--check")}), 0);
+    const QString checkReport = m_dir.filePath(QStringLiteral("check.csv"));
+    const QString runReport = m_dir.filePath(QStringLiteral("run.csv"));
+    ASSERT_GE(
+        run(arguments + QStringList{QStringLiteral("--check"), QStringLiteral("--report"), checkReport}), 0);
     EXPECT_EQ(libraries(), before);
     const QRegularExpressionMatch check =
         QRegularExpression(
@@ -239,7 +242,8 @@ TEST_F(StartupRun, ImportsIntoBothDemoLibrariesAndASecondRunCreatesNothing) {
     ASSERT_TRUE(check.hasMatch()) << m_output.toStdString();
     for (const bool first : {true, false}) {
         SCOPED_TRACE(first ? "first run" : "second run");
-        const int status = run(arguments);
+        const int status =
+            run(first ? arguments + QStringList{QStringLiteral("--report=") + runReport} : arguments);
         const QRegularExpressionMatch line = summary.match(QString::fromUtf8(m_output));
         ASSERT_TRUE(line.hasMatch()) << m_output.toStdString() << m_errors.toStdString();
         if (first) {
@@ -252,6 +256,16 @@ TEST_F(StartupRun, ImportsIntoBothDemoLibrariesAndASecondRunCreatesNothing) {
         EXPECT_EQ(line.captured(3).toInt() > 0, first);
         EXPECT_EQ(line.captured(5).trimmed(), todaysLog());
     }
+    // The check named, line by line, the folders the run then created.
+    const auto outcomes = [&](const QString& file, const char* outcome) {
+        QStringList lines;
+        for (const QString& row : QString::fromUtf8(read(file)).split(QStringLiteral("\r\n")))
+            if (row.section(QLatin1Char(','), 3, 3) == QLatin1String(outcome))
+                lines.append(row.section(QLatin1Char(','), 0, 2));
+        return lines;
+    };
+    EXPECT_GT(outcomes(runReport, "created").size(), 100);
+    EXPECT_EQ(outcomes(checkReport, "would-create"), outcomes(runReport, "created"));
     // Every folder's item chain is still one clean list.
     for (const char* library : {"vantrelis_mssql.db", "vantrelis_oracle.db"}) {
         QProcess tool;
