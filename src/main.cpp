@@ -3,7 +3,6 @@
 #include "app/AppContext.h"
 #include "app/BuildInfo.h"
 #include "app/CommandLine.h"
-#include "app/ImportRun.h"
 #include "app/ProgramState.h"
 #include "common/Clock.h"
 #include "common/IniRegistry.h"
@@ -22,12 +21,8 @@ namespace {
 
 // "--help", "--version" and an unknown option are answered before anything starts; -1 lets the
 // program start.
-int AnswerOptions(int argc, char* argv[]) {
+int AnswerOptions(const vantrelis::app::CommandLine& commandLine) {
     using namespace vantrelis;
-    QStringList arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
-    const app::CommandLine commandLine = app::CommandLine::Parse(arguments);
     if (!commandLine.unknownOption.isEmpty()) {
         const bool report = commandLine.unknownOption == QLatin1String("--report") ||
                             commandLine.unknownOption == QLatin1String("--report=");
@@ -52,14 +47,14 @@ int AnswerOptions(int argc, char* argv[]) {
 
 int main(int argc, char* argv[]) {
     using namespace vantrelis;
-    if (const int answered = AnswerOptions(argc, argv); answered >= 0)
-        return answered;
-    // An unattended run answers on standard output and its exit status alone: the offscreen
-    // platform's notes about window features it lacks would fill cron's mail.
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
     const app::CommandLine commandLine = app::CommandLine::Parse(arguments);
+    if (const int answered = AnswerOptions(commandLine); answered >= 0)
+        return answered;
+    // An unattended run answers on standard output and its exit status alone: the offscreen
+    // platform's notes about window features it lacks would fill cron's mail.
     if (commandLine.unattended())
         qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
             if (type == QtCriticalMsg || type == QtFatalMsg)
@@ -86,11 +81,9 @@ int main(int argc, char* argv[]) {
     state.executablePath = QCoreApplication::applicationFilePath();
     state.readmePath = app::ProgramState::FindReadme(state.programFolder);
     gui::MainProgram program(context, registry, launcher, state);
-    // Go and the "/G" start run the import on the window's choices; each run leaves one summary line
-    // on standard output for whoever started the program from a shell or cron.
-    app::ImportRun run(context, program.main(), context.folders());
-    run.setSummaryOutput([](const QString& line) { QTextStream(stdout) << line << Qt::endl; });
-    program.commands().setImportRun([&run] { run.Button_Go_Click(); });
+    // Each run leaves one summary line on standard output for whoever started the program from a
+    // shell or cron.
+    program.run().setSummaryOutput([](const QString& line) { QTextStream(stdout) << line << Qt::endl; });
     if (!program.Start())
         return program.state().exitStatus;
     return QCoreApplication::exec();

@@ -16,8 +16,10 @@ MainProgram::MainProgram(app::AppContext& context, RegistryComponent& registry, 
       m_chooser(&m_main),
       m_shutdown(context, m_main, m_state, endProgram ? std::move(endProgram) : LeaveEventLoop),
       m_commands(context, m_main, m_state, m_chooser, launcher), m_dialogs(m_main, context, m_commands),
-      m_startup(context, m_main, m_splash, m_state, registry, m_shutdown) {
+      m_startup(context, m_main, m_splash, m_state, registry, m_shutdown),
+      m_run(context, m_main, context.folders()) {
     context.connection().setView(&m_main);
+    m_commands.setImportRun([this] { m_run.Button_Go_Click(); });
     m_startup.setGo([this] { m_commands.Button_Go_Click(); });
     Connect();
 }

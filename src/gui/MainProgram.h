@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/AppContext.h"
+#include "app/ImportRun.h"
 #include "app/MainCommands.h"
 #include "app/ProgramState.h"
 #include "app/Shutdown.h"
@@ -29,6 +30,8 @@ public:
     QorvSplash& splash() { return m_splash; }
     app::MainCommands& commands() { return m_commands; }
     app::Shutdown& shutdown() { return m_shutdown; }
+    // The import run behind Go and the "/G" start.
+    app::ImportRun& run() { return m_run; }
     const app::ProgramState& state() const { return m_state; }
 
     // Brings the program up (Form_Load); true when it waits for the user, false when it has ended.
@@ -46,6 +49,7 @@ private:
     app::MainCommands m_commands;
     MainWindowDialogs m_dialogs;
     app::Startup m_startup;
+    app::ImportRun m_run;
 };
 
 } // namespace vantrelis::gui
