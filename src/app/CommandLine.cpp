@@ -211,6 +211,8 @@ QStringList ReadOptions(const QStringList& arguments, CommandLine& result) {
             result.version = true;
         } else if (argument == QLatin1StringView("--check")) {
             result.check = true;
+        } else if (argument == QLatin1StringView("--profile-from-line")) {
+            result.profileFromLine = true;
         } else if (argument == report && i + 1 < arguments.size() && !arguments[i + 1].isEmpty()) {
             result.reportFile = arguments[++i];
         } else if (argument.startsWith(report + QLatin1Char('=')) && argument.size() > report.size() + 1) {
@@ -307,6 +309,10 @@ QString CommandLine::Usage() {
         "              and library: line, library, path, outcome (created, found, failed, skipped,\n"
         "              would-create), folder_docnumber, folders_created, documents_filed,\n"
         "              document_errors, first_error\n"
+        "  --profile-from-line  fill each new folder's profile from its import line: the lookup\n"
+        "              columns the template reaches up to that folder's level (for the default\n"
+        "              rule, a new matter folder gets the line's client and matter), so that the\n"
+        "              documents of that matter are filed into it\n"
         "\n"
         "Exit status: 0 run without errors, 1 run with errors counted, 2 stopped before or during\n"
         "the run (a check, the login, the rights, a fault) or an unknown option.\n");

@@ -22,11 +22,12 @@ struct CommandLine {
     QString importSet;
 
     // Options beyond the switches, each a whole argument beginning with "--" (exact spelling).
-    bool help = false;     // "--help"
-    bool version = false;  // "--version"
-    bool check = false;    // "--check": walk every path with the real lookups, change nothing
-    QString reportFile;    // "--report FILE" or "--report=FILE": the per-line report
-    QString unknownOption; // the first "--" argument that names no option, as given
+    bool help = false;            // "--help"
+    bool version = false;         // "--version"
+    bool check = false;           // "--check": walk every path with the real lookups, change nothing
+    QString reportFile;           // "--report FILE" or "--report=FILE": the per-line report
+    bool profileFromLine = false; // "--profile-from-line": new folders take their line's lookup values
+    QString unknownOption;        // the first "--" argument that names no option, as given
 
     // "/G" together with "/X": nobody is there to answer a message box.
     bool unattended() const { return go && exitWhenDone; }

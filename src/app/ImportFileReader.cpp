@@ -50,6 +50,12 @@ QStringList ImportFileReader::Read(const QString& fileName, ColumnTable& columns
             paths.append(path);
             if (lines)
                 lines->pathLines.append(line.number);
+            if (lines && lines->keepValues) {
+                QHash<QString, QString> values;
+                for (const ImportColumn& column : columns.columns())
+                    values.insert(column.name, column.value);
+                lines->pathValues.append(values);
+            }
             m_view.setCounter(RunCounter::Total, paths.size());
         } else if (lines) {
             lines->skipped.append(

@@ -4,6 +4,7 @@
 #include "app/RunView.h"
 #include "common/Log.h"
 
+#include <QHash>
 #include <QLocale>
 #include <QString>
 #include <QStringList>
@@ -16,8 +17,10 @@ struct ImportLines {
         qint64 line = 0;
         QString reason;
     };
-    QList<qint64> pathLines; // the line of each path, in path order
-    QList<Skipped> skipped;  // the lines that gave no path, in file order
+    QList<qint64> pathLines;                   // the line of each path, in path order
+    QList<Skipped> skipped;                    // the lines that gave no path, in file order
+    bool keepValues = false;                   // whether pathValues is filled
+    QList<QHash<QString, QString>> pathValues; // each path's column values by token, in path order
 };
 
 // Turns every line of an import file into one folder path: the line is cut into the column table's

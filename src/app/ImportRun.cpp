@@ -61,7 +61,8 @@ QString RunSummary::Line() const {
 }
 
 ImportRun::ImportRun(AppContext& context, RunView& view, engine::FolderOperations& folders)
-    : m_context(context), m_view(view), m_folders(folders, context.gateway(), context.log()) {}
+    : m_context(context), m_view(view), m_folders(folders, context.gateway(), context.log()),
+      m_profileFill(context.gateway(), context.log()) {}
 
 bool ImportRun::Unattended() const {
     return m_context.commandLine().go;
@@ -81,6 +82,8 @@ void ImportRun::Button_Go_Click() {
         m_choices = m_view.runChoices();
         m_folders.setCheckOnly(m_choices.checkOnly || m_context.commandLine().check);
         m_summary.checkOnly = m_folders.checkOnly();
+        m_fillFromLine =
+            (m_choices.fillFromLine || m_context.commandLine().profileFromLine) && !m_folders.checkOnly();
         const QString setName = TrimBlanks(m_choices.importSet);
         if (!Checks(m_choices, setName)) {
             m_summary.stopped = true;
@@ -195,8 +198,9 @@ bool ImportRun::Prepare(const RunChoices& choices, const QString& setName, const
 
     ImportFileReader reader(log, m_view);
     m_lines = ImportLines{};
+    m_lines.keepValues = m_fillFromLine;
     m_paths = reader.Read(choices.importFile, m_columns, rule.templateText, library,
-                          m_report.isOpen() ? &m_lines : nullptr);
+                          m_report.isOpen() || m_fillFromLine ? &m_lines : nullptr);
     if (m_paths.isEmpty()) {
         const QString text =
             QStringLiteral("Error: Import File ") + choices.importFile +
@@ -277,6 +281,8 @@ bool ImportRun::ProcessLibrary(int index, const QString& caption, const QString&
         return true;
     }
     LoadForeignColumns();
+    if (m_fillFromLine)
+        m_profileFill.Prepare(rule.templateText);
 
     log.WriteLog(QStringLiteral("Processing ") + FormatWhole(pathCount) +
                  QStringLiteral(" import rows into library ") + m_libraryName);

@@ -3,6 +3,7 @@
 #include "app/AppContext.h"
 #include "app/ColumnTable.h"
 #include "app/ImportFileReader.h"
+#include "app/LineProfileFill.h"
 #include "app/LineReport.h"
 #include "app/RunView.h"
 #include "engine/FolderOperations.h"
@@ -95,6 +96,9 @@ private:
     // The folder engine, or in a check-only run the plan of what it would do.
     engine::CheckOnlyFolders m_folders;
     std::function<void(const QString&)> m_summaryOutput;
+    // New folders take their line's lookup values (the import file's lines are kept then).
+    LineProfileFill m_profileFill;
+    bool m_fillFromLine = false;
 
     // Working values of the run.
     RunChoices m_choices;

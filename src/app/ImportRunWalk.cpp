@@ -81,8 +81,12 @@ void ImportRun::WalkPath(qint64 pathIndex, const Rule& rule) {
         if (found == 0) {
             parent = m_folders.CreateFolder(next.name, parent, rule.form, rule.row, sortFlag ? 1 : 0);
             folderExisted = false;
-            if (m_folders.FolderCreated())
+            if (m_folders.FolderCreated()) {
                 ++m_summary.folders;
+                if (m_fillFromLine && pathIndex <= m_lines.pathValues.size())
+                    m_profileFill.Fill(parent, level, m_lines.pathValues.at(pathIndex - 1),
+                                       m_lines.pathLines.at(pathIndex - 1), m_choices.importFile);
+            }
         } else {
             parent = found;
             folderExisted = true;

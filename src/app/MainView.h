@@ -28,6 +28,7 @@ public:
     virtual void setVerboseLogging(bool ticked) = 0;
     virtual void setAddNewDocs(bool ticked) = 0;
     virtual void setAddExistingDocs(bool ticked) = 0;
+    virtual void setFillFromLine(bool ticked) = 0;
     virtual void setReadmeVisible(bool visible) = 0;
     // What the About window shows: the DM version text and the build.
     virtual void setAboutInfo(const QString& dmVersion, const QString& build, const QString& buildDate) = 0;

@@ -18,6 +18,7 @@ struct RunChoices {
     QString importFile;           // caption of `LabelFileName`
     bool addExistingDocs = false; // `CheckAddExistingDocs` ("Add documents to existing folders")
     bool addNewDocs = false;      // `CheckAddNewDocs` ("Add documents to new folders")
+    bool fillFromLine = false;    // `CheckFillFromLine` ("Fill new folders from the import line")
     bool checkOnly = false;       // started by "Check only" instead of Go: nothing is written
 };
 

@@ -64,6 +64,7 @@ void Shutdown::SaveSettings() {
     const RunChoices choices = m_main.runChoices();
     SavedSetting::CheckAddNewDocs().save(settings, Switch(choices.addNewDocs));
     SavedSetting::CheckAddExistingDocs().save(settings, Switch(choices.addExistingDocs));
+    SavedSetting::CheckFillFromLine().save(settings, Switch(choices.fillFromLine));
     SavedSetting::ComboImportSet().save(settings, choices.importSet);
     for (const LibraryChoice& library : choices.libraries)
         SavedSetting::Library(library.name).save(settings, Switch(library.ticked));

@@ -248,6 +248,8 @@ void Startup::SetDocumentOptions() noexcept {
                              LeadingNumber(SavedSetting::CheckAddNewDocs().read(settings)) == 1);
         m_main.setAddExistingDocs(commandLine.addExistingDocs ||
                                   LeadingNumber(SavedSetting::CheckAddExistingDocs().read(settings)) == 1);
+        m_main.setFillFromLine(commandLine.profileFromLine ||
+                               LeadingNumber(SavedSetting::CheckFillFromLine().read(settings)) == 1);
     } catch (...) {
     }
 }

@@ -74,6 +74,10 @@ SavedSetting SavedSetting::CheckAddExistingDocs() {
     return General(QStringLiteral("CheckAddExistingDocs"), QStringLiteral("1"));
 }
 
+SavedSetting SavedSetting::CheckFillFromLine() {
+    return General(QStringLiteral("CheckFillFromLine"), QStringLiteral("0"));
+}
+
 SavedSetting SavedSetting::Library(const QString& libraryName) {
     return SavedSetting(ProductName(), QStringLiteral("Libraries"), libraryName, QStringLiteral("1"));
 }

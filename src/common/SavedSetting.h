@@ -41,6 +41,8 @@ public:
     static SavedSetting ComboImportSet();
     static SavedSetting CheckAddNewDocs();
     static SavedSetting CheckAddExistingDocs();
+    // "Fill new folders from the import line", "0" by default.
+    static SavedSetting CheckFillFromLine();
     // Whether a library is ticked in the library list; a library never seen before is ticked.
     static SavedSetting Library(const QString& libraryName);
     // "Warning" / "RegisterAPI" of the product: the DM server interface warning was shown once.

@@ -182,6 +182,10 @@ QGroupBox* DMMain::BuildFrameOptions() {
     m_checkAddNewDocs = new QCheckBox(QStringLiteral("Add documents to new folders"), frame);
     m_checkAddNewDocs->setObjectName(QStringLiteral("CheckAddNewDocs"));
     m_checkAddNewDocs->setToolTip(QStringLiteral("Add documents to folders as they are created"));
+    m_checkFillFromLine = new QCheckBox(QStringLiteral("Fill new folders from the import line"), frame);
+    m_checkFillFromLine->setObjectName(QStringLiteral("CheckFillFromLine"));
+    m_checkFillFromLine->setToolTip(
+        QStringLiteral("Give new folders the client, matter and other lookup values of their import line"));
     m_checkLogMethod = new QCheckBox(QStringLiteral("&Verbose Logging"), frame);
     m_checkLogMethod->setObjectName(QStringLiteral("CheckLogMethod"));
     m_checkLogMethod->setToolTip(QStringLiteral("Log each operation"));
@@ -203,6 +207,7 @@ QGroupBox* DMMain::BuildFrameOptions() {
     column->setSpacing(6);
     column->addWidget(m_checkAddExistingDocs);
     column->addWidget(m_checkAddNewDocs);
+    column->addWidget(m_checkFillFromLine);
     column->addLayout(logRow);
     column->addStretch(1);
     return frame;
@@ -373,10 +378,10 @@ QAction* DMMain::NewLibListEntry() {
 }
 
 void DMMain::SetTabOrder() {
-    const std::vector<QWidget*> order = {
-        m_comboImportSet,  m_buttonConfigure, m_buttonFile,   m_libBoxes.front(), m_checkAddExistingDocs,
-        m_checkAddNewDocs, m_checkLogMethod,  m_buttonLogDir, m_buttonGo,         m_buttonCheck,
-        m_buttonExit};
+    const std::vector<QWidget*> order = {m_comboImportSet,    m_buttonConfigure,      m_buttonFile,
+                                         m_libBoxes.front(),  m_checkAddExistingDocs, m_checkAddNewDocs,
+                                         m_checkFillFromLine, m_checkLogMethod,       m_buttonLogDir,
+                                         m_buttonGo,          m_buttonCheck,          m_buttonExit};
     for (size_t i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 }
@@ -488,12 +493,17 @@ app::RunChoices DMMain::runChoices() const {
     choices.importFile = m_fileName->text();
     choices.addExistingDocs = m_checkAddExistingDocs->isChecked();
     choices.addNewDocs = m_checkAddNewDocs->isChecked();
+    choices.fillFromLine = m_checkFillFromLine->isChecked();
     choices.checkOnly = m_checkOnlyRun;
     return choices;
 }
 
 void DMMain::setAddNewDocs(bool ticked) {
     m_checkAddNewDocs->setChecked(ticked);
+}
+
+void DMMain::setFillFromLine(bool ticked) {
+    m_checkFillFromLine->setChecked(ticked);
 }
 
 void DMMain::setAddExistingDocs(bool ticked) {

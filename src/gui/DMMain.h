@@ -49,6 +49,7 @@ public:
     void setVerboseLogging(bool ticked) override;
     void setAddNewDocs(bool ticked) override;
     void setAddExistingDocs(bool ticked) override;
+    void setFillFromLine(bool ticked) override;
     void setReadmeVisible(bool visible) override;
     void setAboutInfo(const QString& dmVersion, const QString& build, const QString& buildDate) override;
     QRect screenArea() const override;
@@ -133,6 +134,7 @@ private:
     QPushButton* m_buttonConfigure = nullptr;
     QCheckBox* m_checkAddExistingDocs = nullptr;
     QCheckBox* m_checkAddNewDocs = nullptr;
+    QCheckBox* m_checkFillFromLine = nullptr;
     QCheckBox* m_checkLogMethod = nullptr;
     QToolButton* m_buttonLogDir = nullptr;
     QPushButton* m_buttonGo = nullptr;

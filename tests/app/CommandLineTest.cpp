@@ -455,6 +455,7 @@ TEST(CommandLineOptions, AreWholeArgumentsThatNeverReachTheSwitches) {
         bool go;
         bool check = false;
         const char* report = "";
+        bool profileFromLine = false;
     } rows[] = {
         {{"--help"}, true, false, "", "", false},
         {{"/G", "--version", "/X"}, false, true, "", "", true},
@@ -476,6 +477,8 @@ TEST(CommandLineOptions, AreWholeArgumentsThatNeverReachTheSwitches) {
          "out dir/r.csv"},
         {{"/G", "--report"}, false, false, "--report", "", true},
         {{"--report="}, false, false, "--report=", "", false},
+        {{"/G", "--profile-from-line"}, false, false, "", "", true, false, "", true},
+        {{"--Profile-From-Line"}, false, false, "--Profile-From-Line", "", false},
     };
     for (const auto& row : rows) {
         const CommandLine parsed = CommandLine::Parse(row.arguments);
@@ -487,6 +490,7 @@ TEST(CommandLineOptions, AreWholeArgumentsThatNeverReachTheSwitches) {
         EXPECT_EQ(parsed.go, row.go);
         EXPECT_EQ(parsed.check, row.check);
         EXPECT_EQ(parsed.reportFile.toStdString(), row.report);
+        EXPECT_EQ(parsed.profileFromLine, row.profileFromLine);
     }
 }
 

@@ -301,6 +301,60 @@ TEST_F(ImportRunFixture, ReportListsEveryLineOfEveryLibraryWithItsOutcome) {
         EXPECT_EQ(app::LineReport::Field(QString::fromUtf8(text)), QString::fromUtf8(field));
 }
 
+// With the folder engine itself: a new client and matter folder get no matter from their parent, so
+// only the option lets the new leaf find the matter's documents.
+TEST_F(ImportRunFixture, ProfileFromLineLetsNewFoldersFindTheirMattersDocuments) {
+    const QString libA = QStringLiteral("LIB_A");
+    dm::local::LibraryAdmin& admin = env.admin(libA);
+    qint64 matterDocs[2] = {};
+    for (int i = 0; i < 2; ++i) {
+        const QString client = QStringLiteral("C%1").arg(i + 1);
+        const QString matter = QStringLiteral("M%1").arg(i + 1);
+        admin.addClient(client, client);
+        admin.addMatter(client, matter, matter);
+        dm::local::DocumentSpec spec;
+        spec.name = QStringLiteral("Memo of ") + matter;
+        spec.author = QLatin1String(LocalEnvironment::kUser);
+        spec.typeId = QStringLiteral("MEMO");
+        spec.clientId = client;
+        spec.matterId = matter;
+        matterDocs[i] = admin.addDocument(spec);
+    }
+    const auto matterOf = [&](qint64 folder) {
+        return admin.database()
+            .scalar(QStringLiteral("SELECT COALESCE(MATTER, 0) FROM DOCSADM.PROFILE WHERE DOCNUMBER = ?1"),
+                    {folder})
+            .toLongLong();
+    };
+    for (const bool fill : {false, true}) {
+        Start(fill ? app::CommandLine::Parse({QStringLiteral("--profile-from-line")}) : app::CommandLine{});
+        run = std::make_unique<app::ImportRun>(*context, view, context->folders());
+        const QString client = fill ? QStringLiteral("C2") : QStringLiteral("C1");
+        const QString matter = fill ? QStringLiteral("M2") : QStringLiteral("M1");
+        view.choices = Choices({client + QLatin1Char(',') + matter + QStringLiteral(",MEMO"),
+                                client + QStringLiteral(",M404,MEMO")},
+                               {true, false});
+        view.choices.addNewDocs = true;
+        harness.Mark();
+        Go();
+        const qint64 top = FolderPath(libA, {client.toLatin1().constData()});
+        const qint64 matterFolder = FolderPath(libA, {"", matter.toLatin1().constData()}, top);
+        const qint64 leaf = FolderPath(libA, {"", "MEMO"}, matterFolder);
+        ASSERT_NE(leaf, 0) << fill;
+        EXPECT_EQ(matterOf(top), 0) << fill;
+        EXPECT_EQ(matterOf(matterFolder) != 0, fill);
+        EXPECT_EQ(matterOf(leaf), matterOf(matterFolder));
+        EXPECT_EQ(Items(libA, leaf), fill ? QList<qint64>({matterDocs[1]}) : QList<qint64>()) << fill;
+        EXPECT_EQ(harness.LinesSinceMark()
+                      .filter(QStringLiteral("Warning: Line 2 of ") + view.choices.importFile +
+                              QStringLiteral(": no row matches MATTER.CLIENT_ID.CLIENT_ID = ") + client +
+                              QStringLiteral(", MATTER.MATTER_ID = M404 - column MATTER of the new folder "
+                                             "is left empty"))
+                      .size(),
+                  fill ? 1 : 0);
+    }
+}
+
 TEST_F(ImportRunFixture, StopBetweenItemsFinishesAndEndsProgram) {
     Start();
     view.choices =

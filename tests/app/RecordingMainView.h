@@ -24,6 +24,7 @@ public:
     bool verbose = false;
     bool addNewDocs = false;
     bool addExistingDocs = false;
+    bool fillFromLine = false;
     bool readmeVisible = true;
     QString aboutVersion;
     QRect screen{0, 0, 1920, 1080};
@@ -52,6 +53,7 @@ public:
     void setVerboseLogging(bool ticked) override { verbose = ticked; }
     void setAddNewDocs(bool ticked) override { addNewDocs = ticked; }
     void setAddExistingDocs(bool ticked) override { addExistingDocs = ticked; }
+    void setFillFromLine(bool ticked) override { fillFromLine = ticked; }
     void setReadmeVisible(bool visible) override { readmeVisible = visible; }
     void setAboutInfo(const QString& dmVersion, const QString&, const QString&) override {
         aboutVersion = dmVersion;
@@ -73,6 +75,7 @@ public:
         choices.importFile = importFile;
         choices.addNewDocs = addNewDocs;
         choices.addExistingDocs = addExistingDocs;
+        choices.fillFromLine = fillFromLine;
         return choices;
     }
     void setCounter(app::RunCounter, qint64) override {}

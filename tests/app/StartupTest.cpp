@@ -238,6 +238,8 @@ TEST_P(StopPathTest, ShowsItsMessageAndEndsThroughTheStopPath) {
     const bool filled = situation == 2;
     EXPECT_EQ(Saved(settings, SavedSetting::CheckAddNewDocs()),
               filled ? QStringLiteral("1") : QStringLiteral("<unset>"));
+    EXPECT_EQ(Saved(settings, SavedSetting::CheckFillFromLine()),
+              filled ? QStringLiteral("0") : QStringLiteral("<unset>"));
     EXPECT_EQ(Saved(settings, SavedSetting::Library(QStringLiteral("OTHER"))),
               filled ? QStringLiteral("1") : QStringLiteral("<unset>"));
     EXPECT_EQ(Saved(settings, SavedSetting::ComboImportSet()), QStringLiteral("MATTERS"));
@@ -296,7 +298,7 @@ TEST_F(StartupTest, CommandLineChoosesFileImportSetAndDocumentOptions) {
 
     app::CommandLine commandLine =
         app::CommandLine::Parse({QStringLiteral("/F"), file, QStringLiteral("/S"), QStringLiteral("matters"),
-                                 QStringLiteral("/ADNF")});
+                                 QStringLiteral("/ADNF"), QStringLiteral("--profile-from-line")});
     ProgramRun& program = NewRun(commandLine);
     ASSERT_TRUE(program.Start());
     EXPECT_EQ(program.main.importFile, file);
@@ -306,6 +308,7 @@ TEST_F(StartupTest, CommandLineChoosesFileImportSetAndDocumentOptions) {
     EXPECT_EQ(Saved(settings, SavedSetting::ComboImportSet()), QStringLiteral("MATTERS"));
     EXPECT_TRUE(program.main.addNewDocs);
     EXPECT_FALSE(program.main.addExistingDocs);
+    EXPECT_TRUE(program.main.fillFromLine);
 }
 
 TEST_F(StartupTest, ImportFileThatIsGoneIsForgotten) {

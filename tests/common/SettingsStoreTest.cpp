@@ -57,6 +57,8 @@ INSTANTIATE_TEST_SUITE_P(
                     "CheckAddNewDocs", "1"},
         SettingCase{"CheckAddExistingDocs", SavedSetting::CheckAddExistingDocs(), kProduct, "General",
                     "CheckAddExistingDocs", "1"},
+        SettingCase{"CheckFillFromLine", SavedSetting::CheckFillFromLine(), kProduct, "General",
+                    "CheckFillFromLine", "0"},
         SettingCase{"Library", SavedSetting::Library("DOCS"), kProduct, "Libraries", "DOCS", "1"},
         SettingCase{"WarningRegisterAPI", SavedSetting::WarningRegisterAPI(), kProduct, "Warning",
                     "RegisterAPI", "0"},

@@ -1,0 +1,177 @@
+#include "app/LineProfileFill.h"
+
+#include "app/PathTemplate.h"
+#include "common/FaultReport.h"
+#include "common/SqlText.h"
+#include "common/Text.h"
+#include "dm/SqlRows.h"
+
+#include <QSet>
+
+namespace vantrelis::app {
+
+namespace {
+
+const QString kProfile = QStringLiteral("PROFILE");
+
+bool MakesFolder(const QString& table, const QString& column) {
+    return (table == QLatin1String("DOCUMENTTYPES") && column == QLatin1String("TYPE_ID")) ||
+           (table == QLatin1String("APPS") && column == QLatin1String("APPLICATION"));
+}
+
+// A whole number stands in the statement as it is; any other value as escaped text.
+QString SqlValue(const QString& value) {
+    bool whole = false;
+    value.toLongLong(&whole);
+    return whole ? value : QLatin1Char('\'') + EscapeSQLText(value) + QLatin1Char('\'');
+}
+
+} // namespace
+
+LineProfileFill::LineProfileFill(dm::SqlGateway& gateway, Log& log) : m_gateway(gateway), m_log(log) {}
+
+QString LineProfileFill::Reference(const QString& table, const QString& column, QString& refColumn) {
+    const dm::SqlRows rows(m_gateway, QStringLiteral("SELECT FTBNAME, FCOLNAME FROM ") + OwnerPrefix() +
+                                          QStringLiteral("DOCSCOLUMN WHERE TBNAME = '") +
+                                          EscapeSQLText(table) + QStringLiteral("' AND COLNAME = '") +
+                                          EscapeSQLText(column) + QLatin1Char('\''));
+    refColumn = TrimBlanks(rows.value(2));
+    const QString refTable = TrimBlanks(rows.value(1));
+    return refColumn.isEmpty() ? QString() : refTable;
+}
+
+bool LineProfileFill::Walk(const QString& token, Column& column) {
+    const QString owner = OwnerPrefix();
+    const QStringList parts = token.split(QLatin1Char('.'));
+    QString table = kProfile;
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        const QString name = TrimBlanks(parts.at(i));
+        if (i + 1 == parts.size()) {
+            column.makesFolder = column.makesFolder || MakesFolder(table, name);
+            column.conditions.append({token, owner + table + QLatin1Char('.') + name});
+            return true;
+        }
+        QString refColumn;
+        const QString refTable = Reference(table, name, refColumn);
+        if (refTable.isEmpty())
+            return false;
+        if (i == 0) {
+            column.key = owner + refTable + QLatin1Char('.') + refColumn;
+        } else {
+            const QString join = owner + refTable + QLatin1Char('.') + refColumn + QStringLiteral(" = ") +
+                                 owner + table + QLatin1Char('.') + name;
+            if (!column.joins.contains(join))
+                column.joins.append(join);
+        }
+        if (!column.from.contains(owner + refTable))
+            column.from.append(owner + refTable);
+        table = refTable;
+    }
+    return false;
+}
+
+void LineProfileFill::Prepare(const QString& templateText) {
+    m_columns.clear();
+    m_line = -1;
+    QList<Column> columns;
+    QSet<QString> broken;
+    QString remaining = TrimBlanks(templateText).toUpper();
+    for (int level = 1; !remaining.isEmpty(); ++level) {
+        const PathLevel next = PathTemplate::SplitLevel(remaining);
+        remaining = next.rest;
+        QString text = next.name;
+        for (qsizetype open = text.indexOf(QLatin1Char('%')); open >= 0;
+             open = text.indexOf(QLatin1Char('%'))) {
+            const qsizetype close = text.indexOf(QLatin1Char('%'), open + 1);
+            if (close < 0)
+                break;
+            const QString token = TrimBlanks(text.mid(open + 1, close - open - 1));
+            text = text.mid(close + 1);
+            if (!token.contains(QLatin1Char('.')))
+                continue;
+            const QString name = TrimBlanks(token.section(QLatin1Char('.'), 0, 0));
+            qsizetype at = 0;
+            while (at < columns.size() && columns.at(at).name != name)
+                ++at;
+            if (at == columns.size())
+                columns.append(Column{name, level, {}, {}, {}, {}, false});
+            Column& column = columns[at];
+            column.level = level;
+            if (!Walk(token, column))
+                broken.insert(name);
+        }
+    }
+    for (const Column& column : columns) {
+        if (column.makesFolder || broken.contains(column.name) || column.key.isEmpty())
+            continue;
+        m_columns.append(column);
+        m_log.WriteLog(QStringLiteral("New folders from level ") + FormatWhole(column.level) +
+                       QStringLiteral(" on take column ") + column.name +
+                       QStringLiteral(" from their import line"));
+    }
+}
+
+QString LineProfileFill::Resolve(const Column& column, const QHash<QString, QString>& values, qint64 line,
+                                 const QString& fileName) {
+    QStringList conditions = column.joins;
+    QStringList named;
+    for (const Condition& condition : column.conditions) {
+        const QString value = values.value(condition.token);
+        conditions.append(condition.column + QStringLiteral(" = '") + EscapeSQLText(value) +
+                          QLatin1Char('\''));
+        named.append(condition.token + QStringLiteral(" = ") + value);
+    }
+    int count = 0;
+    QString key;
+    {
+        const dm::SqlRows rows(m_gateway, QStringLiteral("SELECT ") + column.key + QStringLiteral(" FROM ") +
+                                              column.from.join(QStringLiteral(", ")) +
+                                              QStringLiteral(" WHERE ") +
+                                              conditions.join(QStringLiteral(" AND ")));
+        count = rows.rowCount();
+        key = TrimBlanks(rows.value(1));
+    }
+    if (count == 1 && !key.isEmpty())
+        return key;
+    m_log.WriteLog(
+        QStringLiteral("Warning: Line ") + FormatWhole(line) + QStringLiteral(" of ") + fileName +
+        QStringLiteral(": ") +
+        (count > 1 ? QStringLiteral("more than one row matches ") : QStringLiteral("no row matches ")) +
+        named.join(QStringLiteral(", ")) + QStringLiteral(" - column ") + column.name +
+        QStringLiteral(" of the new folder is left empty"));
+    return QString();
+}
+
+void LineProfileFill::Fill(qint32 folder, int level, const QHash<QString, QString>& values, qint64 line,
+                           const QString& fileName) {
+    if (line != m_line) {
+        m_line = line;
+        m_found.clear();
+    }
+    try {
+        QStringList sets;
+        for (const Column& column : m_columns) {
+            if (column.level > level)
+                continue;
+            if (!m_found.contains(column.name))
+                m_found.insert(column.name, Resolve(column, values, line, fileName));
+            const QString key = m_found.value(column.name);
+            if (key.isEmpty())
+                continue;
+            m_log.WriteLog(QStringLiteral("Setting column ") + column.name + QStringLiteral(" of folder #") +
+                           FormatWhole(folder) + QStringLiteral(" to ") + key +
+                           QStringLiteral(" from line ") + FormatWhole(line));
+            sets.append(column.name + QStringLiteral(" = ") + SqlValue(key));
+        }
+        if (sets.isEmpty())
+            return;
+        const dm::SqlRows update(m_gateway, QStringLiteral("UPDATE ") + OwnerPrefix() +
+                                                QStringLiteral("PROFILE SET ") +
+                                                sets.join(QStringLiteral(", ")) +
+                                                QStringLiteral(" WHERE DOCNUMBER = ") + FormatWhole(folder));
+    } catch (...) {
+        ReportCurrentFault(m_log);
+    }
+}
+
+} // namespace vantrelis::app
