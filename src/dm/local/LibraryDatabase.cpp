@@ -566,12 +566,24 @@ bool LibraryDatabase::inTransaction() const {
     return sqlite3_get_autocommit(m_db) == 0;
 }
 
+LibraryDatabase::ChangeStamp LibraryDatabase::changeStamp() const {
+    if (m_transactionDepth == 0 || !inTransaction())
+        return {};
+    return {m_transactionSerial, sqlite3_total_changes64(m_db)};
+}
+
+bool LibraryDatabase::unchangedSince(const ChangeStamp& stamp) const {
+    return stamp.transaction != 0 && m_transactionDepth > 0 && inTransaction() &&
+           stamp.transaction == m_transactionSerial && stamp.changes == sqlite3_total_changes64(m_db);
+}
+
 void LibraryDatabase::begin() {
     // Nested begin()s become savepoints, so an object-model write inside another is all or
     // nothing with it.
-    if (m_transactionDepth == 0)
+    if (m_transactionDepth == 0) {
         execute(QStringLiteral("BEGIN IMMEDIATE"));
-    else
+        ++m_transactionSerial;
+    } else
         execute(QStringLiteral("SAVEPOINT level%1").arg(m_transactionDepth));
     ++m_transactionDepth;
 }
@@ -590,6 +602,7 @@ void LibraryDatabase::rollback() noexcept {
     if (m_transactionDepth == 0)
         return;
     --m_transactionDepth;
+    ++m_transactionSerial;
     // Also on a damaged library: its write lock must not stay held. A rollback that fails leaves
     // SQLite to roll the transaction back itself.
     if (m_transactionDepth == 0) {

@@ -81,6 +81,17 @@ public:
     void rollback() noexcept;
     bool inTransaction() const;
 
+    // What this connection has done to the library by a given moment inside a transaction of
+    // begin(), for objects that keep what they read. Only such a transaction shuts other writers
+    // out, so outside one (and after any rollback) no stamp counts as unchanged.
+    struct ChangeStamp {
+        quint64 transaction = 0; // 0: taken outside a transaction, never unchanged
+        qint64 changes = 0;
+    };
+    ChangeStamp changeStamp() const;
+    // Whether nothing in the library can have changed since `stamp` was taken.
+    bool unchangedSince(const ChangeStamp& stamp) const;
+
     // Runs one statement and buffers its result as text (the SQL object's path). Raises Fault.
     // Statements on this path may not reach outside the library or manage its transactions:
     // attaching or detaching files, VACUUM, pragmas that change anything, BEGIN, COMMIT and
@@ -146,6 +157,8 @@ private:
     std::shared_ptr<SqlTrace> m_trace;
     bool m_traceChecked = false;
     int m_transactionDepth = 0;
+    // Numbers the outermost transactions; a rollback at any level starts a new number.
+    quint64 m_transactionSerial = 0;
     // The fault's number and text once the library was found damaged.
     qint64 m_damageNumber = 0;
     QString m_damage;
