@@ -246,5 +246,41 @@ TEST_F(TrusteeTest, HeldProfileSeesWhatChangedAfterItsSave) {
     }
 }
 
+// Group names found once in a transaction are not looked up again; a change to the groups, by this
+// connection or another one, must be seen by the next lookup.
+TEST_F(TrusteeTest, GroupsChangedAfterALookupAreSeen) {
+    struct Case {
+        const char* what;
+        std::function<void(LibraryDatabase& db)> change; // runs with a transaction open on `db`
+    };
+    const QString rename =
+        QStringLiteral("UPDATE DOCSADM.GROUPS SET GROUP_ID = 'FORMER' WHERE GROUP_ID = 'DOCS_USERS'");
+    const std::vector<Case> cases = {
+        {"renamed here", [&](LibraryDatabase& db) { db.execute(rename); }},
+        {"every group deleted here",
+         [](LibraryDatabase& db) { db.execute(QStringLiteral("DELETE FROM DOCSADM.GROUPS")); }},
+        {"renamed by another connection",
+         [&](LibraryDatabase& db) {
+             db.commit();
+             direct()->execute(rename);
+             db.begin();
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const qint64 doc = makeFolder();
+        auto db = std::dynamic_pointer_cast<LocalLibrary>(library())->database();
+        auto profile = library()->profile(doc);
+        db->begin();
+        profile->trustees()->addGroup(QStringLiteral("DOCS_USERS"), 127);
+        c.change(*db);
+        ExpectFault(kErrorUnknownTrustee,
+                    [&] { profile->trustees()->addGroup(QStringLiteral("DOCS_USERS"), 63); });
+        db->rollback();
+        direct()->execute(
+            QStringLiteral("UPDATE DOCSADM.GROUPS SET GROUP_ID = 'DOCS_USERS' WHERE GROUP_ID = 'FORMER'"));
+    }
+}
+
 } // namespace
 } // namespace vantrelis::dm::local::test

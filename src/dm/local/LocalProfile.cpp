@@ -608,20 +608,14 @@ void LocalProfile::endTrusteeEdit(bool commit) {
 
 void LocalProfile::addTrustee(const QString& name, bool isGroup, qint64 rights) {
     loadTrustees();
-    auto db = m_library->database();
-    const QueryResult rows =
-        isGroup
-            ? db->query(QStringLiteral("SELECT SYSTEM_ID, GROUP_ID FROM DOCSADM.GROUPS WHERE GROUP_ID = ?1"),
-                        {name})
-            : db->query(QStringLiteral("SELECT SYSTEM_ID, USER_ID FROM DOCSADM.PEOPLE WHERE USER_ID = ?1"),
-                        {name});
-    if (rows.rows.empty())
+    const auto found = m_library->database()->findTrustee(isGroup, name);
+    if (!found)
         raise(kErrorUnknownTrustee, QStringLiteral("Unknown %1 %2 in library %3")
                                         .arg(isGroup ? QStringLiteral("group") : QStringLiteral("user"),
                                              Quoted(name), m_library->name()));
     TrusteeEntry entry;
-    entry.id = rows.rows.front().at(0).toLongLong();
-    entry.name = ValueText(rows.rows.front().at(1));
+    entry.id = found->id;
+    entry.name = found->name;
     entry.isGroup = isGroup;
     entry.rights = rights;
     bool replaced = false;
@@ -638,14 +632,12 @@ void LocalProfile::addTrustee(const QString& name, bool isGroup, qint64 rights) 
 
 void LocalProfile::removeTrustee(const QString& name, bool isGroup) {
     loadTrustees();
-    auto db = m_library->database();
-    const QVariant id = isGroup ? LookupId(*db, QStringLiteral("GROUPS"), QStringLiteral("GROUP_ID"), name)
-                                : LookupId(*db, QStringLiteral("PEOPLE"), QStringLiteral("USER_ID"), name);
+    const auto found = m_library->database()->findTrustee(isGroup, name);
     const QString kind = isGroup ? QStringLiteral("group") : QStringLiteral("user");
-    if (!id.isValid() || id.isNull())
+    if (!found)
         raise(kErrorUnknownTrustee,
               QStringLiteral("Unknown %1 %2 in library %3").arg(kind, Quoted(name), m_library->name()));
-    const qint64 key = id.toLongLong();
+    const qint64 key = found->id;
     for (auto it = m_trustees.begin(); it != m_trustees.end(); ++it) {
         if (it->id == key) {
             m_trustees.erase(it);
