@@ -2,6 +2,7 @@
 
 #include "common/Fault.h"
 #include "dm/local/LocalErrors.h"
+#include "dm/local/LocalLibrary.h"
 #include "dm/local/LocalTrustees.h"
 #include "support/ExpectFault.h"
 
@@ -189,6 +190,96 @@ TEST_F(TrusteeTest, TrusteeZeroRowsSurviveEditsOfOthers) {
     trustees->endEdit(true);
     ASSERT_TRUE(profile->save(3));
     EXPECT_EQ(rows(doc), (std::map<qint64, qint64>{{0, 63}, {m_maryId, 127}}));
+}
+
+// Inside a transaction a saved profile keeps what it wrote instead of reading it back; whatever else
+// changes the library (a statement, a rolled-back savepoint) must make the next open read it again.
+TEST_F(TrusteeTest, HeldProfileSeesWhatChangedAfterItsSave) {
+    struct Case {
+        const char* what;
+        std::function<void(LibraryDatabase&, qint64 doc)> after; // runs with the save's savepoint open
+    };
+    const std::vector<Case> cases = {
+        {"nothing else", [](LibraryDatabase& db, qint64) { db.commit(); }},
+        {"a statement adds a trustee",
+         [this](LibraryDatabase& db, qint64 doc) {
+             db.commit();
+             db.execute(QStringLiteral("INSERT INTO DOCSADM.SECURITY (THING, PERSONORGROUP, ACCESSRIGHTS) "
+                                       "SELECT SYSTEM_ID, ?2, 63 FROM DOCSADM.PROFILE WHERE DOCNUMBER = ?1"),
+                        {doc, m_usersGroupId});
+         }},
+        {"a statement renames it",
+         [](LibraryDatabase& db, qint64 doc) {
+             db.commit();
+             db.execute(QStringLiteral("UPDATE DOCSADM.PROFILE SET DOCNAME = 'Renamed' WHERE DOCNUMBER = ?1"),
+                        {doc});
+         }},
+        {"the save is rolled back", [](LibraryDatabase& db, qint64) { db.rollback(); }},
+    };
+    auto shown = [](const std::shared_ptr<DmProfile>& profile) {
+        QStringList seen{profile->columns()->item(QStringLiteral("DOCNAME"))->value(),
+                         profile->columns()->item(QStringLiteral("$DEFAULT_RIGHTS"))->value()};
+        for (const auto& e : std::dynamic_pointer_cast<LocalTrustees>(profile->trustees())->entries())
+            seen << QStringLiteral("%1 %2 %3").arg(e.name).arg(e.isGroup).arg(e.rights);
+        return seen;
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const qint64 doc = makeFolder();
+        auto held = library()->profile(doc);
+        auto db = std::dynamic_pointer_cast<LocalLibrary>(library())->database();
+        db->begin();
+        ASSERT_EQ(held->open(19), 1);
+        setRights(held, "1");
+        held->trustees()->addGroup(QStringLiteral("DOCS_USERS"), 127);
+        held->trustees()->addPerson(QStringLiteral("MARY"), 255);
+        ASSERT_TRUE(held->save(3));
+        db->begin();
+        held->trustees()->addGroup(QStringLiteral("DOCS_USERS"), kDeniedRights); // now after MARY
+        ASSERT_TRUE(held->save(3));
+        c.after(*db, doc);
+        ASSERT_EQ(held->open(19), 1);
+        auto fresh = library()->profile(doc);
+        ASSERT_EQ(fresh->open(19), 1);
+        EXPECT_EQ(shown(held), shown(fresh));
+        db->commit();
+    }
+}
+
+// Group names found once in a transaction are not looked up again; a change to the groups, by this
+// connection or another one, must be seen by the next lookup.
+TEST_F(TrusteeTest, GroupsChangedAfterALookupAreSeen) {
+    struct Case {
+        const char* what;
+        std::function<void(LibraryDatabase& db)> change; // runs with a transaction open on `db`
+    };
+    const QString rename =
+        QStringLiteral("UPDATE DOCSADM.GROUPS SET GROUP_ID = 'FORMER' WHERE GROUP_ID = 'DOCS_USERS'");
+    const std::vector<Case> cases = {
+        {"renamed here", [&](LibraryDatabase& db) { db.execute(rename); }},
+        {"every group deleted here",
+         [](LibraryDatabase& db) { db.execute(QStringLiteral("DELETE FROM DOCSADM.GROUPS")); }},
+        {"renamed by another connection",
+         [&](LibraryDatabase& db) {
+             db.commit();
+             direct()->execute(rename);
+             db.begin();
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const qint64 doc = makeFolder();
+        auto db = std::dynamic_pointer_cast<LocalLibrary>(library())->database();
+        auto profile = library()->profile(doc);
+        db->begin();
+        profile->trustees()->addGroup(QStringLiteral("DOCS_USERS"), 127);
+        c.change(*db);
+        ExpectFault(kErrorUnknownTrustee,
+                    [&] { profile->trustees()->addGroup(QStringLiteral("DOCS_USERS"), 63); });
+        db->rollback();
+        direct()->execute(
+            QStringLiteral("UPDATE DOCSADM.GROUPS SET GROUP_ID = 'DOCS_USERS' WHERE GROUP_ID = 'FORMER'"));
+    }
 }
 
 } // namespace

@@ -371,11 +371,16 @@ void LibraryDatabase::RaiseSeveralStatements(const QString& sql) {
 sqlite3_stmt* LibraryDatabase::prepare(const QString& sql) {
     QHash<QString, sqlite3_stmt*>& statements = m_guarded ? m_guardedStatements : m_statements;
     const auto cached = statements.constFind(sql);
-    if (cached != statements.constEnd())
+    if (cached != statements.constEnd()) {
+        if (m_trusteeWriters.contains(*cached))
+            ++m_trusteeEpoch;
         return *cached;
+    }
     if (statements.size() >= kStatementCacheLimit) {
-        for (sqlite3_stmt* statement : std::as_const(statements))
+        for (sqlite3_stmt* statement : std::as_const(statements)) {
+            m_trusteeWriters.remove(statement);
             sqlite3_finalize(statement);
+        }
         statements.clear();
     }
     sqlite3_stmt* statement = nullptr;
@@ -410,6 +415,13 @@ sqlite3_stmt* LibraryDatabase::prepare(const QString& sql) {
         }
     }
     statements.insert(sql, statement);
+    // Any writing statement that names the people or group tables (deletes that empty a table and
+    // schema changes included) forgets the trustee names found so far, now and whenever it runs again.
+    if (!sqlite3_stmt_readonly(statement) && (sql.contains(QLatin1String("PEOPLE"), Qt::CaseInsensitive) ||
+                                              sql.contains(QLatin1String("GROUPS"), Qt::CaseInsensitive))) {
+        m_trusteeWriters.insert(statement);
+        ++m_trusteeEpoch;
+    }
     return statement;
 }
 
@@ -566,12 +578,59 @@ bool LibraryDatabase::inTransaction() const {
     return sqlite3_get_autocommit(m_db) == 0;
 }
 
+unsigned LibraryDatabase::dataVersion() const {
+    unsigned version = 0;
+    if (sqlite3_file_control(m_db, "DOCSADM", SQLITE_FCNTL_DATA_VERSION, &version) != SQLITE_OK)
+        return 0;
+    return version;
+}
+
+std::optional<LibraryDatabase::Trustee> LibraryDatabase::findTrustee(bool isGroup, const QString& name) {
+    const bool keep = m_transactionDepth > 0 && inTransaction();
+    if (keep && m_cachedTrusteeEpoch != m_trusteeEpoch) {
+        m_groupIds.clear();
+        m_personIds.clear();
+        m_cachedTrusteeEpoch = m_trusteeEpoch;
+    }
+    QHash<QString, std::optional<Trustee>>& known = isGroup ? m_groupIds : m_personIds;
+    if (keep) {
+        const auto found = known.constFind(name);
+        if (found != known.constEnd())
+            return *found;
+    }
+    const QueryResult rows =
+        query(isGroup ? QStringLiteral("SELECT SYSTEM_ID, GROUP_ID FROM DOCSADM.GROUPS WHERE GROUP_ID = ?1")
+                      : QStringLiteral("SELECT SYSTEM_ID, USER_ID FROM DOCSADM.PEOPLE WHERE USER_ID = ?1"),
+              {name});
+    std::optional<Trustee> trustee;
+    if (!rows.rows.empty())
+        trustee = Trustee{rows.rows.front().at(0).toLongLong(), rows.rows.front().at(1).toString()};
+    if (keep && m_cachedTrusteeEpoch == m_trusteeEpoch)
+        known.insert(name, trustee);
+    return trustee;
+}
+
+LibraryDatabase::ChangeStamp LibraryDatabase::changeStamp() const {
+    if (m_transactionDepth == 0 || !inTransaction())
+        return {};
+    return {m_transactionSerial, sqlite3_total_changes64(m_db)};
+}
+
+bool LibraryDatabase::unchangedSince(const ChangeStamp& stamp) const {
+    return stamp.transaction != 0 && m_transactionDepth > 0 && inTransaction() &&
+           stamp.transaction == m_transactionSerial && stamp.changes == sqlite3_total_changes64(m_db);
+}
+
 void LibraryDatabase::begin() {
     // Nested begin()s become savepoints, so an object-model write inside another is all or
     // nothing with it.
-    if (m_transactionDepth == 0)
+    if (m_transactionDepth == 0) {
         execute(QStringLiteral("BEGIN IMMEDIATE"));
-    else
+        ++m_transactionSerial;
+        // The write lock is held: the data version now tells whether anyone else committed.
+        if (dataVersion() != m_ownDataVersion)
+            ++m_trusteeEpoch;
+    } else
         execute(QStringLiteral("SAVEPOINT level%1").arg(m_transactionDepth));
     ++m_transactionDepth;
 }
@@ -579,9 +638,10 @@ void LibraryDatabase::begin() {
 void LibraryDatabase::commit() {
     if (m_transactionDepth == 0)
         throw Fault(kErrorTransaction, kSource, QStringLiteral("Commit without a transaction"));
-    if (m_transactionDepth == 1)
+    if (m_transactionDepth == 1) {
         execute(QStringLiteral("COMMIT"));
-    else
+        m_ownDataVersion = dataVersion();
+    } else
         execute(QStringLiteral("RELEASE level%1").arg(m_transactionDepth - 1));
     --m_transactionDepth;
 }
@@ -590,6 +650,7 @@ void LibraryDatabase::rollback() noexcept {
     if (m_transactionDepth == 0)
         return;
     --m_transactionDepth;
+    ++m_transactionSerial;
     // Also on a damaged library: its write lock must not stay held. A rollback that fails leaves
     // SQLite to roll the transaction back itself.
     if (m_transactionDepth == 0) {

@@ -3,10 +3,12 @@
 #include "dm/DmConstants.h"
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
 #include <memory>
+#include <optional>
 #include <vector>
 
 struct sqlite3;
@@ -81,6 +83,26 @@ public:
     void rollback() noexcept;
     bool inTransaction() const;
 
+    // What this connection has done to the library by a given moment inside a transaction of
+    // begin(), for objects that keep what they read. Only such a transaction shuts other writers
+    // out, so outside one (and after any rollback) no stamp counts as unchanged.
+    struct ChangeStamp {
+        quint64 transaction = 0; // 0: taken outside a transaction, never unchanged
+        qint64 changes = 0;
+    };
+    ChangeStamp changeStamp() const;
+    // Whether nothing in the library can have changed since `stamp` was taken.
+    bool unchangedSince(const ChangeStamp& stamp) const;
+
+    // A person (USER_ID) or group (GROUP_ID) by name, as the library's collation matches it: its
+    // SYSTEM_ID and the name as stored. Inside a transaction of begin() the answers are kept until
+    // a statement of this connection writes to PEOPLE or GROUPS or another connection writes at all.
+    struct Trustee {
+        qint64 id = 0;
+        QString name;
+    };
+    std::optional<Trustee> findTrustee(bool isGroup, const QString& name);
+
     // Runs one statement and buffers its result as text (the SQL object's path). Raises Fault.
     // Statements on this path may not reach outside the library or manage its transactions:
     // attaching or detaching files, VACUUM, pragmas that change anything, BEGIN, COMMIT and
@@ -146,6 +168,19 @@ private:
     std::shared_ptr<SqlTrace> m_trace;
     bool m_traceChecked = false;
     int m_transactionDepth = 0;
+    // Numbers the outermost transactions; a rollback at any level starts a new number.
+    quint64 m_transactionSerial = 0;
+    // findTrustee's answers, valid while m_trusteeEpoch stays m_cachedTrusteeEpoch. The epoch moves
+    // when a statement that writes PEOPLE or GROUPS runs (m_trusteeWriters) and when the library
+    // holds another connection's commit at the start of a transaction (its data version differs from
+    // the one after this connection's last commit).
+    QHash<QString, std::optional<Trustee>> m_groupIds;
+    QHash<QString, std::optional<Trustee>> m_personIds;
+    quint64 m_trusteeEpoch = 1;
+    quint64 m_cachedTrusteeEpoch = 0;
+    unsigned m_ownDataVersion = 0;
+    QSet<sqlite3_stmt*> m_trusteeWriters;
+    unsigned dataVersion() const;
     // The fault's number and text once the library was found damaged.
     qint64 m_damageNumber = 0;
     QString m_damage;

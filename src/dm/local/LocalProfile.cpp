@@ -9,6 +9,7 @@
 #include "dm/local/ProfileColumnMap.h"
 
 #include <QDateTime>
+#include <algorithm>
 
 namespace vantrelis::dm::local {
 
@@ -120,10 +121,11 @@ bool LocalProfile::read(qint64 docNumber) {
     m_storedPublic = m_isPublic;
 
     forgetEdits();
+    m_stamp = db->changeStamp();
     return true;
 }
 
-void LocalProfile::forgetEdits() {
+void LocalProfile::forgetEdits(bool keepTrustees) {
     m_values = m_stored;
     m_isPublic = m_storedPublic;
     m_clearSecurity = false;
@@ -134,7 +136,7 @@ void LocalProfile::forgetEdits() {
     if (m_isNew) {
         m_trustees.clear();
         m_trusteesLoaded = true;
-    } else {
+    } else if (!keepTrustees) {
         m_trusteesLoaded = false;
     }
 }
@@ -154,6 +156,10 @@ int LocalProfile::open(int /*mode*/) {
         if (m_isNew) {
             setError(kErrorNoDocument, QStringLiteral("The profile has not been saved yet"));
             return 0;
+        }
+        if (!hasChanges() && m_library->database()->unchangedSince(m_stamp)) {
+            forgetEdits(true);
+            return 1;
         }
         if (!hasChanges() && read(m_docNumber))
             return 1;
@@ -435,7 +441,8 @@ bool LocalProfile::update(const std::vector<QVariant>& stored) {
         values << stored[i];
         sets << QStringLiteral("%1 = ?%2").arg(defs[i].profileColumn).arg(values.size());
     }
-    values << Now();
+    const QString now = Now();
+    values << now;
     sets << QStringLiteral("LAST_EDIT_DATE = ?%1").arg(values.size());
     values << m_systemId;
     const QString where = QStringLiteral(" WHERE SYSTEM_ID = ?%1").arg(values.size());
@@ -450,7 +457,9 @@ bool LocalProfile::update(const std::vector<QVariant>& stored) {
             : 0;
 
     db->begin();
+    bool current = false;
     try {
+        current = savesAsEdited() && db->unchangedSince(m_stamp);
         const qint64 rows = db->execute(
             QStringLiteral("UPDATE DOCSADM.PROFILE SET ") + sets.join(QStringLiteral(", ")) + where, values);
         if (rows == 0) {
@@ -479,11 +488,50 @@ bool LocalProfile::update(const std::vector<QVariant>& stored) {
         throw;
     }
 
+    if (current) {
+        // Nothing else wrote to the library between the last read and this save, so the profile
+        // reads back as written.
+        takeSaved(now);
+        return true;
+    }
     if (!read(m_docNumber)) {
         setError(kErrorNoDocument, QStringLiteral("Document #%1 vanished after its save").arg(m_docNumber));
         return false;
     }
     return true;
+}
+
+bool LocalProfile::savesAsEdited() const {
+    if (m_isPublic != m_storedPublic)
+        return false;
+    const auto& defs = ProfileColumns();
+    for (std::size_t i = 0; i < defs.size(); ++i) {
+        const ColumnKind kind = defs[i].kind;
+        if (m_values[i] != m_stored[i] && kind != ColumnKind::Number && kind != ColumnKind::Flag &&
+            kind != ColumnKind::Text)
+            return false;
+    }
+    return true;
+}
+
+void LocalProfile::takeSaved(const QString& lastEdit) {
+    m_stored = m_values;
+    m_stored[static_cast<std::size_t>(Column("LAST_EDIT_DATE"))] = lastEdit;
+    if (m_clearSecurity) {
+        m_trustees.clear();
+        m_trusteesLoaded = true;
+    } else if (!m_touched.empty()) {
+        // The rewritten entries now follow the others, in the order writeTrusteeEdits() wrote them.
+        std::stable_sort(m_trustees.begin(), m_trustees.end(), [this](const auto& a, const auto& b) {
+            const bool aTouched = m_touched.count(a.id) != 0;
+            const bool bTouched = m_touched.count(b.id) != 0;
+            if (aTouched != bTouched)
+                return bTouched;
+            return aTouched && a.id < b.id;
+        });
+    }
+    forgetEdits(true);
+    m_stamp = m_library->database()->changeStamp();
 }
 
 void LocalProfile::writeTrusteeEdits() {
@@ -511,12 +559,15 @@ void LocalProfile::writeTrusteeEdits() {
 void LocalProfile::loadTrustees() {
     if (m_trusteesLoaded)
         return;
-    const QueryResult rows = m_library->database()->query(
-        QStringLiteral(
-            "SELECT S.PERSONORGROUP, S.ACCESSRIGHTS, U.USER_ID, G.GROUP_ID FROM DOCSADM.SECURITY S "
-            "LEFT JOIN DOCSADM.PEOPLE U ON U.SYSTEM_ID = S.PERSONORGROUP "
-            "LEFT JOIN DOCSADM.GROUPS G ON G.SYSTEM_ID = S.PERSONORGROUP WHERE S.THING = ?1"),
-        {m_systemId});
+    const auto db = m_library->database();
+    if (!db->unchangedSince(m_stamp))
+        m_stamp = {}; // the list is read as it is now, the columns were read before
+    const QueryResult rows =
+        db->query(QStringLiteral(
+                      "SELECT S.PERSONORGROUP, S.ACCESSRIGHTS, U.USER_ID, G.GROUP_ID FROM DOCSADM.SECURITY S "
+                      "LEFT JOIN DOCSADM.PEOPLE U ON U.SYSTEM_ID = S.PERSONORGROUP "
+                      "LEFT JOIN DOCSADM.GROUPS G ON G.SYSTEM_ID = S.PERSONORGROUP WHERE S.THING = ?1"),
+                  {m_systemId});
     m_trustees.clear();
     for (const auto& row : rows.rows) {
         TrusteeEntry entry;
@@ -557,20 +608,14 @@ void LocalProfile::endTrusteeEdit(bool commit) {
 
 void LocalProfile::addTrustee(const QString& name, bool isGroup, qint64 rights) {
     loadTrustees();
-    auto db = m_library->database();
-    const QueryResult rows =
-        isGroup
-            ? db->query(QStringLiteral("SELECT SYSTEM_ID, GROUP_ID FROM DOCSADM.GROUPS WHERE GROUP_ID = ?1"),
-                        {name})
-            : db->query(QStringLiteral("SELECT SYSTEM_ID, USER_ID FROM DOCSADM.PEOPLE WHERE USER_ID = ?1"),
-                        {name});
-    if (rows.rows.empty())
+    const auto found = m_library->database()->findTrustee(isGroup, name);
+    if (!found)
         raise(kErrorUnknownTrustee, QStringLiteral("Unknown %1 %2 in library %3")
                                         .arg(isGroup ? QStringLiteral("group") : QStringLiteral("user"),
                                              Quoted(name), m_library->name()));
     TrusteeEntry entry;
-    entry.id = rows.rows.front().at(0).toLongLong();
-    entry.name = ValueText(rows.rows.front().at(1));
+    entry.id = found->id;
+    entry.name = found->name;
     entry.isGroup = isGroup;
     entry.rights = rights;
     bool replaced = false;
@@ -587,14 +632,12 @@ void LocalProfile::addTrustee(const QString& name, bool isGroup, qint64 rights) 
 
 void LocalProfile::removeTrustee(const QString& name, bool isGroup) {
     loadTrustees();
-    auto db = m_library->database();
-    const QVariant id = isGroup ? LookupId(*db, QStringLiteral("GROUPS"), QStringLiteral("GROUP_ID"), name)
-                                : LookupId(*db, QStringLiteral("PEOPLE"), QStringLiteral("USER_ID"), name);
+    const auto found = m_library->database()->findTrustee(isGroup, name);
     const QString kind = isGroup ? QStringLiteral("group") : QStringLiteral("user");
-    if (!id.isValid() || id.isNull())
+    if (!found)
         raise(kErrorUnknownTrustee,
               QStringLiteral("Unknown %1 %2 in library %3").arg(kind, Quoted(name), m_library->name()));
-    const qint64 key = id.toLongLong();
+    const qint64 key = found->id;
     for (auto it = m_trustees.begin(); it != m_trustees.end(); ++it) {
         if (it->id == key) {
             m_trustees.erase(it);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dm/DmProfile.h"
+#include "dm/local/LibraryDatabase.h"
 #include "dm/local/TrusteeEntry.h"
 
 #include <QString>
@@ -58,7 +59,13 @@ public:
 private:
     bool read(qint64 docNumber);
     void loadTrustees();
-    void forgetEdits();
+    // Drops pending edits; the trustee list is read again on its next use unless `keepTrustees`.
+    void forgetEdits(bool keepTrustees = false);
+    // After a save that began on an unchanged library: what was written becomes what is stored,
+    // as reading the profile again would show it.
+    void takeSaved(const QString& lastEdit);
+    // Whether the saved columns read back exactly as edited (no lookups, no public change).
+    bool savesAsEdited() const;
     // The values to store for the changed columns (all columns of a new profile), by column index;
     // false leaves the error number and text.
     bool resolve(std::vector<QVariant>& stored);
@@ -88,6 +95,9 @@ private:
     bool m_editing = false;
     std::vector<TrusteeEntry> m_editTrustees; // state at beginEdit, for endEdit(false)
     std::set<qint64> m_editTouched;
+
+    // The library as it was when the values and the trustee list above were last known to match it.
+    LibraryDatabase::ChangeStamp m_stamp;
 
     qint64 m_errorNumber = 0;
     QString m_errorText;
