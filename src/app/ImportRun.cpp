@@ -372,6 +372,8 @@ void ImportRun::Finish() noexcept {
     } catch (...) {
     }
     log.SetStatusLabel(m_savedStatus);
+    // The whole run is in the file by the time the window is idle again.
+    log.Flush();
     log.Yield();
 }
 

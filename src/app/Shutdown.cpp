@@ -40,6 +40,8 @@ void Shutdown::Form_Unload(int exitStatus) noexcept {
         log.WriteLog(StandardLines::StepSeparator());
     } catch (...) {
     }
+    // The program's last lines are in the file before it ends.
+    log.CloseFile();
     try {
         m_main.setBusy(false);
         if (m_endProgram)

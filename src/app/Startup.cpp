@@ -48,7 +48,10 @@ bool Startup::Form_Load() {
     } catch (...) {
     }
     KeepRegistrations();
-    if (!Load())
+    const bool loaded = Load();
+    // The program now waits for the user (or starts the run): startup's lines are in the file.
+    log.Flush();
+    if (!loaded)
         return false;
     // With "/G" the run starts at once; with "/X" as well, it ends the program when it is done.
     if (m_context.commandLine().go && m_go)

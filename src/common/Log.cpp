@@ -5,11 +5,13 @@
 #include "common/Text.h"
 #include "common/TextViewer.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
-#include <QStringEncoder>
+#include <QThread>
+#include <QTimer>
 
 namespace vantrelis {
 
@@ -33,7 +35,43 @@ Log::~Log() {
 
 void Log::CloseFile() noexcept {
     try {
+        Flush();
         m_file.reset();
+        m_held = false;
+    } catch (...) {
+    }
+}
+
+void Log::Flush() noexcept {
+    try {
+        if (m_flushTimer)
+            m_flushTimer->stop();
+        if (!m_held || !m_file)
+            return;
+        m_held = false;
+        m_sinceFlush.start();
+        if (!m_file->flush())
+            m_file.reset(); // a full disk or a lost file: the next line tries to open it again
+    } catch (...) {
+    }
+}
+
+void Log::HoldBack() noexcept {
+    try {
+        m_held = true;
+        // Without an event loop in this thread the next line, the file's closing or the log's end
+        // writes the held lines.
+        QCoreApplication* application = QCoreApplication::instance();
+        if (!application || application->thread() != QThread::currentThread())
+            return;
+        if (!m_flushTimer) {
+            m_flushTimer = std::make_unique<QTimer>();
+            m_flushTimer->setSingleShot(true);
+            m_flushTimer->setInterval(static_cast<int>(kFlushIntervalMs));
+            QObject::connect(m_flushTimer.get(), &QTimer::timeout, [this] { Flush(); });
+        }
+        if (!m_flushTimer->isActive())
+            m_flushTimer->start();
     } catch (...) {
     }
 }
@@ -49,7 +87,13 @@ void Log::WriteLog(const QString& text) noexcept {
             return;
         if (line == m_lastLine)
             return;
-        const QString datedName = DatedName(m_baseName, m_clock.now().date());
+        const QDate day = m_clock.now().date();
+        if (day != m_nameDay || m_baseName != m_nameBase || m_fileName.isEmpty()) {
+            m_fileName = DatedName(m_baseName, day);
+            m_nameDay = day;
+            m_nameBase = m_baseName;
+        }
+        const QString& datedName = m_fileName;
         // The file stays open between lines; a new day or a new log name opens the file it names.
         if (m_file && m_file->fileName() != datedName)
             CloseFile();
@@ -62,18 +106,27 @@ void Log::WriteLog(const QString& text) noexcept {
         // Texts may carry bare LF (fault descriptions from Qt or the DM layer); every physical line of the
         // file ends in CR LF.
         QString physical = line;
-        physical.replace(kCrLf, QStringLiteral("\n"));
-        physical.replace(QLatin1Char('\n'), kCrLf);
-        QStringEncoder encoder(QStringConverter::System);
-        const QByteArray bytes = encoder.encode(physical + kCrLf);
-        // Flushed line by line, so that a reader sees every line at once, as if the file were closed.
-        const bool written = m_file->write(bytes) == bytes.size() && m_file->flush();
-        if (!written) {
-            CloseFile();
+        if (physical.contains(QLatin1Char('\n'))) {
+            physical.replace(kCrLf, QStringLiteral("\n"));
+            physical.replace(QLatin1Char('\n'), kCrLf);
+        }
+        physical += kCrLf;
+        const QByteArray bytes = m_encoder.encode(physical);
+        if (m_file->write(bytes) != bytes.size()) {
+            m_held = false;
+            m_file.reset();
             return;
         }
         m_datedName = datedName;
         m_lastLine = line;
+        // One write per line costs more than the rest of a verbose run together: lines go out in
+        // batches at most kFlushIntervalMs apart, and an error line at once.
+        m_held = true;
+        if (!m_sinceFlush.isValid() || m_sinceFlush.hasExpired(kFlushIntervalMs) ||
+            line.startsWith(QLatin1String("Error"), Qt::CaseInsensitive))
+            Flush();
+        else
+            HoldBack();
     } catch (...) {
     }
 }
@@ -151,6 +204,7 @@ void Log::ReportError(qint64 number, const QString& source, const QString& descr
 int Log::ShowMessage(const QString& prompt, int style, const QString& title) noexcept {
     try {
         const bool question = style == StyleYesNo || style == StyleYesNoCancel;
+        Flush();
         if (m_unattended)
             return question ? AnswerYes : 0;
         const int answer = m_prompter.ask(prompt, style, title);
@@ -164,6 +218,7 @@ void Log::ViewFile(const QString& path) noexcept {
     try {
         if (path.isEmpty())
             return;
+        Flush();
         if (!QFileInfo(path).isFile()) {
             ShowMessage(path + QStringLiteral(" not found"), StyleInformation, m_programTitle);
             return;

@@ -6,12 +6,15 @@
 #include "common/StatusView.h"
 
 #include <QDate>
+#include <QElapsedTimer>
 #include <QString>
+#include <QStringEncoder>
 
 #include <functional>
 #include <memory>
 
 QT_FORWARD_DECLARE_CLASS(QFile)
+QT_FORWARD_DECLARE_CLASS(QTimer)
 
 namespace vantrelis {
 
@@ -75,6 +78,15 @@ public:
 
     // Closes the log file, which WriteLog keeps open between lines; the next line opens it again.
     void CloseFile() noexcept;
+    // Writes out the lines still held back (see WriteLog's batching); a reader of the file then sees
+    // every line given so far.
+    void Flush() noexcept;
+
+    // Lines reach the file in batches: a line is written through at once when the last write-through
+    // is this long ago, when it reports an error, and when a message box or viewer is about to show;
+    // otherwise at the latest this long after it was given (with an event loop), before the file
+    // closes, and when the log is destroyed.
+    static constexpr qint64 kFlushIntervalMs = 100;
 
 private:
     StatusView* activeView() noexcept;
@@ -91,8 +103,17 @@ private:
     StatusView* m_mainView = nullptr;
     QString m_programTitle;
     QString m_productName;
-    // The dated file, open for appending while lines go to it; every line is flushed at once.
+    // The dated file, open for appending while lines go to it, and the lines held back for it.
     std::unique_ptr<QFile> m_file;
+    bool m_held = false;
+    QElapsedTimer m_sinceFlush;
+    std::unique_ptr<QTimer> m_flushTimer;
+    void HoldBack() noexcept;
+    // The dated name for the day and base name last seen, built once per day.
+    QDate m_nameDay;
+    QString m_nameBase;
+    QString m_fileName;
+    QStringEncoder m_encoder{QStringConverter::System};
     std::function<void(const QString&)> m_errorWatch;
 };
 

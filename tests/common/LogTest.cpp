@@ -18,7 +18,7 @@ using testing::RecordingStatusView;
 const QDateTime kNow(QDate(2019, 11, 14), QTime(15, 7, 9));
 const QByteArray kEquals60 = QByteArray(60, '=');
 
-QByteArray ReadAll(const QString& path) {
+QByteArray ReadFile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return QByteArray();
@@ -36,6 +36,11 @@ protected:
     }
 
     QString base() const { return m_dir.filePath(QStringLiteral("run.log")); }
+    // The file as a reader sees it once the log has written out what it holds back.
+    QByteArray ReadAll(const QString& path) {
+        m_log.Flush();
+        return ReadFile(path);
+    }
     QString today() const { return m_dir.filePath(QStringLiteral("run_20191114.log")); }
 
     QTemporaryDir m_dir;
@@ -385,6 +390,22 @@ TEST_F(LogFixture, LinesFollowTheLogNameWhileTheFileStaysOpen) {
     EXPECT_EQ(ReadAll(today()), QByteArray("one\r\nthree\r\n"));
     EXPECT_EQ(ReadAll(otherToday), QByteArray("two\r\nfour\r\n"));
     EXPECT_EQ(m_log.datedName(), otherToday);
+}
+
+// Lines may be held back for a moment, but an error line takes everything before it to the file at
+// once, and nothing held back is lost when the log ends.
+TEST_F(LogFixture, HeldBackLinesReachTheFileByAnErrorLineAndAtTheEnd) {
+    for (const char* line : {"one", "two", "Error: three"})
+        m_log.WriteLog(QLatin1String(line));
+    EXPECT_EQ(ReadFile(today()), QByteArray("one\r\ntwo\r\nError: three\r\n"));
+    {
+        Log log(false, m_prompter, m_clock, m_launcher);
+        log.setBaseName(m_dir.filePath(QStringLiteral("end.log")));
+        for (const char* line : {"four", "five", "six"})
+            log.WriteLog(QLatin1String(line));
+    }
+    EXPECT_EQ(ReadFile(m_dir.filePath(QStringLiteral("end_20191114.log"))),
+              QByteArray("four\r\nfive\r\nsix\r\n"));
 }
 
 TEST_F(LogFixture, PurgeFileOfNothingAsksNothing) {

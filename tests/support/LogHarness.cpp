@@ -9,11 +9,14 @@ QString LogRecorder::baseName() const {
 }
 
 void LogRecorder::Attach(Log& log) {
+    m_log = &log;
     log.setBaseName(baseName());
     log.setStatusView(&status);
 }
 
 QStringList LogRecorder::Lines() const {
+    if (m_log)
+        m_log->Flush();
     QFile file(Log::DatedName(baseName(), clock.now().date()));
     if (!file.open(QIODevice::ReadOnly))
         return {};

@@ -20,7 +20,7 @@ public:
     // Points a log made with these seams at the folder's file and the recording status view.
     void Attach(Log& log);
 
-    // Every line written so far (CR LF lines).
+    // Every line written so far (CR LF lines), held-back lines of the attached log included.
     QStringList Lines() const;
     // The lines written since the last Mark().
     QStringList LinesSinceMark() const;
@@ -30,6 +30,7 @@ private:
     QString baseName() const;
 
     int m_mark = 0;
+    Log* m_log = nullptr;
 };
 
 // A Log of its own, attended, writing to a recorder's folder.
