@@ -5,19 +5,13 @@
 #include "common/SqlText.h"
 #include "common/Text.h"
 #include "dm/SqlRows.h"
+#include "engine/folders/ColumnPath.h"
 
 #include <QSet>
 
 namespace vantrelis::app {
 
 namespace {
-
-const QString kProfile = QStringLiteral("PROFILE");
-
-bool MakesFolder(const QString& table, const QString& column) {
-    return (table == QLatin1String("DOCUMENTTYPES") && column == QLatin1String("TYPE_ID")) ||
-           (table == QLatin1String("APPS") && column == QLatin1String("APPLICATION"));
-}
 
 // A whole number stands in the statement as it is; any other value as escaped text.
 QString SqlValue(const QString& value) {
@@ -30,44 +24,24 @@ QString SqlValue(const QString& value) {
 
 LineProfileFill::LineProfileFill(dm::SqlGateway& gateway, Log& log) : m_gateway(gateway), m_log(log) {}
 
-QString LineProfileFill::Reference(const QString& table, const QString& column, QString& refColumn) {
-    const dm::SqlRows rows(m_gateway, QStringLiteral("SELECT FTBNAME, FCOLNAME FROM ") + OwnerPrefix() +
-                                          QStringLiteral("DOCSCOLUMN WHERE TBNAME = '") +
-                                          EscapeSQLText(table) + QStringLiteral("' AND COLNAME = '") +
-                                          EscapeSQLText(column) + QLatin1Char('\''));
-    refColumn = TrimBlanks(rows.value(2));
-    const QString refTable = TrimBlanks(rows.value(1));
-    return refColumn.isEmpty() ? QString() : refTable;
-}
-
 bool LineProfileFill::Walk(const QString& token, Column& column) {
+    const engine::ColumnPath path = engine::WalkColumnPath(m_gateway, token, false);
+    if (!path.complete())
+        return false;
     const QString owner = OwnerPrefix();
-    const QStringList parts = token.split(QLatin1Char('.'));
-    QString table = kProfile;
-    for (qsizetype i = 0; i < parts.size(); ++i) {
-        const QString name = TrimBlanks(parts.at(i));
-        if (i + 1 == parts.size()) {
-            column.makesFolder = column.makesFolder || MakesFolder(table, name);
-            column.conditions.append({token, owner + table + QLatin1Char('.') + name});
-            return true;
-        }
-        QString refColumn;
-        const QString refTable = Reference(table, name, refColumn);
-        if (refTable.isEmpty())
-            return false;
+    for (qsizetype i = 0; i < path.references.size(); ++i) {
+        const engine::ColumnReference& reference = path.references.at(i);
         if (i == 0) {
-            column.key = owner + refTable + QLatin1Char('.') + refColumn;
-        } else {
-            const QString join = owner + refTable + QLatin1Char('.') + refColumn + QStringLiteral(" = ") +
-                                 owner + table + QLatin1Char('.') + name;
-            if (!column.joins.contains(join))
-                column.joins.append(join);
+            column.key = owner + reference.refTable + QLatin1Char('.') + reference.refColumn;
+        } else if (!column.joins.contains(reference.Join())) {
+            column.joins.append(reference.Join());
         }
-        if (!column.from.contains(owner + refTable))
-            column.from.append(owner + refTable);
-        table = refTable;
+        if (!column.from.contains(owner + reference.refTable))
+            column.from.append(owner + reference.refTable);
     }
-    return false;
+    column.makesFolder = column.makesFolder || path.makesFolder();
+    column.conditions.append({token, owner + path.table + QLatin1Char('.') + path.column});
+    return true;
 }
 
 void LineProfileFill::Prepare(const QString& templateText) {

@@ -47,7 +47,6 @@ private:
     // Adds one token's walk through DOCSCOLUMN to the column it starts with; false when the walk
     // breaks off.
     bool Walk(const QString& token, Column& column);
-    QString Reference(const QString& table, const QString& column, QString& refColumn);
     QString Resolve(const Column& column, const QHash<QString, QString>& values, qint64 line,
                     const QString& fileName);
 

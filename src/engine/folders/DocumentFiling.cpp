@@ -4,6 +4,7 @@
 #include "common/SqlText.h"
 #include "common/Text.h"
 #include "dm/SqlRows.h"
+#include "engine/folders/ColumnPath.h"
 #include "engine/folders/FolderSupport.h"
 
 namespace vantrelis::engine {
@@ -39,45 +40,24 @@ int LevelCut(const QString& remaining) {
 DocumentFiling::DocumentFiling(dm::SqlGateway& gateway, Log& log, RuleTable& rules)
     : m_gateway(gateway), m_log(log), m_rules(rules) {}
 
-void DocumentFiling::WalkColumnPath(const QString& token, Lists& lists) {
+void DocumentFiling::AddColumnPath(const QString& token, Lists& lists) {
     const QString owner = OwnerPrefix();
-    const QStringList parts = token.split(QLatin1Char('.'));
-    QString table = kProfile;
-    for (qsizetype i = 0; i < parts.size(); ++i) {
-        const QString column = TrimBlanks(parts.at(i));
-        if (i + 1 == parts.size()) {
-            const QString qualified = owner + table + QLatin1Char('.') + column;
-            lists.select.append(qualified);
-            if ((table == QLatin1String("DOCUMENTTYPES") && column == QLatin1String("TYPE_ID")) ||
-                (table == QLatin1String("APPS") && column == QLatin1String("APPLICATION"))) {
-                lists.matches.append(qualified + QStringLiteral(" <> 'FOLDER'"));
-                lists.foldersExcluded = true;
-            } else {
-                lists.matches.append(qualified + QStringLiteral(" = '[") + column + QStringLiteral("]'"));
-            }
+    const ColumnPath path = WalkColumnPath(m_gateway, token, true);
+    if (path.complete()) {
+        const QString qualified = owner + path.table + QLatin1Char('.') + path.column;
+        lists.select.append(qualified);
+        if (path.makesFolder()) {
+            lists.matches.append(qualified + QStringLiteral(" <> 'FOLDER'"));
+            lists.foldersExcluded = true;
+        } else {
+            lists.matches.append(qualified + QStringLiteral(" = '[") + path.column + QStringLiteral("]'"));
         }
-        QString refTable;
-        QString refColumn;
-        {
-            dm::SqlRows rows(m_gateway, QStringLiteral("SELECT FTBNAME, FCOLNAME FROM ") + owner +
-                                            QStringLiteral("DOCSCOLUMN WHERE ") +
-                                            QStringLiteral("TBNAME = '") + EscapeSQLText(table) +
-                                            QStringLiteral("' AND COLNAME = '") + EscapeSQLText(column) +
-                                            QLatin1Char('\''));
-            refTable = TrimBlanks(rows.value(1));
-            refColumn = TrimBlanks(rows.value(2));
-        }
-        if (refTable.isEmpty() || refColumn.isEmpty())
-            return;
-        if (!lists.from.contains(owner + refTable))
-            lists.from.append(owner + refTable);
-        if (refTable != table) {
-            const QString join = owner + refTable + QLatin1Char('.') + refColumn + QStringLiteral(" = ") +
-                                 owner + table + QLatin1Char('.') + column;
-            if (!lists.joins.contains(join))
-                lists.joins.append(join);
-        }
-        table = refTable;
+    }
+    for (const ColumnReference& reference : path.references) {
+        if (!lists.from.contains(owner + reference.refTable))
+            lists.from.append(owner + reference.refTable);
+        if (reference.refTable != reference.table && !lists.joins.contains(reference.Join()))
+            lists.joins.append(reference.Join());
     }
 }
 
@@ -86,7 +66,7 @@ void DocumentFiling::AddToken(const QString& token, Lists& lists) {
     if (TrimBlanks(token).isEmpty())
         return;
     if (token.contains(QLatin1Char('.')))
-        WalkColumnPath(token, lists);
+        AddColumnPath(token, lists);
     else
         lists.joins.append(token);
 }

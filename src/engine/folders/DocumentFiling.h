@@ -36,8 +36,9 @@ private:
 
     Statements Build(const QString& pathTemplate);
     void AddToken(const QString& token, Lists& lists);
-    // Walks one column path ("MATTER.CLIENT_ID.CLIENT_ID") from PROFILE through DOCSCOLUMN.
-    void WalkColumnPath(const QString& token, Lists& lists);
+    // Adds one column path ("MATTER.CLIENT_ID.CLIENT_ID"), walked from PROFILE through DOCSCOLUMN,
+    // to the statements' lists.
+    void AddColumnPath(const QString& token, Lists& lists);
 
     dm::SqlGateway& m_gateway;
     Log& m_log;
