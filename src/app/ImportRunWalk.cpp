@@ -79,14 +79,17 @@ void ImportRun::WalkPath(qint64 pathIndex, const Rule& rule) {
             found = parent == 0 ? FindTopLevelFolder(next.name) : FindFolderInParent(next.name, parent);
         }
         if (found == 0) {
-            parent = m_folders.CreateFolder(next.name, parent, rule.form, rule.row, sortFlag ? 1 : 0);
+            // The line's values are found first, so that the folder is created with them.
+            engine::LineColumns lineColumns;
+            if (m_fillFromLine && pathIndex <= m_lines.pathValues.size())
+                lineColumns =
+                    m_profileFill.Columns(level, m_lines.pathValues.at(pathIndex - 1),
+                                          m_lines.pathLines.at(pathIndex - 1), m_choices.importFile);
+            parent =
+                m_folders.CreateFolder(next.name, parent, rule.form, rule.row, sortFlag ? 1 : 0, lineColumns);
             folderExisted = false;
-            if (m_folders.FolderCreated()) {
+            if (m_folders.FolderCreated())
                 ++m_summary.folders;
-                if (m_fillFromLine && pathIndex <= m_lines.pathValues.size())
-                    m_profileFill.Fill(parent, level, m_lines.pathValues.at(pathIndex - 1),
-                                       m_lines.pathLines.at(pathIndex - 1), m_choices.importFile);
-            }
         } else {
             parent = found;
             folderExisted = true;

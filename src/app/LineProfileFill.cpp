@@ -11,17 +11,6 @@
 
 namespace vantrelis::app {
 
-namespace {
-
-// A whole number stands in the statement as it is; any other value as escaped text.
-QString SqlValue(const QString& value) {
-    bool whole = false;
-    value.toLongLong(&whole);
-    return whole ? value : QLatin1Char('\'') + EscapeSQLText(value) + QLatin1Char('\'');
-}
-
-} // namespace
-
 LineProfileFill::LineProfileFill(dm::SqlGateway& gateway, Log& log) : m_gateway(gateway), m_log(log) {}
 
 bool LineProfileFill::Walk(const QString& token, Column& column) {
@@ -116,36 +105,29 @@ QString LineProfileFill::Resolve(const Column& column, const QHash<QString, QStr
     return QString();
 }
 
-void LineProfileFill::Fill(qint32 folder, int level, const QHash<QString, QString>& values, qint64 line,
-                           const QString& fileName) {
+engine::LineColumns LineProfileFill::Columns(int level, const QHash<QString, QString>& values, qint64 line,
+                                             const QString& fileName) {
     if (line != m_line) {
         m_line = line;
         m_found.clear();
     }
+    engine::LineColumns found;
+    found.line = line;
     try {
-        QStringList sets;
         for (const Column& column : m_columns) {
             if (column.level > level)
                 continue;
             if (!m_found.contains(column.name))
                 m_found.insert(column.name, Resolve(column, values, line, fileName));
             const QString key = m_found.value(column.name);
-            if (key.isEmpty())
-                continue;
-            m_log.WriteLog(QStringLiteral("Setting column ") + column.name + QStringLiteral(" of folder #") +
-                           FormatWhole(folder) + QStringLiteral(" to ") + key +
-                           QStringLiteral(" from line ") + FormatWhole(line));
-            sets.append(column.name + QStringLiteral(" = ") + SqlValue(key));
+            if (!key.isEmpty())
+                found.columns.append({column.name, key});
         }
-        if (sets.isEmpty())
-            return;
-        const dm::SqlRows update(m_gateway, QStringLiteral("UPDATE ") + OwnerPrefix() +
-                                                QStringLiteral("PROFILE SET ") +
-                                                sets.join(QStringLiteral(", ")) +
-                                                QStringLiteral(" WHERE DOCNUMBER = ") + FormatWhole(folder));
     } catch (...) {
         ReportCurrentFault(m_log);
+        found.columns.clear();
     }
+    return found;
 }
 
 } // namespace vantrelis::app

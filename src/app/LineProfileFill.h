@@ -2,6 +2,7 @@
 
 #include "common/Log.h"
 #include "dm/SqlGateway.h"
+#include "engine/FolderOperations.h"
 
 #include <QHash>
 #include <QList>
@@ -15,7 +16,8 @@ namespace vantrelis::app {
 // level where the template has reached every token that starts with it ("MATTER.CLIENT_ID.CLIENT_ID"
 // and "MATTER.MATTER_ID" fill PROFILE.MATTER at the level of the second), and on every new folder
 // below. The row is looked up through DOCSCOLUMN as the document query walks it. The columns that
-// make a profile a folder (its document type and application) are never filled.
+// make a profile a folder (its document type and application) are never filled. The values are
+// found before the folder is created and written in its creation.
 class LineProfileFill {
 public:
     LineProfileFill(dm::SqlGateway& gateway, Log& log);
@@ -23,11 +25,12 @@ public:
     // Reads the template's columns for the current library; an empty template fills nothing.
     void Prepare(const QString& templateText);
 
-    // Sets the columns reached at `level` or above on the new folder, from the values of import file
-    // line `line` (by token). A value that names no row, or several, leaves the column empty and logs
-    // a warning naming the line.
-    void Fill(qint32 folder, int level, const QHash<QString, QString>& values, qint64 line,
-              const QString& fileName);
+    // The columns reached at `level` or above that a new folder takes from the values of import
+    // file line `line` (by token), with the keys of their rows. A value that names no row, or
+    // several, leaves its column out and logs a warning naming the line; a fault is logged and
+    // leaves every column out.
+    engine::LineColumns Columns(int level, const QHash<QString, QString>& values, qint64 line,
+                                const QString& fileName);
 
 private:
     struct Condition {

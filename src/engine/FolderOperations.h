@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <utility>
 
 namespace vantrelis::engine {
 
@@ -14,6 +15,14 @@ struct ForeignColumn {
     QString owningTable;     // always "PROFILE"
 };
 
+// The lookup columns a new folder takes from its import line: each PROFILE column with the key of
+// the row it refers to. The creation writes them with the folder, so the folder is never there
+// without them.
+struct LineColumns {
+    qint64 line = 0; // the import file line they come from
+    QList<std::pair<QString, QString>> columns;
+};
+
 // The folder engine as the import run calls it: folder creation, the folder item chain and the
 // document query of a folder rule, all on the current library of the session. No call lets a
 // fault escape; each answers as its procedure does and leaves the session's current-folder and
@@ -22,11 +31,11 @@ class FolderOperations {
 public:
     virtual ~FolderOperations() = default;
 
-    // Makes one folder under parentFolder (0 = top level) and links it there. Answers the new
-    // folder's document number, or 0 when it was not completed (nothing of it is left then).
-    // Clears FolderCreated() on entry and sets it on complete success.
+    // Makes one folder under parentFolder (0 = top level) and links it there, with the given line
+    // columns set. Answers the new folder's document number, or 0 when it was not completed (nothing
+    // of it is left then). Clears FolderCreated() on entry and sets it on complete success.
     virtual qint32 CreateFolder(const QString& folderName, qint32 parentFolder, const QString& formName,
-                                int ruleIndex, qint32 sortAfterAdd) = 0;
+                                int ruleIndex, qint32 sortAfterAdd, const LineColumns& lineColumns) = 0;
     // Appends an item ("F" folder, "P" document profile) to parentFolder's item chain, with the
     // sorting, metadata inheritance and security the rule asks for. True when the item is in the
     // folder afterwards; ItemExisted() tells whether it was there already.

@@ -15,13 +15,18 @@ dm::local::LibraryAdmin& AdminFolders::admin() {
     return m_env.admin(m_context.session().LibraryName());
 }
 
-qint32 AdminFolders::CreateFolder(const QString& name, qint32 parent, const QString&, int, qint32) {
+qint32 AdminFolders::CreateFolder(const QString& name, qint32 parent, const QString&, int, qint32,
+                                  const engine::LineColumns& lineColumns) {
     m_created = false;
     dm::local::FolderSpec spec;
     spec.name = name;
     spec.parent = parent;
     spec.owner = QLatin1String(LocalEnvironment::kUser);
     const qint64 folder = admin().addFolder(spec);
+    for (const auto& [column, key] : lineColumns.columns)
+        admin().database().execute(
+            QStringLiteral("UPDATE DOCSADM.PROFILE SET %1 = ?1 WHERE DOCNUMBER = ?2").arg(column),
+            {key, folder});
     m_created = true;
     return static_cast<qint32>(folder);
 }

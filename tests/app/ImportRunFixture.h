@@ -21,8 +21,8 @@ public:
 
     QString documentsSql;
 
-    qint32 CreateFolder(const QString& name, qint32 parent, const QString& form, int rule,
-                        qint32 sort) override;
+    qint32 CreateFolder(const QString& name, qint32 parent, const QString& form, int rule, qint32 sort,
+                        const engine::LineColumns& lineColumns) override;
     bool AddFolderItem(qint32 item, qint32 parent, const QString& type, int rule, qint32 sort) override;
     QString AddDocsSQL(qint32, int) override { return documentsSql; }
     bool FolderCreated() const override { return m_created; }

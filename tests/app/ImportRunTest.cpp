@@ -355,6 +355,39 @@ TEST_F(ImportRunFixture, ProfileFromLineLetsNewFoldersFindTheirMattersDocuments)
     }
 }
 
+// The line's values are written in the folder's creation: when writing them fails, no folder is
+// left without them, and the next run creates the folder with them.
+TEST_F(ImportRunFixture, ProfileFromLineWritesTheValuesWithTheFolder) {
+    const QString libA = QStringLiteral("LIB_A");
+    dm::local::LibraryDatabase& database = env.admin(libA).database();
+    env.admin(libA).addClient(QStringLiteral("C1"), QStringLiteral("C1"));
+    const qint64 matter =
+        env.admin(libA).addMatter(QStringLiteral("C1"), QStringLiteral("M1"), QStringLiteral("M1"));
+    database.execute(QStringLiteral("CREATE TRIGGER DOCSADM.REFUSE_MATTER BEFORE UPDATE OF MATTER ON PROFILE "
+                                    "WHEN NEW.MATTER > 0 BEGIN SELECT RAISE(ABORT, 'refused'); END"));
+    Start(app::CommandLine::Parse({QStringLiteral("--profile-from-line")}));
+    run = std::make_unique<app::ImportRun>(*context, view, context->folders());
+    view.choices = Choices({QStringLiteral("C1,M1,MEMO")}, {true, false});
+    for (const bool refused : {true, false}) {
+        if (!refused)
+            database.execute(QStringLiteral("DROP TRIGGER DOCSADM.REFUSE_MATTER"));
+        Go();
+        const qint64 top = FolderPath(libA, {"C1"});
+        const qint64 matterFolder = FolderPath(libA, {"", "M1"}, top);
+        const qint64 leaf = FolderPath(libA, {"", "MEMO"}, matterFolder);
+        ASSERT_NE(top, 0);
+        EXPECT_EQ(database
+                      .scalar(QStringLiteral("SELECT COUNT(*) FROM DOCSADM.FOLDER F, DOCSADM.PROFILE P WHERE "
+                                             "P.DOCNUMBER = F.DOCNUMBER AND P.DOCNAME <> 'C1' AND "
+                                             "COALESCE(P.MATTER, 0) <> ?1"),
+                              {matter})
+                      .toInt(),
+                  0)
+            << refused;
+        EXPECT_EQ(leaf != 0, !refused);
+    }
+}
+
 TEST_F(ImportRunFixture, StopBetweenItemsFinishesAndEndsProgram) {
     Start();
     view.choices =

@@ -14,7 +14,7 @@ const QString kDefaultForm = QStringLiteral("***DEFAULT FORM***");
 class CreateFolderTest : public FolderFixture {
 protected:
     qint32 Create(const QString& name, qint64 parent, const QString& form = kDefaultForm) {
-        return engine->CreateFolder(name, qint32(parent), form, kRule, 0);
+        return engine->CreateFolder(name, qint32(parent), form, kRule, 0, {});
     }
     bool SlotsEmpty() {
         return !program->context.session().currentFolder && !program->context.session().currentProfile;

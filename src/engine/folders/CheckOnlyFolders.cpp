@@ -28,9 +28,10 @@ void CheckOnlyFolders::setCheckOnly(bool on) {
 }
 
 qint32 CheckOnlyFolders::CreateFolder(const QString& folderName, qint32 parentFolder, const QString& formName,
-                                      int ruleIndex, qint32 sortAfterAdd) {
+                                      int ruleIndex, qint32 sortAfterAdd, const LineColumns& lineColumns) {
     if (!m_checkOnly)
-        return m_engine.CreateFolder(folderName, parentFolder, formName, ruleIndex, sortAfterAdd);
+        return m_engine.CreateFolder(folderName, parentFolder, formName, ruleIndex, sortAfterAdd,
+                                     lineColumns);
     m_folderCreated = false;
     const QString key = PlanKey(m_gateway.session().LibraryName(), parentFolder, folderName);
     if (const auto planned = m_planned.constFind(key); planned != m_planned.constEnd()) {

@@ -25,7 +25,7 @@ public:
     bool checkOnly() const { return m_checkOnly; }
 
     qint32 CreateFolder(const QString& folderName, qint32 parentFolder, const QString& formName,
-                        int ruleIndex, qint32 sortAfterAdd) override;
+                        int ruleIndex, qint32 sortAfterAdd, const LineColumns& lineColumns) override;
     bool AddFolderItem(qint32 itemDocNumber, qint32 parentFolder, const QString& nodeType, int ruleIndex,
                        qint32 sortAfterAdd) override;
     QString AddDocsSQL(qint32 folderDocNumber, int ruleIndex) override;

@@ -8,6 +8,7 @@
 #include "engine/folders/FolderSupport.h"
 
 #include <QLocale>
+#include <QStringList>
 #include <optional>
 
 namespace vantrelis::engine {
@@ -24,6 +25,13 @@ template <class Call> void Ignoring(Call call) noexcept {
         call();
     } catch (...) {
     }
+}
+
+// A whole number stands in the statement as it is; any other value as escaped text.
+QString SqlValue(const QString& value) {
+    bool whole = false;
+    value.toLongLong(&whole);
+    return whole ? value : QLatin1Char('\'') + EscapeSQLText(value) + QLatin1Char('\'');
 }
 
 } // namespace
@@ -147,6 +155,27 @@ bool FolderCreation::PostProfile(qint64 newDoc, qint64 parentFolder, const QStri
     return true;
 }
 
+bool FolderCreation::PostLineColumns(qint64 newDoc, const QString& folderName,
+                                     const LineColumns& lineColumns) {
+    QStringList sets;
+    for (const auto& [column, key] : lineColumns.columns) {
+        m_log.WriteLog(QStringLiteral("Setting column ") + column + QStringLiteral(" of folder #") +
+                       FormatWhole(newDoc) + QStringLiteral(" to ") + key + QStringLiteral(" from line ") +
+                       FormatWhole(lineColumns.line));
+        sets.append(column + QStringLiteral(" = ") + SqlValue(key));
+    }
+    if (sets.isEmpty())
+        return true;
+    const dm::SqlRows update(m_gateway, QStringLiteral("UPDATE ") + OwnerPrefix() +
+                                            QStringLiteral("PROFILE SET ") + sets.join(QStringLiteral(", ")) +
+                                            QStringLiteral(" WHERE DOCNUMBER = ") + FormatWhole(newDoc));
+    if (update.ok() && update.rowsAffected() > 0)
+        return true;
+    m_log.ShowStatus(QStringLiteral("Error: Unable to post import line values for folder ") +
+                     InQuotes(folderName));
+    return false;
+}
+
 void FolderCreation::SetSecurity(qint64 newDoc, qint64 parentFolder, const QString& folderName, int ruleIndex,
                                  const ParentProfile& parent) {
     const QString securityTemplate = m_rules.field(ruleIndex, RuleTable::kSecurity);
@@ -183,7 +212,8 @@ void FolderCreation::SetSecurity(qint64 newDoc, qint64 parentFolder, const QStri
 }
 
 qint64 FolderCreation::Create(const QString& folderName, qint64 parentFolder, const QString& formName,
-                              int ruleIndex, qint32 sortAfterAdd, const QString& libraryName) {
+                              int ruleIndex, qint32 sortAfterAdd, const LineColumns& lineColumns,
+                              const QString& libraryName) {
     dm::DmSession& session = m_gateway.session();
     dm::DmLibrary& library = SessionLibrary(m_gateway, kSource);
     const QString quotedName = InQuotes(folderName);
@@ -306,12 +336,15 @@ qint64 FolderCreation::Create(const QString& folderName, qint64 parentFolder, co
             return 0;
         }
     }
+    // After the link: its metadata step would carry them up into the parent's empty columns.
+    if (!PostLineColumns(newDoc, folderName, lineColumns))
+        return 0;
     creation.commit();
     return newDoc;
 }
 
 qint32 FolderCreation::CreateFolder(const QString& folderName, qint32 parentFolder, const QString& formName,
-                                    int ruleIndex, qint32 sortAfterAdd) {
+                                    int ruleIndex, qint32 sortAfterAdd, const LineColumns& lineColumns) {
     m_folderCreated = false;
     if (folderName.isEmpty()) {
         m_log.WriteLog(QStringLiteral("Folder Name is not specified"));
@@ -328,7 +361,8 @@ qint32 FolderCreation::CreateFolder(const QString& folderName, qint32 parentFold
         if (StatusView* view = m_log.statusView())
             view->setBusy(true);
         m_log.Yield();
-        result = Create(folderName, parentFolder, formName, ruleIndex, sortAfterAdd, libraryName);
+        result =
+            Create(folderName, parentFolder, formName, ruleIndex, sortAfterAdd, lineColumns, libraryName);
         m_folderCreated = result != 0;
     } catch (...) {
         ReportCurrentFault(m_log);

@@ -9,8 +9,8 @@ FolderEngine::FolderEngine(dm::SqlGateway& gateway, Log& log, RuleTable& rules, 
       m_creation(gateway, log, rules, security, m_items), m_filing(gateway, log, rules) {}
 
 qint32 FolderEngine::CreateFolder(const QString& folderName, qint32 parentFolder, const QString& formName,
-                                  int ruleIndex, qint32 sortAfterAdd) {
-    return m_creation.CreateFolder(folderName, parentFolder, formName, ruleIndex, sortAfterAdd);
+                                  int ruleIndex, qint32 sortAfterAdd, const LineColumns& lineColumns) {
+    return m_creation.CreateFolder(folderName, parentFolder, formName, ruleIndex, sortAfterAdd, lineColumns);
 }
 
 bool FolderEngine::AddFolderItem(qint32 itemDocNumber, qint32 parentFolder, const QString& nodeType,

@@ -22,7 +22,7 @@ public:
     FolderEngine(dm::SqlGateway& gateway, Log& log, RuleTable& rules, DocumentSecurity& security);
 
     qint32 CreateFolder(const QString& folderName, qint32 parentFolder, const QString& formName,
-                        int ruleIndex, qint32 sortAfterAdd) override;
+                        int ruleIndex, qint32 sortAfterAdd, const LineColumns& lineColumns) override;
     bool AddFolderItem(qint32 itemDocNumber, qint32 parentFolder, const QString& nodeType, int ruleIndex,
                        qint32 sortAfterAdd) override;
     QString AddDocsSQL(qint32 folderDocNumber, int ruleIndex) override;
