@@ -246,6 +246,55 @@ TEST_F(TrusteeTest, HeldProfileSeesWhatChangedAfterItsSave) {
     }
 }
 
+// Inside a transaction a save writes only the rows that differ from the stored list; the same postings
+// saved one by one must leave the same rows, in the same order, as outside one, where every touched
+// trustee is rewritten.
+TEST_F(TrusteeTest, PostingsInsideATransactionLeaveWhatTheyLeaveOutsideOne) {
+    using Step = std::function<void(DmTrustees&)>;
+    const std::vector<Step> steps = {
+        [](DmTrustees& t) { t.removeGroup(QStringLiteral("DOCS_USERS")); }, // holds no entry
+        [](DmTrustees& t) { t.addGroup(QStringLiteral("DOCS_USERS"), 127); },
+        [](DmTrustees& t) { t.removePerson(QStringLiteral("MARY")); },
+        [](DmTrustees& t) { t.addPerson(QStringLiteral("MARY"), 63); },
+        [](DmTrustees& t) { t.addPerson(QStringLiteral("GARY"), 255); },
+        [](DmTrustees& t) { t.addGroup(QStringLiteral("DOCS_USERS"), 127); }, // the same rights again
+        [](DmTrustees& t) { t.removeGroup(QStringLiteral("DOCS_USERS")); },
+    };
+    auto shown = [this](qint64 doc) {
+        QStringList seen;
+        auto profile = library()->profile(doc);
+        for (const auto& e : std::dynamic_pointer_cast<LocalTrustees>(profile->trustees())->entries())
+            seen << QStringLiteral("%1 %2").arg(e.name).arg(e.rights);
+        return seen;
+    };
+    auto db = std::dynamic_pointer_cast<LocalLibrary>(library())->database();
+    QStringList outcome[2];
+    for (const bool inside : {false, true}) {
+        SCOPED_TRACE(inside ? "inside a transaction" : "outside");
+        const qint64 doc = makeFolder();
+        auto profile = library()->profile(doc);
+        ASSERT_EQ(profile->open(19), 1);
+        setRights(profile, "1");
+        profile->trustees()->addPerson(QStringLiteral("MARY"), 255);
+        ASSERT_TRUE(profile->save(3));
+        if (inside)
+            db->begin();
+        for (const Step& step : steps) {
+            try {
+                step(*profile->trustees());
+            } catch (const Fault&) {
+                // removing a trustee without an entry raises; the save still runs
+            }
+            ASSERT_TRUE(profile->save(3)) << profile->errorText().toStdString();
+        }
+        if (inside)
+            db->commit();
+        outcome[inside] = shown(doc);
+    }
+    EXPECT_EQ(outcome[1], outcome[0]);
+    EXPECT_EQ(outcome[0], (QStringList{QStringLiteral("MARY 63"), QStringLiteral("GARY 255")}));
+}
+
 // Group names found once in a transaction are not looked up again; a change to the groups, by this
 // connection or another one, must be seen by the next lookup.
 TEST_F(TrusteeTest, GroupsChangedAfterALookupAreSeen) {

@@ -19,8 +19,17 @@ int Column(const char* name) {
     return ProfileColumnIndex(QLatin1String(name));
 }
 
+// The time of a save as LAST_EDIT_DATE holds it, formatted once per second (saves come by the
+// thousand in a run).
 QString Now() {
-    return QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    thread_local qint64 second = -1;
+    thread_local QString text;
+    const qint64 now = QDateTime::currentMSecsSinceEpoch() / 1000;
+    if (now != second) {
+        text = QDateTime::fromSecsSinceEpoch(now).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        second = now;
+    }
+    return text;
 }
 
 QString ValueText(const QVariant& value) {
@@ -441,11 +450,40 @@ bool LocalProfile::update(const std::vector<QVariant>& stored) {
         values << stored[i];
         sets << QStringLiteral("%1 = ?%2").arg(defs[i].profileColumn).arg(values.size());
     }
+    const bool columnsChanged = !sets.isEmpty();
     const QString now = Now();
     values << now;
     sets << QStringLiteral("LAST_EDIT_DATE = ?%1").arg(values.size());
     values << m_systemId;
     const QString where = QStringLiteral(" WHERE SYSTEM_ID = ?%1").arg(values.size());
+
+    // Nothing else wrote to the library since the profile and its trustee list were last read or
+    // saved: the profile reads back as written, and only what differs from the stored rows is written.
+    const bool current = savesAsEdited() && db->unchangedSince(m_stamp);
+    if (current && !m_clearSecurity) {
+        const std::vector<TrusteeWrite> writes = trusteeWrites(true);
+        const bool dated =
+            columnsChanged || m_stored[static_cast<std::size_t>(Column("LAST_EDIT_DATE"))] != now;
+        const std::size_t statements = (dated ? 1 : 0) + writes.size();
+        // One statement is all or nothing by itself; more share a savepoint.
+        if (statements > 1)
+            db->begin();
+        try {
+            if (dated)
+                db->execute(QStringLiteral("UPDATE DOCSADM.PROFILE SET ") + sets.join(QStringLiteral(", ")) +
+                                where,
+                            values);
+            writeTrustees(writes);
+            if (statements > 1)
+                db->commit();
+        } catch (...) {
+            if (statements > 1)
+                db->rollback();
+            throw;
+        }
+        takeSaved(now);
+        return true;
+    }
 
     const bool becomesPublic = m_isPublic && !m_storedPublic;
     const qint64 rootId =
@@ -457,9 +495,7 @@ bool LocalProfile::update(const std::vector<QVariant>& stored) {
             : 0;
 
     db->begin();
-    bool current = false;
     try {
-        current = savesAsEdited() && db->unchangedSince(m_stamp);
         const qint64 rows = db->execute(
             QStringLiteral("UPDATE DOCSADM.PROFILE SET ") + sets.join(QStringLiteral(", ")) + where, values);
         if (rows == 0) {
@@ -481,7 +517,11 @@ bool LocalProfile::update(const std::vector<QVariant>& stored) {
                                    "DISPLAYNAME) VALUES (?1, ?2, ?3, '')"),
                     {rootId, m_docNumber, m_library->userSystemId()});
         }
-        writeTrusteeEdits();
+        if (m_clearSecurity)
+            // DEFAULT_RIGHTS 0: the document has no security of its own, so its list goes, edits included.
+            db->execute(QStringLiteral("DELETE FROM DOCSADM.SECURITY WHERE THING = ?1"), {m_systemId});
+        else
+            writeTrustees(trusteeWrites(false));
         db->commit();
     } catch (...) {
         db->rollback();
@@ -489,8 +529,6 @@ bool LocalProfile::update(const std::vector<QVariant>& stored) {
     }
 
     if (current) {
-        // Nothing else wrote to the library between the last read and this save, so the profile
-        // reads back as written.
         takeSaved(now);
         return true;
     }
@@ -521,7 +559,7 @@ void LocalProfile::takeSaved(const QString& lastEdit) {
         m_trustees.clear();
         m_trusteesLoaded = true;
     } else if (!m_touched.empty()) {
-        // The rewritten entries now follow the others, in the order writeTrusteeEdits() wrote them.
+        // The rewritten entries now follow the others, in the order writeTrustees() wrote them.
         std::stable_sort(m_trustees.begin(), m_trustees.end(), [this](const auto& a, const auto& b) {
             const bool aTouched = m_touched.count(a.id) != 0;
             const bool bTouched = m_touched.count(b.id) != 0;
@@ -531,28 +569,45 @@ void LocalProfile::takeSaved(const QString& lastEdit) {
         });
     }
     forgetEdits(true);
+    m_storedTrustees = m_trustees;
     m_stamp = m_library->database()->changeStamp();
 }
 
-void LocalProfile::writeTrusteeEdits() {
-    auto db = m_library->database();
-    if (m_clearSecurity) {
-        // DEFAULT_RIGHTS 0: the document has no security of its own, so its list goes, edits included.
-        db->execute(QStringLiteral("DELETE FROM DOCSADM.SECURITY WHERE THING = ?1"), {m_systemId});
-        return;
-    }
+std::vector<LocalProfile::TrusteeWrite> LocalProfile::trusteeWrites(bool againstStored) const {
+    std::vector<TrusteeWrite> writes;
     for (const qint64 id : m_touched) {
-        db->execute(QStringLiteral("DELETE FROM DOCSADM.SECURITY WHERE THING = ?1 AND PERSONORGROUP = ?2"),
-                    {m_systemId, id});
-        for (const auto& entry : m_trustees) {
-            if (entry.id != id)
-                continue;
+        const TrusteeEntry* edited = nullptr;
+        for (const auto& entry : m_trustees)
+            if (entry.id == id && !edited)
+                edited = &entry;
+        // A trustee the stored list does not hold has no row to delete; one that keeps no entry and
+        // had none needs nothing. Rewritten entries move behind the others, as a rewrite always did.
+        bool stored = true;
+        if (againstStored) {
+            stored = false;
+            for (const auto& entry : m_storedTrustees)
+                stored = stored || entry.id == id;
+        }
+        if (stored)
+            writes.push_back({id, false, 0});
+        if (edited)
+            writes.push_back({id, true, edited->rights});
+    }
+    return writes;
+}
+
+void LocalProfile::writeTrustees(const std::vector<TrusteeWrite>& writes) {
+    auto db = m_library->database();
+    for (const TrusteeWrite& write : writes) {
+        if (!write.insert)
+            db->execute(
+                QStringLiteral("DELETE FROM DOCSADM.SECURITY WHERE THING = ?1 AND PERSONORGROUP = ?2"),
+                {m_systemId, write.id});
+        else
             db->execute(
                 QStringLiteral(
                     "INSERT INTO DOCSADM.SECURITY (THING, PERSONORGROUP, ACCESSRIGHTS) VALUES (?1, ?2, ?3)"),
-                {m_systemId, entry.id, entry.rights});
-            break;
-        }
+                {m_systemId, write.id, write.rights});
     }
 }
 
@@ -581,6 +636,7 @@ void LocalProfile::loadTrustees() {
         if (!duplicate)
             m_trustees.push_back(entry);
     }
+    m_storedTrustees = m_trustees;
     m_trusteesLoaded = true;
 }
 

@@ -71,7 +71,15 @@ private:
     bool resolve(std::vector<QVariant>& stored);
     bool create(const std::vector<QVariant>& stored);
     bool update(const std::vector<QVariant>& stored);
-    void writeTrusteeEdits();
+    // The SECURITY rows a save writes for the touched trustees: a delete and an insert each, or, when
+    // `againstStored` (the stored list is known), only what differs from the stored list.
+    struct TrusteeWrite {
+        qint64 id = 0;
+        bool insert = false;
+        qint64 rights = 0;
+    };
+    std::vector<TrusteeWrite> trusteeWrites(bool againstStored) const;
+    void writeTrustees(const std::vector<TrusteeWrite>& writes);
     bool hasChanges() const;
     [[noreturn]] void raise(qint64 number, const QString& text);
     void setError(qint64 number, const QString& text);
@@ -91,7 +99,8 @@ private:
 
     bool m_trusteesLoaded = false;
     std::vector<TrusteeEntry> m_trustees;
-    std::set<qint64> m_touched; // trustees whose SECURITY rows the next save rewrites
+    std::set<qint64> m_touched;                 // trustees whose SECURITY rows the next save rewrites
+    std::vector<TrusteeEntry> m_storedTrustees; // the list as SECURITY held it when last read or saved
     bool m_editing = false;
     std::vector<TrusteeEntry> m_editTrustees; // state at beginEdit, for endEdit(false)
     std::set<qint64> m_editTouched;
