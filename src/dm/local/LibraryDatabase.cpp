@@ -671,17 +671,18 @@ qint64 LibraryDatabase::nextKey(const QString& counterName) {
         execute(QStringLiteral("BEGIN IMMEDIATE"));
     try {
         const QString name = counterName.toUpper();
-        const qint64 changed =
-            execute(QStringLiteral(
-                        "UPDATE DOCSADM.KEY_COUNTERS SET LAST_KEY = CASE WHEN COALESCE(LAST_KEY, 0) + 1 = 0 "
-                        "THEN 1 ELSE COALESCE(LAST_KEY, 0) + 1 END WHERE NAME = ?1"),
-                    {name});
-        if (changed == 0)
+        // The advanced value comes back with the update itself.
+        QVariant advanced =
+            scalar(QStringLiteral(
+                       "UPDATE DOCSADM.KEY_COUNTERS SET LAST_KEY = CASE WHEN COALESCE(LAST_KEY, 0) + 1 = 0 "
+                       "THEN 1 ELSE COALESCE(LAST_KEY, 0) + 1 END WHERE NAME = ?1 RETURNING LAST_KEY"),
+                   {name});
+        if (!advanced.isValid()) {
             execute(QStringLiteral("INSERT INTO DOCSADM.KEY_COUNTERS (NAME, LAST_KEY) VALUES (?1, 1)"),
                     {name});
-        const qint64 key =
-            scalar(QStringLiteral("SELECT LAST_KEY FROM DOCSADM.KEY_COUNTERS WHERE NAME = ?1"), {name})
-                .toLongLong();
+            advanced = 1;
+        }
+        const qint64 key = advanced.toLongLong();
         if (key == 0)
             throw Fault(kErrorKeyCounter, kSource,
                         QStringLiteral("The key counter %1 of library %2 could not be advanced")

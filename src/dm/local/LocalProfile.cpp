@@ -75,12 +75,13 @@ std::shared_ptr<LocalProfile> LocalProfile::Load(std::shared_ptr<LocalLibrary> l
     return profile;
 }
 
-bool LocalProfile::read(qint64 docNumber) {
-    auto db = m_library->database();
-    const auto& defs = ProfileColumns();
+namespace {
 
-    // One SELECT for every column: lookups joined to the rows they name. A reference to a missing
-    // row reads as empty and is not rewritten unless the column is changed.
+// One SELECT for every column: lookups joined to the rows they name, and the document's FOLDER row
+// (its number and public flag last). A reference to a missing row reads as empty and is not
+// rewritten unless the column is changed.
+QString ProfileReadText() {
+    const auto& defs = ProfileColumns();
     QStringList selected;
     QString joins;
     for (std::size_t i = 0; i < defs.size(); ++i) {
@@ -103,12 +104,21 @@ bool LocalProfile::read(qint64 docNumber) {
             break;
         }
     }
+    selected << QStringLiteral("F.DOCNUMBER") << QStringLiteral("F.IS_PUBLIC");
     joins += QStringLiteral(" LEFT JOIN DOCSADM.MATTER LM ON LM.SYSTEM_ID = P.MATTER"
-                            " LEFT JOIN DOCSADM.CLIENT LC ON LC.SYSTEM_ID = LM.CLIENT_ID");
-    const QueryResult result = db->query(QStringLiteral("SELECT ") + selected.join(QStringLiteral(", ")) +
-                                             QStringLiteral(" FROM DOCSADM.PROFILE P") + joins +
-                                             QStringLiteral(" WHERE P.DOCNUMBER = ?1"),
-                                         {docNumber});
+                            " LEFT JOIN DOCSADM.CLIENT LC ON LC.SYSTEM_ID = LM.CLIENT_ID"
+                            " LEFT JOIN DOCSADM.FOLDER F ON F.DOCNUMBER = P.DOCNUMBER");
+    return QStringLiteral("SELECT ") + selected.join(QStringLiteral(", ")) +
+           QStringLiteral(" FROM DOCSADM.PROFILE P") + joins + QStringLiteral(" WHERE P.DOCNUMBER = ?1");
+}
+
+} // namespace
+
+bool LocalProfile::read(qint64 docNumber) {
+    auto db = m_library->database();
+    const auto& defs = ProfileColumns();
+    static const QString text = ProfileReadText();
+    const QueryResult result = db->query(text, {docNumber});
     if (result.rows.empty())
         return false;
 
@@ -123,10 +133,8 @@ bool LocalProfile::read(qint64 docNumber) {
     m_docNumber = docNumber;
     m_isNew = false;
 
-    const QueryResult folder =
-        db->query(QStringLiteral("SELECT IS_PUBLIC FROM DOCSADM.FOLDER WHERE DOCNUMBER = ?1"), {docNumber});
-    m_isFolder = !folder.rows.empty();
-    m_isPublic = m_isFolder && ValueText(folder.rows.front().at(0)).trimmed().toUpper() == QLatin1String("Y");
+    m_isFolder = !row.at(defs.size()).isNull();
+    m_isPublic = m_isFolder && ValueText(row.at(defs.size() + 1)).trimmed().toUpper() == QLatin1String("Y");
     m_storedPublic = m_isPublic;
 
     forgetEdits();
