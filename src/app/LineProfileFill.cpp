@@ -22,6 +22,10 @@ bool LineProfileFill::Walk(const QString& token, Column& column) {
         const engine::ColumnReference& reference = path.references.at(i);
         if (i == 0) {
             column.key = owner + reference.refTable + QLatin1Char('.') + reference.refColumn;
+            // The profile column itself names a document type or an application, whatever part of
+            // that row the token reads: the columns that make a profile a folder are never filled.
+            column.makesFolder = column.makesFolder || reference.refTable == QLatin1String("DOCUMENTTYPES") ||
+                                 reference.refTable == QLatin1String("APPS");
         } else if (!column.joins.contains(reference.Join())) {
             column.joins.append(reference.Join());
         }

@@ -388,6 +388,38 @@ TEST_F(ImportRunFixture, ProfileFromLineWritesTheValuesWithTheFolder) {
     }
 }
 
+// A token that reads another part of the document type's row (its description) still names the
+// folder's document type: the fill leaves it alone.
+TEST_F(ImportRunFixture, ProfileFromLineNeverChangesANewFoldersDocumentType) {
+    dm::local::LibraryAdmin& admin = env.admin(QStringLiteral("LIB_A"));
+    dm::local::FolderRuleSpec rule = LocalEnvironment::Rule(QStringLiteral("TYPES"));
+    rule.pathTemplate = QStringLiteral("%MATTER.CLIENT_ID.CLIENT_ID% %\\% %DOCUMENTTYPE.DESCRIPTION%");
+    rule.security = dm::local::LibraryAdmin::DefaultRuleSecurity();
+    admin.addFolderRule(rule);
+    admin.addImportSet(QStringLiteral("TYPES"), QStringLiteral(","),
+                       {{QStringLiteral("MATTER.CLIENT_ID.CLIENT_ID"), 1, 0, QString(), 0},
+                        {QStringLiteral("DOCUMENTTYPE.DESCRIPTION"), 2, 0, QString(), 0}});
+    const QString memo = admin.database()
+                             .scalar(QStringLiteral("SELECT DESCRIPTION FROM DOCSADM.DOCUMENTTYPES WHERE "
+                                                    "TYPE_ID = 'MEMO'"))
+                             .toString();
+    ASSERT_FALSE(memo.isEmpty());
+    Start(app::CommandLine::Parse({QStringLiteral("--profile-from-line")}));
+    run = std::make_unique<app::ImportRun>(*context, view, context->folders());
+    view.choices = Choices({QStringLiteral("C1,") + memo}, {true, false});
+    view.choices.importSet = QStringLiteral("TYPES");
+    Go();
+    const qint64 top = FolderPath(QStringLiteral("LIB_A"), {"C1"});
+    const qint64 leaf = FolderPath(QStringLiteral("LIB_A"), {"", memo.toUtf8().constData()}, top);
+    ASSERT_NE(leaf, 0);
+    const auto typeOf = [&](qint64 folder) {
+        return admin.database()
+            .scalar(QStringLiteral("SELECT DOCUMENTTYPE FROM DOCSADM.PROFILE WHERE DOCNUMBER = ?1"), {folder})
+            .toLongLong();
+    };
+    EXPECT_EQ(typeOf(leaf), typeOf(top));
+}
+
 TEST_F(ImportRunFixture, StopBetweenItemsFinishesAndEndsProgram) {
     Start();
     view.choices =
