@@ -2,14 +2,18 @@
 // floor under a run that sent those statements. The library is opened as the backend opens it (its
 // engine flavour's functions and views on the connection), then every statement is prepared, bound,
 // stepped to its end with each value read as text, and finalized, inside one transaction.
-//   vantrelis-sql-replay LIBRARY.db ENGINE TRACE
-// Prints the statement count, the failures and the time in seconds.
+//   vantrelis-sql-replay LIBRARY.db ENGINE TRACE [--by-kind]
+// Prints the statement count, the failures and the time in seconds; with --by-kind also the time of
+// each kind of statement (its text with the numbers taken out), the costliest first.
 #include "common/Fault.h"
 #include "dm/local/LibraryDatabase.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QHash>
+#include <QRegularExpression>
+#include <algorithm>
 #include <cstdio>
 #include <sqlite3.h>
 #include <vector>
@@ -81,6 +85,12 @@ std::vector<QVariant> Params(const QString& field) {
 struct Statement {
     QByteArray sql;
     std::vector<QVariant> params;
+    QString kind;
+};
+
+struct KindTotal {
+    qint64 count = 0;
+    qint64 nanoseconds = 0;
 };
 
 } // namespace
@@ -88,10 +98,12 @@ struct Statement {
 int main(int argc, char* argv[]) {
     QCoreApplication application(argc, argv);
     const QStringList arguments = QCoreApplication::arguments().mid(1);
-    if (arguments.size() != 3) {
-        std::fprintf(stderr, "usage: vantrelis-sql-replay LIBRARY.db ENGINE TRACE\n");
+    const bool byKind = arguments.size() == 4 && arguments.at(3) == QLatin1String("--by-kind");
+    if (arguments.size() != 3 && !byKind) {
+        std::fprintf(stderr, "usage: vantrelis-sql-replay LIBRARY.db ENGINE TRACE [--by-kind]\n");
         return 2;
     }
+    const QRegularExpression numbers(QStringLiteral("[0-9]+"));
     QFile traceFile(arguments.at(2));
     if (!traceFile.open(QIODevice::ReadOnly)) {
         std::fprintf(stderr, "vantrelis-sql-replay: cannot read %s\n", qPrintable(arguments.at(2)));
@@ -104,7 +116,9 @@ int main(int argc, char* argv[]) {
         const QStringList fields = line.split(QLatin1Char('\t'));
         if (fields.size() < 2)
             continue;
-        Statement statement{Unescape(fields.at(1)).toUtf8(), {}};
+        Statement statement{Unescape(fields.at(1)).toUtf8(), {}, {}};
+        if (byKind)
+            statement.kind = fields.at(1).left(90).replace(numbers, QStringLiteral("N"));
         if (fields.size() > 2 && fields.at(2).startsWith(QLatin1String("-- params: ")))
             statement.params = Params(Unescape(fields.at(2).mid(11)));
         statements.push_back(std::move(statement));
@@ -116,8 +130,12 @@ int main(int argc, char* argv[]) {
         qint64 bytes = 0;
         QElapsedTimer timer;
         timer.start();
+        QHash<QString, KindTotal> kinds;
+        QElapsedTimer statementTimer;
         sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
         for (const Statement& s : statements) {
+            if (byKind)
+                statementTimer.start();
             sqlite3_stmt* prepared = nullptr;
             if (sqlite3_prepare_v2(db, s.sql.constData(), int(s.sql.size()), &prepared, nullptr) !=
                 SQLITE_OK) {
@@ -147,11 +165,24 @@ int main(int argc, char* argv[]) {
             if (rc != SQLITE_DONE)
                 ++failures;
             sqlite3_finalize(prepared);
+            if (byKind) {
+                KindTotal& total = kinds[s.kind];
+                ++total.count;
+                total.nanoseconds += statementTimer.nsecsElapsed();
+            }
         }
         sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
         std::printf("replayed %zu statements (%lld failed, %lld bytes read) in %.3f s\n", statements.size(),
                     static_cast<long long>(failures), static_cast<long long>(bytes),
                     timer.nsecsElapsed() / 1e9);
+        std::vector<std::pair<QString, KindTotal>> sorted(kinds.keyValueBegin(), kinds.keyValueEnd());
+        std::sort(sorted.begin(), sorted.end(),
+                  [](const auto& a, const auto& b) { return a.second.nanoseconds > b.second.nanoseconds; });
+        for (std::size_t i = 0; i < sorted.size() && i < 25; ++i)
+            std::printf("%9.3f s %9lld x %8.1f us  %s\n", sorted[i].second.nanoseconds / 1e9,
+                        static_cast<long long>(sorted[i].second.count),
+                        sorted[i].second.nanoseconds / 1e3 / double(sorted[i].second.count),
+                        qPrintable(sorted[i].first));
         return 0;
     } catch (const Fault& fault) {
         std::fprintf(stderr, "vantrelis-sql-replay: %s\n", qPrintable(fault.description()));

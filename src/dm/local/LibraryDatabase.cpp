@@ -199,6 +199,9 @@ void LibraryDatabase::openConnection(OpenMode mode) {
     sqlite3_finalize(attach);
     if (rc != SQLITE_OK)
         raise(rc, QString());
+    // The page cache holds the indexes a run keeps searching (SQLite's own default is 2 MB, less
+    // than a library of some tens of thousands of documents needs); it only sets this connection.
+    execRaw("PRAGMA DOCSADM.cache_size = -65536");
     rc = LibrarySchema::InstallShims(m_db, m_engineCode);
     if (rc != SQLITE_OK)
         raise(rc, QString());
