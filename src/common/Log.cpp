@@ -119,8 +119,8 @@ void Log::WriteLog(const QString& text) noexcept {
         }
         m_datedName = datedName;
         m_lastLine = line;
-        // One write per line costs more than the rest of a verbose run together: lines go out in
-        // batches at most kFlushIntervalMs apart, and an error line at once.
+        // A write per line cost a third of a verbose run: lines go out in batches at most
+        // kFlushIntervalMs apart, and an error line at once.
         m_held = true;
         if (!m_sinceFlush.isValid() || m_sinceFlush.hasExpired(kFlushIntervalMs) ||
             line.startsWith(QLatin1String("Error"), Qt::CaseInsensitive))
