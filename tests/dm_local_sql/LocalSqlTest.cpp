@@ -1,4 +1,5 @@
 #include "TestLibrary.h"
+#include "dm/local/LiteralParameters.h"
 #include "dm/local/LocalErrors.h"
 
 #include <QFile>
@@ -242,6 +243,75 @@ TEST_F(LocalSqlTest, StatementsThatReachOutsideTheLibraryAreRefused) {
     sql.rollbackTransaction();
     EXPECT_EQ(QStringLiteral("3"), lib.first(QStringLiteral("SELECT COUNT(*) FROM DOCSADM.CLIENT")));
     EXPECT_NE(0, sql.nextKey(QStringLiteral("SYSTEMKEY")));
+}
+
+} // namespace
+
+namespace {
+
+// What is taken out of a statement as a parameter, and what stays as written.
+TEST(LiteralParametersTest, TakesOutOnlyTheValuesThatStandForAValue) {
+    const struct {
+        const char* sql;
+        const char* text; // "" when the statement is left as it is
+        QVariantList values;
+    } cases[] = {
+        {"SELECT COUNT(*) FROM T WHERE PARENT = 5002 AND DOCNUMBER=7",
+         "SELECT COUNT(*) FROM T WHERE PARENT = ?1 AND DOCNUMBER=?2",
+         {5002, 7}},
+        {"SELECT A FROM T WHERE N = 'O''Neil' AND B <> 'x' AND C >= 3 AND D != 4",
+         "SELECT A FROM T WHERE N = ?1 AND B <> ?2 AND C >= ?3 AND D != ?4",
+         {QStringLiteral("O'Neil"), QStringLiteral("x"), 3, 4}},
+        {"INSERT INTO T (A, B, C) VALUES(1, 'F', -2)",
+         "INSERT INTO T (A, B, C) VALUES(?1, ?2, -2)",
+         {1, QStringLiteral("F")}},
+        {"DELETE FROM T WHERE X IN (1, 2) AND Y IN (SELECT Z FROM U GROUP BY Z, 1)",
+         "DELETE FROM T WHERE X IN (?1, ?2) AND Y IN (SELECT Z FROM U GROUP BY Z, 1)",
+         {1, 2}},
+        {"UPDATE T SET \"NEXT\" = 12, ISFIRST = 'N' WHERE L3 = 4.5 AND B = X'0A' AND C = N'a'",
+         "UPDATE T SET \"NEXT\" = ?1, ISFIRST = ?2 WHERE L3 = 4.5 AND B = X'0A' AND C = N'a'",
+         {12, QStringLiteral("N")}},
+        {"SELECT 5, 'a' FROM T WHERE A LIKE 'x%' ORDER BY 1 LIMIT 3", "", {}},
+        {"SELECT A FROM T -- = 5\nWHERE [B = 1] = 2 /* = 3 */",
+         "SELECT A FROM T -- = 5\nWHERE [B = 1] = ?1 /* = 3 */",
+         {2}},
+        {"SELECT A FROM T WHERE B = ?1 AND C = 5", "", {}},
+        {"CREATE TABLE T (A INT CHECK (A > 0))", "", {}},
+        {"SELECT A FROM T WHERE B = 99999999999999999999", "", {}},
+    };
+    for (const auto& c : cases) {
+        const LiteralParameters shaped = ParameterizeLiterals(QString::fromUtf8(c.sql));
+        EXPECT_EQ(shaped.text.toStdString(), c.text) << c.sql;
+        EXPECT_EQ(shaped.values, c.values) << c.sql;
+    }
+}
+
+// A statement answers the same whether its values were taken out or not, and statements of one shape
+// with other values do not answer each other's rows.
+TEST_F(LocalSqlTest, StatementsOfOneShapeAnswerTheirOwnValues) {
+    auto& sql = lib.sql();
+    const struct {
+        const char* sql;
+        QStringList column; // the first column, row by row
+    } cases[] = {
+        {"SELECT CLIENT_ID FROM DOCSADM.CLIENT WHERE SYSTEM_ID = 11", {QStringLiteral("C100")}},
+        {"SELECT CLIENT_ID FROM DOCSADM.CLIENT WHERE SYSTEM_ID = 13", {QStringLiteral("C300")}},
+        {"SELECT SYSTEM_ID FROM DOCSADM.CLIENT WHERE CLIENT_NAME = 'O''Brien & Co'", {QStringLiteral("13")}},
+        {"SELECT CLIENT_ID FROM DOCSADM.CLIENT WHERE SYSTEM_ID IN (12, 13) ORDER BY 1",
+         {QStringLiteral("C200"), QStringLiteral("C300")}},
+        {"SELECT COUNT(*) FROM DOCSADM.CLIENT WHERE CLIENT_ID = '11'", {QStringLiteral("0")}},
+        {"SELECT COUNT(*) FROM DOCSADM.CLIENT WHERE SYSTEM_ID = '11'", {QStringLiteral("1")}},
+    };
+    for (int round = 0; round < 2; ++round)
+        for (const auto& c : cases) {
+            ASSERT_EQ(0, sql.execute(QString::fromUtf8(c.sql))) << c.sql << sql.errorText().toStdString();
+            QStringList seen;
+            for (int row = 1; row <= sql.rowCount(); ++row) {
+                sql.setRow(row);
+                seen += sql.columnValue(1);
+            }
+            EXPECT_EQ(seen, c.column) << c.sql;
+        }
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "dm/local/LibraryDatabase.h"
 
+#include "dm/local/LiteralParameters.h"
+
 #include "common/Fault.h"
 #include "dm/LibraryDamaged.h"
 #include "dm/local/LibrarySchema.h"
@@ -552,8 +554,28 @@ void LibraryDatabase::queryText(const QString& sql, TextResult& result) {
     // when the schema changed, and VACUUM asks for its ATTACH only then.
     const FlagScope guarded(m_guarded);
     m_denied.clear();
-    sqlite3_stmt* statement = prepare(sql);
+    // Statements of the same shape share one prepared statement, their values bound; a text whose
+    // parameterized form does not prepare runs as written.
+    const LiteralParameters shaped = ParameterizeLiterals(sql);
+    sqlite3_stmt* statement = nullptr;
+    if (shaped.changed()) {
+        try {
+            statement = prepare(shaped.text);
+            if (sqlite3_bind_parameter_count(statement) != shaped.values.size())
+                statement = nullptr;
+        } catch (const LibraryDamaged&) {
+            throw;
+        } catch (const Fault&) {
+            statement = nullptr;
+            m_denied.clear();
+        }
+    }
+    const bool bound = statement != nullptr;
+    if (!statement)
+        statement = prepare(sql);
     StatementGuard guard(statement);
+    if (bound)
+        bind(statement, shaped.values);
     const sqlite3_int64 before = sqlite3_total_changes64(m_db);
     int rc = sqlite3_step(statement); // first, so a re-prepared statement reports its new columns
     const int columns = sqlite3_column_count(statement);
