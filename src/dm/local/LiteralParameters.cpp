@@ -56,7 +56,6 @@ LiteralParameters ParameterizeLiterals(const QString& sql) {
     Before before = Before::Other;
     std::vector<bool> lists; // per open parenthesis: whether it holds a VALUES or IN list
     QString text;
-    text.reserve(sql.size());
     QVariantList values;
     auto eligible = [&](qsizetype end) {
         if (before == Before::Comparison)
@@ -66,9 +65,13 @@ LiteralParameters ParameterizeLiterals(const QString& sql) {
         const qsizetype next = NextSignificant(sql, end);
         return next < sql.size() && (sql.at(next) == QLatin1Char(',') || sql.at(next) == QLatin1Char(')'));
     };
-    auto parameter = [&](const QVariant& value) {
+    // The text is copied in runs: what lies between two values taken out goes over in one piece.
+    qsizetype copied = 0;
+    auto parameter = [&](qsizetype start, qsizetype end, const QVariant& value) {
+        text += QStringView(sql).mid(copied, start - copied);
         values.append(value);
         text += QLatin1Char('?') + QString::number(values.size());
+        copied = end;
     };
 
     qsizetype i = 0;
@@ -76,39 +79,33 @@ LiteralParameters ParameterizeLiterals(const QString& sql) {
         const QChar c = sql.at(i);
         const QChar next = i + 1 < sql.size() ? sql.at(i + 1) : QChar();
         if (c.isSpace()) {
-            text += c;
             ++i;
             continue;
         }
         if (c == QLatin1Char('-') && next == QLatin1Char('-')) { // comment to the line's end
             const qsizetype end = sql.indexOf(QLatin1Char('\n'), i);
             const qsizetype stop = end < 0 ? sql.size() : end;
-            text += QStringView(sql).mid(i, stop - i);
             i = stop;
             continue;
         }
         if (c == QLatin1Char('/') && next == QLatin1Char('*')) {
             const qsizetype end = sql.indexOf(QLatin1String("*/"), i + 2);
             const qsizetype stop = end < 0 ? sql.size() : end + 2;
-            text += QStringView(sql).mid(i, stop - i);
             i = stop;
             continue;
         }
         if (c == QLatin1Char('\'')) {
             const qsizetype end = QuotedEnd(sql, i, c);
             const bool closed = end - i >= 2 && sql.at(end - 1) == QLatin1Char('\'');
-            if (closed && eligible(end)) {
-                parameter(sql.mid(i + 1, end - i - 2).replace(QLatin1String("''"), QLatin1String("'")));
-            } else {
-                text += QStringView(sql).mid(i, end - i);
-            }
+            if (closed && eligible(end))
+                parameter(i, end,
+                          sql.mid(i + 1, end - i - 2).replace(QLatin1String("''"), QLatin1String("'")));
             before = Before::Other;
             i = end;
             continue;
         }
         if (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('[')) {
             const qsizetype end = QuotedEnd(sql, i, c == QLatin1Char('[') ? QChar(u']') : c);
-            text += QStringView(sql).mid(i, end - i);
             before = Before::Other;
             i = end;
             continue;
@@ -121,7 +118,6 @@ LiteralParameters ParameterizeLiterals(const QString& sql) {
             if (end - i == 1 && end < sql.size() && sql.at(end) == QLatin1Char('\''))
                 end = QuotedEnd(sql, end, QLatin1Char('\''));
             const QStringView word = QStringView(sql).mid(i, end - i);
-            text += word;
             // IN (SELECT ...): a subquery, whose commas separate no list of values.
             if (!lists.empty() && lists.back() &&
                 word.compare(QLatin1String("SELECT"), Qt::CaseInsensitive) == 0)
@@ -145,11 +141,8 @@ LiteralParameters ParameterizeLiterals(const QString& sql) {
             if (!whole) {
                 while (end < sql.size() && (IsIdentifierPart(sql.at(end)) || sql.at(end) == QLatin1Char('.')))
                     ++end;
-                text += QStringView(sql).mid(i, end - i);
             } else if (fits && eligible(end)) {
-                parameter(number);
-            } else {
-                text += QStringView(sql).mid(i, end - i);
+                parameter(i, end, number);
             }
             before = Before::Other;
             i = end;
@@ -159,12 +152,10 @@ LiteralParameters ParameterizeLiterals(const QString& sql) {
         const QStringView two = QStringView(sql).mid(i, 2);
         if (two == QLatin1String("<=") || two == QLatin1String(">=") || two == QLatin1String("<>") ||
             two == QLatin1String("!=") || two == QLatin1String("==")) {
-            text += two;
             before = Before::Comparison;
             i += 2;
             continue;
         }
-        text += c;
         ++i;
         if (c == QLatin1Char('=') || c == QLatin1Char('<') || c == QLatin1Char('>')) {
             before = Before::Comparison;
@@ -183,6 +174,7 @@ LiteralParameters ParameterizeLiterals(const QString& sql) {
     }
     if (values.isEmpty())
         return out;
+    text += QStringView(sql).mid(copied);
     out.text = std::move(text);
     out.values = std::move(values);
     return out;
