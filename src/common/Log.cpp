@@ -37,7 +37,7 @@ void Log::CloseFile() noexcept {
     try {
         Flush();
         m_file.reset();
-        m_held = false;
+        m_pending.clear();
     } catch (...) {
     }
 }
@@ -46,11 +46,12 @@ void Log::Flush() noexcept {
     try {
         if (m_flushTimer)
             m_flushTimer->stop();
-        if (!m_held || !m_file)
+        if (m_pending.isEmpty() || !m_file)
             return;
-        m_held = false;
         m_sinceFlush.start();
-        if (!m_file->flush())
+        const bool written = m_file->write(m_pending) == m_pending.size();
+        m_pending.clear();
+        if (!written)
             m_file.reset(); // a full disk or a lost file: the next line tries to open it again
     } catch (...) {
     }
@@ -58,7 +59,6 @@ void Log::Flush() noexcept {
 
 void Log::HoldBack() noexcept {
     try {
-        m_held = true;
         // Without an event loop in this thread the next line, the file's closing or the log's end
         // writes the held lines.
         QCoreApplication* application = QCoreApplication::instance();
@@ -99,7 +99,7 @@ void Log::WriteLog(const QString& text) noexcept {
             CloseFile();
         if (!m_file) {
             auto file = std::make_unique<QFile>(datedName);
-            if (!file->open(QIODevice::WriteOnly | QIODevice::Append))
+            if (!file->open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
                 return;
             m_file = std::move(file);
         }
@@ -110,18 +110,17 @@ void Log::WriteLog(const QString& text) noexcept {
             physical.replace(kCrLf, QStringLiteral("\n"));
             physical.replace(QLatin1Char('\n'), kCrLf);
         }
-        physical += kCrLf;
-        const QByteArray bytes = m_encoder.encode(physical);
-        if (m_file->write(bytes) != bytes.size()) {
-            m_held = false;
-            m_file.reset();
-            return;
-        }
+        // Encoded straight onto the lines held back for the file.
+        const qsizetype held = m_pending.size();
+        m_pending.resize(held + m_encoder.requiredSpace(physical.size()) + 2);
+        char* end = m_encoder.appendToBuffer(m_pending.data() + held, physical);
+        *end++ = '\r';
+        *end++ = '\n';
+        m_pending.truncate(end - m_pending.constData());
         m_datedName = datedName;
         m_lastLine = line;
         // A write per line cost a third of a verbose run: lines go out in batches at most
         // kFlushIntervalMs apart, and an error line at once.
-        m_held = true;
         if (!m_sinceFlush.isValid() || m_sinceFlush.hasExpired(kFlushIntervalMs) ||
             line.startsWith(QLatin1String("Error"), Qt::CaseInsensitive))
             Flush();

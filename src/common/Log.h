@@ -105,7 +105,7 @@ private:
     QString m_productName;
     // The dated file, open for appending while lines go to it, and the lines held back for it.
     std::unique_ptr<QFile> m_file;
-    bool m_held = false;
+    QByteArray m_pending;
     QElapsedTimer m_sinceFlush;
     std::unique_ptr<QTimer> m_flushTimer;
     void HoldBack() noexcept;
