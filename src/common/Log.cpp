@@ -6,12 +6,14 @@
 #include "common/TextViewer.h"
 
 #include <QCoreApplication>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QThread>
 #include <QTimer>
+#include <algorithm>
 
 namespace vantrelis {
 
@@ -50,7 +52,7 @@ void Log::Flush() noexcept {
             return;
         m_sinceFlush.start();
         const bool written = m_file->write(m_pending) == m_pending.size();
-        m_pending.clear();
+        m_pending.truncate(0); // keeps its room for the next batch
         if (!written)
             m_file.reset(); // a full disk or a lost file: the next line tries to open it again
     } catch (...) {
@@ -112,12 +114,16 @@ void Log::WriteLog(const QString& text) noexcept {
         }
         // Encoded straight onto the lines held back for the file.
         const qsizetype held = m_pending.size();
-        m_pending.resize(held + m_encoder.requiredSpace(physical.size()) + 2);
+        const qsizetype needed = held + m_encoder.requiredSpace(physical.size()) + 2;
+        if (needed > m_pending.capacity())
+            m_pending.reserve(std::max<qsizetype>(needed, 2 * m_pending.capacity() + 65536));
+        m_pending.resize(needed);
         char* end = m_encoder.appendToBuffer(m_pending.data() + held, physical);
         *end++ = '\r';
         *end++ = '\n';
         m_pending.truncate(end - m_pending.constData());
-        m_datedName = datedName;
+        if (m_datedName != datedName)
+            m_datedName = datedName;
         m_lastLine = line;
         // A write per line cost a third of a verbose run: lines go out in batches at most
         // kFlushIntervalMs apart, and an error line at once.

@@ -56,6 +56,7 @@ LiteralParameters ParameterizeLiterals(const QString& sql) {
     Before before = Before::Other;
     std::vector<bool> lists; // per open parenthesis: whether it holds a VALUES or IN list
     QString text;
+    text.reserve(sql.size() + 16);
     QVariantList values;
     auto eligible = [&](qsizetype end) {
         if (before == Before::Comparison)
@@ -118,14 +119,14 @@ LiteralParameters ParameterizeLiterals(const QString& sql) {
             if (end - i == 1 && end < sql.size() && sql.at(end) == QLatin1Char('\''))
                 end = QuotedEnd(sql, end, QLatin1Char('\''));
             const QStringView word = QStringView(sql).mid(i, end - i);
+            auto is = [&word](QLatin1String keyword) {
+                return word.size() == keyword.size() && word.compare(keyword, Qt::CaseInsensitive) == 0;
+            };
             // IN (SELECT ...): a subquery, whose commas separate no list of values.
-            if (!lists.empty() && lists.back() &&
-                word.compare(QLatin1String("SELECT"), Qt::CaseInsensitive) == 0)
+            if (!lists.empty() && lists.back() && is(QLatin1String("SELECT")))
                 lists.back() = false;
-            before = word.compare(QLatin1String("VALUES"), Qt::CaseInsensitive) == 0 ||
-                             word.compare(QLatin1String("IN"), Qt::CaseInsensitive) == 0
-                         ? Before::ListKeyword
-                         : Before::Other;
+            before =
+                is(QLatin1String("VALUES")) || is(QLatin1String("IN")) ? Before::ListKeyword : Before::Other;
             i = end;
             continue;
         }
