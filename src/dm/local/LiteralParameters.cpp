@@ -58,7 +58,12 @@ LiteralParameters ParameterizeLiterals(const QString& sql) {
     QString text;
     text.reserve(sql.size() + 16);
     QVariantList values;
+    // A query's select list keeps its values: they name the columns of its answer.
+    bool pastSelectList =
+        !QStringView(sql).trimmed().startsWith(QLatin1String("SELECT"), Qt::CaseInsensitive);
     auto eligible = [&](qsizetype end) {
+        if (!pastSelectList)
+            return false;
         if (before == Before::Comparison)
             return true;
         if (before != Before::ListOpen && before != Before::ListComma)
@@ -122,6 +127,8 @@ LiteralParameters ParameterizeLiterals(const QString& sql) {
             auto is = [&word](QLatin1String keyword) {
                 return word.size() == keyword.size() && word.compare(keyword, Qt::CaseInsensitive) == 0;
             };
+            if (lists.empty() && is(QLatin1String("FROM")))
+                pastSelectList = true;
             // IN (SELECT ...): a subquery, whose commas separate no list of values.
             if (!lists.empty() && lists.back() && is(QLatin1String("SELECT")))
                 lists.back() = false;
