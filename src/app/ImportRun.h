@@ -50,6 +50,9 @@ public:
     // The colours of the status label's text while running and idle (0x00BBGGRR).
     static constexpr quint32 kRunningColour = 0x000000C0;
     static constexpr quint32 kIdleColour = 0x00C00000;
+    // The longest time the documents filed into a folder wait for their commit (and another writer
+    // for the library).
+    static constexpr qint64 kBatchMs = 100;
 
 private:
     // The rule row's facts for one library.

@@ -7,6 +7,8 @@
 #include "common/Text.h"
 #include "dm/SqlRows.h"
 
+#include <QElapsedTimer>
+
 #include <limits>
 #include <vector>
 
@@ -251,21 +253,55 @@ void ImportRun::FileDocuments(qint64 pathIndex, qint32 folder, bool folderExiste
     qint64 errors = 0;
     const QString of = QStringLiteral(" of ") + Number(static_cast<qint64>(candidates.size())) +
                        QStringLiteral(" to folder");
-    for (std::size_t i = 0; i < candidates.size(); ++i) {
-        if (StopRequested())
-            break;
-        const qint32 document = candidates[i];
-        if (document == 0)
-            continue;
-        log.SetStatusLabel(QStringLiteral("Adding ") + Number(static_cast<qint64>(i + 1)) + of);
-        log.Yield();
-        if (!m_folders.AddFolderItem(document, folder, QStringLiteral("P"), rule.row, sortFlag ? 1 : 0))
-            ++errors;
-        else if (!m_folders.ItemExisted())
-            ++added;
-        ++m_itemsDone;
-        ShowRate(pathIndex);
+    // The documents are filed in batches that commit at least every kBatchMs: a commit per document
+    // cost a fifth of the run. Each filing stays all or nothing; a batch that cannot commit takes
+    // its documents back out of the counts, with an error naming them.
+    bool batched = m_folders.BeginBatch();
+    QElapsedTimer batchAge;
+    batchAge.start();
+    qint64 unsettled = 0;
+    const auto settle = [&] {
+        if (!batched)
+            return;
+        batched = false;
+        if (!m_folders.EndBatch(true) && unsettled > 0) {
+            log.ShowStatus(QStringLiteral("Error: The last ") + Number(unsettled) +
+                           QStringLiteral(" document(s) added to folder ") + path +
+                           QStringLiteral(" could not be committed and are not filed"));
+            added -= unsettled;
+            errors += unsettled;
+        }
+        unsettled = 0;
+    };
+    try {
+        for (std::size_t i = 0; i < candidates.size(); ++i) {
+            if (StopRequested())
+                break;
+            const qint32 document = candidates[i];
+            if (document == 0)
+                continue;
+            log.SetStatusLabel(QStringLiteral("Adding ") + Number(static_cast<qint64>(i + 1)) + of);
+            log.Yield();
+            if (!m_folders.AddFolderItem(document, folder, QStringLiteral("P"), rule.row, sortFlag ? 1 : 0)) {
+                ++errors;
+            } else if (!m_folders.ItemExisted()) {
+                ++added;
+                ++unsettled;
+            }
+            ++m_itemsDone;
+            ShowRate(pathIndex);
+            if (batched && batchAge.hasExpired(kBatchMs)) {
+                settle();
+                batched = m_folders.BeginBatch();
+                batchAge.restart();
+            }
+        }
+    } catch (...) {
+        if (batched)
+            m_folders.EndBatch(false);
+        throw;
     }
+    settle();
     m_summary.documents += added;
     m_summary.errors += errors;
     if (m_folders.checkOnly())

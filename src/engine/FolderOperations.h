@@ -49,6 +49,13 @@ public:
     // items to look up. A run that writes plans nothing.
     virtual bool IsPlanned(qint32 /*folder*/) const { return false; }
 
+    // AddFolderItem calls may share one transaction, as a commit per item costs more than the item
+    // itself: BeginBatch opens it and answers whether it did; EndBatch commits it (with false: undoes
+    // it) and answers whether the items added since BeginBatch are in the library. Each item stays
+    // all or nothing within the batch. An implementation that does not batch answers false and true.
+    virtual bool BeginBatch() { return false; }
+    virtual bool EndBatch(bool /*commit*/) { return true; }
+
     virtual bool FolderCreated() const = 0;
     virtual void setFolderCreated(bool created) = 0;
     virtual bool ItemExisted() const = 0;

@@ -251,6 +251,35 @@ TEST_F(ImportRunFixture, CheckOnlyWritesNothingAndCountsWhatTheRunThenDoes) {
     EXPECT_EQ(FolderCount(libA), 8);
 }
 
+// Documents whose batch could not commit are not in the library: they count as errors, not as filed,
+// and the log says which.
+TEST_F(ImportRunFixture, ABatchThatCannotCommitCountsItsDocumentsAsErrors) {
+    struct CommitFails : AdminFolders {
+        using AdminFolders::AdminFolders;
+        bool BeginBatch() override { return true; }
+        bool EndBatch(bool) override { return false; }
+    };
+    AddDocument(QStringLiteral("LIB_A"), QStringLiteral("Memo one"));
+    AddDocument(QStringLiteral("LIB_A"), QStringLiteral("Memo two"));
+    Start(app::CommandLine::Parse({QStringLiteral("/G")}));
+    foldersHolder = std::make_unique<CommitFails>(env, *context);
+    run = std::make_unique<app::ImportRun>(*context, view, *foldersHolder);
+    run->setSummaryOutput([this](const QString& line) { summaries.append(line); });
+    folders().documentsSql =
+        QStringLiteral("SELECT DOCNUMBER FROM DOCSADM.PROFILE WHERE DOCNAME IN ('Memo one', 'Memo two')");
+    view.choices = Choices({QStringLiteral("C1,M1,MEMO")}, {true, false});
+    view.choices.addNewDocs = true;
+    Go();
+    ASSERT_FALSE(summaries.isEmpty());
+    EXPECT_TRUE(summaries.last().contains(QStringLiteral(", 0 documents filed, 2 errors")))
+        << summaries.last().toStdString();
+    EXPECT_EQ(harness.Lines()
+                  .filter(QStringLiteral("Error: The last 2 document(s) added to folder C1 %\\% M1 %\\% MEMO "
+                                         "could not be committed and are not filed"))
+                  .size(),
+              1);
+}
+
 TEST_F(ImportRunFixture, ReportListsEveryLineOfEveryLibraryWithItsOutcome) {
     env.admin(QStringLiteral("LIB_B"))
         .setParameter(QLatin1String(LocalEnvironment::kUser), QStringLiteral("User.CreateFolder"),

@@ -53,6 +53,28 @@ TEST_F(FolderItemsTest, LinksTheSecondItemAfterTheFirst) {
     EXPECT_FALSE(engine->ItemExisted());
 }
 
+// Items filed in a batch reach the library with its commit and not before; an item that fails inside
+// it leaves the others, and an undone batch leaves none.
+TEST_F(FolderItemsTest, ABatchCommitsItsItemsTogetherAndEachItemStaysWhole) {
+    const qint64 folder = Folder(QStringLiteral("Box"));
+    admin().database().execute(
+        QStringLiteral("CREATE TRIGGER DOCSADM.REFUSE_B BEFORE INSERT ON FOLDER_ITEM WHEN "
+                       "NEW.DISPLAYNAME = 'B' BEGIN SELECT RAISE(ABORT, 'refused'); END"));
+    const qint64 a = Document(QStringLiteral("A"));
+    const qint64 b = Document(QStringLiteral("B"));
+    const qint64 c = Document(QStringLiteral("C"));
+    for (const bool commit : {false, true}) {
+        SCOPED_TRACE(commit ? "committed" : "undone");
+        ASSERT_TRUE(engine->BeginBatch());
+        ASSERT_TRUE(Add(a, folder));
+        EXPECT_EQ(Chain(folder), QStringList()) << "another reader sees nothing before the commit";
+        EXPECT_FALSE(Add(b, folder));
+        ASSERT_TRUE(Add(c, folder));
+        EXPECT_EQ(engine->EndBatch(commit), commit);
+        EXPECT_EQ(Chain(folder), commit ? (QStringList{"A", "C"}) : QStringList());
+    }
+}
+
 TEST_F(FolderItemsTest, AnItemAlreadyThereIsNotAddedAgain) {
     const qint64 folder = Folder(QStringLiteral("Box"));
     const qint64 doc = Document(QStringLiteral("Memo"));

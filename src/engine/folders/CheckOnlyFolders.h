@@ -30,6 +30,8 @@ public:
                        qint32 sortAfterAdd) override;
     QString AddDocsSQL(qint32 folderDocNumber, int ruleIndex) override;
     bool IsPlanned(qint32 folder) const override { return m_plannedNumbers.contains(folder); }
+    bool BeginBatch() override { return !m_checkOnly && m_engine.BeginBatch(); }
+    bool EndBatch(bool commit) override { return m_engine.EndBatch(commit); }
 
     bool FolderCreated() const override;
     void setFolderCreated(bool created) override;

@@ -1,9 +1,12 @@
 #include "engine/folders/FolderEngine.h"
 
+#include "common/FaultReport.h"
+#include "engine/folders/FolderSupport.h"
+
 namespace vantrelis::engine {
 
 FolderEngine::FolderEngine(dm::SqlGateway& gateway, Log& log, RuleTable& rules, DocumentSecurity& security)
-    : m_foreignColumns(gateway, log), m_sorting(gateway, log),
+    : m_gateway(gateway), m_log(log), m_foreignColumns(gateway, log), m_sorting(gateway, log),
       m_metadata(gateway, log, rules, m_foreignColumns),
       m_items(gateway, log, rules, security, m_sorting, m_metadata),
       m_creation(gateway, log, rules, security, m_items), m_filing(gateway, log, rules) {}
@@ -24,6 +27,36 @@ QString FolderEngine::AddDocsSQL(qint32 folderDocNumber, int ruleIndex) {
 
 void FolderEngine::SortFolders(qint32 parentFolder) {
     m_sorting.SortFolders(parentFolder);
+}
+
+bool FolderEngine::BeginBatch() {
+    if (m_batch)
+        return true;
+    try {
+        m_batch.emplace(SessionSql(m_gateway, QStringLiteral("BeginBatch")));
+        return true;
+    } catch (...) {
+        // A library that is busy or not bound: each item takes a transaction of its own.
+        return false;
+    }
+}
+
+bool FolderEngine::EndBatch(bool commit) {
+    if (!m_batch)
+        return true;
+    try {
+        if (commit)
+            m_batch->commit();
+        else
+            m_batch->rollback();
+        m_batch.reset();
+        return commit;
+    } catch (...) {
+        // The failed commit was undone: none of the batch's items are in the library.
+        ReportCurrentFault(m_log);
+        m_batch.reset();
+        return false;
+    }
 }
 
 } // namespace vantrelis::engine

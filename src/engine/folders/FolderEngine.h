@@ -12,6 +12,10 @@
 #include "engine/folders/ForeignColumnList.h"
 #include "engine/folders/MetadataInheritance.h"
 
+#include "dm/SqlTransaction.h"
+
+#include <optional>
+
 namespace vantrelis::engine {
 
 // The folder engine: folder creation, the folder item chain, sorting, the document query of a
@@ -29,6 +33,9 @@ public:
     // Sorts one folder's items by name, or with 0 every folder's.
     void SortFolders(qint32 parentFolder);
 
+    bool BeginBatch() override;
+    bool EndBatch(bool commit) override;
+
     bool FolderCreated() const override { return m_creation.FolderCreated(); }
     void setFolderCreated(bool created) override { m_creation.setFolderCreated(created); }
     bool ItemExisted() const override { return m_items.ItemExisted(); }
@@ -37,12 +44,15 @@ public:
     const QList<ForeignColumn>& foreignColumns() const override { return m_foreignColumns.entries(); }
 
 private:
+    dm::SqlGateway& m_gateway;
+    Log& m_log;
     ForeignColumnList m_foreignColumns;
     FolderSorting m_sorting;
     MetadataInheritance m_metadata;
     FolderItems m_items;
     FolderCreation m_creation;
     DocumentFiling m_filing;
+    std::optional<dm::SqlTransaction> m_batch;
 };
 
 } // namespace vantrelis::engine
