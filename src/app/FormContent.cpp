@@ -14,6 +14,9 @@ FormContent FormContent::Make(const QStringList& libraryNames, const QString& cu
         content.libraries.append({name, LeadingNumber(SavedSetting::Library(name).read(settings)) == 1});
 
     const bool chosen = !chosenImportSet.isEmpty();
+    // A chosen set that no rule serves leaves nothing selected.
+    if (chosen)
+        content.selectedImportSet = -1;
     const QString wanted = chosen ? chosenImportSet : SavedSetting::ComboImportSet().read(settings);
     const Qt::CaseSensitivity sensitivity = chosen ? Qt::CaseInsensitive : Qt::CaseSensitive;
     for (int row = 1; row <= rules.count(); ++row) {

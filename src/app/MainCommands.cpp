@@ -158,10 +158,12 @@ void MainCommands::MNHelpReadme_Click() {
         log.Yield();
         log.SetStatusLabel(QStringLiteral("Viewing File ") + readme + QStringLiteral(" using Notepad"));
         const QString failed = StartTextViewer(m_launcher, readme);
-        if (!failed.isEmpty())
-            log.WriteLog(failed);
         m_main.setBusy(false);
         log.SetStatusLabel(saved);
+        if (!failed.isEmpty()) {
+            log.WriteLog(QStringLiteral("Error: ") + failed);
+            log.ShowMessage(failed, StyleExclamation);
+        }
     } catch (...) {
     }
 }

@@ -36,6 +36,7 @@ struct ProgramState {
 
 // Exit statuses of the program.
 inline constexpr int kExitNormal = 0;
+inline constexpr int kExitErrors = 1;
 inline constexpr int kExitStopped = 2;
 
 } // namespace vantrelis::app

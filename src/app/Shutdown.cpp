@@ -42,6 +42,11 @@ void Shutdown::Form_Unload(int exitStatus) noexcept {
     }
     // The program's last lines are in the file before it ends.
     log.CloseFile();
+    // A log that lost lines is a failure of its own, even after a run without errors.
+    if (log.writeFailed() && exitStatus == kExitNormal) {
+        exitStatus = kExitErrors;
+        m_state.exitStatus = exitStatus;
+    }
     try {
         m_main.setBusy(false);
         if (m_endProgram)

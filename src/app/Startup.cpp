@@ -2,6 +2,7 @@
 
 #include "app/BuildInfo.h"
 #include "app/WindowPlacement.h"
+#include "common/ConfigFile.h"
 #include "common/FaultReport.h"
 #include "common/ProductInfo.h"
 #include "common/QorvClass.h"
@@ -110,11 +111,14 @@ bool Startup::Load() {
         log.ShowStatus(QStringLiteral("Connecting to Hummingbird DM (Fusion) Application"));
         m_main.setBusy(true);
         log.Yield();
+        if (m_loginCheck)
+            if (const QString problem = m_loginCheck(); !problem.isEmpty())
+                log.WriteLog(QStringLiteral("Error: ") + problem);
         if (!m_context.connection().StartFusion()) {
-            log.ShowMessage(
-                QStringLiteral("Error: Unable to start the Fusion application - I will end the program now"),
-                StyleCritical);
-            return Stop(true);
+            const QString text =
+                QStringLiteral("Error: Unable to start the Fusion application - I will end the program now");
+            log.ShowMessage(text, StyleCritical);
+            return Stop(true, text);
         }
 
         log.ShowStatus(QStringLiteral("Setting form"));
@@ -122,33 +126,41 @@ bool Startup::Load() {
         log.Yield();
         const int ruleCount = m_context.rules().count();
         if (ruleCount == 0) {
-            log.ShowMessage(QStringLiteral("Notice: There are ") + FormatWhole(ruleCount) +
-                                QStringLiteral(" rules defined - cannot continue"),
-                            StyleCritical);
-            return Stop(false);
+            const QString text = QStringLiteral("Notice: There are ") + FormatWhole(ruleCount) +
+                                 QStringLiteral(" rules defined - cannot continue");
+            log.ShowMessage(text, StyleCritical);
+            return Stop(false, text);
         }
-        // "/S" is the import set of this start: saved before the window is filled, so that the box
-        // selects it and a "/G" run uses it.
-        if (commandLine.hasImportSet)
+        if (!PlaceForm()) {
+            // Another set must never run in its place: attended, the box is left without a choice.
+            const QString text = QStringLiteral("Error: Import set ") + commandLine.importSet +
+                                 QStringLiteral(" not found in library ") +
+                                 m_context.session().LibraryName() + QStringLiteral(" - cannot continue");
+            log.WriteLog(text);
+            log.ShowMessage(text, StyleExclamation);
+            if (log.unattended())
+                return Stop(true, text);
+        } else if (commandLine.hasImportSet) {
+            // "/S" is the import set of this start and of the next.
             SavedSetting::ComboImportSet().save(settings, commandLine.importSet);
-        PlaceForm();
+        }
 
         log.ShowStatus(QStringLiteral("Retrieving Session information"));
         log.Yield();
     } catch (...) {
         ReportCurrentFault(log);
-        return Stop(false);
+        return Stop(false, QString());
     }
 
     PreselectImportFile();
     SetDocumentOptions();
     m_state.stage = StartupStage::FormFilled;
     if (!HasRights()) {
-        log.ShowMessage(
+        const QString text =
             QStringLiteral("Error: You are not a member of any groups with Universal Access = 255. ") +
-                QStringLiteral("This is a requirement for running ") + log.productName(),
-            StyleExclamation);
-        return Stop(false);
+            QStringLiteral("This is a requirement for running ") + log.productName();
+        log.ShowMessage(text, StyleExclamation);
+        return Stop(false, text);
     }
 
     try {
@@ -175,7 +187,7 @@ bool Startup::Load() {
         log.WriteLog(StandardLines::StepSeparator());
     } catch (...) {
         ReportCurrentFault(log);
-        return Stop(false);
+        return Stop(false, QString());
     }
     return true;
 }
@@ -202,7 +214,7 @@ void Startup::LoadLogSettings() {
     log.setVerbose(verbose);
 }
 
-void Startup::PlaceForm() {
+bool Startup::PlaceForm() {
     Log& log = m_context.log();
     log.ShowStatus(QStringLiteral("Setting Libraries"));
     QStringList names;
@@ -221,20 +233,36 @@ void Startup::PlaceForm() {
         for (const QString& name : names)
             partial.libraries.append({name, true});
         m_main.PlaceForm(partial);
-        return;
+        return true;
     }
     const CommandLine& commandLine = m_context.commandLine();
-    m_main.PlaceForm(FormContent::Make(names, m_context.session().LibraryName(), m_context.rules(),
-                                       m_context.settings(),
-                                       commandLine.hasImportSet ? commandLine.importSet : QString()));
+    const FormContent content =
+        FormContent::Make(names, m_context.session().LibraryName(), m_context.rules(), m_context.settings(),
+                          commandLine.hasImportSet ? commandLine.importSet : QString());
+    m_main.PlaceForm(content);
+    return content.selectedImportSet >= 0;
 }
 
 void Startup::PreselectImportFile() noexcept {
     try {
         const CommandLine& commandLine = m_context.commandLine();
         SettingsStore& settings = m_context.settings();
-        m_state.importFileName = commandLine.hasImportFile ? commandLine.importFile
-                                                           : SavedSetting::LastImportFile().read(settings);
+        if (commandLine.hasImportFile) {
+            // A file given that cannot be read is not taken, and the saved last file stays saved.
+            m_state.importFileName = commandLine.importFile;
+            const QString problem = ReadableFileProblem(commandLine.importFile);
+            if (problem.isEmpty()) {
+                m_main.setImportFileLabel(commandLine.importFile);
+                return;
+            }
+            Log& log = m_context.log();
+            const QString text = QStringLiteral("Error: Import file ") + commandLine.importFile +
+                                 QStringLiteral(" given by /F was not taken: ") + problem;
+            log.WriteLog(text);
+            log.ShowMessage(text, StyleExclamation);
+            return;
+        }
+        m_state.importFileName = SavedSetting::LastImportFile().read(settings);
         if (QFileInfo(m_state.importFileName).isFile())
             m_main.setImportFileLabel(m_state.importFileName);
         else
@@ -279,7 +307,7 @@ bool Startup::HasRights() noexcept {
     }
 }
 
-bool Startup::Stop(bool userTold) noexcept {
+bool Startup::Stop(bool userTold, const QString& why) noexcept {
     try {
         Log& log = m_context.log();
         const QString lastStep = log.statusView() ? log.StatusLabel() : QString();
@@ -289,6 +317,12 @@ bool Startup::Stop(bool userTold) noexcept {
         log.WriteLog(StandardLines::SectionEnd());
         if (!userTold)
             log.ShowMessage(text, StyleCritical);
+        // Whoever started the program learns why from the first error, else from the box.
+        if (m_stopOutput) {
+            const QString reason =
+                !log.firstError().isEmpty() ? log.firstError() : (!why.isEmpty() ? why : text);
+            m_stopOutput(StandardLines::StoppedBeforeRun(reason, log.datedName()));
+        }
     } catch (...) {
     }
     try {

@@ -22,6 +22,11 @@ public:
 
     // The Go button's handler, run at the end with "/G".
     void setGo(std::function<void()> go) { m_go = std::move(go); }
+    // Receives the line of a start that stopped before its run (the program prints it).
+    void setStopOutput(std::function<void(const QString&)> output) { m_stopOutput = std::move(output); }
+    // Made just before the login: why the DM server cannot be used (its file missing or unreadable),
+    // empty when nothing is wrong. Its answer is logged as an error line ahead of the login's own.
+    void setLoginCheck(std::function<QString()> check) { m_loginCheck = std::move(check); }
 
     // True when the program is up and waiting; false when it has ended (stopped, or a "/G" run
     // that ended it).
@@ -35,11 +40,14 @@ private:
     bool Load();
     void KeepRegistrations() noexcept;
     void LoadLogSettings();
-    void PlaceForm();
+    // False when "/S" names no import set of the current library.
+    bool PlaceForm();
     void PreselectImportFile() noexcept;
     void SetDocumentOptions() noexcept;
     bool HasRights() noexcept;
-    bool Stop(bool userTold) noexcept;
+    // `why`: the text that stopped the start, for its line on standard output when no error line
+    // came before it.
+    bool Stop(bool userTold, const QString& why) noexcept;
 
     AppContext& m_context;
     MainView& m_main;
@@ -48,6 +56,8 @@ private:
     RegistryComponent& m_registry;
     Shutdown& m_shutdown;
     std::function<void()> m_go;
+    std::function<void(const QString&)> m_stopOutput;
+    std::function<QString()> m_loginCheck;
 };
 
 } // namespace vantrelis::app

@@ -23,6 +23,19 @@ QString ConfigFileProblem(const QString& path) {
     return QString();
 }
 
+QString ReadableFileProblem(const QString& path) {
+    const QFileInfo info(path);
+    if (path.isEmpty() || !info.exists())
+        return QStringLiteral("it does not exist");
+    // A FIFO or a device is refused before it is opened: opening a FIFO waits for a writer.
+    if (!info.isFile())
+        return QStringLiteral("it is not a regular file");
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("it cannot be opened (%1)").arg(file.errorString());
+    return QString();
+}
+
 bool ReadConfigFile(const QString& path, QByteArray& contents, QString& problem) {
     contents.clear();
     problem = ConfigFileProblem(path);

@@ -53,8 +53,10 @@ void Log::Flush() noexcept {
         m_sinceFlush.start();
         const bool written = m_file->write(m_pending) == m_pending.size();
         m_pending.truncate(0); // keeps its room for the next batch
-        if (!written)
+        if (!written) {
+            LostLines(m_file->fileName(), m_file->errorString());
             m_file.reset(); // a full disk or a lost file: the next line tries to open it again
+        }
     } catch (...) {
     }
 }
@@ -78,14 +80,45 @@ void Log::HoldBack() noexcept {
     }
 }
 
+void Log::LostLines(const QString& fileName, const QString& reason) noexcept {
+    try {
+        if (m_writeFailed)
+            return;
+        m_writeFailed = true;
+        if (m_errorOutput)
+            m_errorOutput(QStringLiteral("Error: The log file ") + fileName +
+                          QStringLiteral(" cannot be written (") + reason +
+                          QStringLiteral("): the log is incomplete from here on"));
+    } catch (...) {
+    }
+}
+
+void Log::NoteError(const QString& line) {
+    if (m_firstError.isEmpty())
+        m_firstError =
+            QString(line).replace(kCrLf, QStringLiteral(" ")).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    // An error line repeated at once is told once, as the file keeps it once.
+    if (m_unattended && m_errorOutput && line != m_lastToldError) {
+        m_lastToldError = line;
+        m_errorOutput(QString(line).replace(kCrLf, QStringLiteral("\n")));
+    }
+}
+
 void Log::WriteLog(const QString& text) noexcept {
+    Write(text, false);
+}
+
+void Log::Write(const QString& text, bool always) noexcept {
     try {
         const QString line = TrimBlanks(text);
         if (m_errorWatch && line.startsWith(QLatin1String("Error"), Qt::CaseInsensitive))
             m_errorWatch(line);
+        const bool error = line.left(6).toUpper().startsWith(QLatin1String("ERROR:"));
+        if (error)
+            NoteError(line);
         if (line.isEmpty() || m_baseName.isEmpty())
             return;
-        if (!m_verbose && !line.left(6).toUpper().startsWith(QLatin1String("ERROR:")))
+        if (!m_verbose && !error && !always)
             return;
         if (line == m_lastLine)
             return;
@@ -101,8 +134,10 @@ void Log::WriteLog(const QString& text) noexcept {
             CloseFile();
         if (!m_file) {
             auto file = std::make_unique<QFile>(datedName);
-            if (!file->open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
+            if (!file->open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
+                LostLines(datedName, file->errorString());
                 return;
+            }
             m_file = std::move(file);
         }
         // Texts may carry bare LF (fault descriptions from Qt or the DM layer); every physical line of the
@@ -209,9 +244,13 @@ void Log::ReportError(qint64 number, const QString& source, const QString& descr
 int Log::ShowMessage(const QString& prompt, int style, const QString& title) noexcept {
     try {
         const bool question = style == StyleYesNo || style == StyleYesNoCancel;
-        Flush();
-        if (m_unattended)
+        if (m_unattended) {
+            // Nobody sees the box: its text is kept in the log instead.
+            Write(prompt, true);
+            Flush();
             return question ? AnswerYes : 0;
+        }
+        Flush();
         const int answer = m_prompter.ask(prompt, style, title);
         return question ? answer : 0;
     } catch (...) {
@@ -237,12 +276,14 @@ void Log::ViewFile(const QString& path) noexcept {
             view->yield();
         }
         const QString failed = StartTextViewer(m_launcher, path);
-        if (!failed.isEmpty())
-            WriteLog(failed);
         if (view) {
             view->setStatusText(saved);
             view->setBusy(wasBusy);
             view->yield();
+        }
+        if (!failed.isEmpty()) {
+            WriteLog(QStringLiteral("Error: ") + failed);
+            ShowMessage(failed, StyleExclamation, m_programTitle);
         }
     } catch (...) {
     }

@@ -76,6 +76,17 @@ public:
     // Sees every line given to WriteLog that begins with "Error", whether it is logged or not.
     void setErrorWatch(std::function<void(const QString&)> watch) { m_errorWatch = std::move(watch); }
 
+    // Where the log's own failure is told (standard error in the program) and, in an unattended run,
+    // every error line as well, so that whoever started it sees why it stopped.
+    void setErrorOutput(std::function<void(const QString&)> output) { m_errorOutput = std::move(output); }
+    // The first line beginning with "Error:" given since the log began (or since ClearFirstError()),
+    // logged or not, on one line.
+    const QString& firstError() const { return m_firstError; }
+    void ClearFirstError() { m_firstError.clear(); }
+    // True once a line could not be written to the file (it could not be opened, or a write failed,
+    // as on a full disk): the file lacks lines from then on. Told once through the error output.
+    bool writeFailed() const { return m_writeFailed; }
+
     // Closes the log file, which WriteLog keeps open between lines; the next line opens it again.
     void CloseFile() noexcept;
     // Writes out the lines still held back (see WriteLog's batching); a reader of the file then sees
@@ -90,6 +101,10 @@ public:
 
 private:
     StatusView* activeView() noexcept;
+    // WriteLog's work; `always` writes the line whatever verbose logging says (box texts nobody sees).
+    void Write(const QString& text, bool always) noexcept;
+    void NoteError(const QString& line);
+    void LostLines(const QString& fileName, const QString& reason) noexcept;
 
     bool m_unattended;
     Prompter& m_prompter;
@@ -115,6 +130,10 @@ private:
     QString m_fileName;
     QStringEncoder m_encoder{QStringConverter::System};
     std::function<void(const QString&)> m_errorWatch;
+    std::function<void(const QString&)> m_errorOutput;
+    QString m_firstError;
+    QString m_lastToldError;
+    bool m_writeFailed = false;
 };
 
 } // namespace vantrelis

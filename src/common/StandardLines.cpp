@@ -24,6 +24,20 @@ QString StandardLines::ProgramEnded(const QDateTime& now, const QLocale& locale)
            QStringLiteral(" on ") + now.date().toString(QStringLiteral("yyyy/MM/dd"));
 }
 
+QString StandardLines::StoppedBeforeRun(const QString& reason, const QString& logFile) {
+    return QStringLiteral("Vantrelis Import stopped before its run: ") + reason + QStringLiteral("; log: ") +
+           (logFile.isEmpty() ? QStringLiteral("(none)") : logFile);
+}
+
+QString StandardLines::Summary(const QString& runLine, const QStringList& notes) {
+    QString added;
+    for (const QString& note : notes)
+        added += QStringLiteral("; ") + note;
+    const qsizetype at = runLine.lastIndexOf(QStringLiteral("; log: "));
+    QString line = runLine;
+    return line.insert(at < 0 ? line.size() : at, added);
+}
+
 QString StandardLines::StepSeparator() {
     return Dashes(60);
 }

@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QLocale>
 #include <QString>
+#include <QStringList>
 
 namespace vantrelis {
 
@@ -18,6 +19,13 @@ public:
     static QString StoppedAt(const QString& productName, const QString& lastStep);
     // "Program ended at " + "hh:mm:ss ampm" + " on " + "YYYY/MM/DD"
     static QString ProgramEnded(const QDateTime& now, const QLocale& locale);
+    // The line a start that stopped before any run leaves on standard output:
+    // "Vantrelis Import stopped before its run: " + why + "; log: " + the log file (or "(none)").
+    static QString StoppedBeforeRun(const QString& reason, const QString& logFile);
+    // A run's summary line with notes for whoever started it, each put as "; " + note before the
+    // line's "; log: " part: why the run stopped ("first error: " + the line, "stopped by SIGTERM"),
+    // "the log is incomplete".
+    static QString Summary(const QString& runLine, const QStringList& notes);
     // Separator lines: 60 "-" between steps, 60 "=" closing a section or an error report.
     static QString StepSeparator();
     static QString SectionEnd();

@@ -7,8 +7,8 @@
 namespace vantrelis {
 
 // Opens a file in the text viewer without waiting for it: $VIEWER (which may carry its own
-// arguments, "less -N"), or the desktop's viewer when it is unset or blank. Answers the error line
-// to log when the viewer could not be started, empty text otherwise.
+// arguments, "less -N"), or the desktop's viewer when it is unset or blank. Answers what to tell the
+// user when no viewer could be started (naming VIEWER, the way to choose one), empty text otherwise.
 QString StartTextViewer(Launcher& launcher, const QString& path);
 
 } // namespace vantrelis

@@ -416,6 +416,8 @@ void DMMain::PlaceForm(const app::FormContent& content) {
     m_comboImportSet->addItems(content.importSets);
     if (content.selectedImportSet >= 0 && content.selectedImportSet < m_comboImportSet->count())
         m_comboImportSet->setCurrentIndex(content.selectedImportSet);
+    else
+        m_comboImportSet->setCurrentIndex(-1);
 }
 
 void DMMain::setAboutInfo(const QString& dmVersion, const QString& build, const QString& buildDate) {

@@ -69,7 +69,8 @@ TEST(FormContent, SelectsTheSavedOrChosenImportSet) {
          QString(),
          2},
         {"chosen on the command line, any case", three, QStringLiteral("CLIENTS"), QStringLiteral("docs"), 2},
-        {"chosen but unknown", three, QStringLiteral("MATTERS"), QStringLiteral("NONE"), 0},
+        {"chosen but unknown: none, not another set", three, QStringLiteral("MATTERS"),
+         QStringLiteral("NONE"), -1},
         {"no rules", {}, QStringLiteral("MATTERS"), QString(), 0},
     };
     for (const ImportSetCase& c : cases) {

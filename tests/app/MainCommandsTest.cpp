@@ -9,6 +9,7 @@
 #include "support/QtPrinters.h"
 
 #include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace vantrelis;
@@ -203,6 +204,31 @@ TEST_F(MainCommandsTest, ReadmeOpensInTheViewerOnlyWhenThere) {
               QStringList({QStringLiteral("-N"), state.readmePath}));
     EXPECT_TRUE(main.texts.contains(QStringLiteral("Viewing File ") + state.readmePath +
                                     QStringLiteral(" using Notepad")));
+    EXPECT_EQ(main.statusText(), QStringLiteral("Waiting for user input"));
+    EXPECT_FALSE(main.busy);
+}
+
+// With no xdg-open on the PATH and no VIEWER, the readme does not open: a box says so and names VIEWER.
+TEST_F(MainCommandsTest, ReadmeWithoutAViewerSaysSo) {
+    QFile readme(state.readmePath);
+    ASSERT_TRUE(readme.open(QIODevice::WriteOnly));
+    readme.close();
+    QTemporaryDir emptyPath;
+    const QByteArray path = qgetenv("PATH");
+    const QByteArray viewer = qgetenv("VIEWER");
+    qunsetenv("VIEWER");
+    qputenv("PATH", QFile::encodeName(emptyPath.path()));
+    program->harness.launcher.succeed = false;
+    commands().MNHelpReadme_Click();
+    qputenv("PATH", path);
+    if (!viewer.isEmpty())
+        qputenv("VIEWER", viewer);
+    const QString text =
+        QStringLiteral("No text viewer found: install xdg-open or set VIEWER to a text viewer program");
+    ASSERT_EQ(program->harness.prompter.prompts.size(), 1u);
+    EXPECT_EQ(program->harness.prompter.prompts[0].text, text);
+    EXPECT_EQ(program->harness.prompter.prompts[0].style, StyleExclamation);
+    EXPECT_TRUE(program->harness.Lines().contains(QStringLiteral("Error: ") + text));
     EXPECT_EQ(main.statusText(), QStringLiteral("Waiting for user input"));
     EXPECT_FALSE(main.busy);
 }

@@ -3,6 +3,7 @@
 #include "app/Startup.h"
 #include "RecordingMainView.h"
 #include "app/AppContext.h"
+#include "app/ImportRun.h"
 #include "app/Shutdown.h"
 #include "common/IniRegistry.h"
 #include "common/ProductInfo.h"
@@ -42,6 +43,9 @@ struct ProgramRun {
         state.programFolder = programFolder;
         state.executablePath = QDir(programFolder).filePath(QStringLiteral("vantrelis-import"));
         state.readmePath = app::ProgramState::FindReadme(programFolder);
+        startup.setStopOutput([this](const QString& line) { stopLines.append(line); });
+        startup.setGo([this] { importRun.Button_Go_Click(); });
+        importRun.setSummaryOutput([this](const QString& line) { summaries.append(line); });
     }
 
     bool Start() { return startup.Form_Load(); }
@@ -55,6 +59,9 @@ struct ProgramRun {
     std::vector<int> ended;
     app::Shutdown shutdown{context, main, state, [this](int status) { ended.push_back(status); }};
     app::Startup startup{context, main, splash, state, registry, shutdown};
+    app::ImportRun importRun{context, main, context.folders()};
+    QStringList stopLines;
+    QStringList summaries;
 };
 
 class StartupTest : public ::testing::Test {
@@ -215,8 +222,8 @@ TEST_P(StopPathTest, ShowsItsMessageAndEndsThroughTheStopPath) {
     EXPECT_TRUE(InOrder(lines.mid(stopped),
                         {QStringLiteral("Program ended at 09:30:00 AM on 2024/03/05"), kSixtyDashes}))
         << "shutdown after the stop";
-    // The box text is the user's, not a log line.
-    EXPECT_FALSE(lines.contains(boxText));
+    // The box text is the user's; nobody sees the box of an unattended start, so its text is logged.
+    EXPECT_EQ(lines.contains(boxText), unattended);
 
     if (unattended) {
         EXPECT_TRUE(recorder.prompter.prompts.empty());
@@ -319,6 +326,181 @@ TEST_F(StartupTest, ImportFileThatIsGoneIsForgotten) {
     EXPECT_EQ(program.main.importFile, QString());
     EXPECT_EQ(program.state.importFileName, gone);
     EXPECT_EQ(Saved(settings, SavedSetting::LastImportFile()), QString());
+}
+
+// A "/S" that names no import set of the current library never runs another set: unattended the start
+// stops before the run with a line that names the set and the library; attended a box says so and no
+// set is selected.
+TEST_F(StartupTest, ImportSetThatTheLibraryLacksIsNotReplacedByAnother) {
+    const QString file = programFolder.filePath(QStringLiteral("in.csv"));
+    QFile input(file);
+    ASSERT_TRUE(input.open(QIODevice::WriteOnly));
+    input.write("C1,M1\n");
+    input.close();
+    const QString text =
+        QStringLiteral("Error: Import set NOSUCHSET not found in library DOCS - cannot continue");
+    for (const bool unattended : {true, false}) {
+        SCOPED_TRACE(unattended ? "unattended" : "attended");
+        recorder.prompter.prompts.clear();
+        settings.save(ProductName(), QStringLiteral("General"), QStringLiteral("ComboImportSet"),
+                      QStringLiteral("MATTERS"));
+        QStringList arguments = {QStringLiteral("/F"), file, QStringLiteral("/S"),
+                                 QStringLiteral("NoSuchSet")};
+        if (unattended)
+            arguments += {QStringLiteral("/G"), QStringLiteral("/X")};
+        ProgramRun& program = NewRun(app::CommandLine::Parse(arguments));
+        EXPECT_EQ(program.Start(), !unattended);
+        ASSERT_TRUE(program.main.placed.has_value());
+        EXPECT_EQ(program.main.placed->selectedImportSet, -1);
+        EXPECT_EQ(program.main.runChoices().importSet, QString());
+        EXPECT_TRUE(recorder.Lines().contains(text));
+        EXPECT_TRUE(program.summaries.isEmpty()) << "no run";
+        if (unattended) {
+            EXPECT_TRUE(recorder.prompter.prompts.empty());
+            EXPECT_EQ(program.ended, std::vector<int>{app::kExitStopped});
+            EXPECT_EQ(program.stopLines,
+                      QStringList{QStringLiteral("Vantrelis Import stopped before its run: ") + text +
+                                  QStringLiteral("; log: ") + program.context.log().datedName()});
+        } else {
+            EXPECT_EQ(Prompts(), QStringList{text});
+            EXPECT_EQ(recorder.prompter.prompts.front().style, 48);
+            EXPECT_TRUE(program.ended.empty());
+        }
+        EXPECT_EQ(Saved(settings, SavedSetting::ComboImportSet()), QStringLiteral("MATTERS"));
+    }
+}
+
+// A "/F" file that cannot be read is not taken: the saved last file stays, and the box (attended) and
+// the log say why; unattended the line comes before the run's own check text.
+TEST_F(StartupTest, ImportFileGivenThatCannotBeReadIsNotTaken) {
+    environment.admin(QStringLiteral("DOCS"))
+        .addImportSet(QStringLiteral("CLIENTS"), QStringLiteral(","),
+                      {{QStringLiteral("MATTER.CLIENT_ID.CLIENT_ID"), 1, 0, QString(), 0}});
+    const QString saved = programFolder.filePath(QStringLiteral("saved.csv"));
+    QFile savedFile(saved);
+    ASSERT_TRUE(savedFile.open(QIODevice::WriteOnly));
+    savedFile.close();
+    const QString folder = programFolder.filePath(QStringLiteral("a-folder"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString missing = programFolder.filePath(QStringLiteral("missing.csv"));
+    const struct {
+        QString given;
+        bool unattended;
+        QString why;
+    } cases[] = {
+        {missing, false, QStringLiteral("it does not exist")},
+        {folder, false, QStringLiteral("it is not a regular file")},
+        {missing, true, QStringLiteral("it does not exist")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.given.toStdString());
+        recorder.prompter.prompts.clear();
+        recorder.Mark();
+        settings.save(ProductName(), QStringLiteral("General"), QStringLiteral("LastImportFile"), saved);
+        QStringList arguments = {QStringLiteral("/F"), c.given};
+        if (c.unattended)
+            arguments += {QStringLiteral("/G"), QStringLiteral("/X")};
+        ProgramRun& program = NewRun(app::CommandLine::Parse(arguments));
+        program.Start();
+        const QString text = QStringLiteral("Error: Import file ") + c.given +
+                             QStringLiteral(" given by /F was not taken: ") + c.why;
+        EXPECT_EQ(program.main.importFile, QString());
+        EXPECT_EQ(Saved(settings, SavedSetting::LastImportFile()), saved);
+        const QStringList lines = recorder.LinesSinceMark();
+        if (c.unattended) {
+            EXPECT_TRUE(recorder.prompter.prompts.empty());
+            EXPECT_TRUE(
+                InOrder(lines, {text, QStringLiteral("Error: Import file not specified - cannot continue")}))
+                << lines.join(QLatin1Char('\n')).toStdString();
+            EXPECT_EQ(program.context.log().firstError(), text);
+            EXPECT_EQ(program.main.endedWith, std::vector<int>{app::kExitStopped});
+        } else {
+            EXPECT_TRUE(lines.contains(text));
+            EXPECT_EQ(Prompts(), QStringList{text});
+        }
+    }
+}
+
+// The reason the DM server cannot be used is an error line before the login's own check text, and
+// the line of the stopped start names it.
+TEST_F(StartupTest, LoginCheckReasonComesFirstAndNamesTheStop) {
+    environment.setUser(QString());
+    environment.WriteServerFile();
+    ProgramRun& program = NewRun(Unattended());
+    program.startup.setLoginCheck(
+        [] { return QStringLiteral("The DM server file /x.ini cannot be used: it does not exist"); });
+    EXPECT_FALSE(program.Start());
+    const QString why = QStringLiteral("Error: The DM server file /x.ini cannot be used: it does not exist");
+    EXPECT_TRUE(
+        InOrder(recorder.Lines(), {QStringLiteral("Connecting to Hummingbird DM (Fusion) Application"), why,
+                                   QStringLiteral("Logging in to the Fusion Server")}))
+        << recorder.Lines().join(QLatin1Char('\n')).toStdString();
+    ASSERT_EQ(program.stopLines.size(), 1);
+    EXPECT_TRUE(program.stopLines[0].startsWith(QStringLiteral("Vantrelis Import stopped before its run: ") +
+                                                why + QStringLiteral("; log: ")));
+}
+
+// A start stopped by a box text, with no error line before it, names the box text.
+TEST_F(StartupTest, StopWithoutAnErrorLineNamesTheBoxText) {
+    environment.WriteServerFile(QStringLiteral("BARE"));
+    ProgramRun& program = NewRun(Unattended());
+    EXPECT_FALSE(program.Start());
+    EXPECT_EQ(program.stopLines,
+              QStringList{
+                  QStringLiteral("Vantrelis Import stopped before its run: Notice: There are 0 rules defined "
+                                 "- cannot continue; log: ") +
+                  program.context.log().datedName()});
+}
+
+// "/G" without "/X": someone may be there, but the run's checks and its end show no box.
+TEST_F(StartupTest, GoWithoutExitShowsNoBoxForTheChecksOrTheEnd) {
+    dm::local::LibraryAdmin& docs = environment.admin(QStringLiteral("DOCS"));
+    dm::local::FolderRuleSpec rule = LocalEnvironment::Rule(QStringLiteral("RUN"));
+    rule.pathTemplate = dm::local::LibraryAdmin::DefaultRuleTemplate();
+    docs.addFolderRule(rule);
+    docs.addImportSet(QStringLiteral("RUN"), QStringLiteral(","),
+                      {{QStringLiteral("MATTER.CLIENT_ID.CLIENT_ID"), 1, 0, QString(), 0},
+                       {QStringLiteral("MATTER.MATTER_ID"), 2, 0, QString(), 1},
+                       {QStringLiteral("DOCUMENTTYPE.TYPE_ID"), 3, 0, QString(), 1}});
+    const QString file = programFolder.filePath(QStringLiteral("in.csv"));
+    QFile input(file);
+    ASSERT_TRUE(input.open(QIODevice::WriteOnly));
+    input.write("C1,M1,MEMO\n");
+    input.close();
+    const QString go = QStringLiteral("/G");
+    // A check that fails: no import file.
+    ProgramRun& failing = NewRun(app::CommandLine::Parse({go, QStringLiteral("/S"), QStringLiteral("RUN")}));
+    EXPECT_TRUE(failing.Start());
+    EXPECT_TRUE(
+        recorder.Lines().contains(QStringLiteral("Error: Import file not specified - cannot continue")));
+    ASSERT_EQ(failing.summaries.size(), 1);
+    EXPECT_TRUE(failing.summaries[0].startsWith(QStringLiteral("Vantrelis Import stopped: ")));
+    // A run to its end.
+    ProgramRun& whole = NewRun(app::CommandLine::Parse(
+        {go, QStringLiteral("/S"), QStringLiteral("RUN"), QStringLiteral("/F"), file}));
+    EXPECT_TRUE(whole.Start());
+    EXPECT_TRUE(recorder.Lines().contains(QStringLiteral("Finished processing.")));
+    ASSERT_EQ(whole.summaries.size(), 1);
+    EXPECT_TRUE(whole.summaries[0].startsWith(QStringLiteral("Vantrelis Import finished: 1 paths")))
+        << whole.summaries[0].toStdString();
+    EXPECT_TRUE(whole.ended.empty());
+    EXPECT_TRUE(recorder.prompter.prompts.empty()) << Prompts().join(QLatin1Char('\n')).toStdString();
+}
+
+// A log that lost lines (a full disk) makes the program's exit status at least 1.
+TEST_F(StartupTest, LogThatLostLinesEndsWithAtLeastStatusOne) {
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/full"),
+                            recorder.folder.filePath(QStringLiteral("test_20240305.log"))));
+    ProgramRun& program = NewRun();
+    ASSERT_TRUE(program.Start());
+    EXPECT_TRUE(program.context.log().writeFailed());
+    program.shutdown.Form_Unload(app::kExitNormal);
+    EXPECT_EQ(program.ended, std::vector<int>{app::kExitErrors});
+    EXPECT_EQ(program.state.exitStatus, app::kExitErrors);
+    ProgramRun& stopped = NewRun();
+    ASSERT_TRUE(stopped.Start());
+    stopped.shutdown.Form_Unload(app::kExitStopped);
+    EXPECT_EQ(stopped.ended, std::vector<int>{app::kExitStopped});
 }
 
 TEST(DmVersionText, PatchLevelInBracketsWhenSet) {

@@ -35,18 +35,20 @@ bool Make(Kind kind, const QString& path) {
     return false;
 }
 
+// Configuration files are read only when regular and small; an input file only needs to be regular.
 TEST(ConfigFileTest, OnlyRegularFilesOfSaneSizeAreRead) {
     const struct {
         Kind kind;
         bool reads;
         const char* problem;
+        const char* readable; // why it cannot be read as an input file
     } cases[] = {
-        {Kind::Small, true, ""},
-        {Kind::Missing, false, "does not exist"},
-        {Kind::Folder, false, "not a regular file"},
-        {Kind::Fifo, false, "not a regular file"},
-        {Kind::Device, false, "not a regular file"},
-        {Kind::Huge, false, "larger than 16 MiB"},
+        {Kind::Small, true, "", ""},
+        {Kind::Missing, false, "does not exist", "it does not exist"},
+        {Kind::Folder, false, "not a regular file", "it is not a regular file"},
+        {Kind::Fifo, false, "not a regular file", "it is not a regular file"},
+        {Kind::Device, false, "not a regular file", "it is not a regular file"},
+        {Kind::Huge, false, "larger than 16 MiB", ""},
     };
     QTemporaryDir dir;
     int number = 0;
@@ -59,6 +61,7 @@ TEST(ConfigFileTest, OnlyRegularFilesOfSaneSizeAreRead) {
         EXPECT_EQ(ReadConfigFile(path, contents, problem), c.reads);
         EXPECT_TRUE(problem.contains(QLatin1String(c.problem))) << problem.toStdString();
         EXPECT_EQ(contents.isEmpty(), !c.reads);
+        EXPECT_EQ(ReadableFileProblem(path).toStdString(), c.readable);
 
         // The settings store neither hangs on such a file nor writes to it, and says why.
         IniSettingsStore store(dir.path());

@@ -36,5 +36,30 @@ TEST(StandardLines, TextsForAFixedMoment) {
     EXPECT_EQ(StandardLines::SectionEnd(), QString(60, QLatin1Char('=')));
 }
 
+TEST(StandardLines, SummaryNotesGoBeforeTheLogFile) {
+    const QString run =
+        QStringLiteral("Vantrelis Import stopped: 0 paths, 0 errors; log: /tmp/a; log: b.log");
+    const struct {
+        QStringList notes;
+        const char* expected;
+    } rows[] = {
+        {{}, "Vantrelis Import stopped: 0 paths, 0 errors; log: /tmp/a; log: b.log"},
+        {{QStringLiteral("first error: Error: x")},
+         "Vantrelis Import stopped: 0 paths, 0 errors; log: /tmp/a; first error: Error: x; log: b.log"},
+        {{QStringLiteral("stopped by SIGTERM"), QStringLiteral("the log is incomplete")},
+         "Vantrelis Import stopped: 0 paths, 0 errors; log: /tmp/a; stopped by SIGTERM; the log is "
+         "incomplete; "
+         "log: b.log"},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(StandardLines::Summary(run, row.notes).toStdString(), row.expected);
+    EXPECT_EQ(StandardLines::Summary(QStringLiteral("no log part"), {QStringLiteral("n")}),
+              QStringLiteral("no log part; n"));
+    EXPECT_EQ(StandardLines::StoppedBeforeRun(QStringLiteral("Error: x"), QString()),
+              QStringLiteral("Vantrelis Import stopped before its run: Error: x; log: (none)"));
+    EXPECT_EQ(StandardLines::StoppedBeforeRun(QStringLiteral("Notice: y"), QStringLiteral("/l/run.log")),
+              QStringLiteral("Vantrelis Import stopped before its run: Notice: y; log: /l/run.log"));
+}
+
 } // namespace
 } // namespace vantrelis
