@@ -5,10 +5,13 @@
 #include "app/CommandLine.h"
 #include "app/ProgramState.h"
 #include "common/Clock.h"
+#include "common/ConfigFile.h"
 #include "common/IniRegistry.h"
 #include "common/IniSettingsStore.h"
 #include "common/ProcessLauncher.h"
 #include "common/ProductInfo.h"
+#include "common/StandardLines.h"
+#include "common/TerminationSignals.h"
 #include "dm/local/LocalBackend.h"
 #include "gui/MainProgram.h"
 #include "gui/MessageBoxPrompter.h"
@@ -74,16 +77,47 @@ int main(int argc, char* argv[]) {
     gui::MessageBoxPrompter prompter;
     IniRegistry registry(IniRegistry::EnvironmentFileName());
     app::AppContext context(commandLine, settings, prompter, clock, launcher);
-    dm::local::RegisterLocalBackend(context.factory(), dm::local::LocalServer::DefaultServerFile());
+    const QString serverFile = dm::local::LocalServer::DefaultServerFile();
+    dm::local::RegisterLocalBackend(context.factory(), serverFile);
 
     app::ProgramState state;
     state.programFolder = QCoreApplication::applicationDirPath();
     state.executablePath = QCoreApplication::applicationFilePath();
     state.readmePath = app::ProgramState::FindReadme(state.programFolder);
     gui::MainProgram program(context, registry, launcher, state);
+    Log& log = context.log();
+    // A log that cannot be written, and in an unattended run every error line, reach the terminal.
+    log.setErrorOutput([](const QString& line) { QTextStream(stderr) << line << Qt::endl; });
     // Each run leaves one summary line on standard output for whoever started the program from a
-    // shell or cron.
-    program.run().setSummaryOutput([](const QString& line) { QTextStream(stdout) << line << Qt::endl; });
+    // shell or cron, with the first error that stopped it; a start that stops before its run, one
+    // line that says why.
+    program.run().setSummaryOutput([&program, &log](const QString& line) {
+        QStringList notes;
+        if (program.run().summary().stopped) {
+            if (!log.firstError().isEmpty())
+                notes.append(QStringLiteral("first error: ") + log.firstError());
+            else if (!program.terminationSignal().isEmpty())
+                notes.append(QStringLiteral("stopped by ") + program.terminationSignal());
+        }
+        if (log.writeFailed())
+            notes.append(QStringLiteral("the log is incomplete"));
+        QTextStream(stdout) << StandardLines::Summary(line, notes) << Qt::endl;
+        // The next run's first error is its own.
+        log.ClearFirstError();
+    });
+    program.startup().setStopOutput([](const QString& line) { QTextStream(stdout) << line << Qt::endl; });
+    // The server file is checked before the login, so that the reason comes before the login's failure.
+    program.startup().setLoginCheck([serverFile] {
+        QByteArray contents;
+        QString problem;
+        if (ReadConfigFile(serverFile, contents, problem))
+            return QString();
+        return QStringLiteral("The DM server file ") + serverFile + QStringLiteral(" cannot be used: ") +
+               problem;
+    });
+    // SIGTERM, SIGINT and SIGHUP end the program as Exit does; a second one ends it at once.
+    const TerminationSignals terminationSignals(
+        [&program](const QString& name) { program.TerminationRequested(name); });
     if (!program.Start())
         return program.state().exitStatus;
     return QCoreApplication::exec();

@@ -19,8 +19,13 @@ MainProgram::MainProgram(app::AppContext& context, RegistryComponent& registry, 
       m_startup(context, m_main, m_splash, m_state, registry, m_shutdown),
       m_run(context, m_main, context.folders()) {
     context.connection().setView(&m_main);
-    m_commands.setImportRun([this] { m_run.Button_Go_Click(); });
-    m_startup.setGo([this] { m_commands.Button_Go_Click(); });
+    m_commands.setImportRun([this] {
+        m_inRun = true;
+        m_run.Button_Go_Click();
+        m_inRun = false;
+        EndForPendingSignal();
+    });
+    m_startup.setGo([this] { StartedGo(); });
     Connect();
 }
 
@@ -45,7 +50,48 @@ void MainProgram::Connect() {
 }
 
 bool MainProgram::Start() {
-    return m_startup.Form_Load();
+    const bool waiting = m_startup.Form_Load();
+    m_startupDone = true;
+    if (waiting && EndForPendingSignal())
+        return false;
+    return waiting && !m_state.ended;
+}
+
+void MainProgram::StartedGo() {
+    m_startupDone = true;
+    if (!EndForPendingSignal())
+        m_commands.Button_Go_Click();
+}
+
+bool MainProgram::EndForPendingSignal() {
+    if (m_pendingSignal.isEmpty() || m_state.ended)
+        return false;
+    m_context.log().WriteLog(QStringLiteral("Warning: The program ends for ") + m_pendingSignal);
+    m_shutdown.Form_Unload(app::kExitStopped);
+    return true;
+}
+
+void MainProgram::TerminationRequested(const QString& signalName) {
+    if (m_state.ended)
+        return;
+    if (m_terminationSignal.isEmpty())
+        m_terminationSignal = signalName;
+    Log& log = m_context.log();
+    if (m_main.runInProgress()) {
+        log.WriteLog(QStringLiteral("Warning: ") + signalName +
+                     QStringLiteral(" received - the run stops after the item it is on"));
+        m_main.Button_Exit_Click();
+        return;
+    }
+    // Startup and the run's checks and finishing steps cannot stop halfway: they end first.
+    if (!m_startupDone || m_inRun) {
+        log.WriteLog(QStringLiteral("Warning: ") + signalName +
+                     QStringLiteral(" received - the program ends when the step it is on is done"));
+        m_pendingSignal = signalName;
+        return;
+    }
+    log.WriteLog(QStringLiteral("Warning: ") + signalName + QStringLiteral(" received - the program ends"));
+    m_main.Button_Exit_Click();
 }
 
 } // namespace vantrelis::gui

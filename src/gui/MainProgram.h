@@ -32,13 +32,25 @@ public:
     app::Shutdown& shutdown() { return m_shutdown; }
     // The import run behind Go and the "/G" start.
     app::ImportRun& run() { return m_run; }
+    app::Startup& startup() { return m_startup; }
     const app::ProgramState& state() const { return m_state; }
 
     // Brings the program up (Form_Load); true when it waits for the user, false when it has ended.
     bool Start();
 
+    // A termination signal (SIGTERM, SIGINT, SIGHUP) acts as Exit: during a run, the run stops after
+    // the item it is on, finishes and ends the program (status 2); otherwise the program shuts down.
+    // One that comes while startup works is acted on once startup is done, before a "/G" run.
+    void TerminationRequested(const QString& signalName);
+    // The first termination signal's name; empty while none came.
+    const QString& terminationSignal() const { return m_terminationSignal; }
+
 private:
     void Connect();
+    // The "/G" start's run, or the end a signal during startup asked for.
+    void StartedGo();
+    // Ends the program for a signal that came while nothing could stop; true when it did.
+    bool EndForPendingSignal();
 
     app::AppContext& m_context;
     app::ProgramState m_state;
@@ -50,6 +62,10 @@ private:
     MainWindowDialogs m_dialogs;
     app::Startup m_startup;
     app::ImportRun m_run;
+    bool m_startupDone = false;
+    bool m_inRun = false;
+    QString m_pendingSignal;
+    QString m_terminationSignal;
 };
 
 } // namespace vantrelis::gui

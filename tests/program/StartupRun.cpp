@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QThread>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -29,6 +30,21 @@ protected:
 
     int run(const QStringList& arguments) {
         QProcess process;
+        start(process, arguments);
+        // A whole import of the demo takes tens of seconds under the sanitizers on a loaded machine.
+        if (!process.waitForFinished(240000))
+            return -1;
+        return finished(process);
+    }
+
+    // The program's exit status once it has ended by itself (-1 when it crashed), with its output.
+    int finished(QProcess& process) {
+        m_output = process.readAllStandardOutput();
+        m_errors = process.readAllStandardError();
+        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    }
+
+    void start(QProcess& process, const QStringList& arguments) {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.filePath(QStringLiteral("config")));
         environment.insert(QStringLiteral("XDG_DATA_HOME"), m_dir.filePath(QStringLiteral("data")));
@@ -40,12 +56,6 @@ protected:
                 environment.remove(QLatin1String(name));
         process.setProcessEnvironment(environment);
         process.start(QStringLiteral(VANTRELIS_IMPORT_EXE), arguments);
-        // A whole import of the demo takes tens of seconds under the sanitizers on a loaded machine.
-        if (!process.waitForFinished(240000))
-            return -1;
-        m_output = process.readAllStandardOutput();
-        m_errors = process.readAllStandardError();
-        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     }
 
     // A demo DM environment in the temporary folder, for runs that log in, with `current` as the
@@ -103,13 +113,21 @@ TEST_F(StartupRun, WritesTheStartBannerAndStopsWithoutADmServer) {
     EXPECT_TRUE(kBanner.match(log).hasMatch()) << log.toStdString();
     EXPECT_TRUE(log.contains(QString(60, QLatin1Char('-')) + QStringLiteral("\r\n") + kStoppedAt))
         << log.toStdString();
-    // The box that tells the user is not a log line.
-    EXPECT_FALSE(log.contains(QStringLiteral("Unable to start the Fusion application"))) << log.toStdString();
-    EXPECT_TRUE(log.contains(QStringLiteral("\r\nProgram ended at "))) << log.toStdString();
-    // Why the login failed, after the token line.
-    EXPECT_TRUE(log.contains(QStringLiteral("Error: The DM server file ") + m_serverFile +
-                             QStringLiteral(" cannot be read: it does not exist\r\n")))
+    // Nobody sees the box of an unattended start: its text is in the log.
+    EXPECT_TRUE(
+        log.contains(QStringLiteral("\r\nError: Unable to start the Fusion application - I will end the "
+                                    "program now\r\n")))
         << log.toStdString();
+    EXPECT_TRUE(log.contains(QStringLiteral("\r\nProgram ended at "))) << log.toStdString();
+    // Why the login fails comes before the login's own check text, and reaches the terminal.
+    const QString why = QStringLiteral("Error: The DM server file ") + m_serverFile +
+                        QStringLiteral(" cannot be used: it does not exist");
+    const qsizetype reason = log.indexOf(why + QStringLiteral("\r\n"));
+    EXPECT_GT(reason, 0) << log.toStdString();
+    EXPECT_LT(reason, log.indexOf(QStringLiteral("Error: Unable to set Fusion Security Token")));
+    EXPECT_TRUE(m_errors.startsWith((why + QLatin1Char('\n')).toUtf8())) << m_errors.toStdString();
+    EXPECT_EQ(QString::fromUtf8(m_output), QStringLiteral("Vantrelis Import stopped before its run: ") + why +
+                                               QStringLiteral("; log: ") + todaysLog() + QLatin1Char('\n'));
     EXPECT_TRUE(read(m_dir.filePath(kSettingsFile)).contains("Path=" VANTRELIS_IMPORT_EXE));
 }
 
@@ -209,6 +227,120 @@ TEST_F(StartupRun, RunsWithoutADisplay) {
     m_withoutDisplay = true;
     EXPECT_EQ(run(kUnattended), kStopped);
     EXPECT_TRUE(kBanner.match(QString::fromUtf8(read(todaysLog()))).hasMatch());
+}
+
+// An unattended run that stops says why on the terminal: the summary line names the first error, and
+// every error line is on standard error.
+TEST_F(StartupRun, UnattendedStopsSayWhyOnTheTerminal) {
+    makeDemo(QStringLiteral("VANTRELIS_MSSQL"));
+    writeSettings("LogFile=" + logBase().toUtf8() + "\n");
+    const QString demo = m_dir.filePath(QStringLiteral("demo"));
+    const QString missing = demo + QStringLiteral("/missing.csv");
+    ASSERT_EQ(run(kUnattended + QStringList{QStringLiteral("/F"), missing, QStringLiteral("/S"),
+                                            QStringLiteral("CLIENT_MATTER")}),
+              kStopped);
+    const QString notTaken = QStringLiteral("Error: Import file ") + missing +
+                             QStringLiteral(" given by /F was not taken: it does not exist");
+    EXPECT_EQ(QString::fromUtf8(m_output),
+              QStringLiteral(
+                  "Vantrelis Import stopped: 0 paths, 0 libraries, 0 folders added, 0 documents filed, 0 "
+                  "errors; first error: ") +
+                  notTaken + QStringLiteral("; log: ") + todaysLog() + QLatin1Char('\n'));
+    EXPECT_EQ(QString::fromUtf8(m_errors),
+              notTaken + QStringLiteral("\nError: Import file not specified - cannot continue\n"));
+
+    // A set the library lacks is never replaced by another: the start stops before the file is read.
+    ASSERT_EQ(run(kUnattended + QStringList{QStringLiteral("/F"), demo + QStringLiteral("/import.csv"),
+                                            QStringLiteral("/S"), QStringLiteral("NOSUCHSET")}),
+              kStopped);
+    const QString noSet =
+        QStringLiteral("Error: Import set NOSUCHSET not found in library VANTRELIS_MSSQL - cannot continue");
+    EXPECT_EQ(QString::fromUtf8(m_output), QStringLiteral("Vantrelis Import stopped before its run: ") +
+                                               noSet + QStringLiteral("; log: ") + todaysLog() +
+                                               QLatin1Char('\n'));
+    EXPECT_EQ(QString::fromUtf8(m_errors), noSet + QLatin1Char('\n'));
+    EXPECT_FALSE(read(todaysLog()).contains("Preparing import information"));
+}
+
+// A log on a full disk: one line on standard error, the work is done, the summary says the log is
+// incomplete and the exit status is at least 1.
+TEST_F(StartupRun, LogOnAFullDiskIsAnErrorOfTheRun) {
+    makeDemo(QStringLiteral("VANTRELIS_MSSQL"));
+    writeSettings("LogFile=" + logBase().toUtf8() + "\n[Libraries]\nVANTRELIS_ORACLE=0\nVANTRELIS_SMALL=0\n");
+    const QString demo = m_dir.filePath(QStringLiteral("demo"));
+    const QString lines = m_dir.filePath(QStringLiteral("two.csv"));
+    QFile file(lines);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(read(demo + QStringLiteral("/import.csv")).split('\n').mid(0, 2).join('\n') + '\n');
+    file.close();
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/full"), todaysLog()));
+    const QStringList arguments = kUnattended + QStringList{QStringLiteral("/F"), lines, QStringLiteral("/S"),
+                                                            QStringLiteral("CLIENT_MATTER")};
+    EXPECT_EQ(run(arguments), 1) << m_output.toStdString() << m_errors.toStdString();
+    EXPECT_TRUE(QString::fromUtf8(m_output).contains(QRegularExpression(
+        QStringLiteral("^Vantrelis Import finished: 2 paths, 1 libraries, \\d+ folders added, \\d+ "
+                       "documents filed, 0 errors; the log is incomplete; log: "))))
+        << m_output.toStdString();
+    EXPECT_TRUE(m_errors.startsWith("Error: The log file " + todaysLog().toUtf8() + " cannot be written ("))
+        << m_errors.toStdString();
+    EXPECT_EQ(m_errors.count("Error: The log file "), 1);
+}
+
+// SIGTERM during an unattended run acts as Exit: the run stops between items, finishes, writes the
+// log's end and the summary, and ends with status 2; a rerun completes the work.
+TEST_F(StartupRun, TerminationSignalStopsTheRunAsExitDoes) {
+    makeDemo(QStringLiteral("VANTRELIS_MSSQL"));
+    writeSettings("LogFile=" + logBase().toUtf8() + "\n[Libraries]\nVANTRELIS_ORACLE=0\nVANTRELIS_SMALL=0\n");
+    const QString lines = m_dir.filePath(QStringLiteral("many.csv"));
+    QFile file(lines);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    for (int i = 0; i < 1000; ++i)
+        file.write(QStringLiteral("T%1,M%2,MEMO\n")
+                       .arg(i / 10, 4, 10, QLatin1Char('0'))
+                       .arg(i, 5, 10, QLatin1Char('0'))
+                       .toUtf8());
+    file.close();
+    const QStringList arguments = kUnattended + QStringList{QStringLiteral("/F"), lines, QStringLiteral("/S"),
+                                                            QStringLiteral("CLIENT_MATTER")};
+    QProcess process;
+    start(process, arguments);
+    ASSERT_TRUE(process.waitForStarted());
+    // The signal comes once the paths are being walked.
+    for (int waited = 0; waited < 120000 && !read(todaysLog()).contains("import rows into library");
+         waited += 20)
+        QThread::msleep(20);
+    ASSERT_EQ(process.state(), QProcess::Running) << read(todaysLog()).right(2000).toStdString();
+    process.terminate();
+    ASSERT_TRUE(process.waitForFinished(240000));
+    EXPECT_EQ(finished(process), kStopped) << m_errors.toStdString();
+    EXPECT_TRUE(QString::fromUtf8(m_output).contains(QRegularExpression(QStringLiteral(
+        "^Vantrelis Import stopped: 1000 paths, 1 libraries, \\d+ folders added, \\d+ documents filed, "
+        "0 errors; stopped by SIGTERM; log: "))))
+        << m_output.toStdString();
+    const QString log = QString::fromUtf8(read(todaysLog()));
+    EXPECT_TRUE(log.contains(
+        QStringLiteral("Warning: SIGTERM received - the run stops after the item it is on\r\n")));
+    EXPECT_TRUE(log.contains(QStringLiteral("Warning: The import run was stopped before its end\r\n")));
+    EXPECT_TRUE(log.contains(QRegularExpression(QStringLiteral("\r\nProgram ended at [^\r]+\r\n-{60}\r\n$"))))
+        << log.right(500).toStdString();
+
+    const QRegularExpression finishedLine(
+        QStringLiteral("^Vantrelis Import finished: 1000 paths, 1 libraries, (\\d+) folders added"),
+        QRegularExpression::MultilineOption);
+    const int status = run(arguments);
+    const QRegularExpressionMatch rerun = finishedLine.match(QString::fromUtf8(m_output));
+    ASSERT_TRUE(rerun.hasMatch()) << m_output.toStdString();
+    EXPECT_LE(status, 1);
+    EXPECT_GT(rerun.captured(1).toInt(), 0) << "the rerun creates what the stopped run did not";
+    ASSERT_GE(run(arguments), 0);
+    EXPECT_TRUE(QString::fromUtf8(m_output).startsWith(
+        QStringLiteral("Vantrelis Import finished: 1000 paths, 1 libraries, 0 folders added")))
+        << m_output.toStdString();
+    QProcess tool;
+    tool.start(QStringLiteral(VANTRELIS_DM_EXE),
+               {QStringLiteral("folders"), m_dir.filePath(QStringLiteral("demo/vantrelis_mssql.db"))});
+    ASSERT_TRUE(tool.waitForFinished(60000));
+    EXPECT_EQ(tool.exitCode(), 0) << tool.readAllStandardOutput().right(2000).toStdString();
 }
 
 TEST_F(StartupRun, ImportsIntoBothDemoLibrariesAndASecondRunCreatesNothing) {
