@@ -94,10 +94,10 @@ int main(int argc, char* argv[]) {
     program.run().setSummaryOutput([&program, &log](const QString& line) {
         QStringList notes;
         if (program.run().summary().stopped) {
-            if (!log.firstError().isEmpty())
-                notes.append(QStringLiteral("first error: ") + log.firstError());
-            else if (!program.terminationSignal().isEmpty())
+            if (!program.terminationSignal().isEmpty())
                 notes.append(QStringLiteral("stopped by ") + program.terminationSignal());
+            else if (!log.firstError().isEmpty())
+                notes.append(QStringLiteral("first error: ") + log.firstError());
         }
         if (log.writeFailed())
             notes.append(QStringLiteral("the log is incomplete"));

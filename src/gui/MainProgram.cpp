@@ -81,6 +81,8 @@ void MainProgram::TerminationRequested(const QString& signalName) {
         log.WriteLog(QStringLiteral("Warning: ") + signalName +
                      QStringLiteral(" received - the run stops after the item it is on"));
         m_main.Button_Exit_Click();
+        // Should the run have passed its last look at the request, the program ends once it is done.
+        m_pendingSignal = signalName;
         return;
     }
     // Startup and the run's checks and finishing steps cannot stop halfway: they end first.

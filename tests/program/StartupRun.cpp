@@ -343,6 +343,26 @@ TEST_F(StartupRun, TerminationSignalStopsTheRunAsExitDoes) {
     EXPECT_EQ(tool.exitCode(), 0) << tool.readAllStandardOutput().right(2000).toStdString();
 }
 
+// Outside a run a signal ends the program as Exit does: the settings are saved and the log ends.
+TEST_F(StartupRun, TerminationSignalWhileWaitingEndsTheProgramAsExitDoes) {
+    makeDemo(QStringLiteral("VANTRELIS_MSSQL"));
+    writeSettings("LogFile=" + logBase().toUtf8() + "\n");
+    QProcess process;
+    start(process, {});
+    ASSERT_TRUE(process.waitForStarted());
+    for (int waited = 0; waited < 120000 && !read(todaysLog()).contains(" started on "); waited += 20)
+        QThread::msleep(20);
+    ASSERT_EQ(process.state(), QProcess::Running) << read(todaysLog()).right(2000).toStdString();
+    process.terminate();
+    ASSERT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(finished(process), 0) << m_errors.toStdString();
+    const QString log = QString::fromUtf8(read(todaysLog()));
+    EXPECT_TRUE(log.contains(QStringLiteral("\r\nWarning: SIGTERM received - the program ends\r\n")));
+    EXPECT_TRUE(log.contains(QRegularExpression(QStringLiteral("\r\nProgram ended at [^\r]+\r\n-{60}\r\n$"))))
+        << log.right(500).toStdString();
+    EXPECT_TRUE(read(m_dir.filePath(kSettingsFile)).contains("ComboImportSet=CLIENT_MATTER"));
+}
+
 TEST_F(StartupRun, ImportsIntoBothDemoLibrariesAndASecondRunCreatesNothing) {
     makeDemo(QStringLiteral("VANTRELIS_MSSQL"));
     writeSettings("LogFile=" + logBase().toUtf8() +
