@@ -113,7 +113,7 @@ void Log::Write(const QString& text, bool always) noexcept {
         const QString line = TrimBlanks(text);
         if (m_errorWatch && line.startsWith(QLatin1String("Error"), Qt::CaseInsensitive))
             m_errorWatch(line);
-        const bool error = line.left(6).toUpper().startsWith(QLatin1String("ERROR:"));
+        const bool error = line.startsWith(QLatin1String("ERROR:"), Qt::CaseInsensitive);
         if (error)
             NoteError(line);
         if (line.isEmpty() || m_baseName.isEmpty())
