@@ -450,12 +450,19 @@ QSize DMMain::windowSize() const {
     return frameGeometry().size();
 }
 
+// The place saved and the place restored are both the top left of the window's inside (without the
+// frame the window manager adds): before the window is first shown its frame is not known, so a frame
+// position given then is taken for the inside by some window managers, and the window crept up by the
+// height of its title bar at every start.
 QPoint DMMain::position() const {
-    return pos();
+    return geometry().topLeft();
 }
 
 void DMMain::moveTo(const QPoint& position) {
-    move(position);
+    // The size the frames need, so that placing the window does not also resize it.
+    if (QLayout* own = layout())
+        own->activate();
+    setGeometry(QRect(position, size()));
 }
 
 void DMMain::setWindowShown(bool shown) {

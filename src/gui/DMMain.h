@@ -54,6 +54,7 @@ public:
     void setAboutInfo(const QString& dmVersion, const QString& build, const QString& buildDate) override;
     QRect screenArea() const override;
     QSize windowSize() const override;
+    // The top left of the window's inside, the frame not counted: what is saved is what is restored.
     QPoint position() const override;
     void moveTo(const QPoint& position) override;
     void setWindowShown(bool shown) override;

@@ -256,6 +256,31 @@ private Q_SLOTS:
         }
     }
 
+    // A start places the window where the last one saved it; saving again gives the same numbers.
+    void theWindowKeepsItsPlaceFromStartToStart_data() {
+        QTest::addColumn<QPoint>("saved");
+        QTest::newRow("middle") << QPoint(100, 272);
+        QTest::newRow("near the top left") << QPoint(10, 40);
+        QTest::newRow("near the bottom") << QPoint(37, 600);
+    }
+
+    void theWindowKeepsItsPlaceFromStartToStart() {
+        QFETCH(QPoint, saved);
+        QPoint place = saved;
+        for (int start = 1; start <= 3; ++start) {
+            // As startup does it: placed before it is first shown, then shown.
+            auto window = std::make_unique<DMMain>(m_harness.log);
+            window->PlaceForm(Libraries(5));
+            window->moveTo(place);
+            window->show();
+            QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+            // The inside is where the place says, whatever frame the window got.
+            QCOMPARE(window->geometry().topLeft(), place);
+            QCOMPARE(window->position(), saved);
+            place = window->position();
+        }
+    }
+
     void verboseLoggingFollowsTheCheckBox() {
         const auto window = Shown(1);
         QVERIFY(window);
