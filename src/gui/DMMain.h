@@ -152,6 +152,8 @@ private:
     QLabel* m_errors = nullptr;
     QProgressBar* m_progress = nullptr;
     QLabel* m_rate = nullptr;
+    QAction* m_logPurge = nullptr;
+    QAction* m_helpAbout = nullptr;
     QAction* m_readme = nullptr;
     QAction* m_qorvOptions = nullptr;
 };
