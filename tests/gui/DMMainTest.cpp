@@ -288,6 +288,7 @@ private Q_SLOTS:
         QTest::mouseRelease(window->findChild<QLabel*>(QStringLiteral("LabelLibraryName")), Qt::RightButton,
                             {}, QPoint(2, 2));
         QVERIFY(!menu->isVisible());
+        QVERIFY(SaveScreenshot(*window, QStringLiteral("main-window-during-run.png")));
         // Once the run is over the log can be purged again.
         window->setRunInProgress(false);
         purge->trigger();
