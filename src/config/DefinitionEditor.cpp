@@ -28,6 +28,13 @@ QString Whole(const QString& text) {
     return FormatWhole(LeadingWhole(text));
 }
 
+const QString kEndCaption = QStringLiteral("End");
+
+// The start box numbers a field of a delimited line, a character of a fixed one.
+QString PositionCaption(bool delimited) {
+    return delimited ? QStringLiteral("Column") : QStringLiteral("Start");
+}
+
 QString Flag(bool set) {
     return set ? QStringLiteral("1") : QStringLiteral("0");
 }
@@ -91,7 +98,7 @@ QString DefinitionEditor::Cell(const DefinitionColumnRow& row, int column) {
 }
 
 QString DefinitionEditor::startCaption() const {
-    return delimited() ? QStringLiteral("Column:") : QStringLiteral("Start:");
+    return PositionCaption(delimited()) + QLatin1Char(':');
 }
 
 void DefinitionEditor::Busy(bool busy) noexcept {
@@ -107,6 +114,10 @@ void DefinitionEditor::Open(const QString& mainWindowSet) {
     m_log.Yield();
     m_model = DefinitionEditorModel();
     m_boxes = DefinitionEditBoxes();
+    m_keptStart.clear();
+    m_keptEnd.clear();
+    m_delimiterMessage.clear();
+    m_boxMessage.clear();
     m_editing = 0;
     m_frameCaption.clear();
     for (int row = 1; row <= m_rules.count(); ++row)
@@ -138,11 +149,16 @@ void DefinitionEditor::GetDefinition(int index) {
         // into a row of this set that merely has the old row's number.
         m_editing = 0;
         m_frameCaption.clear();
+        m_keptStart = m_boxes.start;
+        m_keptEnd = m_boxes.end;
+        m_boxMessage.clear();
         m_sortColumn = -1;
         m_sortDescending = false;
         for (const QString& token : ColumnTokens(m_templateText, m_securityText))
             m_model.columns.push_back(DefinitionColumnRow{token, {}, {}, {}, {}});
         FillStoredValues(name);
+        // A delimiter saved before it was checked is shown as it is, with what is wrong with it.
+        m_delimiterMessage = DelimiterProblem(m_model.delimiter);
     } catch (...) {
         ReportCurrentFault(m_log);
         m_log.ShowStatus(QStringLiteral("Error: Unable to complete this process"));
@@ -181,6 +197,9 @@ void DefinitionEditor::ClearBoxes() {
     m_boxes.start.clear();
     m_boxes.end.clear();
     m_boxes.defaultValue.clear();
+    m_keptStart.clear();
+    m_keptEnd.clear();
+    m_boxMessage.clear();
 }
 
 void DefinitionEditor::ChooseSet(int index) {
@@ -196,6 +215,7 @@ void DefinitionEditor::SelectRow(int row) {
     const int rows = static_cast<int>(m_model.columns.size());
     if (row < 1 || row > rows)
         return;
+    SettleBoxes();
     if (m_editing >= 1 && m_editing <= rows && !m_boxes.start.isEmpty() && !m_boxes.end.isEmpty()) {
         DefinitionColumnRow& edited = m_model.columns[static_cast<size_t>(m_editing - 1)];
         edited.startPos = Whole(m_boxes.start);
@@ -203,18 +223,28 @@ void DefinitionEditor::SelectRow(int row) {
         edited.defaultValue = m_boxes.defaultValue;
         edited.sort = Flag(m_boxes.sort);
     }
-    const DefinitionColumnRow& chosen = m_model.columns[static_cast<size_t>(row - 1)];
-    m_frameCaption = chosen.columnName + QLatin1Char(':');
-    m_boxes.start = Whole(chosen.startPos);
-    m_boxes.end = Whole(chosen.endPos);
-    m_boxes.defaultValue = chosen.defaultValue;
-    m_boxes.sort = LeadingWhole(chosen.sort) != 0;
+    LoadRow(m_model.columns[static_cast<size_t>(row - 1)]);
     m_editing = row;
+}
+
+void DefinitionEditor::LoadRow(const DefinitionColumnRow& row) {
+    m_frameCaption = row.columnName + QLatin1Char(':');
+    m_boxes.start = m_keptStart = Whole(row.startPos);
+    m_boxes.end = m_keptEnd = Whole(row.endPos);
+    m_boxes.defaultValue = row.defaultValue;
+    m_boxes.sort = LeadingWhole(row.sort) != 0;
+    // A row saved before these checks may hold a position out of range: say so while it is shown.
+    QString problem = PositionProblem(PositionCaption(delimited()), m_boxes.start);
+    if (problem.isEmpty() && !delimited())
+        problem = PositionProblem(kEndCaption, m_boxes.end);
+    if (!problem.isEmpty())
+        m_boxMessage = problem;
 }
 
 void DefinitionEditor::Apply() {
     if (m_editing < 1 || m_editing > static_cast<int>(m_model.columns.size()))
         return;
+    SettleBoxes();
     DefinitionColumnRow& row = m_model.columns[static_cast<size_t>(m_editing - 1)];
     row.startPos = m_boxes.start;
     row.endPos = m_boxes.end;
@@ -222,12 +252,93 @@ void DefinitionEditor::Apply() {
     row.sort = Flag(m_boxes.sort);
 }
 
-void DefinitionEditor::StartLostFocus() {
-    m_boxes.start = Whole(m_boxes.start);
+bool DefinitionEditor::SettleBox(QString& box, QString& kept, const QString& caption) {
+    // Leaving a box unchanged refuses nothing, also an empty one while no row is chosen.
+    if (box == kept)
+        return true;
+    const QString problem = PositionProblem(caption, box);
+    if (!problem.isEmpty()) {
+        box = kept;
+        m_boxMessage = problem;
+        return false;
+    }
+    box = Whole(box);
+    kept = box;
+    m_boxMessage.clear();
+    return true;
 }
 
-void DefinitionEditor::EndLostFocus() {
-    m_boxes.end = Whole(m_boxes.end);
+bool DefinitionEditor::SettleBoxes() {
+    const bool start = StartLostFocus();
+    const bool end = EndLostFocus();
+    return start && end;
+}
+
+bool DefinitionEditor::StartLostFocus() {
+    return SettleBox(m_boxes.start, m_keptStart, PositionCaption(delimited()));
+}
+
+bool DefinitionEditor::EndLostFocus() {
+    return SettleBox(m_boxes.end, m_keptEnd, kEndCaption);
+}
+
+bool DefinitionEditor::setDelimiter(const QString& delimiter) {
+    m_delimiterMessage = DelimiterProblem(delimiter);
+    // A delimiter saved before it was checked can still be shortened a character at a time.
+    const bool shortening =
+        !DelimiterProblem(m_model.delimiter).isEmpty() && delimiter.size() < m_model.delimiter.size();
+    if (!m_delimiterMessage.isEmpty() && !shortening)
+        return false;
+    m_model.delimiter = delimiter;
+    return true;
+}
+
+bool DefinitionEditor::setDefault(const QString& text) {
+    const QString problem = DefaultProblem(text);
+    if (!problem.isEmpty()) {
+        m_boxMessage = problem;
+        return false;
+    }
+    // The message stays while the rest of the default is typed, so that it can be read.
+    m_boxes.defaultValue = text;
+    return true;
+}
+
+QString DefinitionEditor::PositionProblem(const QString& caption, const QString& text) {
+    const QString digits = TrimBlanks(text);
+    bool whole = !digits.isEmpty();
+    for (const QChar c : digits)
+        whole = whole && c >= QLatin1Char('0') && c <= QLatin1Char('9');
+    bool ok = false;
+    const qint64 value = whole ? digits.toLongLong(&ok) : 0;
+    if (ok && value <= kLargestPosition)
+        return QString();
+    return caption + QStringLiteral(" must be a whole number from 0 to ") + FormatWhole(kLargestPosition);
+}
+
+QString DefinitionEditor::DelimiterProblem(const QString& delimiter) {
+    if (delimiter.isEmpty())
+        return QString();
+    if (delimiter.size() != 1)
+        return QStringLiteral("The delimiter is one character");
+    // The stored text is trimmed of blanks, and line breaks become blanks: such a delimiter would be
+    // lost on saving, and the set would be read as fixed columns.
+    const QChar c = delimiter.at(0);
+    if (c == QLatin1Char(' ') || c == QLatin1Char('\r') || c == QLatin1Char('\n'))
+        return QStringLiteral("A blank cannot be the delimiter");
+    return QString();
+}
+
+QString DefinitionEditor::DefaultProblem(const QString& defaultValue) {
+    return defaultValue.contains(QLatin1Char(':')) ? QStringLiteral("A default cannot hold \":\"")
+                                                   : QString();
+}
+
+QString DefinitionEditor::setMessage() const {
+    if (m_shown < 0 || m_shown >= m_model.setNames.size() || !m_model.columns.empty())
+        return QString();
+    return ImportSets::NoColumnsText(m_model.setNames.at(m_shown)) +
+           QStringLiteral(": the template and security of its rule name none");
 }
 
 void DefinitionEditor::SortByColumn(int column) {

@@ -28,6 +28,9 @@ class DefinitionEditor {
 public:
     // Column numbers of `ListSetColumns`.
     enum ListColumn { ColumnName = 0, ColumnStart, ColumnEnd, ColumnDefault, ColumnSort, ListColumnCount };
+    // The largest character position or field number a column may have: the column table reads no
+    // further, and a larger number would be cut to it without a word.
+    static constexpr qint64 kLargestPosition = 1000000000;
 
     DefinitionEditor(const RuleTable& rules, const ImportSetTable& importSets, ImportSets& store, Log& log,
                      const dm::DmSession& session);
@@ -53,15 +56,23 @@ public:
     // Form unload: saves the set shown.
     void Close();
 
-    // Edits typed into the boxes.
-    void setDelimiter(const QString& delimiter) { m_model.delimiter = delimiter; }
+    // Edits typed into the boxes. A delimiter or default that cannot be stored is refused: the
+    // previous value stays, the answer is false and delimiterMessage() or boxMessage() says why.
+    bool setDelimiter(const QString& delimiter);
     void setStart(const QString& text) { m_boxes.start = text; }
     void setEnd(const QString& text) { m_boxes.end = text; }
-    void setDefault(const QString& text) { m_boxes.defaultValue = text; }
+    bool setDefault(const QString& text);
     void setSort(bool sort) { m_boxes.sort = sort; }
-    // A position box losing the focus: its text becomes its whole number.
-    void StartLostFocus();
-    void EndLostFocus();
+    // A position box losing the focus: a whole number in range is taken as "#0"; anything else is
+    // refused, the box gets back the value it had, and boxMessage() says why. False when refused.
+    bool StartLostFocus();
+    bool EndLostFocus();
+
+    // Short texts shown beside the boxes they are about; empty when there is nothing to say.
+    const QString& delimiterMessage() const { return m_delimiterMessage; }
+    const QString& boxMessage() const { return m_boxMessage; }
+    // Shown with the column list: the set shown has no columns, and why.
+    QString setMessage() const;
 
     const DefinitionEditorModel& model() const { return m_model; }
     const DefinitionEditBoxes& boxes() const { return m_boxes; }
@@ -82,10 +93,22 @@ public:
     // The text of one cell of the list.
     static QString Cell(const DefinitionColumnRow& row, int column);
 
+    // Why a position box's text is not taken (`caption` names the box: "Start", "Column", "End");
+    // empty for a whole number from 0 to kLargestPosition, blanks around it allowed.
+    static QString PositionProblem(const QString& caption, const QString& text);
+    // Why a delimiter is not taken; empty for no delimiter or one character that can be stored.
+    static QString DelimiterProblem(const QString& delimiter);
+    // Why a default value is not taken: a ":" would start a new field of the stored definition.
+    static QString DefaultProblem(const QString& defaultValue);
+
 private:
     void Busy(bool busy) noexcept;
     void FillStoredValues(const QString& setName);
     void ClearBoxes();
+    bool SettleBox(QString& box, QString& kept, const QString& caption);
+    // Both position boxes settled, as when they lose the focus; false when one was refused.
+    bool SettleBoxes();
+    void LoadRow(const DefinitionColumnRow& row);
 
     const RuleTable& m_rules;
     const ImportSetTable& m_importSets;
@@ -95,6 +118,11 @@ private:
 
     DefinitionEditorModel m_model;
     DefinitionEditBoxes m_boxes;
+    // The last values the position boxes took: what a refused text gives way to.
+    QString m_keptStart;
+    QString m_keptEnd;
+    QString m_delimiterMessage;
+    QString m_boxMessage;
     int m_shown = -1;
     int m_editing = 0;
     QString m_templateText;

@@ -52,6 +52,10 @@ QString ImportSets::ColumnDefinition(const DefinitionColumnRow& row) {
                       FormatWhole(LeadingWhole(row.sort)));
 }
 
+QString ImportSets::NoColumnsText(const QString& setName) {
+    return QStringLiteral("Import Set ") + setName + QStringLiteral(" has no columns");
+}
+
 void ImportSets::SaveDefinition(const DefinitionEditorModel& editor, int index) {
     if (index < 0 || index >= editor.setNames.size())
         return;
@@ -106,6 +110,9 @@ void ImportSets::SaveDefinition(const DefinitionEditorModel& editor, int index) 
             m_log.ShowStatus(QStringLiteral("Error: Unable to complete this process"));
             return;
         }
+        // Saved, but a run of it could not cut a line: the log says so where the save is.
+        if (editor.columns.empty())
+            m_log.WriteLog(NoColumnsText(name));
         m_log.WriteLog(QStringLiteral("Settings for Import Set ") + name +
                        QStringLiteral(" have been saved"));
         m_log.WriteLog(Equals(60));

@@ -23,6 +23,8 @@ public:
 
     // The definition text of an editor column row: name:start:end:default:sort.
     static QString ColumnDefinition(const DefinitionColumnRow& row);
+    // "Import Set NAME has no columns": a set without a column row cuts no value from a line.
+    static QString NoColumnsText(const QString& setName);
 
 private:
     // Sends one INSERT and mirrors it into the table; the table row it went to, 0 when the database

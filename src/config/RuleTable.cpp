@@ -68,12 +68,4 @@ int RuleTable::Find(const QString& libraryName, const QString& ruleName) const {
     return first;
 }
 
-int RuleTable::FindForImportSet(const QString& libraryName, const QString& importSetName) const {
-    for (int row = 1; row <= count(); ++row)
-        if (field(row, kLibrary).compare(libraryName, Qt::CaseInsensitive) == 0 &&
-            field(row, kName).compare(importSetName, Qt::CaseInsensitive) == 0)
-            return row;
-    return 0;
-}
-
 } // namespace vantrelis

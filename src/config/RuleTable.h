@@ -48,8 +48,6 @@ public:
 
     // Row of a library's rule, library name compared exactly, rule name ignoring case; 0 when none.
     int Find(const QString& libraryName, const QString& ruleName) const;
-    // Row of the rule that serves an import set of a library, both names ignoring case; 0 when none.
-    int FindForImportSet(const QString& libraryName, const QString& importSetName) const;
 
 private:
     using Row = std::array<QString, kFieldCount + 1>;

@@ -341,8 +341,8 @@ void DMMain::BuildMenus() {
     file->setObjectName(QStringLiteral("MNFileMain"));
     QAction* view = file->addAction(QStringLiteral("View Log"), this, [this] { MNLogView_Click(); });
     view->setObjectName(QStringLiteral("MNLogView"));
-    QAction* purge = file->addAction(QStringLiteral("Purge Log"), this, [this] { MNLogPurge_Click(); });
-    purge->setObjectName(QStringLiteral("MNLogPurge"));
+    m_logPurge = file->addAction(QStringLiteral("Purge Log"), this, [this] { MNLogPurge_Click(); });
+    m_logPurge->setObjectName(QStringLiteral("MNLogPurge"));
     file->addSeparator()->setObjectName(QStringLiteral("MNLine01"));
     QAction* toggle =
         file->addAction(QStringLiteral("Toggle Libraries"), this, [this] { MNToggleLibs_Click(); });
@@ -363,8 +363,8 @@ void DMMain::BuildMenus() {
     help->addSeparator()->setObjectName(QStringLiteral("MNHelpLine01"));
     m_readme = help->addAction(QStringLiteral("View &Readme"), this, &DMMain::readmeRequested);
     m_readme->setObjectName(QStringLiteral("MNHelpReadme"));
-    QAction* about = help->addAction(QStringLiteral("&About"), this, [this] { HelpAbout(); });
-    about->setObjectName(QStringLiteral("MNHelpAbout"));
+    m_helpAbout = help->addAction(QStringLiteral("&About"), this, [this] { HelpAbout(); });
+    m_helpAbout->setObjectName(QStringLiteral("MNHelpAbout"));
 }
 
 QAction* DMMain::NewLibListEntry() {
@@ -452,12 +452,19 @@ QSize DMMain::windowSize() const {
     return frameGeometry().size();
 }
 
+// The place saved and the place restored are both the top left of the window's inside (without the
+// frame the window manager adds): before the window is first shown its frame is not known, so a frame
+// position given then is taken for the inside by some window managers, and the window crept up by the
+// height of its title bar at every start.
 QPoint DMMain::position() const {
-    return pos();
+    return geometry().topLeft();
 }
 
 void DMMain::moveTo(const QPoint& position) {
-    move(position);
+    // The size the frames need, so that placing the window does not also resize it.
+    if (QLayout* own = layout())
+        own->activate();
+    setGeometry(QRect(position, size()));
 }
 
 void DMMain::setWindowShown(bool shown) {
@@ -576,13 +583,23 @@ void DMMain::setRunInProgress(bool running) {
     m_runInProgress = running;
     if (running)
         m_stopRequested = false;
-    // A run works on the current library with the sets and the file it read at its start: switching
-    // the library (here or in the settings viewer) would send its next statements to another
-    // library, and the editor would reload the rules under it. These wait until the run is over.
-    m_libMenu->menuAction()->setEnabled(!running);
-    m_qorvOptions->setEnabled(!running);
-    m_buttonConfigure->setEnabled(!running);
-    m_buttonFile->setEnabled(!running);
+    // A run reads the library ticks and the two "Add documents" boxes as it goes, so they, Toggle
+    // Libraries, Verbose Logging, View Log, View Readme and Exit stay live. What it took at its start,
+    // or what would pull the ground from under it, waits for its end:
+    // - the library menu and the settings viewer would switch the current library under it;
+    // - Configure would reload the rules, and the import set box and the import file chooser would show
+    //   a set or a file that it does not read; nor does it read "Fill new folders" again;
+    // - the log file chooser would split its log over two files, and Purge Log would delete the file
+    //   it is writing;
+    // - About is modal and would hold the run while it is open.
+    const std::initializer_list<QAction*> heldActions = {m_libMenu->menuAction(), m_qorvOptions, m_logPurge,
+                                                         m_helpAbout};
+    for (QAction* action : heldActions)
+        action->setEnabled(!running);
+    const std::initializer_list<QWidget*> heldWidgets = {m_buttonConfigure, m_comboImportSet, m_buttonFile,
+                                                         m_checkFillFromLine, m_buttonLogDir};
+    for (QWidget* widget : heldWidgets)
+        widget->setEnabled(!running);
 }
 
 void DMMain::showProgress(qint64 processed, qint64 total) {

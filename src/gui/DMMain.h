@@ -54,6 +54,7 @@ public:
     void setAboutInfo(const QString& dmVersion, const QString& build, const QString& buildDate) override;
     QRect screenArea() const override;
     QSize windowSize() const override;
+    // The top left of the window's inside, the frame not counted: what is saved is what is restored.
     QPoint position() const override;
     void moveTo(const QPoint& position) override;
     void setWindowShown(bool shown) override;
@@ -151,6 +152,8 @@ private:
     QLabel* m_errors = nullptr;
     QProgressBar* m_progress = nullptr;
     QLabel* m_rate = nullptr;
+    QAction* m_logPurge = nullptr;
+    QAction* m_helpAbout = nullptr;
     QAction* m_readme = nullptr;
     QAction* m_qorvOptions = nullptr;
 };

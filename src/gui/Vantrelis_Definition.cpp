@@ -13,6 +13,7 @@
 #include <QSignalBlocker>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace vantrelis::gui {
 
@@ -43,6 +44,17 @@ QLineEdit* NewBox(const QString& name, int characters, QWidget* parent) {
     if (characters > 0)
         box->setFixedWidth(box->fontMetrics().horizontalAdvance(QString(characters, QLatin1Char('0'))) + 16);
     return box;
+}
+
+// A short reason for a refused value, in the status line's error colour; empty when all is well.
+QLabel* NewMessage(const QString& name, QWidget* parent) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(name);
+    label->setTextFormat(Qt::PlainText);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, QColor(0xC0, 0x00, 0x00));
+    label->setPalette(palette);
+    return label;
 }
 
 // Shows a text in a box without moving the cursor of a box that already holds it.
@@ -98,6 +110,10 @@ Vantrelis_Definition::Vantrelis_Definition(DefinitionEditor& editor, QWidget* pa
     connect(header, &QHeaderView::sectionClicked, this,
             [this](int column) { ListSetColumns_ColumnClick(column); });
     layout->addWidget(m_listSetColumns, 1);
+    m_setMessage = NewMessage(QStringLiteral("LabelSetMessage"), this);
+    m_setMessage->setWordWrap(true);
+    m_setMessage->setVisible(false);
+    layout->addWidget(m_setMessage);
 
     layout->addWidget(BuildFrameInside());
     layout->addWidget(BuildButtons());
@@ -138,11 +154,16 @@ QWidget* Vantrelis_Definition::BuildChooser() {
     connect(m_textDelimiter, &QLineEdit::textEdited, this,
             [this](const QString& text) { TextDelimiter_Change(text); });
 
+    m_delimiterMessage = NewMessage(QStringLiteral("LabelDelimiterMessage"), row);
+    m_delimiterMessage->setMinimumWidth(m_delimiterMessage->fontMetrics().horizontalAdvance(
+        QStringLiteral("The delimiter is one character")));
+
     layout->addWidget(setCaption);
     layout->addWidget(m_comboImportSet, 1);
     layout->addSpacing(16);
     layout->addWidget(delimiterCaption);
     layout->addWidget(m_textDelimiter);
+    layout->addWidget(m_delimiterMessage);
     return row;
 }
 
@@ -168,8 +189,15 @@ QWidget* Vantrelis_Definition::BuildRuleTexts() {
 QGroupBox* Vantrelis_Definition::BuildFrameInside() {
     m_frameInside = new QGroupBox(this);
     m_frameInside->setObjectName(QStringLiteral("FrameInside"));
-    auto* layout = new QHBoxLayout(m_frameInside);
+    auto* column = new QVBoxLayout(m_frameInside);
+    column->setSpacing(4);
+    auto* layout = new QHBoxLayout;
     layout->setSpacing(8);
+    column->addLayout(layout);
+    // Always there, empty or not, so that a message does not move the boxes.
+    m_boxMessage = NewMessage(QStringLiteral("LabelBoxMessage"), m_frameInside);
+    m_boxMessage->setMinimumHeight(m_boxMessage->fontMetrics().height());
+    column->addWidget(m_boxMessage);
 
     m_labelStart = NewCaption(QStringLiteral("LabelStart"), QStringLiteral("Start:"), m_frameInside);
     m_textStart = NewBox(QStringLiteral("TextStart"), 5, m_frameInside);
@@ -196,7 +224,7 @@ QGroupBox* Vantrelis_Definition::BuildFrameInside() {
             [this](const QString& text) { m_editor.setStart(text); });
     connect(m_textEnd, &QLineEdit::textEdited, this, [this](const QString& text) { m_editor.setEnd(text); });
     connect(m_textDefault, &QLineEdit::textEdited, this,
-            [this](const QString& text) { m_editor.setDefault(text); });
+            [this](const QString& text) { TextDefault_Change(text); });
     connect(m_checkSort, &QCheckBox::clicked, this, [this](bool checked) { m_editor.setSort(checked); });
     connect(m_buttonApply, &QPushButton::clicked, this, [this] { ButtonApply_Click(); });
 
@@ -259,9 +287,11 @@ bool Vantrelis_Definition::eventFilter(QObject* watched, QEvent* event) {
         if (watched == m_textStart) {
             m_editor.StartLostFocus();
             SetBoxText(m_textStart, m_editor.boxes().start);
+            ShowMessages();
         } else if (watched == m_textEnd) {
             m_editor.EndLostFocus();
             SetBoxText(m_textEnd, m_editor.boxes().end);
+            ShowMessages();
         }
     }
     return QDialog::eventFilter(watched, event);
@@ -294,13 +324,27 @@ void Vantrelis_Definition::ListSetColumns_ColumnClick(int column) {
 }
 
 void Vantrelis_Definition::TextDelimiter_Change(const QString& text) {
-    m_editor.setDelimiter(text);
+    if (!m_editor.setDelimiter(text))
+        m_textDelimiter->setText(m_editor.model().delimiter);
+    ShowMessages();
     AdjustToDelimiter();
+}
+
+void Vantrelis_Definition::TextDefault_Change(const QString& text) {
+    if (!m_editor.setDefault(text)) {
+        // The refused character goes; the cursor stays where it was typed.
+        const int cursor = m_textDefault->cursorPosition();
+        const int removed = static_cast<int>(text.size() - m_editor.boxes().defaultValue.size());
+        m_textDefault->setText(m_editor.boxes().defaultValue);
+        m_textDefault->setCursorPosition(std::max(0, cursor - removed));
+    }
+    ShowMessages();
 }
 
 void Vantrelis_Definition::ButtonApply_Click() {
     m_editor.Apply();
     ShowList();
+    ShowBoxes();
 }
 
 void Vantrelis_Definition::ShowAll() {
@@ -348,7 +392,16 @@ void Vantrelis_Definition::ShowBoxes() {
     SetBoxText(m_textEnd, boxes.end);
     SetBoxText(m_textDefault, boxes.defaultValue);
     m_checkSort->setChecked(boxes.sort);
+    ShowMessages();
     AdjustToDelimiter();
+}
+
+void Vantrelis_Definition::ShowMessages() {
+    m_delimiterMessage->setText(m_editor.delimiterMessage());
+    m_boxMessage->setText(m_editor.boxMessage());
+    const QString setMessage = m_editor.setMessage();
+    m_setMessage->setText(setMessage);
+    m_setMessage->setVisible(!setMessage.isEmpty());
 }
 
 void Vantrelis_Definition::AdjustToDelimiter() {

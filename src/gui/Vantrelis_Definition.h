@@ -46,6 +46,7 @@ private:
     void ListSetColumns_ItemClick(QTreeWidgetItem* item);
     void ListSetColumns_ColumnClick(int column);
     void TextDelimiter_Change(const QString& text);
+    void TextDefault_Change(const QString& text);
     void ButtonApply_Click();
 
     // Shows the editor's state: everything, or the list and the boxes only.
@@ -53,6 +54,8 @@ private:
     void ShowList();
     void ShowBoxes();
     void AdjustToDelimiter();
+    // The editor's reasons for refusing a value, beside the boxes they are about.
+    void ShowMessages();
 
     DefinitionEditor& m_editor;
     bool m_showing = false;
@@ -60,6 +63,7 @@ private:
 
     QComboBox* m_comboImportSet = nullptr;
     QLineEdit* m_textDelimiter = nullptr;
+    QLabel* m_delimiterMessage = nullptr;
     QLabel* m_templateText = nullptr;
     QLabel* m_securityText = nullptr;
     QLabel* m_formText = nullptr;
@@ -72,6 +76,8 @@ private:
     QLineEdit* m_textDefault = nullptr;
     QCheckBox* m_checkSort = nullptr;
     QPushButton* m_buttonApply = nullptr;
+    QLabel* m_boxMessage = nullptr;
+    QLabel* m_setMessage = nullptr;
     QPushButton* m_buttonExit = nullptr;
 };
 

@@ -181,12 +181,12 @@ TEST_F(ConfigStatementsTest, DefaultRuleOnlyWhenTheTableHoldsNoRule) {
     }
 }
 
-TEST_F(ConfigStatementsTest, RuleLookupForAnImportSetIgnoresCase) {
+TEST_F(ConfigStatementsTest, RuleLookupForAnImportSetIgnoresTheCaseOfItsName) {
     const int row = rules.Append();
     rules.setField(row, RuleTable::kLibrary, QStringLiteral("DOCS"));
     rules.setField(row, RuleTable::kName, QStringLiteral("O'BRIEN"));
-    EXPECT_EQ(rules.FindForImportSet(QStringLiteral("docs"), QStringLiteral("o'brien")), row);
-    EXPECT_EQ(rules.FindForImportSet(QStringLiteral("OTHER"), QStringLiteral("O'BRIEN")), 0);
+    EXPECT_EQ(rules.Find(QStringLiteral("DOCS"), QStringLiteral("o'brien")), row);
+    EXPECT_EQ(rules.Find(QStringLiteral("OTHER"), QStringLiteral("O'BRIEN")), 0);
     EXPECT_EQ(rules.Find(QStringLiteral("docs"), QStringLiteral("O'BRIEN")), 0) << "library compared exactly";
     EXPECT_EQ(RuleTable::FieldOfKey(QStringLiteral(" rule_security ")), RuleTable::kSecurity);
     EXPECT_EQ(RuleTable::FieldOfKey(QStringLiteral("RULE_")), 0);

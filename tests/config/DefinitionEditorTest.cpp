@@ -44,7 +44,7 @@ TEST(DefinitionEditorTokens, OffersEachColumnTokenOnceInOrder) {
 }
 
 // The editor on a real library: rules CLIENTS (stored set with a delimiter, one column the rule
-// no longer names) and MATTERS (no stored set).
+// no longer names), MATTERS (no stored set) and NOCOLS (a template that names no column).
 class DefinitionEditorTest : public ::testing::Test {
 public:
     void SetUp() override {
@@ -59,6 +59,10 @@ public:
         matters.name = QStringLiteral("MATTERS");
         matters.pathTemplate = QStringLiteral("%MATTER%");
         docs.addFolderRule(matters);
+        FolderRuleSpec noColumns;
+        noColumns.name = QStringLiteral("NOCOLS");
+        noColumns.pathTemplate = QStringLiteral("%LIBRARY% %\\% %YEAR%");
+        docs.addFolderRule(noColumns);
         docs.addImportSet(QStringLiteral("CLIENTS"), QStringLiteral(","),
                           {{QStringLiteral("MATTER"), 2, 0, QStringLiteral("NONE"), 1},
                            {QStringLiteral("GONE"), 9, 0, QString(), 0},
@@ -101,8 +105,8 @@ TEST_F(DefinitionEditorTest, OpensTheMainWindowsSetWithItsStoredValues) {
     for (const auto& [mainWindowSet, shown, delimiter, rows] : cases) {
         SCOPED_TRACE(mainWindowSet.toStdString());
         editor->Open(mainWindowSet);
-        EXPECT_EQ(editor->model().setNames,
-                  QStringList({QStringLiteral("CLIENTS"), QStringLiteral("MATTERS")}));
+        EXPECT_EQ(editor->model().setNames, QStringList({QStringLiteral("CLIENTS"), QStringLiteral("MATTERS"),
+                                                         QStringLiteral("NOCOLS")}));
         EXPECT_EQ(editor->shownSet(), shown);
         EXPECT_EQ(editor->model().delimiter, delimiter);
         EXPECT_EQ(ListRows(), rows);
@@ -121,9 +125,11 @@ TEST_F(DefinitionEditorTest, SelectingARowKeepsTheEditedOneWhenBothPositionsAreF
     };
     const std::vector<Case> cases = {
         {QStringLiteral("5"), QStringLiteral("8"), QStringLiteral("CLIENT|5|8|X|1")},
-        {QStringLiteral("05.4"), QStringLiteral("x"), QStringLiteral("CLIENT|5|0|X|1")},
-        {QString(), QStringLiteral("8"), QStringLiteral("CLIENT|1|0||0")},
-        {QStringLiteral("5"), QString(), QStringLiteral("CLIENT|1|0||0")},
+        {QStringLiteral(" 05 "), QStringLiteral("8"), QStringLiteral("CLIENT|5|8|X|1")},
+        // What is not a whole number gives way to the value the box had.
+        {QStringLiteral("05.4"), QStringLiteral("x"), QStringLiteral("CLIENT|1|0|X|1")},
+        {QString(), QStringLiteral("8"), QStringLiteral("CLIENT|1|8|X|1")},
+        {QStringLiteral("5"), QString(), QStringLiteral("CLIENT|5|0|X|1")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE((c.start + QLatin1Char('/') + c.end).toStdString());
@@ -146,7 +152,7 @@ TEST_F(DefinitionEditorTest, SelectingARowKeepsTheEditedOneWhenBothPositionsAreF
     }
 }
 
-TEST_F(DefinitionEditorTest, ApplyWritesTheBoxesAsTheyAre) {
+TEST_F(DefinitionEditorTest, ApplyWritesTheBoxesOnceTheyAreChecked) {
     editor->Open(QStringLiteral("CLIENTS"));
     editor->Apply(); // no row selected yet: nothing to write into
     editor->SelectRow(3);
@@ -155,9 +161,189 @@ TEST_F(DefinitionEditorTest, ApplyWritesTheBoxesAsTheyAre) {
     editor->setEnd(QStringLiteral("abc"));
     editor->setDefault(QStringLiteral("O'Brien"));
     editor->Apply();
-    EXPECT_EQ(ListRows().at(2), QStringLiteral("AUTHOR| 007|abc|O'Brien|0"));
+    EXPECT_EQ(ListRows().at(2), QStringLiteral("AUTHOR|7|0|O'Brien|0"));
+    EXPECT_EQ(editor->boxes().start, QStringLiteral("7"));
+    EXPECT_EQ(editor->boxMessage(), QStringLiteral("End must be a whole number from 0 to 1000000000"));
     editor->Close();
     EXPECT_EQ(StoredRows(QStringLiteral("CLIENTS")).at(3), QStringLiteral("AUTHOR:7:0:O'Brien:0"));
+}
+
+TEST_F(DefinitionEditorTest, PositionBoxesTakeOnlyWholeNumbersInRange) {
+    enum Box { Column, Start, End };
+    struct Case {
+        Box box;
+        QString typed;
+        bool taken;
+        QString kept; // in the box and, after choosing another row, in MATTER's row (start 2, end 0)
+    };
+    const QString column = QStringLiteral("Column must be a whole number from 0 to 1000000000");
+    const QString start = QStringLiteral("Start must be a whole number from 0 to 1000000000");
+    const QString end = QStringLiteral("End must be a whole number from 0 to 1000000000");
+    const std::vector<Case> cases = {
+        {Column, QStringLiteral("7"), true, QStringLiteral("7")},
+        {Column, QStringLiteral(" 007 "), true, QStringLiteral("7")},
+        {Column, QStringLiteral("0"), true, QStringLiteral("0")},
+        {Column, QStringLiteral("1000000000"), true, QStringLiteral("1000000000")},
+        {Column, QStringLiteral("1000000001"), false, QStringLiteral("2")},
+        {Column, QStringLiteral("99999999999999"), false, QStringLiteral("2")},
+        {Column, QStringLiteral("99999999999999999999999"), false, QStringLiteral("2")},
+        {Column, QStringLiteral("-5"), false, QStringLiteral("2")},
+        {Column, QStringLiteral("abc-5"), false, QStringLiteral("2")},
+        {Column, QStringLiteral("7abc"), false, QStringLiteral("2")},
+        {Column, QStringLiteral("2.5"), false, QStringLiteral("2")},
+        {Column, QStringLiteral("+7"), false, QStringLiteral("2")},
+        {Column, QStringLiteral("1e3"), false, QStringLiteral("2")},
+        {Column, QString(), false, QStringLiteral("2")},
+        {Column, QString(QChar(0x0663)), false, QStringLiteral("2")}, // an Arabic-Indic three
+        {Start, QStringLiteral("12"), true, QStringLiteral("12")},
+        {Start, QStringLiteral("7abc"), false, QStringLiteral("2")},
+        {End, QStringLiteral("40"), true, QStringLiteral("40")},
+        {End, QStringLiteral("-1"), false, QStringLiteral("0")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE((QString::number(c.box) + QLatin1Char(' ') + c.typed).toStdString());
+        editor->Open(QStringLiteral("CLIENTS"));
+        if (c.box != Column) {
+            ASSERT_TRUE(editor->setDelimiter(QString()));
+        }
+        editor->SelectRow(2);
+        EXPECT_TRUE(editor->boxMessage().isEmpty());
+        if (c.box == End) {
+            editor->setEnd(c.typed);
+            EXPECT_EQ(editor->EndLostFocus(), c.taken);
+            EXPECT_EQ(editor->boxes().end, c.kept);
+        } else {
+            editor->setStart(c.typed);
+            EXPECT_EQ(editor->StartLostFocus(), c.taken);
+            EXPECT_EQ(editor->boxes().start, c.kept);
+        }
+        EXPECT_EQ(editor->boxMessage(), c.taken           ? QString()
+                                        : c.box == Column ? column
+                                        : c.box == Start  ? start
+                                                          : end);
+        editor->SelectRow(1);
+        const DefinitionColumnRow& matter = editor->model().columns.at(1);
+        EXPECT_EQ(c.box == End ? matter.endPos : matter.startPos, c.kept);
+        editor->Close();
+        EXPECT_EQ(StoredRows(QStringLiteral("CLIENTS"))
+                      .contains(c.box == End
+                                    ? QStringLiteral("MATTER:2:") + c.kept + QStringLiteral(":NONE:1")
+                                    : QStringLiteral("MATTER:") + c.kept + QStringLiteral(":0:NONE:1")),
+                  true);
+        // Back as stored for the next case.
+        editor->Open(QStringLiteral("CLIENTS"));
+        editor->setDelimiter(QStringLiteral(","));
+        editor->SelectRow(2);
+        editor->setStart(QStringLiteral("2"));
+        editor->setEnd(QStringLiteral("0"));
+        editor->Apply();
+        editor->Close();
+    }
+}
+
+TEST_F(DefinitionEditorTest, ARowSavedOutOfRangeIsShownWithItsProblem) {
+    environment.admin(QStringLiteral("DOCS"))
+        .addImportSet(QStringLiteral("MATTERS"), QString(),
+                      {{QStringLiteral("MATTER"), -5, 99, QString(), 0}});
+    program->context.importSetStore().LoadImportSets();
+    editor->Open(QStringLiteral("MATTERS"));
+    editor->SelectRow(1);
+    EXPECT_EQ(editor->boxes().start, QStringLiteral("-5"));
+    EXPECT_EQ(editor->boxMessage(), QStringLiteral("Start must be a whole number from 0 to 1000000000"));
+    // Leaving the box unchanged refuses nothing; a number in range mends the row.
+    EXPECT_TRUE(editor->StartLostFocus());
+    editor->setStart(QStringLiteral("5"));
+    EXPECT_TRUE(editor->StartLostFocus());
+    EXPECT_TRUE(editor->boxMessage().isEmpty());
+    editor->Apply();
+    editor->Close();
+    EXPECT_EQ(StoredRows(QStringLiteral("MATTERS")), QStringList{QStringLiteral("MATTER:5:99::0")});
+}
+
+TEST_F(DefinitionEditorTest, TheDelimiterIsOneCharacterThatCanBeStored) {
+    struct Case {
+        QString typed;
+        QString delimiter; // after the edit: the typed one, or the stored "," kept
+        QString message;
+    };
+    const QString oneCharacter = QStringLiteral("The delimiter is one character");
+    const QString blank = QStringLiteral("A blank cannot be the delimiter");
+    const std::vector<Case> cases = {
+        {QStringLiteral(";"), QStringLiteral(";"), QString()},
+        {QStringLiteral("|"), QStringLiteral("|"), QString()},
+        {QStringLiteral("\t"), QStringLiteral("\t"), QString()},
+        {QStringLiteral("'"), QStringLiteral("'"), QString()},
+        {QString(), QString(), QString()},
+        {QStringLiteral("ab;"), QStringLiteral(","), oneCharacter},
+        {QStringLiteral(";;"), QStringLiteral(","), oneCharacter},
+        {QStringLiteral(" "), QStringLiteral(","), blank},
+        {QStringLiteral("\n"), QStringLiteral(","), blank},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed.toStdString());
+        editor->Open(QStringLiteral("CLIENTS"));
+        EXPECT_EQ(editor->setDelimiter(c.typed), c.message.isEmpty());
+        EXPECT_EQ(editor->model().delimiter, c.delimiter);
+        EXPECT_EQ(editor->delimiterMessage(), c.message);
+        editor->Close();
+        const QStringList stored = StoredRows(QStringLiteral("CLIENTS"));
+        EXPECT_EQ(stored.first(), c.delimiter.isEmpty() ? QStringLiteral("CLIENT:1:0::0")
+                                                        : QStringLiteral("DELIMITER:") + c.delimiter);
+        // The next run cuts its lines with what was saved.
+        const std::vector<QString> table =
+            program->context.importSets().Definitions(QStringLiteral("DOCS"), QStringLiteral("CLIENTS"));
+        QStringList mirrored(table.begin(), table.end());
+        QStringList expected = stored;
+        mirrored.sort();
+        expected.sort();
+        EXPECT_EQ(mirrored, expected);
+        ASSERT_TRUE(editor->setDelimiter(QStringLiteral(",")));
+        editor->Close();
+    }
+}
+
+TEST_F(DefinitionEditorTest, ADelimiterSavedLongerIsShownAndCanBeShortened) {
+    environment.admin(QStringLiteral("DOCS"))
+        .addImportSet(QStringLiteral("MATTERS"), QStringLiteral("ab;"),
+                      {{QStringLiteral("MATTER"), 1, 0, QString(), 0}});
+    program->context.importSetStore().LoadImportSets();
+    editor->Open(QStringLiteral("MATTERS"));
+    EXPECT_EQ(editor->model().delimiter, QStringLiteral("ab;"));
+    EXPECT_EQ(editor->delimiterMessage(), QStringLiteral("The delimiter is one character"));
+    EXPECT_FALSE(editor->setDelimiter(QStringLiteral("ab;x")));
+    EXPECT_TRUE(editor->setDelimiter(QStringLiteral("ab")));
+    EXPECT_TRUE(editor->setDelimiter(QStringLiteral(";")));
+    EXPECT_TRUE(editor->delimiterMessage().isEmpty());
+    EXPECT_FALSE(editor->setDelimiter(QStringLiteral(";x")));
+    EXPECT_EQ(editor->model().delimiter, QStringLiteral(";"));
+}
+
+TEST_F(DefinitionEditorTest, ADefaultCannotHoldAColon) {
+    editor->Open(QStringLiteral("CLIENTS"));
+    editor->SelectRow(2);
+    EXPECT_TRUE(editor->setDefault(QStringLiteral("NO")));
+    EXPECT_FALSE(editor->setDefault(QStringLiteral("NO:NE")));
+    EXPECT_EQ(editor->boxes().defaultValue, QStringLiteral("NO"));
+    EXPECT_EQ(editor->boxMessage(), QStringLiteral("A default cannot hold \":\""));
+    editor->Apply();
+    editor->Close();
+    EXPECT_TRUE(StoredRows(QStringLiteral("CLIENTS")).contains(QStringLiteral("MATTER:2:0:NO:1")));
+}
+
+TEST_F(DefinitionEditorTest, ASetWithNoColumnsSaysSo) {
+    editor->Open(QStringLiteral("CLIENTS"));
+    EXPECT_TRUE(editor->setMessage().isEmpty());
+    editor->ChooseSet(2);
+    EXPECT_TRUE(editor->model().columns.empty());
+    EXPECT_EQ(
+        editor->setMessage(),
+        QStringLiteral("Import Set NOCOLS has no columns: the template and security of its rule name none"));
+    program->harness.Mark();
+    editor->Close();
+    EXPECT_TRUE(
+        program->harness.LinesSinceMark().contains(QStringLiteral("Import Set NOCOLS has no columns")));
+    editor->ChooseSet(0);
+    EXPECT_TRUE(editor->setMessage().isEmpty());
 }
 
 TEST_F(DefinitionEditorTest, TheNextRunReadsTheSetAsSaved) {

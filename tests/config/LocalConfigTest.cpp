@@ -233,8 +233,7 @@ TEST(LocalDamageTest, ADamagedLibraryFailsItsConnectionAndGetsNoRules) {
         EXPECT_FALSE(lines.contains(QStringLiteral("Connected to MSSQL Library Object HURT.")));
         // Neither the library's rules nor the built-in default rule stand in for them.
         for (const char* rule : {"CLIENTS", "***DEFAULT RULE***"})
-            EXPECT_EQ(program.context.rules().FindForImportSet(QStringLiteral("HURT"), QLatin1String(rule)),
-                      0);
+            EXPECT_EQ(program.context.rules().Find(QStringLiteral("HURT"), QLatin1String(rule)), 0);
     }
 }
 

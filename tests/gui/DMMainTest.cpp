@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -236,23 +237,111 @@ private Q_SLOTS:
         QCOMPARE(shutdown.at(0).at(0).toInt(), 2);
     }
 
-    // What would move a run to another library, or change what it works on, waits for its end.
-    void choicesThatWouldMoveTheRunWaitForItsEnd() {
+    // During a run the window yields to its event loop: these stay live, the others wait for its end.
+    void whatStaysLiveDuringARun_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("live");
+        for (const char* name : {"LibBox", "CheckAddExistingDocs", "CheckAddNewDocs", "CheckLogMethod",
+                                 "MNToggleLibs", "MNLogView", "MNHelpReadme", "MNFileExit", "Button_Exit"})
+            QTest::newRow(name) << QString::fromLatin1(name) << true;
+        for (const char* name :
+             {"MNLibMain", "MNQorvOptions", "MNLogPurge", "MNHelpAbout", "Button_Configure", "ComboImportSet",
+              "ButtonFile", "CheckFillFromLine", "ButtonLogDir"})
+            QTest::newRow(name) << QString::fromLatin1(name) << false;
+    }
+
+    void whatStaysLiveDuringARun() {
+        QFETCH(QString, name);
+        QFETCH(bool, live);
         const auto window = Shown(3);
         QVERIFY(window);
-        auto* menu = window->findChild<QMenu*>(QStringLiteral("MNLibMain"));
-        const QList<QObject*> held = {menu->menuAction(),
-                                      window->findChild<QAction*>(QStringLiteral("MNQorvOptions")),
-                                      window->findChild<QWidget*>(QStringLiteral("Button_Configure")),
-                                      window->findChild<QWidget*>(QStringLiteral("ButtonFile"))};
+        QObject* control = nullptr;
+        if (auto* menu = window->findChild<QMenu*>(name))
+            control = menu->menuAction();
+        else if (auto* action = window->findChild<QAction*>(name))
+            control = action;
+        else
+            control = window->findChild<QWidget*>(name);
+        QVERIFY(control);
         for (const bool running : {true, false}) {
             window->setRunInProgress(running);
-            for (QObject* control : held)
-                QCOMPARE(control->property("enabled").toBool(), !running);
-            QTest::mouseRelease(window->findChild<QLabel*>(QStringLiteral("LabelLibraryName")),
-                                Qt::RightButton, {}, QPoint(2, 2));
-            QCOMPARE(menu->isVisible(), !running);
-            menu->hide();
+            QCOMPARE(control->property("enabled").toBool(), live || !running);
+        }
+    }
+
+    // Purge Log during a run would delete the log the run is writing.
+    void purgeLogDuringARunLeavesTheLog() {
+        const auto window = Shown(1);
+        QVERIFY(window);
+        m_harness.prompter.answer = AnswerYes;
+        m_harness.log.WriteLog(QStringLiteral("a line of the run"));
+        m_harness.log.Flush();
+        const QString file = m_harness.log.datedName();
+        QVERIFY(QFileInfo::exists(file));
+        auto* purge = window->findChild<QAction*>(QStringLiteral("MNLogPurge"));
+        window->setRunInProgress(true);
+        purge->trigger();
+        QVERIFY(QFileInfo::exists(file));
+        QVERIFY(m_harness.prompter.prompts.empty());
+        // Right-clicking the library label opens no menu either.
+        auto* menu = window->findChild<QMenu*>(QStringLiteral("MNLibMain"));
+        QTest::mouseRelease(window->findChild<QLabel*>(QStringLiteral("LabelLibraryName")), Qt::RightButton,
+                            {}, QPoint(2, 2));
+        QVERIFY(!menu->isVisible());
+        QVERIFY(SaveScreenshot(*window, QStringLiteral("main-window-during-run.png")));
+        // Once the run is over the log can be purged again.
+        window->setRunInProgress(false);
+        purge->trigger();
+        QVERIFY(!QFileInfo::exists(file));
+        m_harness.prompter.answer = 0;
+        m_harness.prompter.prompts.clear();
+    }
+
+    // The run reads the choices it leaves live while it goes: they are read from the boxes each time.
+    void runChoicesAreTheBoxesAsTheyAreNow() {
+        const auto window = Shown(3);
+        QVERIFY(window);
+        window->setAddExistingDocs(true);
+        window->setAddNewDocs(true);
+        window->setRunInProgress(true);
+        const QList<QCheckBox*> boxes = window->findChildren<QCheckBox*>(QStringLiteral("LibBox"));
+        const app::RunChoices atGo = window->runChoices();
+        QTest::mouseClick(boxes.at(1), Qt::LeftButton);
+        QTest::mouseClick(window->findChild<QCheckBox*>(QStringLiteral("CheckAddNewDocs")), Qt::LeftButton);
+        app::RunChoices now = window->runChoices();
+        QCOMPARE(now.libraries.at(1).ticked, !atGo.libraries.at(1).ticked);
+        QVERIFY(atGo.addNewDocs && !now.addNewDocs);
+        QVERIFY(now.addExistingDocs);
+        window->findChild<QAction*>(QStringLiteral("MNToggleLibs"))->trigger();
+        now = window->runChoices();
+        for (int e = 0; e < boxes.size(); ++e)
+            QCOMPARE(now.libraries.at(e).ticked, boxes.at(e)->isChecked());
+        QCOMPARE(now.libraries.at(1).ticked, atGo.libraries.at(1).ticked);
+        window->setRunInProgress(false);
+    }
+
+    // A start places the window where the last one saved it; saving again gives the same numbers.
+    void theWindowKeepsItsPlaceFromStartToStart_data() {
+        QTest::addColumn<QPoint>("saved");
+        QTest::newRow("middle") << QPoint(100, 272);
+        QTest::newRow("near the top left") << QPoint(10, 40);
+        QTest::newRow("near the bottom") << QPoint(37, 600);
+    }
+
+    void theWindowKeepsItsPlaceFromStartToStart() {
+        QFETCH(QPoint, saved);
+        QPoint place = saved;
+        for (int start = 1; start <= 3; ++start) {
+            // As startup does it: placed before it is first shown, then shown.
+            auto window = std::make_unique<DMMain>(m_harness.log);
+            window->PlaceForm(Libraries(5));
+            window->moveTo(place);
+            window->show();
+            QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+            // The inside is where the place says, whatever frame the window got.
+            QCOMPARE(window->geometry().topLeft(), place);
+            QCOMPARE(window->position(), saved);
+            place = window->position();
         }
     }
 

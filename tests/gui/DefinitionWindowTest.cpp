@@ -22,6 +22,7 @@
 #include <QTest>
 #include <QTreeWidget>
 #include <memory>
+#include <utility>
 
 using namespace vantrelis;
 using namespace vantrelis::gui;
@@ -45,7 +46,8 @@ class DefinitionWindowTest : public QObject {
     Q_OBJECT
 
 private:
-    // A demo whose MSSQL library has a second rule beside the demo's, and a program logged in to it.
+    // A demo whose MSSQL library has two more rules beside the demo's (one naming no column), and a
+    // program logged in to it.
     void StartDemo() {
         m_folder = std::make_unique<QTemporaryDir>();
         const tools::DemoSummary demo = tools::DemoBuilder(m_folder->path()).Build();
@@ -57,6 +59,10 @@ private:
             rule.name = QStringLiteral("MATTERS");
             rule.pathTemplate = QStringLiteral("%MATTER.MATTER_ID%%LEFT3% %\\% %YEAR%");
             admin.addFolderRule(rule);
+            dm::local::FolderRuleSpec noColumns;
+            noColumns.name = QStringLiteral("NOCOLS");
+            noColumns.pathTemplate = QStringLiteral("%LIBRARY% %\\% %YEAR%");
+            admin.addFolderRule(noColumns);
             m_database = library.file;
             m_engine = library.engineCode;
         }
@@ -110,7 +116,7 @@ private Q_SLOTS:
         QCOMPARE(form->windowTitle(), QStringLiteral("Vantrelis Import Set Definition"));
         auto* chooser = Child<QComboBox>(*form, QStringLiteral("ComboImportSet"));
         QCOMPARE(chooser->currentText(), kDemoSet);
-        QCOMPARE(chooser->count(), 2);
+        QCOMPARE(chooser->count(), 3);
         auto* list = Child<QTreeWidget>(*form, QStringLiteral("ListSetColumns"));
         QCOMPARE(list->toolTip(), QStringLiteral("Make changes to each column as applicable"));
         QCOMPARE(
@@ -172,27 +178,109 @@ private Q_SLOTS:
     void positionBoxesTakeWholeNumbersOnLeaving_data() {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("kept");
-        QTest::newRow("letters") << QStringLiteral("abc") << QStringLiteral("0");
-        QTest::newRow("leading zeros") << QStringLiteral("007") << QStringLiteral("7");
-        QTest::newRow("fraction") << QStringLiteral("2.5") << QStringLiteral("3");
+        QTest::addColumn<QString>("message");
+        const QString refused = QStringLiteral("Column must be a whole number from 0 to 1000000000");
+        QTest::newRow("leading zeros") << QStringLiteral("007") << QStringLiteral("7") << QString();
+        QTest::newRow("letters") << QStringLiteral("abc") << QStringLiteral("3") << refused;
+        QTest::newRow("letters and a sign") << QStringLiteral("abc-5") << QStringLiteral("3") << refused;
+        QTest::newRow("number and letters") << QStringLiteral("7abc") << QStringLiteral("3") << refused;
+        QTest::newRow("negative") << QStringLiteral("-5") << QStringLiteral("3") << refused;
+        QTest::newRow("too large") << QStringLiteral("99999999999999") << QStringLiteral("3") << refused;
+        QTest::newRow("fraction") << QStringLiteral("2.5") << QStringLiteral("3") << refused;
     }
 
     void positionBoxesTakeWholeNumbersOnLeaving() {
         QFETCH(QString, typed);
         QFETCH(QString, kept);
+        QFETCH(QString, message);
         const auto form = Shown(kDemoSet);
         QVERIFY(form);
         ClickRow(*form, 2);
         auto* start = Child<QLineEdit>(*form, QStringLiteral("TextStart"));
+        auto* shown = Child<QLabel>(*form, QStringLiteral("LabelBoxMessage"));
         start->setFocus();
         start->selectAll();
         QTest::keyClicks(start, typed);
         QCOMPARE(start->text(), typed);
         QTest::keyClick(start, Qt::Key_Tab);
         QCOMPARE(start->text(), kept);
-        // Choosing another row keeps the cleaned value in the row left.
+        QCOMPARE(shown->text(), message);
+        // Choosing another row keeps the value in the row left.
         ClickRow(*form, 0);
         QCOMPARE(Child<QTreeWidget>(*form, QStringLiteral("ListSetColumns"))->topLevelItem(2)->text(1), kept);
+        form->close();
+        QVERIFY(StoredRows(kDemoSet).contains(QStringLiteral("DOCUMENTTYPE.TYPE_ID:") + kept +
+                                              QStringLiteral(":0::1")));
+    }
+
+    // A refusal gives back the value the box last took, not the stored one.
+    void aRefusedValueGivesWayToTheLastOneTaken() {
+        const auto form = Shown(kDemoSet);
+        QVERIFY(form);
+        ClickRow(*form, 2);
+        auto* start = Child<QLineEdit>(*form, QStringLiteral("TextStart"));
+        for (const auto& [typed, kept] : {std::pair{"12", "12"}, std::pair{"x", "12"}, std::pair{"", "12"}}) {
+            start->setFocus();
+            start->selectAll();
+            QTest::keyClick(start, Qt::Key_Backspace);
+            QTest::keyClicks(start, QLatin1String(typed));
+            QTest::keyClick(start, Qt::Key_Tab);
+            QCOMPARE(start->text(), QLatin1String(kept));
+        }
+        QVERIFY(!Child<QLabel>(*form, QStringLiteral("LabelBoxMessage"))->text().isEmpty());
+        QTest::mouseClick(Child<QPushButton>(*form, QStringLiteral("ButtonApply")), Qt::LeftButton);
+        QCOMPARE(Child<QTreeWidget>(*form, QStringLiteral("ListSetColumns"))->topLevelItem(2)->text(1),
+                 QStringLiteral("12"));
+    }
+
+    void delimiterAndDefaultRefuseWhatCannotBeStored() {
+        const auto form = Shown(kDemoSet);
+        QVERIFY(form);
+        ClickRow(*form, 1);
+        auto* delimiter = Child<QLineEdit>(*form, QStringLiteral("TextDelimiter"));
+        delimiter->setFocus();
+        delimiter->selectAll();
+        QTest::keyClick(delimiter, Qt::Key_Backspace);
+        QTest::keyClicks(delimiter, QStringLiteral("ab;"));
+        QCOMPARE(delimiter->text(), QStringLiteral("a"));
+        QCOMPARE(Child<QLabel>(*form, QStringLiteral("LabelDelimiterMessage"))->text(),
+                 QStringLiteral("The delimiter is one character"));
+        auto* start = Child<QLineEdit>(*form, QStringLiteral("TextStart"));
+        start->setFocus();
+        start->selectAll();
+        QTest::keyClicks(start, QStringLiteral("abc-5"));
+        QTest::keyClick(start, Qt::Key_Tab);
+        QCOMPARE(start->text(), QStringLiteral("2"));
+        QVERIFY(SaveScreenshot(*form, QStringLiteral("import-set-editor-refused.png")));
+
+        auto* defaultBox = Child<QLineEdit>(*form, QStringLiteral("TextDefault"));
+        defaultBox->setFocus();
+        QTest::keyClicks(defaultBox, QStringLiteral("A:B"));
+        QCOMPARE(defaultBox->text(), QStringLiteral("AB"));
+        QCOMPARE(Child<QLabel>(*form, QStringLiteral("LabelBoxMessage"))->text(),
+                 QStringLiteral("A default cannot hold \":\""));
+        QTest::mouseClick(Child<QPushButton>(*form, QStringLiteral("ButtonApply")), Qt::LeftButton);
+        form->close();
+        const QStringList stored = StoredRows(kDemoSet);
+        QCOMPARE(stored.at(0), QStringLiteral("DELIMITER:a"));
+        QCOMPARE(stored.at(2), QStringLiteral("MATTER.MATTER_ID:2:0:AB:1"));
+    }
+
+    void aSetWithNoColumnsSaysSo() {
+        const auto form = Shown(QStringLiteral("NOCOLS"));
+        QVERIFY(form);
+        auto* message = Child<QLabel>(*form, QStringLiteral("LabelSetMessage"));
+        QVERIFY(message->isVisible());
+        QCOMPARE(message->text(),
+                 QStringLiteral("Import Set NOCOLS has no columns: the template and security "
+                                "of its rule name none"));
+        QCOMPARE(Child<QTreeWidget>(*form, QStringLiteral("ListSetColumns"))->topLevelItemCount(), 0);
+        QVERIFY(SaveScreenshot(*form, QStringLiteral("import-set-editor-no-columns.png")));
+        auto* chooser = Child<QComboBox>(*form, QStringLiteral("ComboImportSet"));
+        chooser->setFocus();
+        QTest::keyClick(chooser, Qt::Key_Home);
+        QCOMPARE(chooser->currentText(), kDemoSet);
+        QVERIFY(!message->isVisible());
     }
 
     void switchingSetsSavesTheOneShown() {

@@ -156,6 +156,26 @@ private Q_SLOTS:
             started.settings.read(ProductName(), QStringLiteral("Libraries"), QStringLiteral("LIBRARY_1")),
             QStringLiteral("0"));
     }
+
+    // The place saved at the end is the place the start restored: the window does not creep.
+    void savedPlaceIsThePlaceRestored() {
+        StartedProgram started(1);
+        const auto save = [&](const char* key, const QString& value) {
+            started.settings.save(ProductName(), QStringLiteral("General"), QLatin1String(key), value);
+        };
+        save("Screen.Left", QStringLiteral("100"));
+        save("Screen.Top", QStringLiteral("272"));
+        QVERIFY(started.program->Start());
+        QVERIFY(QTest::qWaitForWindowExposed(&started.program->main()));
+        QCOMPARE(started.program->main().geometry().topLeft(), QPoint(100, 272));
+        started.program->shutdown().Form_Unload(0);
+        const auto saved = [&](const char* key) {
+            return started.settings.read(ProductName(), QStringLiteral("General"), QLatin1String(key),
+                                         QString());
+        };
+        QCOMPARE(saved("Screen.Left"), QStringLiteral("100"));
+        QCOMPARE(saved("Screen.Top"), QStringLiteral("272"));
+    }
 };
 
 QTEST_MAIN(StartupWindowTest)
