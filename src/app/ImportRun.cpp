@@ -7,6 +7,7 @@
 #include "common/Text.h"
 
 #include <QFileInfo>
+#include <QTextStream>
 
 namespace vantrelis::app {
 
@@ -31,6 +32,20 @@ bool IsTrue(const QVariant& value) {
     return text == QLatin1String("TRUE") || text == QLatin1String("Y") || LeadingWhole(text) != 0;
 }
 
+bool LiveTick(const RunView& view, int index) {
+    const RunChoices live = view.runChoices();
+    return index < live.libraries.size() && live.libraries.at(index).ticked;
+}
+
+// Paths still to walk in the ticked libraries after `index`, as the ticks stand now.
+qint64 PathsAfter(const RunView& view, int index, qint64 pathCount) {
+    const RunChoices live = view.runChoices();
+    qint64 paths = 0;
+    for (int i = index + 1; i < live.libraries.size(); ++i)
+        paths += live.libraries.at(i).ticked ? pathCount : 0;
+    return paths;
+}
+
 const QString kCheckOnlyLine = QStringLiteral(
     "Check only: nothing is created, linked, filed or secured in this run; the libraries are not changed");
 
@@ -39,8 +54,22 @@ const QString kCheckOnlyLine = QStringLiteral(
 int RunSummary::ExitStatus() const {
     if (stopped)
         return 2;
-    return errors > 0 ? 1 : 0;
+    return errors > 0 || reportIncomplete || logIncomplete ? 1 : 0;
 }
+
+namespace {
+
+// "; the report is incomplete" and the like, after the error count.
+QString Incomplete(const RunSummary& summary) {
+    QString text;
+    if (summary.reportIncomplete)
+        text += QStringLiteral("; the report is incomplete");
+    if (summary.logIncomplete)
+        text += QStringLiteral("; the log is incomplete");
+    return text;
+}
+
+} // namespace
 
 QString RunSummary::Line() const {
     if (checkOnly)
@@ -50,18 +79,21 @@ QString RunSummary::Line() const {
                QStringLiteral(" libraries, ") + FormatWhole(folders) +
                QStringLiteral(" folders would be added, ") + FormatWhole(documents) +
                QStringLiteral(" documents would be filed, ") + FormatWhole(errors) +
-               QStringLiteral(" errors; nothing was changed; log: ") +
+               QStringLiteral(" errors") + Incomplete(*this) +
+               QStringLiteral("; nothing was changed; log: ") +
                (logFile.isEmpty() ? QStringLiteral("(none)") : logFile);
     return QStringLiteral("Vantrelis Import ") +
            (stopped ? QStringLiteral("stopped") : QStringLiteral("finished")) + QStringLiteral(": ") +
            FormatWhole(paths) + QStringLiteral(" paths, ") + FormatWhole(libraries) +
            QStringLiteral(" libraries, ") + FormatWhole(folders) + QStringLiteral(" folders added, ") +
            FormatWhole(documents) + QStringLiteral(" documents filed, ") + FormatWhole(errors) +
-           QStringLiteral(" errors; log: ") + (logFile.isEmpty() ? QStringLiteral("(none)") : logFile);
+           QStringLiteral(" errors") + Incomplete(*this) + QStringLiteral("; log: ") +
+           (logFile.isEmpty() ? QStringLiteral("(none)") : logFile);
 }
 
 ImportRun::ImportRun(AppContext& context, RunView& view, engine::FolderOperations& folders)
     : m_context(context), m_view(view), m_folders(folders, context.gateway(), context.log()),
+      m_errorOutput([](const QString& line) { QTextStream(stderr) << line << Qt::endl; }),
       m_profileFill(context.gateway(), context.log()) {}
 
 bool ImportRun::Unattended() const {
@@ -201,6 +233,7 @@ bool ImportRun::Prepare(const RunChoices& choices, const QString& setName, const
     m_lines.keepValues = m_fillFromLine;
     m_paths = reader.Read(choices.importFile, m_columns, rule.templateText, library,
                           m_report.isOpen() || m_fillFromLine ? &m_lines : nullptr);
+    m_summary.errors += reader.errorLines();
     if (m_paths.isEmpty()) {
         const QString text =
             QStringLiteral("Error: Import File ") + choices.importFile +
@@ -226,8 +259,13 @@ bool ImportRun::Prepare(const RunChoices& choices, const QString& setName, const
 
 void ImportRun::ProcessLibraries(const RunChoices& choices, const QString& setName) {
     Log& log = m_context.log();
+    m_progress.Start();
+    m_runTimer.start();
     for (int index = 0; index < choices.libraries.size(); ++index) {
-        const LibraryChoice& choice = choices.libraries.at(index);
+        // The ticks are read as they stand when the run reaches the library: one unticked during
+        // the run is skipped.
+        LibraryChoice choice = choices.libraries.at(index);
+        choice.ticked = LiveTick(m_view, index);
         if (choice.ticked)
             ReportLibraryStart(choice.name);
         const bool goOn = !choice.ticked || ProcessLibrary(index, choice.name, setName);
@@ -288,16 +326,15 @@ bool ImportRun::ProcessLibrary(int index, const QString& caption, const QString&
                  QStringLiteral(" import rows into library ") + m_libraryName);
     log.WriteLog(Dashes(60));
     ++m_summary.libraries;
-    m_itemsDone = 0;
-    m_lastRateAt = -1;
-    m_libraryTimer.start();
+    const qint64 pathsAfter = PathsAfter(m_view, index, pathCount);
     for (qint64 j = 1; j <= pathCount; ++j) {
         if (StopRequested())
             break;
         ReportPathStart();
         WalkPath(j, rule);
         ReportPathEnd(j);
-        ++m_itemsDone;
+        m_progress.PathDone(pathCount - j + pathsAfter);
+        ShowRate();
         log.ShowStatus(Dashes(60));
         m_view.setCounter(RunCounter::Processed, j);
         m_view.setCounter(RunCounter::Errors, m_errorCount);

@@ -5,6 +5,7 @@
 #include "app/ImportFileReader.h"
 #include "app/LineProfileFill.h"
 #include "app/LineReport.h"
+#include "app/RunProgress.h"
 #include "app/RunView.h"
 #include "engine/FolderOperations.h"
 #include "engine/folders/CheckOnlyFolders.h"
@@ -19,15 +20,18 @@ namespace vantrelis::app {
 // What one run did, for the summary line of an unattended run and its exit status.
 struct RunSummary {
     qint64 paths = 0;
-    int libraries = 0;      // libraries whose paths were walked
-    qint64 folders = 0;     // folders created
-    qint64 documents = 0;   // documents filed
-    qint64 errors = 0;      // paths that failed, documents not filed, libraries skipped
-    bool stopped = false;   // a check, a fault or the user ended it before its end
-    bool checkOnly = false; // nothing was written: the folders and documents are what would be
+    int libraries = 0;             // libraries whose paths were walked
+    qint64 folders = 0;            // folders created
+    qint64 documents = 0;          // documents filed
+    qint64 errors = 0;             // paths that failed, documents not filed, libraries skipped
+    bool stopped = false;          // a check, a fault or the user ended it before its end
+    bool checkOnly = false;        // nothing was written: the folders and documents are what would be
+    bool reportIncomplete = false; // a write to the per-line report failed
+    bool logIncomplete = false;    // a write to the log file failed
     QString logFile;
 
-    // 0 finished without errors, 1 finished with errors counted, 2 stopped.
+    // 0 finished without errors, 1 finished with errors counted or an incomplete report or log,
+    // 2 stopped.
     int ExitStatus() const;
     // One line: what the run did and where its log is.
     QString Line() const;
@@ -42,6 +46,9 @@ public:
 
     // Receives the summary line at the end of every run (an unattended run prints it).
     void setSummaryOutput(std::function<void(const QString&)> output) { m_summaryOutput = std::move(output); }
+    // Receives the errors that must reach someone even when nobody reads the log (standard error
+    // unless set).
+    void setErrorOutput(std::function<void(const QString&)> output) { m_errorOutput = std::move(output); }
 
     void Button_Go_Click();
 
@@ -79,7 +86,7 @@ private:
     qint32 FindTopLevelFolder(const QString& level);
     qint32 FindFolderInParent(const QString& level, qint32 parent);
     void FileDocuments(qint64 pathIndex, qint32 folder, bool folderExisted, bool sortFlag, const Rule& rule);
-    void ShowRate(qint64 pathIndex);
+    void ShowRate();
 
     // The per-line report (ImportRunReport.cpp): opened with the checks, one row per path as it is
     // walked, and the lines left over of each library.
@@ -89,6 +96,8 @@ private:
     void ReportPathEnd(qint64 pathIndex);
     void ReportLinesBefore(qint64 line);
     void ReportLibraryEnd();
+    void WriteReportRow(const LineReport::Row& row);
+    void NoteReportFailure();
     void CloseReport() noexcept;
 
     bool Unattended() const;
@@ -99,6 +108,7 @@ private:
     // The folder engine, or in a check-only run the plan of what it would do.
     engine::CheckOnlyFolders m_folders;
     std::function<void(const QString&)> m_summaryOutput;
+    std::function<void(const QString&)> m_errorOutput;
     // New folders take their line's lookup values (the import file's lines are kept then).
     LineProfileFill m_profileFill;
     bool m_fillFromLine = false;
@@ -112,9 +122,8 @@ private:
     QString m_libraryName;
     qint64 m_errorCount = 0;
     qint64 m_addedCount = 0;
-    qint64 m_itemsDone = 0; // paths walked and documents handled in the library, for the rate
-    QElapsedTimer m_libraryTimer;
-    qint64 m_lastRateAt = -1;
+    RunProgress m_progress;
+    QElapsedTimer m_runTimer;
     bool m_stopped = false;
     RunSummary m_summary;
 

@@ -22,6 +22,8 @@ bool ImportRun::OpenReport() {
         if (m_firstError.isEmpty())
             m_firstError = line;
     });
+    // Even the header row may not fit.
+    NoteReportFailure();
     return true;
 }
 
@@ -49,7 +51,7 @@ void ImportRun::ReportLinesBefore(qint64 line) {
         row.library = m_reportLibrary;
         row.outcome = QStringLiteral("skipped");
         row.error = skipped.reason;
-        m_report.Write(row);
+        WriteReportRow(row);
     }
 }
 
@@ -70,6 +72,9 @@ void ImportRun::ReportPathEnd(qint64 pathIndex) {
         row.outcome = QStringLiteral("failed");
     else if (m_leaf == 0)
         row.outcome = QStringLiteral("skipped");
+    else if (row.documentErrors > 0)
+        // The folder is there but not all its documents: a rerun of the failed lines must take it.
+        row.outcome = QStringLiteral("partial");
     else if (row.foldersCreated > 0)
         row.outcome = m_folders.checkOnly() ? QStringLiteral("would-create") : QStringLiteral("created");
     else
@@ -77,7 +82,7 @@ void ImportRun::ReportPathEnd(qint64 pathIndex) {
     if (row.outcome == QLatin1String("skipped") && row.error.isEmpty())
         row.error = StopRequested() ? QStringLiteral("the run was stopped before the path was done")
                                     : QStringLiteral("the path is blank");
-    m_report.Write(row);
+    WriteReportRow(row);
     m_reportedPaths = pathIndex;
 }
 
@@ -97,9 +102,27 @@ void ImportRun::ReportLibraryEnd() {
         row.path = m_paths.at(j - 1);
         row.outcome = QStringLiteral("skipped");
         row.error = reason;
-        m_report.Write(row);
+        WriteReportRow(row);
     }
     ReportLinesBefore(std::numeric_limits<qint64>::max());
+}
+
+void ImportRun::WriteReportRow(const LineReport::Row& row) {
+    m_report.Write(row);
+    NoteReportFailure();
+}
+
+void ImportRun::NoteReportFailure() {
+    if (!m_report.failed() || m_summary.reportIncomplete)
+        return;
+    // The library work goes on; the run ends with errors and says the report is incomplete.
+    m_summary.reportIncomplete = true;
+    const QString text = QStringLiteral("Error: Report file ") + m_context.commandLine().reportFile +
+                         QStringLiteral(" could not be written (") + m_report.error() +
+                         QStringLiteral(") - the report is incomplete");
+    m_context.log().WriteLog(text);
+    if (m_errorOutput)
+        m_errorOutput(text);
 }
 
 void ImportRun::CloseReport() noexcept {

@@ -28,12 +28,10 @@ QString Number(qint64 value) {
     return FormatWhole(value);
 }
 
-// "h:mm:ss"
-QString Duration(qint64 seconds) {
-    return QStringLiteral("%1:%2:%3")
-        .arg(seconds / 3600)
-        .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
-        .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+QString NotFiledLine(qint64 documents, const QString& path) {
+    return QStringLiteral("Error: The last ") + Number(documents) +
+           QStringLiteral(" document(s) added to folder ") + path +
+           QStringLiteral(" could not be committed and are not filed");
 }
 
 } // namespace
@@ -63,7 +61,9 @@ void ImportRun::WalkPath(qint64 pathIndex, const Rule& rule) {
         path = next.rest;
         ++level;
         sortFlag = m_columns.SortFlag(level);
-        if (next.name.isEmpty()) {
+        // One name for the lookup and the creation, or a rerun would not find what this run made.
+        const QString name = PathTemplate::LevelName(next.name);
+        if (name.isEmpty()) {
             // A folder without a name cannot be found again by its name; the line lacks a value.
             log.WriteLog(QStringLiteral("Error: Level ") + Number(level) + QStringLiteral(" of ") +
                          m_paths.at(pathIndex - 1) + QStringLiteral(" has no name - the path is skipped"));
@@ -78,7 +78,7 @@ void ImportRun::WalkPath(qint64 pathIndex, const Rule& rule) {
                 ++m_errorCount;
                 return;
             }
-            found = parent == 0 ? FindTopLevelFolder(next.name) : FindFolderInParent(next.name, parent);
+            found = parent == 0 ? FindTopLevelFolder(name) : FindFolderInParent(name, parent);
         }
         if (found == 0) {
             // The line's values are found first, so that the folder is created with them.
@@ -87,16 +87,15 @@ void ImportRun::WalkPath(qint64 pathIndex, const Rule& rule) {
                 lineColumns =
                     m_profileFill.Columns(level, m_lines.pathValues.at(pathIndex - 1),
                                           m_lines.pathLines.at(pathIndex - 1), m_choices.importFile);
-            parent =
-                m_folders.CreateFolder(next.name, parent, rule.form, rule.row, sortFlag ? 1 : 0, lineColumns);
+            parent = m_folders.CreateFolder(name, parent, rule.form, rule.row, sortFlag ? 1 : 0, lineColumns);
             folderExisted = false;
             if (m_folders.FolderCreated())
                 ++m_summary.folders;
         } else {
             parent = found;
             folderExisted = true;
-            log.WriteLog(QStringLiteral("Folder ") + next.name +
-                         QStringLiteral(" already exists as Document #") + Number(parent));
+            log.WriteLog(QStringLiteral("Folder ") + name + QStringLiteral(" already exists as Document #") +
+                         Number(parent));
             log.WriteLog(Dashes(60));
         }
         if (parent == 0)
@@ -212,6 +211,10 @@ qint32 ImportRun::FindFolderInParent(const QString& level, qint32 parent) {
 void ImportRun::FileDocuments(qint64 pathIndex, qint32 folder, bool folderExisted, bool sortFlag,
                               const Rule& rule) {
     Log& log = m_context.log();
+    // The options are read as they stand now: a change during the run applies from this folder on.
+    const RunChoices live = m_view.runChoices();
+    m_choices.addExistingDocs = live.addExistingDocs;
+    m_choices.addNewDocs = live.addNewDocs;
     if (folderExisted && !m_choices.addExistingDocs) {
         log.WriteLog(QStringLiteral("Folder existed - not adding documents"));
         return;
@@ -265,9 +268,7 @@ void ImportRun::FileDocuments(qint64 pathIndex, qint32 folder, bool folderExiste
             return;
         batched = false;
         if (!m_folders.EndBatch(true) && unsettled > 0) {
-            log.ShowStatus(QStringLiteral("Error: The last ") + Number(unsettled) +
-                           QStringLiteral(" document(s) added to folder ") + path +
-                           QStringLiteral(" could not be committed and are not filed"));
+            log.ShowStatus(NotFiledLine(unsettled, path));
             added -= unsettled;
             errors += unsettled;
         }
@@ -288,8 +289,8 @@ void ImportRun::FileDocuments(qint64 pathIndex, qint32 folder, bool folderExiste
                 ++added;
                 ++unsettled;
             }
-            ++m_itemsDone;
-            ShowRate(pathIndex);
+            m_progress.ItemDone();
+            ShowRate();
             if (batched && batchAge.hasExpired(kBatchMs)) {
                 settle();
                 batched = m_folders.BeginBatch();
@@ -297,8 +298,18 @@ void ImportRun::FileDocuments(qint64 pathIndex, qint32 folder, bool folderExiste
             }
         }
     } catch (...) {
-        if (batched)
+        // The fault undoes the open batch: its documents are not filed, and the log says so after
+        // their "successfully added" lines. What earlier batches committed stays counted.
+        if (batched) {
             m_folders.EndBatch(false);
+            if (unsettled > 0) {
+                log.ShowStatus(NotFiledLine(unsettled, path));
+                added -= unsettled;
+                errors += unsettled;
+            }
+        }
+        m_summary.documents += added;
+        m_summary.errors += errors;
         throw;
     }
     settle();
@@ -312,20 +323,10 @@ void ImportRun::FileDocuments(qint64 pathIndex, qint32 folder, bool folderExiste
                        QStringLiteral(" error(s)."));
 }
 
-void ImportRun::ShowRate(qint64 pathIndex) {
-    const qint64 elapsed = m_libraryTimer.elapsed();
-    if (m_lastRateAt >= 0 && elapsed - m_lastRateAt < 250)
-        return;
-    m_lastRateAt = elapsed;
-    if (elapsed <= 0)
-        return;
-    QString text = Number(m_itemsDone * 1000 / elapsed) + QStringLiteral(" items/s");
-    const qint64 pathsDone = pathIndex - 1;
-    if (pathsDone > 0) {
-        const qint64 left = (m_paths.size() - pathsDone) * elapsed / pathsDone / 1000;
-        text += QStringLiteral(", about ") + Duration(left) + QStringLiteral(" left");
-    }
-    m_view.showRate(text);
+void ImportRun::ShowRate() {
+    const QString text = m_progress.Rate(m_runTimer.elapsed());
+    if (!text.isNull())
+        m_view.showRate(text);
 }
 
 } // namespace vantrelis::app
