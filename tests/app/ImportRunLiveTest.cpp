@@ -1,7 +1,9 @@
 // The import run's names, live choices, undone batches and report on temporary libraries.
 
 #include "ImportRunFixture.h"
+#include "app/DocumentFiler.h"
 #include "app/ImportRun.h"
+#include "app/PathWalk.h"
 #include "app/RunProgress.h"
 #include "common/Fault.h"
 #include "support/QtPrinters.h"
@@ -140,38 +142,34 @@ TEST(RunProgress, RateAndTimeLeftFollowEveryItem) {
     EXPECT_FALSE(progress.Rate(100 + app::RunProgress::kIntervalMs).isNull());
 }
 
-// A line whose folder is there but one of whose documents failed says so, and its error is one line.
+// A line whose folder is there but one of whose documents failed says so, and its error is one line
+// even when the path holds a line break.
 TEST_F(ImportRunFixture, ReportCallsAPartlyFiledLinePartialWithItsErrorOnOneLine) {
     struct OneFails : AdminFolders {
         using AdminFolders::AdminFolders;
         qint32 failing = 0;
-        Log* log = nullptr;
         bool AddFolderItem(qint32 item, qint32 parent, const QString& type, int rule, qint32 sort) override {
-            if (item != failing)
-                return AdminFolders::AddFolderItem(item, parent, type, rule, sort);
-            log->WriteLog(QStringLiteral("Error: first\r\nsecond\rthird\nfourth"));
-            return false;
+            return item != failing && AdminFolders::AddFolderItem(item, parent, type, rule, sort);
         }
     };
     AddDocument(QStringLiteral("LIB_A"), QStringLiteral("Memo one"));
     const qint64 two = AddDocument(QStringLiteral("LIB_A"), QStringLiteral("Memo two"));
     const QString report = env.filePath(QStringLiteral("report.csv"));
     Start(app::CommandLine::Parse({QStringLiteral("/G"), QStringLiteral("--report"), report}));
-    OneFails& engine = UseFolders<OneFails>();
-    engine.failing = static_cast<qint32>(two);
-    engine.log = &context->log();
+    UseFolders<OneFails>().failing = static_cast<qint32>(two);
     folders().documentsSql =
         QStringLiteral("SELECT DOCNUMBER FROM DOCSADM.PROFILE WHERE DOCNAME IN ('Memo one', 'Memo two')");
-    view.choices = Choices({QStringLiteral("C1,M1,MEMO")}, {true, false});
+    view.choices = Choices({QStringLiteral("C1,M\rX,MEMO")}, {true, false});
     view.choices.addNewDocs = true;
     Go();
     QFile file(report);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QStringList rows = QString::fromUtf8(file.readAll()).split(QStringLiteral("\r\n"));
     ASSERT_EQ(rows.size(), 3) << rows.join(QLatin1Char('|')).toStdString();
-    EXPECT_EQ(rows.at(1), QStringLiteral("1,LIB_A,C1 %\\% M1 %\\% MEMO,partial,") +
-                              QString::number(FolderPath(QStringLiteral("LIB_A"), {"C1", "M1", "MEMO"})) +
-                              QStringLiteral(",3,1,1,Error: first second third fourth"));
+    EXPECT_EQ(rows.at(1), QStringLiteral("1,LIB_A,\"C1 %\\% M\rX %\\% MEMO\",partial,") +
+                              QString::number(FolderPath(QStringLiteral("LIB_A"), {"C1", "M X", "MEMO"})) +
+                              QStringLiteral(",3,1,1,Error: Document #") + QString::number(two) +
+                              QStringLiteral(" could not be added to folder C1 %\\% M X %\\% MEMO"));
 }
 
 // A report whose writes fail ends the run with errors and says so; the libraries are still done.
@@ -213,6 +211,60 @@ TEST(RunSummary, AnIncompleteReportOrLogEndsWithErrors) {
         EXPECT_EQ(summary.ExitStatus(), 2);
     }
     EXPECT_EQ(app::RunSummary{}.ExitStatus(), 0);
+}
+
+// The walk answers what it did for each path; nothing is read back from the log or the counters.
+TEST_F(ImportRunFixture, AWalkAnswersItsPathsOutcome) {
+    struct FailsOn : AdminFolders {
+        using AdminFolders::AdminFolders;
+        qint32 CreateFolder(const QString& name, qint32 parent, const QString& form, int rule, qint32 sort,
+                            const engine::LineColumns& lineColumns) override {
+            return name == QLatin1String("BAD")
+                       ? 0
+                       : AdminFolders::CreateFolder(name, parent, form, rule, sort, lineColumns);
+        }
+    };
+    Start();
+    UseFolders<FailsOn>();
+    const qint64 c1 = AddFolder(QStringLiteral("LIB_A"), QStringLiteral("C1"), 0);
+    engine::CheckOnlyFolders folders(*foldersHolder, context->gateway(), context->log());
+    const app::ColumnTable columns;
+    app::DocumentFiler filer(
+        *context, view, folders, [] { return false; }, [] {});
+    app::PathWalk walk(*context, folders, columns, filer, [] { return false; });
+    walk.setLibraryName(QStringLiteral("LIB_A"));
+    using Kind = app::PathOutcome::Kind;
+    struct Case {
+        const char* path;
+        Kind kind;
+        qint64 created;
+        QString error;
+    };
+    const std::vector<Case> cases = {
+        {"C1", Kind::Found, 0, QString()},
+        {"C1 %\\% M1", Kind::Created, 1, QString()},
+        {"C1 %\\% M1", Kind::Found, 0, QString()},
+        {"   ", Kind::Skipped, 0, QString()},
+        {"C1 %\\%  %\\% X", Kind::Failed, 0,
+         QStringLiteral("Error: Level 2 of C1 %\\%  %\\% X has no name - the path is skipped")},
+        {"C1 %\\% BAD", Kind::Failed, 0,
+         QStringLiteral("Error: Folder BAD could not be created in library LIB_A")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        app::PathOutcome outcome;
+        walk.Walk(QString::fromUtf8(c.path), 1, QString(), {}, outcome);
+        EXPECT_EQ(outcome.kind, c.kind);
+        EXPECT_EQ(outcome.foldersCreated, c.created);
+        EXPECT_EQ(outcome.firstError, c.error);
+        EXPECT_EQ(outcome.errors(), c.kind == Kind::Failed ? 1 : 0);
+        if (c.kind == Kind::Found || c.kind == Kind::Created)
+            EXPECT_EQ(outcome.folder, QString::fromUtf8(c.path).contains(QLatin1String("M1"))
+                                          ? FolderPath(QStringLiteral("LIB_A"), {"C1", "M1"})
+                                          : c1);
+        else
+            EXPECT_EQ(outcome.folder, 0);
+    }
 }
 
 } // namespace
