@@ -16,6 +16,9 @@ QStringList ImportFileReader::Read(const QString& fileName, ColumnTable& columns
     QStringList paths;
     ImportLineSource source(fileName);
     TemplateContext context{libraryName, QDateTime(), m_locale};
+    m_errorLines = 0;
+    // A token that names nothing would stay in the folder names: every line that would use it fails.
+    const QString unknown = PathTemplate::UnknownToken(templateText, columns);
     for (ImportLineSource::Line line = source.Next(); line.kind != ImportLineSource::Kind::End;
          line = source.Next()) {
         if (line.kind == ImportLineSource::Kind::NulByte) {
@@ -41,6 +44,18 @@ QStringList ImportFileReader::Read(const QString& fileName, ColumnTable& columns
         if (TrimLeftBlanks(text).isEmpty()) {
             if (lines)
                 lines->skipped.append({line.number, QStringLiteral("the line is blank")});
+            continue;
+        }
+        if (!unknown.isEmpty()) {
+            m_log.WriteLog(
+                QStringLiteral("Error: Line ") + FormatWhole(line.number) + QStringLiteral(" of ") +
+                fileName + QStringLiteral(" skipped - the template's token ") + unknown +
+                QStringLiteral(" names no column of the import set and would stay in the folder name"));
+            ++m_errorLines;
+            if (lines)
+                lines->skipped.append(
+                    {line.number, QStringLiteral("the template's token ") + unknown +
+                                      QStringLiteral(" names no column of the import set")});
             continue;
         }
         columns.CutLine(text);

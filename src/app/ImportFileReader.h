@@ -36,10 +36,14 @@ public:
     QStringList Read(const QString& fileName, ColumnTable& columns, const QString& templateText,
                      const QString& libraryName, ImportLines* lines = nullptr);
 
+    // The lines of the last Read that are errors of the run (logged, and given no path).
+    qint64 errorLines() const { return m_errorLines; }
+
 private:
     Log& m_log;
     RunView& m_view;
     QLocale m_locale;
+    qint64 m_errorLines = 0;
 };
 
 } // namespace vantrelis::app

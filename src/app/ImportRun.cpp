@@ -7,6 +7,7 @@
 #include "common/Text.h"
 
 #include <QFileInfo>
+#include <QTextStream>
 
 namespace vantrelis::app {
 
@@ -31,38 +32,39 @@ bool IsTrue(const QVariant& value) {
     return text == QLatin1String("TRUE") || text == QLatin1String("Y") || LeadingWhole(text) != 0;
 }
 
+bool LiveTick(const RunView& view, int index) {
+    const RunChoices live = view.runChoices();
+    return index < live.libraries.size() && live.libraries.at(index).ticked;
+}
+
+// Paths still to walk in the ticked libraries after `index`, as the ticks stand now.
+qint64 PathsAfter(const RunView& view, int index, qint64 pathCount) {
+    const RunChoices live = view.runChoices();
+    qint64 paths = 0;
+    for (int i = index + 1; i < live.libraries.size(); ++i)
+        paths += live.libraries.at(i).ticked ? pathCount : 0;
+    return paths;
+}
+
 const QString kCheckOnlyLine = QStringLiteral(
     "Check only: nothing is created, linked, filed or secured in this run; the libraries are not changed");
 
 } // namespace
 
-int RunSummary::ExitStatus() const {
-    if (stopped)
-        return 2;
-    return errors > 0 ? 1 : 0;
-}
-
-QString RunSummary::Line() const {
-    if (checkOnly)
-        return QStringLiteral("Vantrelis Import check ") +
-               (stopped ? QStringLiteral("stopped") : QStringLiteral("finished")) + QStringLiteral(": ") +
-               FormatWhole(paths) + QStringLiteral(" paths, ") + FormatWhole(libraries) +
-               QStringLiteral(" libraries, ") + FormatWhole(folders) +
-               QStringLiteral(" folders would be added, ") + FormatWhole(documents) +
-               QStringLiteral(" documents would be filed, ") + FormatWhole(errors) +
-               QStringLiteral(" errors; nothing was changed; log: ") +
-               (logFile.isEmpty() ? QStringLiteral("(none)") : logFile);
-    return QStringLiteral("Vantrelis Import ") +
-           (stopped ? QStringLiteral("stopped") : QStringLiteral("finished")) + QStringLiteral(": ") +
-           FormatWhole(paths) + QStringLiteral(" paths, ") + FormatWhole(libraries) +
-           QStringLiteral(" libraries, ") + FormatWhole(folders) + QStringLiteral(" folders added, ") +
-           FormatWhole(documents) + QStringLiteral(" documents filed, ") + FormatWhole(errors) +
-           QStringLiteral(" errors; log: ") + (logFile.isEmpty() ? QStringLiteral("(none)") : logFile);
-}
-
 ImportRun::ImportRun(AppContext& context, RunView& view, engine::FolderOperations& folders)
     : m_context(context), m_view(view), m_folders(folders, context.gateway(), context.log()),
-      m_profileFill(context.gateway(), context.log()) {}
+      m_errorOutput([](const QString& line) { QTextStream(stderr) << line << Qt::endl; }),
+      m_profileFill(context.gateway(), context.log()),
+      m_filer(
+          context, view, m_folders, [this] { return StopRequested(); },
+          [this] {
+              m_progress.ItemDone();
+              ShowRate();
+          }),
+      m_walk(context, m_folders, m_columns, m_filer, [this] { return StopRequested(); }),
+      m_report(m_lines, m_paths) {
+    m_report.setFailureOutput([this](const QString& reason) { ReportFailed(reason); });
+}
 
 bool ImportRun::Unattended() const {
     return m_context.commandLine().go;
@@ -123,13 +125,34 @@ void ImportRun::Button_Go_Click() {
     m_summary.stopped = m_summary.stopped || m_stopped;
     m_summary.paths = m_paths.size();
     m_summary.logFile = log.datedName();
-    CloseReport();
+    m_report.Close();
     if (m_summaryOutput)
         m_summaryOutput(m_summary.Line());
     // An unattended run ends the program also when a check stopped it: nobody is there to close it.
     const CommandLine& commandLine = m_context.commandLine();
     if ((commandLine.exitWhenDone && (started || commandLine.go)) || m_stopped)
         m_view.endProgram(m_summary.ExitStatus());
+}
+
+bool ImportRun::OpenReport() {
+    const QString fileName = m_context.commandLine().reportFile;
+    if (fileName.isEmpty() || m_report.Open(fileName))
+        return true;
+    const QString text = QStringLiteral("Error: Report file ") + fileName +
+                         QStringLiteral(" cannot be written (") + m_report.error() +
+                         QStringLiteral(") - cannot continue");
+    return CheckFailed(text, text);
+}
+
+void ImportRun::ReportFailed(const QString& reason) {
+    // The library work goes on; the run ends with errors and says the report is incomplete.
+    m_summary.reportIncomplete = true;
+    const QString text = QStringLiteral("Error: Report file ") + m_context.commandLine().reportFile +
+                         QStringLiteral(" could not be written (") + reason +
+                         QStringLiteral(") - the report is incomplete");
+    m_context.log().WriteLog(text);
+    if (m_errorOutput)
+        m_errorOutput(text);
 }
 
 bool ImportRun::CheckFailed(const QString& logText, const QString& boxText) {
@@ -201,6 +224,7 @@ bool ImportRun::Prepare(const RunChoices& choices, const QString& setName, const
     m_lines.keepValues = m_fillFromLine;
     m_paths = reader.Read(choices.importFile, m_columns, rule.templateText, library,
                           m_report.isOpen() || m_fillFromLine ? &m_lines : nullptr);
+    m_summary.errors += reader.errorLines();
     if (m_paths.isEmpty()) {
         const QString text =
             QStringLiteral("Error: Import File ") + choices.importFile +
@@ -226,13 +250,20 @@ bool ImportRun::Prepare(const RunChoices& choices, const QString& setName, const
 
 void ImportRun::ProcessLibraries(const RunChoices& choices, const QString& setName) {
     Log& log = m_context.log();
+    m_progress.Start();
+    m_runTimer.start();
     for (int index = 0; index < choices.libraries.size(); ++index) {
-        const LibraryChoice& choice = choices.libraries.at(index);
+        // The ticks are read as they stand when the run reaches the library: one unticked during
+        // the run is skipped.
+        LibraryChoice choice = choices.libraries.at(index);
+        choice.ticked = LiveTick(m_view, index);
         if (choice.ticked)
-            ReportLibraryStart(choice.name);
-        const bool goOn = !choice.ticked || ProcessLibrary(index, choice.name, setName);
+            m_report.LibraryStart(choice.name);
+        const int walkedBefore = m_summary.libraries;
+        QString libraryError;
+        const bool goOn = !choice.ticked || ProcessLibrary(index, choice.name, setName, libraryError);
         if (choice.ticked)
-            ReportLibraryEnd();
+            m_report.LibraryEnd(m_summary.libraries > walkedBefore, libraryError);
         if (!goOn) {
             log.WriteLog(Dashes(60));
             log.WriteLog(QStringLiteral("Warning: The import run was stopped before its end"));
@@ -247,7 +278,8 @@ void ImportRun::ProcessLibraries(const RunChoices& choices, const QString& setNa
         log.ShowMessage(QStringLiteral("Finished processing."), StyleInformation);
 }
 
-bool ImportRun::ProcessLibrary(int index, const QString& caption, const QString& setName) {
+bool ImportRun::ProcessLibrary(int index, const QString& caption, const QString& setName,
+                               QString& libraryError) {
     Log& log = m_context.log();
     const qint64 pathCount = m_paths.size();
     m_view.setCounter(RunCounter::Total, pathCount);
@@ -260,13 +292,16 @@ bool ImportRun::ProcessLibrary(int index, const QString& caption, const QString&
     log.ShowStatus(QStringLiteral("Processing library ") + caption);
     log.WriteLog(Equals(60));
     if (!m_context.connection().ConnectLibrary(caption)) {
-        log.ShowStatus(QStringLiteral("Error: Unable to connect to library ") + caption);
+        libraryError = QStringLiteral("Error: Unable to connect to library ") + caption;
+        log.ShowStatus(libraryError);
         m_view.untickLibrary(index);
         ++m_summary.errors;
         return true;
     }
     m_libraryName = m_context.session().LibraryName();
-    if (!HasFolderRights()) {
+    m_walk.setLibraryName(m_libraryName);
+    libraryError = HasFolderRights();
+    if (!libraryError.isEmpty()) {
         m_view.untickLibrary(index);
         ++m_summary.errors;
         return true;
@@ -274,7 +309,8 @@ bool ImportRun::ProcessLibrary(int index, const QString& caption, const QString&
     // The rule table was loaded again with this library: its own rule for the set serves here.
     const Rule rule = FindRule(setName);
     if (rule.row == 0) {
-        log.ShowStatus(RuleNotFound(setName, m_libraryName));
+        libraryError = RuleNotFound(setName, m_libraryName);
+        log.ShowStatus(libraryError);
         log.WriteLog(Equals(60));
         m_view.untickLibrary(index);
         ++m_summary.errors;
@@ -288,16 +324,30 @@ bool ImportRun::ProcessLibrary(int index, const QString& caption, const QString&
                  QStringLiteral(" import rows into library ") + m_libraryName);
     log.WriteLog(Dashes(60));
     ++m_summary.libraries;
-    m_itemsDone = 0;
-    m_lastRateAt = -1;
-    m_libraryTimer.start();
+    const qint64 pathsAfter = PathsAfter(m_view, index, pathCount);
     for (qint64 j = 1; j <= pathCount; ++j) {
         if (StopRequested())
             break;
-        ReportPathStart();
-        WalkPath(j, rule);
-        ReportPathEnd(j);
-        ++m_itemsDone;
+        const QString& path = m_paths.at(j - 1);
+        const PathWalk::LineValues lineValues = [&](int level) {
+            if (!m_fillFromLine || j > m_lines.pathValues.size())
+                return engine::LineColumns{};
+            return m_profileFill.Columns(level, m_lines.pathValues.at(j - 1), m_lines.pathLines.at(j - 1),
+                                         m_choices.importFile);
+        };
+        PathOutcome outcome;
+        try {
+            m_walk.Walk(path, rule.row, rule.form, lineValues, outcome);
+        } catch (...) {
+            // What the path did before the fault is in the counts.
+            Count(outcome);
+            throw;
+        }
+        Count(outcome);
+        m_report.PathEnd(j, outcome, m_folders.IsPlanned(outcome.folder), m_folders.checkOnly(),
+                         StopRequested());
+        m_progress.PathDone(pathCount - j + pathsAfter);
+        ShowRate();
         log.ShowStatus(Dashes(60));
         m_view.setCounter(RunCounter::Processed, j);
         m_view.setCounter(RunCounter::Errors, m_errorCount);
@@ -306,7 +356,6 @@ bool ImportRun::ProcessLibrary(int index, const QString& caption, const QString&
         log.SetStatusLabel(QStringLiteral("Finished"));
     }
     m_view.showRate(QString());
-    m_summary.errors += m_errorCount;
     if (StopRequested()) {
         m_stopped = true;
         return false;
@@ -314,7 +363,21 @@ bool ImportRun::ProcessLibrary(int index, const QString& caption, const QString&
     return true;
 }
 
-bool ImportRun::HasFolderRights() {
+void ImportRun::Count(const PathOutcome& outcome) {
+    m_summary.folders += outcome.foldersCreated;
+    m_summary.documents += outcome.documentsFiled;
+    m_summary.errors += outcome.errors();
+    m_errorCount += outcome.kind == PathOutcome::Kind::Failed ? 1 : 0;
+    m_addedCount += outcome.kind == PathOutcome::Kind::Created ? 1 : 0;
+}
+
+void ImportRun::ShowRate() {
+    const QString text = m_progress.Rate(m_runTimer.elapsed());
+    if (!text.isNull())
+        m_view.showRate(text);
+}
+
+QString ImportRun::HasFolderRights() {
     Log& log = m_context.log();
     const auto& library = m_context.session().currentLibrary;
     bool allowed = false;
@@ -329,12 +392,14 @@ bool ImportRun::HasFolderRights() {
     } catch (...) {
         allowed = false;
     }
-    if (!allowed) {
-        log.ShowStatus(QStringLiteral("Error: ") + userId +
-                       QStringLiteral(" does not have rights to manage folders in library ") + m_libraryName);
-        log.WriteLog(Equals(60));
-    }
-    return allowed;
+    if (allowed)
+        return QString();
+    const QString error = QStringLiteral("Error: ") + userId +
+                          QStringLiteral(" does not have rights to manage folders in library ") +
+                          m_libraryName;
+    log.ShowStatus(error);
+    log.WriteLog(Equals(60));
+    return error;
 }
 
 void ImportRun::LoadForeignColumns() {

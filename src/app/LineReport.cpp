@@ -14,6 +14,7 @@ QString Count(qint64 value) {
 
 bool LineReport::Open(const QString& fileName) {
     Close();
+    m_failed = false;
     m_file.setFileName(fileName);
     if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         m_error = m_file.errorString();
@@ -27,9 +28,14 @@ bool LineReport::Open(const QString& fileName) {
 }
 
 void LineReport::Write(const Row& row) {
+    // A line break inside the error would cut the row for tools that read line by line.
+    QString error = row.error;
+    error.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    error.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    error.replace(QLatin1Char('\n'), QLatin1Char(' '));
     WriteFields({Count(row.line), row.library, row.path, row.outcome,
                  row.folder > 0 ? Count(row.folder) : QString(), Count(row.foldersCreated),
-                 Count(row.documentsFiled), Count(row.documentErrors), row.error});
+                 Count(row.documentsFiled), Count(row.documentErrors), error});
 }
 
 void LineReport::Close() {
@@ -58,6 +64,7 @@ void LineReport::WriteFields(const QStringList& fields) {
     // A report that cannot be written any more is closed; the run goes on.
     if (m_file.write(bytes) != bytes.size() || !m_file.flush()) {
         m_error = m_file.errorString();
+        m_failed = true;
         m_file.close();
     }
 }

@@ -14,17 +14,19 @@ public:
         qint64 line = 0;
         QString library;
         QString path;
-        QString outcome;   // created, found, failed, skipped, would-create
+        QString outcome;   // created, found, partial, failed, skipped, would-create
         qint64 folder = 0; // the leaf folder's document number; 0 leaves the field empty
         qint64 foldersCreated = 0;
         qint64 documentsFiled = 0;
         qint64 documentErrors = 0;
-        QString error; // the first error of the line, or why it was skipped
+        QString error; // the first error of the line, or why it was skipped (written on one line)
     };
 
     // Creates (or empties) the file and writes the header row; false with the reason in error().
     bool Open(const QString& fileName);
     bool isOpen() const { return m_file.isOpen(); }
+    // A write failed: the file was closed there, and the reason is in error().
+    bool failed() const { return m_failed; }
     const QString& error() const { return m_error; }
     void Write(const Row& row);
     void Close();
@@ -38,6 +40,7 @@ private:
 
     QFile m_file;
     QString m_error;
+    bool m_failed = false;
 };
 
 } // namespace vantrelis::app

@@ -2,6 +2,9 @@
 
 #include "common/Text.h"
 
+#include <QStringList>
+#include <algorithm>
+
 namespace vantrelis::app {
 
 namespace {
@@ -11,10 +14,34 @@ const QString kAlternateSeparator = QStringLiteral("%/%");
 const QString kLeft = QStringLiteral("%LEFT");
 const QString kRight = QStringLiteral("%RIGHT");
 
-void ReplaceFirst(QString& text, const QString& token, const QString& value) {
-    const qsizetype at = text.indexOf(token);
-    if (at >= 0)
+// Every occurrence, searching on after the value put in, so that a value holding the token is kept.
+void ReplaceEvery(QString& text, const QString& token, const QString& value) {
+    for (qsizetype at = text.indexOf(token); at >= 0; at = text.indexOf(token, at + value.size()))
         text.replace(at, token.size(), value);
+}
+
+const QStringList kBuiltIns = {QStringLiteral("LIBRARY"), QStringLiteral("DATE"),
+                               QStringLiteral("YEAR"),    QStringLiteral("MONTH"),
+                               QStringLiteral("DAY"),     QStringLiteral("MONTHNAME")};
+
+// A name that a template could mean as a token: a letter or "_", then letters, digits, "_" and ".".
+bool IsTokenName(const QString& name) {
+    if (name.isEmpty() || !(name.front().isLetter() || name.front() == QLatin1Char('_')))
+        return false;
+    for (const QChar c : name)
+        if (!c.isLetterOrNumber() && c != QLatin1Char('_') && c != QLatin1Char('.'))
+            return false;
+    return true;
+}
+
+// "%LEFTn%" and "%RIGHTn%" follow a token as its function, not as a token of their own.
+bool IsFunction(const QString& name) {
+    for (const QString& prefix : {QStringLiteral("LEFT"), QStringLiteral("RIGHT")})
+        if (name.startsWith(prefix)) {
+            const QString rest = name.mid(prefix.size());
+            return std::all_of(rest.begin(), rest.end(), [](QChar c) { return c.isDigit(); });
+        }
+    return false;
 }
 
 // Removes a "%LEFTn%" / "%RIGHTn%" function text whose prefix is already gone: up to and including
@@ -35,11 +62,8 @@ qsizetype Count(const QString& argument) {
     return n > 0 ? static_cast<qsizetype>(std::min<qint64>(n, 1000000000)) : 0;
 }
 
-void ExpandColumn(QString& work, const ImportColumn& column) {
-    const QString token = QLatin1Char('%') + column.name + QLatin1Char('%');
-    const qsizetype at = work.indexOf(token);
-    if (at < 0)
-        return;
+// Expands the column's token at `at`; answers where the search for the next occurrence goes on.
+qsizetype ExpandColumnAt(QString& work, const ImportColumn& column, const QString& token, qsizetype at) {
     QString value = column.value;
     QString after = work.mid(at + token.size());
     const QString trimmed = TrimLeftBlanks(after);
@@ -57,6 +81,13 @@ void ExpandColumn(QString& work, const ImportColumn& column) {
         after = DropFunctionText(after);
     }
     work = TrimRightBlanks(work.left(at) + value + (blanks ? QStringLiteral(" ") : QString()) + after);
+    return at + value.size();
+}
+
+void ExpandColumn(QString& work, const ImportColumn& column) {
+    const QString token = QLatin1Char('%') + column.name + QLatin1Char('%');
+    for (qsizetype at = work.indexOf(token); at >= 0; at = work.indexOf(token, at))
+        at = ExpandColumnAt(work, column, token, at);
 }
 
 } // namespace
@@ -65,15 +96,44 @@ QString PathTemplate::Expand(const QString& templateText, const ColumnTable& col
                              const TemplateContext& context) {
     QString work = templateText;
     const QDate today = context.now.date();
-    ReplaceFirst(work, QStringLiteral("%LIBRARY%"), context.libraryName);
-    ReplaceFirst(work, QStringLiteral("%DATE%"), today.toString(QStringLiteral("yyyy-MM-dd")));
-    ReplaceFirst(work, QStringLiteral("%YEAR%"), today.toString(QStringLiteral("yyyy")));
-    ReplaceFirst(work, QStringLiteral("%MONTH%"), today.toString(QStringLiteral("MM")));
-    ReplaceFirst(work, QStringLiteral("%DAY%"), today.toString(QStringLiteral("dd")));
-    ReplaceFirst(work, QStringLiteral("%MONTHNAME%"), context.locale.monthName(today.month()));
+    ReplaceEvery(work, QStringLiteral("%LIBRARY%"), context.libraryName);
+    ReplaceEvery(work, QStringLiteral("%DATE%"), today.toString(QStringLiteral("yyyy-MM-dd")));
+    ReplaceEvery(work, QStringLiteral("%YEAR%"), today.toString(QStringLiteral("yyyy")));
+    ReplaceEvery(work, QStringLiteral("%MONTH%"), today.toString(QStringLiteral("MM")));
+    ReplaceEvery(work, QStringLiteral("%DAY%"), today.toString(QStringLiteral("dd")));
+    ReplaceEvery(work, QStringLiteral("%MONTHNAME%"), context.locale.monthName(today.month()));
     for (const ImportColumn& column : columns.columns())
         ExpandColumn(work, column);
     return work;
+}
+
+QString PathTemplate::UnknownToken(const QString& templateText, const ColumnTable& columns) {
+    // Each "%" opens a candidate that the next "%" closes; a candidate that is no name (a level
+    // separator, text between two tokens) leaves its closing "%" to open the next one.
+    qsizetype open = templateText.indexOf(QLatin1Char('%'));
+    while (open >= 0) {
+        const qsizetype close = templateText.indexOf(QLatin1Char('%'), open + 1);
+        if (close < 0)
+            break;
+        const QString name = templateText.mid(open + 1, close - open - 1);
+        if (!IsTokenName(name)) {
+            open = close;
+            continue;
+        }
+        if (!IsFunction(name) && !kBuiltIns.contains(name) &&
+            std::none_of(columns.columns().begin(), columns.columns().end(),
+                         [&](const ImportColumn& column) { return column.name == name; }))
+            return QLatin1Char('%') + name + QLatin1Char('%');
+        open = templateText.indexOf(QLatin1Char('%'), close + 1);
+    }
+    return QString();
+}
+
+QString PathTemplate::LevelName(const QString& level) {
+    QString name = TrimBlanks(level);
+    name.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    name.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return TrimBlanks(name);
 }
 
 PathLevel PathTemplate::SplitLevel(const QString& path) {

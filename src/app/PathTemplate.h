@@ -24,10 +24,19 @@ struct PathLevel {
 // Folder rule templates: expanding one with a line's column values, and the grammar of levels.
 class PathTemplate {
 public:
-    // The template with its built-in tokens and each column's token replaced at their first
-    // occurrence; trailing blanks removed.
+    // The template with its built-in tokens and each column's token replaced wherever they occur;
+    // trailing blanks removed.
     static QString Expand(const QString& templateText, const ColumnTable& columns,
                           const TemplateContext& context);
+
+    // The first token of the template that names neither a built-in token nor a column ("%NAME%"),
+    // or "" when there is none: it would stay in every path as literal text.
+    static QString UnknownToken(const QString& templateText, const ColumnTable& columns);
+
+    // The name a level is looked up and created under: line breaks as blanks, blanks at the ends
+    // trimmed. It is the text the lookup's escaping gives before it doubles the quotes, so a
+    // folder created under it is found again.
+    static QString LevelName(const QString& level);
 
     // Splits the next level off a path: levels are separated by "%\%", and a "%/%" that comes
     // before the first "%\%" separates too.

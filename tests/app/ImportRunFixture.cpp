@@ -73,7 +73,11 @@ void ImportRunSetup::Start(const app::CommandLine& commandLine) {
     context->connection().setView(&connectionView);
     ASSERT_TRUE(context->connection().StartFusion());
     foldersHolder = std::make_unique<AdminFolders>(env, *context);
-    run = std::make_unique<app::ImportRun>(*context, view, *foldersHolder);
+    MakeRun(view);
+}
+
+void ImportRunSetup::MakeRun(app::RunView& runView) {
+    run = std::make_unique<app::ImportRun>(*context, runView, *foldersHolder);
     run->setSummaryOutput([this](const QString& line) { summaries.append(line); });
 }
 

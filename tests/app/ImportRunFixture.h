@@ -60,6 +60,17 @@ public:
     // Logs in with the command line and connects LIB_A.
     void Start(const app::CommandLine& commandLine = {});
     void Go() { run->Button_Go_Click(); }
+    // Replaces the folder operations with a `Folders` (an AdminFolders made on the environment and
+    // context) and makes a new run on them and on `runView` (the recording view when null).
+    template <class Folders> Folders& UseFolders(app::RunView* runView = nullptr) {
+        auto made = std::make_unique<Folders>(env, *context);
+        Folders& result = *made;
+        foldersHolder = std::move(made);
+        MakeRun(runView ? *runView : view);
+        return result;
+    }
+    // A new run on the folder operations held and `runView`, its summary lines kept in summaries.
+    void MakeRun(app::RunView& runView);
     AdminFolders& folders() { return *foldersHolder; }
 
     // An import file of these lines, and the libraries ticked as given.

@@ -262,9 +262,7 @@ TEST_F(ImportRunFixture, ABatchThatCannotCommitCountsItsDocumentsAsErrors) {
     AddDocument(QStringLiteral("LIB_A"), QStringLiteral("Memo one"));
     AddDocument(QStringLiteral("LIB_A"), QStringLiteral("Memo two"));
     Start(app::CommandLine::Parse({QStringLiteral("/G")}));
-    foldersHolder = std::make_unique<CommitFails>(env, *context);
-    run = std::make_unique<app::ImportRun>(*context, view, *foldersHolder);
-    run->setSummaryOutput([this](const QString& line) { summaries.append(line); });
+    UseFolders<CommitFails>();
     folders().documentsSql =
         QStringLiteral("SELECT DOCNUMBER FROM DOCSADM.PROFILE WHERE DOCNAME IN ('Memo one', 'Memo two')");
     view.choices = Choices({QStringLiteral("C1,M1,MEMO")}, {true, false});

@@ -97,6 +97,50 @@ TEST_F(ReaderTest, DroppedLinesAreLoggedByNumber) {
                                QStringLiteral(" skipped - it is longer than 65536 bytes")}));
 }
 
+// A token that names no column would stay in the folder name: each line is an error of its own, and a
+// separator or function text is no token.
+TEST_F(ReaderTest, ATokenThatNamesNoColumnIsAnErrorOfEachLine) {
+    const QString name = WriteFile(QByteArrayLiteral("v1\n\nv2\n"));
+    struct Case {
+        const char* name;
+        QString templateText;
+        QString token; // "" when the template is sound
+    };
+    const std::vector<Case> cases = {
+        {"sound", QStringLiteral("%A%%LEFT1% %\\% %LIBRARY% %/% %A% %RIGHT1% %\\% 100%"), QString()},
+        {"lower case", QStringLiteral("%A% %\\% %a%"), QStringLiteral("%a%")},
+        {"unknown column", QStringLiteral("%MATTER.ID% %\\% %A%"), QStringLiteral("%MATTER.ID%")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ImportSetTable sets;
+        sets.Append({QStringLiteral("L"), QStringLiteral("S"), QStringLiteral("DELIMITER:,")});
+        sets.Append({QStringLiteral("L"), QStringLiteral("S"), QStringLiteral("A:1")});
+        ColumnTable columns = ColumnTable::Load(sets, QStringLiteral("L"), QStringLiteral("S"));
+        ImportFileReader reader(harness.log, view);
+        ImportLines lines;
+        harness.Mark();
+        const QStringList paths = reader.Read(name, columns, c.templateText, QStringLiteral("L"), &lines);
+        if (c.token.isEmpty()) {
+            EXPECT_EQ(paths.size(), 2);
+            EXPECT_EQ(reader.errorLines(), 0);
+            EXPECT_TRUE(harness.LinesSinceMark().isEmpty());
+            continue;
+        }
+        EXPECT_TRUE(paths.isEmpty());
+        EXPECT_EQ(reader.errorLines(), 2);
+        const QString error =
+            QStringLiteral(" skipped - the template's token ") + c.token +
+            QStringLiteral(" names no column of the import set and would stay in the folder name");
+        EXPECT_EQ(harness.LinesSinceMark(),
+                  QStringList({QStringLiteral("Error: Line 1 of ") + name + error,
+                               QStringLiteral("Error: Line 3 of ") + name + error}));
+        ASSERT_EQ(lines.skipped.size(), 3);
+        EXPECT_EQ(lines.skipped.at(2).reason, QStringLiteral("the template's token ") + c.token +
+                                                  QStringLiteral(" names no column of the import set"));
+    }
+}
+
 TEST_F(ReaderTest, CountersFollowTheLinesAndTheStatusNamesTheFile) {
     const QString name = WriteFile("a\n\n,\nb\n");
     Read(name);
