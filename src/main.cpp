@@ -88,6 +88,11 @@ int main(int argc, char* argv[]) {
     Log& log = context.log();
     // A log that cannot be written, and in an unattended run every error line, reach the terminal.
     log.setErrorOutput([](const QString& line) { QTextStream(stderr) << line << Qt::endl; });
+    // An unattended log already tells every error line there; the run's own lines are told once.
+    program.run().setErrorOutput([&log](const QString& line) {
+        if (!log.unattended())
+            QTextStream(stderr) << line << Qt::endl;
+    });
     // Each run leaves one summary line on standard output for whoever started the program from a
     // shell or cron, with the first error that stopped it; a start that stops before its run, one
     // line that says why.
@@ -99,8 +104,6 @@ int main(int argc, char* argv[]) {
             else if (!log.firstError().isEmpty())
                 notes.append(QStringLiteral("first error: ") + log.firstError());
         }
-        if (log.writeFailed())
-            notes.append(QStringLiteral("the log is incomplete"));
         QTextStream(stdout) << StandardLines::Summary(line, notes) << Qt::endl;
         // The next run's first error is its own.
         log.ClearFirstError();

@@ -125,6 +125,7 @@ void ImportRun::Button_Go_Click() {
     m_summary.stopped = m_summary.stopped || m_stopped;
     m_summary.paths = m_paths.size();
     m_summary.logFile = log.datedName();
+    m_summary.logIncomplete = log.writeFailed();
     m_report.Close();
     if (m_summaryOutput)
         m_summaryOutput(m_summary.Line());
