@@ -129,15 +129,25 @@ bool FolderItems::Link(const QString& item, const QString& parent, const QString
     return true;
 }
 
-void FolderItems::ApplySecurity(qint64 itemDocNumber, qint64 parentFolder, int ruleIndex) {
+bool FolderItems::ApplySecurity(qint64 itemDocNumber, qint64 parentFolder, int ruleIndex, bool isDocument) {
     const bool inherit = RuleSwitch(m_rules, ruleIndex, RuleTable::kInheritSecurity);
     bool succeeded = false;
     if (inherit)
         m_security.InheritSecurity(itemDocNumber, parentFolder, succeeded);
     const QString securityTemplate = m_rules.field(ruleIndex, RuleTable::kSecurity);
     if (!securityTemplate.isEmpty() &&
-        (RuleSwitch(m_rules, ruleIndex, RuleTable::kAppendTrustees) || !inherit))
-        m_security.AddSecurity(itemDocNumber, securityTemplate, ruleIndex, succeeded);
+        (RuleSwitch(m_rules, ruleIndex, RuleTable::kAppendTrustees) || !inherit)) {
+        // A new folder's parties are the running user; a document's may be missing from the
+        // library, and then it must not lose the security it was just given.
+        if (!isDocument) {
+            m_security.AddSecurity(itemDocNumber, securityTemplate, ruleIndex, succeeded);
+            return true;
+        }
+        bool partiesFound = true;
+        m_security.AddDocumentSecurity(itemDocNumber, securityTemplate, ruleIndex, succeeded, partiesFound);
+        return partiesFound;
+    }
+    return true;
 }
 
 bool FolderItems::AddFolderItem(qint64 itemDocNumber, qint64 parentFolder, const QString& nodeType,
@@ -180,10 +190,14 @@ bool FolderItems::AddFolderItem(qint64 itemDocNumber, qint64 parentFolder, const
                 m_log.WriteLog(Dashes(60));
                 m_metadata.Inherit(itemDocNumber, parentFolder, ruleIndex);
                 m_log.WriteLog(Dashes(60));
-                ApplySecurity(itemDocNumber, parentFolder, ruleIndex);
-                filing.commit();
-                added = true;
-                m_log.ShowStatus(QStringLiteral("Folder Item successfully added to folder."));
+                if (ApplySecurity(itemDocNumber, parentFolder, ruleIndex, nodeType != QLatin1String("F"))) {
+                    filing.commit();
+                    added = true;
+                    m_log.ShowStatus(QStringLiteral("Folder Item successfully added to folder."));
+                } else {
+                    filing.rollback();
+                    m_log.ShowStatus(QStringLiteral("Error: Adding Folder Item to folder"));
+                }
             } else {
                 m_log.ReportError(0, QString(), QString());
                 m_log.ShowStatus(QStringLiteral("Error: Adding Folder Item to folder"));

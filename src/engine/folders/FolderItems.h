@@ -37,7 +37,9 @@ private:
     // Writes the row and links it, inside the caller's transaction; false (after its status line)
     // when either write failed.
     bool Link(const QString& item, const QString& parent, const QString& nodeType);
-    void ApplySecurity(qint64 itemDocNumber, qint64 parentFolder, int ruleIndex);
+    // False when a document's author or typist could not be found: its template security was not
+    // applied, and the filing is to be undone rather than leave it weakened.
+    bool ApplySecurity(qint64 itemDocNumber, qint64 parentFolder, int ruleIndex, bool isDocument);
 
     dm::SqlGateway& m_gateway;
     Log& m_log;
