@@ -15,7 +15,8 @@ namespace vantrelis::engine {
 // number of its own far above the library's numbers, so that the levels below it are planned too
 // without looking them up; a folder another line already planned is answered with the same number,
 // so each folder is counted once, as the run that writes would create it once. A document is looked
-// up in its folder but not linked, and a planned folder has no document query (it has no profile).
+// up in its folder but not linked. A planned folder's document query is answered from the profile
+// it would get: its parent's values and its import line's columns.
 class CheckOnlyFolders : public FolderOperations {
 public:
     CheckOnlyFolders(FolderOperations& engine, dm::SqlGateway& gateway, Log& log);
@@ -50,6 +51,12 @@ private:
     // Planned folders by library, parent and name, and their numbers.
     QHash<QString, qint32> m_planned;
     QSet<qint32> m_plannedNumbers;
+    // Each planned folder's parent and line columns (by upper-case PROFILE column).
+    struct Plan {
+        qint32 parent = 0;
+        QHash<QString, QString> columns;
+    };
+    QHash<qint32, Plan> m_plans;
 };
 
 } // namespace vantrelis::engine

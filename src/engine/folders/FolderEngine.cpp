@@ -25,6 +25,10 @@ QString FolderEngine::AddDocsSQL(qint32 folderDocNumber, int ruleIndex) {
     return m_filing.AddDocsSQL(folderDocNumber, ruleIndex);
 }
 
+QString FolderEngine::PlannedDocsSQL(const PlannedProfile& profile, int ruleIndex) {
+    return m_filing.PlannedDocsSQL(profile, ruleIndex);
+}
+
 void FolderEngine::SortFolders(qint32 parentFolder) {
     m_sorting.SortFolders(parentFolder);
 }
