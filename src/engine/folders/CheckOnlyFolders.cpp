@@ -26,6 +26,7 @@ void CheckOnlyFolders::setCheckOnly(bool on) {
     m_planned.clear();
     m_plannedNumbers.clear();
     m_plans.clear();
+    m_engine.ForgetSortedFolders();
 }
 
 qint32 CheckOnlyFolders::CreateFolder(const QString& folderName, qint32 parentFolder, const QString& formName,

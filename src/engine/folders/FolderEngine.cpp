@@ -49,13 +49,16 @@ bool FolderEngine::EndBatch(bool commit) {
     if (!m_batch)
         return true;
     try {
-        if (commit)
+        if (commit) {
             m_batch->commit();
-        else
+        } else {
             m_batch->rollback();
+            m_sorting.ForgetAll();
+        }
         m_batch.reset();
         return commit;
     } catch (...) {
+        m_sorting.ForgetAll();
         // The failed commit was undone: none of the batch's items are in the library.
         ReportCurrentFault(m_log);
         m_batch.reset();

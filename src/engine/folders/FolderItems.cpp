@@ -57,9 +57,10 @@ bool FolderItems::FindTail(const QString& parent, Tail& tail) {
     return true;
 }
 
-bool FolderItems::Link(const QString& item, const QString& parent, const QString& nodeType) {
+bool FolderItems::Link(const QString& item, const QString& parent, const QString& nodeType, bool placeBySort,
+                       qint64& newKey) {
     dm::DmSql& sql = SessionSql(m_gateway, kSource);
-    const qint64 newKey = sql.nextKey(QStringLiteral("SYSTEMKEY"));
+    newKey = sql.nextKey(QStringLiteral("SYSTEMKEY"));
     if (newKey == 0) {
         m_log.WriteLog(
             QStringLiteral("Error: Unable to retrieve System_ID for inserting new row - cannot continue.") +
@@ -79,11 +80,14 @@ bool FolderItems::Link(const QString& item, const QString& parent, const QString
         parentVersion = rows.scalar();
     }
 
-    m_log.ShowStatus(QStringLiteral("Fetching last folder item placed into folder"));
     Tail tail;
-    if (!FindTail(parent, tail)) {
-        m_log.ShowStatus(QStringLiteral("Error: Unable to find the last item of folder #") + parent);
-        return false;
+    tail.isFirst = false;
+    if (!placeBySort) {
+        m_log.ShowStatus(QStringLiteral("Fetching last folder item placed into folder"));
+        if (!FindTail(parent, tail)) {
+            m_log.ShowStatus(QStringLiteral("Error: Unable to find the last item of folder #") + parent);
+            return false;
+        }
     }
 
     m_log.ShowStatus(QStringLiteral("Fetching document name for added profile"));
@@ -114,7 +118,7 @@ bool FolderItems::Link(const QString& item, const QString& parent, const QString
         }
     }
 
-    if (!tail.isFirst) {
+    if (!tail.isFirst && !placeBySort) {
         m_log.ShowStatus(QStringLiteral("Updating last folder item"));
         const dm::SqlRows update(
             m_gateway, QStringLiteral("UPDATE ") + FolderItemTable() + QStringLiteral("SET ") + NextColumn() +
@@ -184,14 +188,31 @@ bool FolderItems::AddFolderItem(qint64 itemDocNumber, qint64 parentFolder, const
             // interrupted filing leaves no row that a rerun would take as done. The lock taken here
             // also keeps another writer from linking after the same tail.
             dm::SqlTransaction filing(SessionSql(m_gateway, kSource));
-            if (Link(item, parent, nodeType)) {
+            const bool placeBySort = sortAfterAdd == 1 && m_sorting.isSorted(parentFolder);
+            qint64 newKey = 0;
+            // Whatever happens to this filing, a folder the sort touched is known as sorted only
+            // once the filing is in.
+            struct Undone {
+                FolderSorting& sorting;
+                qint64 folder;
+                bool committed = false;
+                ~Undone() {
+                    try {
+                        if (!committed)
+                            sorting.Forget(folder);
+                    } catch (...) {
+                    }
+                }
+            } undone{m_sorting, parentFolder};
+            if (Link(item, parent, nodeType, placeBySort, newKey)) {
                 if (sortAfterAdd == 1)
-                    m_sorting.SortFolders(parentFolder);
+                    m_sorting.SortFolders(parentFolder, placeBySort ? newKey : 0);
                 m_log.WriteLog(Dashes(60));
                 m_metadata.Inherit(itemDocNumber, parentFolder, ruleIndex);
                 m_log.WriteLog(Dashes(60));
                 if (ApplySecurity(itemDocNumber, parentFolder, ruleIndex, nodeType != QLatin1String("F"))) {
                     filing.commit();
+                    undone.committed = true;
                     added = true;
                     m_log.ShowStatus(QStringLiteral("Folder Item successfully added to folder."));
                 } else {

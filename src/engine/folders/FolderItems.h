@@ -36,7 +36,10 @@ private:
     bool FindTail(const QString& parent, Tail& tail);
     // Writes the row and links it, inside the caller's transaction; false (after its status line)
     // when either write failed.
-    bool Link(const QString& item, const QString& parent, const QString& nodeType);
+    // A folder known as sorted has rows; its new row is inserted unlinked, for the sort to place it,
+    // without looking for the tail.
+    bool Link(const QString& item, const QString& parent, const QString& nodeType, bool placeBySort,
+              qint64& newKey);
     // False when a document's author or typist could not be found: its template security was not
     // applied, and the filing is to be undone rather than leave it weakened.
     bool ApplySecurity(qint64 itemDocNumber, qint64 parentFolder, int ruleIndex, bool isDocument);
