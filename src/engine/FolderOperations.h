@@ -66,8 +66,9 @@ public:
     // it) and answers whether the items added since BeginBatch are in the library. Each item stays
     // all or nothing within the batch. An implementation that does not batch answers false and true.
     virtual bool BeginBatch() { return false; }
-    // A new run: folders known as sorted may have been changed since by another writer.
-    virtual void ForgetSortedFolders() {}
+    // A new run: what the engine kept of the libraries during the last one (the folders it knows as
+    // sorted, their versions) may have been changed since by another writer.
+    virtual void ForgetRunState() {}
     virtual bool EndBatch(bool /*commit*/) { return true; }
 
     virtual bool FolderCreated() const = 0;

@@ -86,7 +86,7 @@ TEST_P(SortedFilingTest, PlacedItemsGiveTheChainOfTheFullSort) {
 
         // A full sort of the library finds nothing to change.
         const QStringList rows = Snapshot();
-        engine->ForgetSortedFolders();
+        engine->ForgetRunState();
         engine->SortFolders(0);
         EXPECT_EQ(Snapshot(), rows);
     }

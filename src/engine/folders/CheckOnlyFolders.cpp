@@ -26,7 +26,7 @@ void CheckOnlyFolders::setCheckOnly(bool on) {
     m_planned.clear();
     m_plannedNumbers.clear();
     m_plans.clear();
-    m_engine.ForgetSortedFolders();
+    m_engine.ForgetRunState();
 }
 
 qint32 CheckOnlyFolders::CreateFolder(const QString& folderName, qint32 parentFolder, const QString& formName,

@@ -22,7 +22,7 @@ public:
     CheckOnlyFolders(FolderOperations& engine, dm::SqlGateway& gateway, Log& log);
 
     // Turns check-only on or off for the next run and forgets the folders planned so far (and the
-    // engine the folders it knows as sorted).
+    // engine what it kept of the last run).
     void setCheckOnly(bool on);
     bool checkOnly() const { return m_checkOnly; }
 
@@ -34,7 +34,7 @@ public:
     bool IsPlanned(qint32 folder) const override { return m_plannedNumbers.contains(folder); }
     bool BeginBatch() override { return !m_checkOnly && m_engine.BeginBatch(); }
     bool EndBatch(bool commit) override { return m_engine.EndBatch(commit); }
-    void ForgetSortedFolders() override { m_engine.ForgetSortedFolders(); }
+    void ForgetRunState() override { m_engine.ForgetRunState(); }
 
     bool FolderCreated() const override;
     void setFolderCreated(bool created) override;

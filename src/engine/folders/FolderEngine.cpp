@@ -33,6 +33,11 @@ void FolderEngine::SortFolders(qint32 parentFolder) {
     m_sorting.SortFolders(parentFolder);
 }
 
+void FolderEngine::ForgetRunState() {
+    m_sorting.ForgetAll();
+    m_items.ForgetVersions();
+}
+
 bool FolderEngine::BeginBatch() {
     if (m_batch)
         return true;
@@ -53,12 +58,12 @@ bool FolderEngine::EndBatch(bool commit) {
             m_batch->commit();
         } else {
             m_batch->rollback();
-            m_sorting.ForgetAll();
+            ForgetRunState();
         }
         m_batch.reset();
         return commit;
     } catch (...) {
-        m_sorting.ForgetAll();
+        ForgetRunState();
         // The failed commit was undone: none of the batch's items are in the library.
         ReportCurrentFault(m_log);
         m_batch.reset();

@@ -35,7 +35,7 @@ public:
     void SortFolders(qint32 parentFolder);
 
     bool BeginBatch() override;
-    void ForgetSortedFolders() override { m_sorting.ForgetAll(); }
+    void ForgetRunState() override;
     bool EndBatch(bool commit) override;
 
     bool FolderCreated() const override { return m_creation.FolderCreated(); }

@@ -57,8 +57,21 @@ bool FolderItems::FindTail(const QString& parent, Tail& tail) {
     return true;
 }
 
+qint64 FolderItems::ParentVersion(const QString& parent) {
+    const QString key = m_gateway.session().LibraryName().toUpper() + QLatin1Char('\n') + parent;
+    if (const auto known = m_versions.constFind(key); known != m_versions.constEnd())
+        return known.value();
+    const dm::SqlRows rows(m_gateway, QStringLiteral("SELECT VERSION_ID FROM ") + OwnerPrefix() +
+                                          QStringLiteral("VERSIONS WHERE DOCNUMBER = ") + parent);
+    const qint64 version = rows.scalar();
+    // A folder without a row yet may get one; only a found row is kept.
+    if (rows.ok() && rows.rowCount() > 0)
+        m_versions.insert(key, version);
+    return version;
+}
+
 bool FolderItems::Link(const QString& item, const QString& parent, const QString& nodeType, bool placeBySort,
-                       qint64& newKey) {
+                       qint64& newKey, QString& displayName) {
     dm::DmSql& sql = SessionSql(m_gateway, kSource);
     newKey = sql.nextKey(QStringLiteral("SYSTEMKEY"));
     if (newKey == 0) {
@@ -73,12 +86,7 @@ bool FolderItems::Link(const QString& item, const QString& parent, const QString
     const QString key = FormatWhole(newKey);
 
     m_log.ShowStatus(QStringLiteral("Fetching version_id for document #") + parent);
-    qint64 parentVersion = 0;
-    {
-        const dm::SqlRows rows(m_gateway, QStringLiteral("SELECT VERSION_ID FROM ") + OwnerPrefix() +
-                                              QStringLiteral("VERSIONS WHERE DOCNUMBER = ") + parent);
-        parentVersion = rows.scalar();
-    }
+    const qint64 parentVersion = ParentVersion(parent);
 
     Tail tail;
     tail.isFirst = false;
@@ -91,7 +99,6 @@ bool FolderItems::Link(const QString& item, const QString& parent, const QString
     }
 
     m_log.ShowStatus(QStringLiteral("Fetching document name for added profile"));
-    QString displayName;
     {
         const dm::SqlRows rows(m_gateway, QStringLiteral("SELECT DOCNAME FROM ") + OwnerPrefix() +
                                               QStringLiteral("PROFILE WHERE DOCNUMBER = ") + item);
@@ -190,6 +197,7 @@ bool FolderItems::AddFolderItem(qint64 itemDocNumber, qint64 parentFolder, const
             dm::SqlTransaction filing(SessionSql(m_gateway, kSource));
             const bool placeBySort = sortAfterAdd == 1 && m_sorting.isSorted(parentFolder);
             qint64 newKey = 0;
+            QString displayName;
             // Whatever happens to this filing, a folder the sort touched is known as sorted only
             // once the filing is in.
             struct Undone {
@@ -204,9 +212,9 @@ bool FolderItems::AddFolderItem(qint64 itemDocNumber, qint64 parentFolder, const
                     }
                 }
             } undone{m_sorting, parentFolder};
-            if (Link(item, parent, nodeType, placeBySort, newKey)) {
+            if (Link(item, parent, nodeType, placeBySort, newKey, displayName)) {
                 if (sortAfterAdd == 1)
-                    m_sorting.SortFolders(parentFolder, placeBySort ? newKey : 0);
+                    m_sorting.SortFolders(parentFolder, placeBySort ? newKey : 0, displayName);
                 m_log.WriteLog(Dashes(60));
                 m_metadata.Inherit(itemDocNumber, parentFolder, ruleIndex);
                 m_log.WriteLog(Dashes(60));

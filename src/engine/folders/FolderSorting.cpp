@@ -46,20 +46,13 @@ bool FolderSorting::Relink(const QString& systemId, const QString& next, bool is
     return update.ok();
 }
 
-bool FolderSorting::Place(const Folder& folder, qint64 newItem) {
+bool FolderSorting::Place(const Folder& folder, qint64 newItem, const QString& newName) {
     const auto known = m_sorted.constFind(SortedKey(folder.parent));
     if (known == m_sorted.constEnd())
         return false;
     const QString table = OwnerPrefix() + QStringLiteral("FOLDER_ITEM");
     const QString key = FormatWhole(newItem);
-    QString name;
-    {
-        const dm::SqlRows rows(m_gateway, QStringLiteral("SELECT DISPLAYNAME FROM ") + table +
-                                              QStringLiteral(" WHERE SYSTEM_ID = ") + key);
-        if (rows.rowCount() != 1)
-            return false;
-        name = QLatin1Char('\'') + EscapeSQLText(rows.value(1)) + QLatin1Char('\'');
-    }
+    const QString name = QLatin1Char('\'') + EscapeSQLText(newName) + QLatin1Char('\'');
     // The items just before and just after the new one in the order of the full sort: by name,
     // and among equal names by SYSTEM_ID. Each is one step down the (PARENT, DISPLAYNAME) index.
     const QString inFolder =
@@ -129,7 +122,7 @@ bool FolderSorting::Place(const Folder& folder, qint64 newItem) {
     return true;
 }
 
-void FolderSorting::SortFolder(int k, const Folder& folder, qint64 newItem) {
+void FolderSorting::SortFolder(int k, const Folder& folder, qint64 newItem, const QString& newName) {
     m_log.ShowStatus(QStringLiteral("Sorting folder ") + FormatWhole(k) + QStringLiteral(" (") +
                      folder.headName + QLatin1Char(')'));
     bool changed = false;
@@ -137,14 +130,14 @@ void FolderSorting::SortFolder(int k, const Folder& folder, qint64 newItem) {
     // chain as it was, never half rewritten.
     dm::SqlTransaction rewrite(SessionSql(m_gateway, kSource));
     if (newItem != 0) {
-        if (Place(folder, newItem)) {
+        if (Place(folder, newItem, newName)) {
             rewrite.commit();
             return;
         }
         // Undo whatever the placing wrote; the full sort below puts every item in its place.
         rewrite.rollback();
         m_sorted.remove(SortedKey(folder.parent));
-        SortFolder(k, folder, 0);
+        SortFolder(k, folder, 0, QString());
         return;
     }
     m_sorted.remove(SortedKey(folder.parent));
@@ -191,7 +184,7 @@ void FolderSorting::SortFolder(int k, const Folder& folder, qint64 newItem) {
                    (changed ? QStringLiteral(" needed sorting") : QStringLiteral(" was already sorted")));
 }
 
-void FolderSorting::SortFolders(qint64 parentFolder, qint64 newItem) {
+void FolderSorting::SortFolders(qint64 parentFolder, qint64 newItem, const QString& newName) {
     const QString label = m_log.StatusLabel();
     StatusView* view = m_log.statusView();
     bool busy = false;
@@ -225,7 +218,7 @@ void FolderSorting::SortFolders(qint64 parentFolder, qint64 newItem) {
             m_log.Yield();
             // A folder with two heads was changed by another writer: it is sorted in full.
             for (size_t k = 0; k < folders.size(); ++k)
-                SortFolder(int(k) + 1, folders[k], folders.size() == 1 ? newItem : 0);
+                SortFolder(int(k) + 1, folders[k], folders.size() == 1 ? newItem : 0, newName);
             m_log.SetStatusLabel(QStringLiteral("Finished sorting ") + folderCount +
                                  QStringLiteral(" folder(s)"));
             m_log.Yield();

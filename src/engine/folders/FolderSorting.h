@@ -23,9 +23,10 @@ public:
     FolderSorting(dm::SqlGateway& gateway, Log& log);
 
     // Sorts one folder, or with 0 every folder that has a head row. With newItem (the SYSTEM_ID
-    // of a row just inserted into a folder known as sorted, not linked yet) the row is linked into
-    // its place. Never raises; the status label and the pointer are as they were when it returns.
-    void SortFolders(qint64 parentFolder, qint64 newItem = 0);
+    // of a row just inserted into a folder known as sorted, not linked yet, and its DISPLAYNAME as
+    // stored) the row is linked into its place. Never raises; the status label and the pointer are as they
+    // were when it returns.
+    void SortFolders(qint64 parentFolder, qint64 newItem = 0, const QString& newName = QString());
 
     // Whether the folder's chain is known to be sorted, so that a new item can be placed.
     bool isSorted(qint64 parentFolder) const;
@@ -39,10 +40,10 @@ private:
     };
 
     // Sorts the items of one folder (the k-th of the list); with newItem, places that row if it can.
-    void SortFolder(int k, const Folder& folder, qint64 newItem);
+    void SortFolder(int k, const Folder& folder, qint64 newItem, const QString& newName);
     // Links the new row between its neighbours by name; false when the folder is not known as
     // sorted or the neighbours are not linked to each other (the caller then undoes its writes).
-    bool Place(const Folder& folder, qint64 newItem);
+    bool Place(const Folder& folder, qint64 newItem, const QString& newName);
     bool Relink(const QString& systemId, const QString& next, bool isFirst);
     QString SortedKey(const QString& parent) const;
 
