@@ -1,9 +1,10 @@
 // Files documents into one folder the way an import run does (the folder rule's document query,
 // then AddFolderItem for each document) on a local library, and prints what it costs.
-//   vantrelis-folder-bench [--small N] [--large N] [--sorted-small N] [--sorted-large N]
-// Defaults: 1000 and then 10000 documents, each into a folder of its own in one library that holds
-// both sets, with sorting off and then on. With sorting off the cost per document must not grow with
-// the folder: the ratio of the two times should stay near the ratio of the two counts.
+//   vantrelis-folder-bench [--sizes N,N,...] [--sorted-sizes N,N,...]
+// Defaults: 1000, 10000 and 50000 documents, each into a folder of its own in one library that holds
+// every set, with sorting off and then on. Sorted or not, the cost per document must not grow with
+// the folder: the last tenth of a filing should cost about what its first tenth does, and the ratio
+// of two times should stay near the ratio of their counts.
 #include "app/AppContext.h"
 #include "common/Clock.h"
 #include "common/Fault.h"
@@ -102,11 +103,11 @@ struct Figures {
     bool chainSound = false;
 };
 
-// One library holding `small` documents of matter 0042 and `large` of matter 0043, with a folder for
-// each matter, so that both filings run against a library of the same size.
+// One library holding, for each size, that many documents of a matter of their own, with a folder
+// for each matter, so that every filing runs against a library of the same size.
 class BenchLibrary {
 public:
-    BenchLibrary(const QTemporaryDir& folder, int small, int large, bool sorted)
+    BenchLibrary(const QTemporaryDir& folder, const QList<int>& sizes, bool sorted)
         : m_name(sorted ? QStringLiteral("BENCHSORTED") : QStringLiteral("BENCH")),
           m_admin(dm::local::LibraryAdmin::CreateLibrary(
               folder.filePath(m_name.toLower() + QStringLiteral(".db")), 10, m_name)),
@@ -116,8 +117,9 @@ public:
             m_admin.addPerson(QStringLiteral("BENCH"), QStringLiteral("Bench"),
                               QStringLiteral("DOCS_SUPERVISORS"));
             m_admin.addClient(QStringLiteral("ACME"), QStringLiteral("Acme"));
-            m_smallBox = AddMatter(QStringLiteral("0042"), small);
-            m_largeBox = AddMatter(QStringLiteral("0043"), large);
+            for (int i = 0; i < sizes.size(); ++i)
+                m_boxes.push_back(
+                    AddMatter(QStringLiteral("%1").arg(42 + i, 4, 10, QLatin1Char('0')), sizes[i]));
         });
         const QString serverFile = folder.filePath(m_name + QStringLiteral(".ini"));
         QFile out(serverFile);
@@ -144,8 +146,7 @@ public:
         m_context.folders().LoadForeignColumns();
     }
 
-    Figures FileSmall() { return FileInto(m_smallBox); }
-    Figures FileLarge() { return FileInto(m_largeBox); }
+    Figures File(int index) { return FileInto(m_boxes.at(size_t(index))); }
 
 private:
     qint64 AddMatter(const QString& matterId, int documents) {
@@ -224,34 +225,44 @@ private:
     app::AppContext m_context;
     bool m_sorted;
     std::shared_ptr<CountingSql> m_counting;
-    qint64 m_smallBox = 0;
-    qint64 m_largeBox = 0;
+    std::vector<qint64> m_boxes;
     int m_rule = 0;
 };
 
-void Report(const char* title, int small, int large, bool sorted, const QTemporaryDir& folder) {
-    BenchLibrary library(folder, small, large, sorted);
-    const Figures a = library.FileSmall();
-    const Figures b = library.FileLarge();
+void Report(const char* title, const QList<int>& sizes, bool sorted, const QTemporaryDir& folder) {
+    BenchLibrary library(folder, sizes, sorted);
+    std::vector<Figures> figures;
+    for (int i = 0; i < sizes.size(); ++i)
+        figures.push_back(library.File(i));
     std::printf("%s\n", title);
-    for (const auto& [count, f] : {std::pair{small, a}, std::pair{large, b}})
-        std::printf("  %6d documents: %8.2f s, %7.3f ms per document (first tenth %.3f, last tenth %.3f), "
-                    "%5.1f statements per document, %lld filed, chain %s\n",
-                    count, f.seconds, 1000.0 * f.seconds / std::max(1, count), f.firstTenthMs, f.lastTenthMs,
+    for (int i = 0; i < sizes.size(); ++i) {
+        const Figures& f = figures[size_t(i)];
+        std::printf("  %6d documents: %8.2f s, %7.3f ms per document (first tenth %.3f, last tenth %.3f, "
+                    "last/first %.2f), %5.1f statements per document, %lld filed, chain %s\n",
+                    sizes[i], f.seconds, 1000.0 * f.seconds / std::max(1, sizes[i]), f.firstTenthMs,
+                    f.lastTenthMs, f.firstTenthMs > 0 ? f.lastTenthMs / f.firstTenthMs : 0.0,
                     f.statementsPerDocument, static_cast<long long>(f.filed),
                     f.chainSound ? "sound" : "BROKEN");
-    std::printf("  time ratio %.2f for %.0fx the documents\n", a.seconds > 0 ? b.seconds / a.seconds : 0.0,
-                double(large) / small);
-    if (!sorted) {
-        std::printf("  statements filing the last of %d documents, with their query plans:\n", large);
-        for (const QString& line : b.plans)
+    }
+    for (int i = 1; i < sizes.size(); ++i)
+        std::printf("  time ratio %.2f for %.0fx the documents (%d to %d)\n",
+                    figures[0].seconds > 0 ? figures[size_t(i)].seconds / figures[0].seconds : 0.0,
+                    double(sizes[i]) / sizes[0], sizes[0], sizes[i]);
+    if (!sizes.isEmpty()) {
+        std::printf("  statements filing the last of %d documents, with their query plans:\n", sizes.last());
+        for (const QString& line : figures.back().plans)
             std::printf("    %s\n", qPrintable(line));
     }
 }
 
-int Option(const QStringList& args, const QString& name, int fallback) {
+QList<int> Sizes(const QStringList& args, const QString& name, const QList<int>& fallback) {
     const qsizetype at = args.indexOf(name);
-    return at >= 0 && at + 1 < args.size() ? args.at(at + 1).toInt() : fallback;
+    if (at < 0 || at + 1 >= args.size())
+        return fallback;
+    QList<int> sizes;
+    for (const QString& size : args.at(at + 1).split(QLatin1Char(','), Qt::SkipEmptyParts))
+        sizes << std::max(1, size.toInt());
+    return sizes;
 }
 
 } // namespace
@@ -263,10 +274,11 @@ int main(int argc, char** argv) {
     if (!folder.isValid())
         return 2;
     try {
-        Report("Filing into one folder, sorting off", Option(args, QStringLiteral("--small"), 1000),
-               Option(args, QStringLiteral("--large"), 10000), false, folder);
-        Report("Filing into one folder, sorting on", Option(args, QStringLiteral("--sorted-small"), 1000),
-               Option(args, QStringLiteral("--sorted-large"), 10000), true, folder);
+        const QList<int> sizes{1000, 10000, 50000};
+        Report("Filing into one folder, sorting off", Sizes(args, QStringLiteral("--sizes"), sizes), false,
+               folder);
+        Report("Filing into one folder, sorting on", Sizes(args, QStringLiteral("--sorted-sizes"), sizes),
+               true, folder);
     } catch (const Fault& fault) {
         std::fprintf(stderr, "%s\n", fault.what());
         return 1;

@@ -135,7 +135,8 @@ void ColumnTable::CutDelimited(const QString& line) {
 bool ColumnTable::SortFlag(int level) const {
     if (level < 1 || level > count())
         return true;
-    return LeadingWhole(column(level - 1).sort) != 0;
+    // Only a stored 1 sorts, as a rule's switches do: 2 or -1 is no sort flag.
+    return LeadingNumber(column(level - 1).sort) == 1.0;
 }
 
 } // namespace vantrelis::app

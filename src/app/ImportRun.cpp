@@ -84,8 +84,8 @@ void ImportRun::Button_Go_Click() {
         m_choices = m_view.runChoices();
         m_folders.setCheckOnly(m_choices.checkOnly || m_context.commandLine().check);
         m_summary.checkOnly = m_folders.checkOnly();
-        m_fillFromLine =
-            (m_choices.fillFromLine || m_context.commandLine().profileFromLine) && !m_folders.checkOnly();
+        // A check reads the line's values too: the folders it plans are answered with them.
+        m_fillFromLine = m_choices.fillFromLine || m_context.commandLine().profileFromLine;
         const QString setName = TrimBlanks(m_choices.importSet);
         if (!Checks(m_choices, setName)) {
             m_summary.stopped = true;

@@ -18,6 +18,14 @@ public:
     // rule whose RULE_APPEND_TRUSTEES applies.
     virtual void AddSecurity(qint64 docNumber, const QString& securityTemplate, int ruleIndex,
                              bool& succeeded) = 0;
+    // AddSecurity for a document being filed. When its author or typist cannot be found, nothing
+    // weakens its security: partiesFound is false, succeeded false, and nothing is written (the
+    // caller undoes what the filing wrote before).
+    virtual void AddDocumentSecurity(qint64 docNumber, const QString& securityTemplate, int ruleIndex,
+                                     bool& succeeded, bool& partiesFound) {
+        partiesFound = true;
+        AddSecurity(docNumber, securityTemplate, ruleIndex, succeeded);
+    }
 };
 
 } // namespace vantrelis::engine

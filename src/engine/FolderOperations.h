@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <utility>
@@ -23,6 +24,14 @@ struct LineColumns {
     QList<std::pair<QString, QString>> columns;
 };
 
+// The profile a folder that a check-only run plans would get: its parent's values (the nearest folder
+// in the library, realAncestor, 0 at the top level), changed by the import line columns of the
+// planned folders on the way down (by PROFILE column, upper case; the nearest folder's win).
+struct PlannedProfile {
+    qint64 realAncestor = 0;
+    QHash<QString, QString> columns;
+};
+
 // The folder engine as the import run calls it: folder creation, the folder item chain and the
 // document query of a folder rule, all on the current library of the session. No call lets a
 // fault escape; each answers as its procedure does and leaves the session's current-folder and
@@ -44,6 +53,9 @@ public:
     // The statement that selects the documents that belong in a folder under the rule; empty when
     // there is nothing to file or a step failed.
     virtual QString AddDocsSQL(qint32 folderDocNumber, int ruleIndex) = 0;
+    // The same statement for a folder that is not in the library yet, from the profile it would
+    // get; sends only reads.
+    virtual QString PlannedDocsSQL(const PlannedProfile& /*profile*/, int /*ruleIndex*/) { return {}; }
 
     // True for a folder that a check-only run would create: it is not in the library, so it has no
     // items to look up. A run that writes plans nothing.
@@ -54,6 +66,9 @@ public:
     // it) and answers whether the items added since BeginBatch are in the library. Each item stays
     // all or nothing within the batch. An implementation that does not batch answers false and true.
     virtual bool BeginBatch() { return false; }
+    // A new run: what the engine kept of the libraries during the last one (the folders it knows as
+    // sorted, their versions) may have been changed since by another writer.
+    virtual void ForgetRunState() {}
     virtual bool EndBatch(bool /*commit*/) { return true; }
 
     virtual bool FolderCreated() const = 0;

@@ -225,9 +225,14 @@ TEST(TemplateTest, DefinitionsLoadWithExactNames) {
 }
 
 TEST(TemplateTest, SortFlagsFollowTheColumns) {
-    const ColumnTable columns = Columns({QStringLiteral("A:1:2::1"), QStringLiteral("B:3:4::0"),
-                                         QStringLiteral("C:5:6"), QStringLiteral("D:7:8::2x")});
-    const std::vector<std::pair<int, bool>> cases = {{1, true}, {2, false}, {3, false}, {4, true}, {5, true}};
+    const ColumnTable columns =
+        Columns({QStringLiteral("A:1:2::1"), QStringLiteral("B:3:4::0"), QStringLiteral("C:5:6"),
+                 QStringLiteral("D:7:8::2x"), QStringLiteral("E:9:10::2"), QStringLiteral("F:11:12::-1"),
+                 QStringLiteral("G:13:14::"), QStringLiteral("H:15:16::1x")});
+    // Only a stored 1 sorts; a level beyond the columns sorts.
+    const std::vector<std::pair<int, bool>> cases = {{1, true},  {2, false}, {3, false},
+                                                     {4, false}, {5, false}, {6, false},
+                                                     {7, false}, {8, true},  {9, true}};
     for (const auto& [level, sort] : cases)
         EXPECT_EQ(columns.SortFlag(level), sort) << level;
 }

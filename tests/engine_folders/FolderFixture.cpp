@@ -15,7 +15,7 @@ void RecordingSecurity::AddSecurity(qint64 docNumber, const QString& securityTem
 }
 
 void FolderFixture::SetUp() {
-    auto& docs = environment.AddLibrary(QStringLiteral("DOCS"), 10, true);
+    auto& docs = environment.AddLibrary(QStringLiteral("DOCS"), EngineCode(), true);
     docs.batch([&] {
         docs.addClient(QStringLiteral("ACME"), QStringLiteral("Acme"));
         docs.addMatter(QStringLiteral("ACME"), QStringLiteral("0042"), QStringLiteral("Merger"));

@@ -27,6 +27,8 @@ public:
     static constexpr int kRule = 1;
 
     void SetUp() override;
+    // The engine the library presents itself as: MSSQL (names compare without case) by default.
+    virtual int EngineCode() const { return 10; }
 
     dm::local::LibraryAdmin& admin() { return environment.admin(QStringLiteral("DOCS")); }
     void SetRule(int field, const QString& value) { program->context.rules().setField(kRule, field, value); }

@@ -25,6 +25,8 @@ void CheckOnlyFolders::setCheckOnly(bool on) {
     m_checkOnly = on;
     m_planned.clear();
     m_plannedNumbers.clear();
+    m_plans.clear();
+    m_engine.ForgetRunState();
 }
 
 qint32 CheckOnlyFolders::CreateFolder(const QString& folderName, qint32 parentFolder, const QString& formName,
@@ -50,6 +52,10 @@ qint32 CheckOnlyFolders::CreateFolder(const QString& folderName, qint32 parentFo
     const qint32 number = std::numeric_limits<qint32>::max() - static_cast<qint32>(m_plannedNumbers.size());
     m_planned.insert(key, number);
     m_plannedNumbers.insert(number);
+    Plan plan{parentFolder, {}};
+    for (const auto& [column, key] : lineColumns.columns)
+        plan.columns.insert(column.toUpper(), key);
+    m_plans.insert(number, plan);
     m_folderCreated = true;
     return number;
 }
@@ -73,8 +79,21 @@ bool CheckOnlyFolders::AddFolderItem(qint32 itemDocNumber, qint32 parentFolder, 
 }
 
 QString CheckOnlyFolders::AddDocsSQL(qint32 folderDocNumber, int ruleIndex) {
-    if (m_checkOnly && IsPlanned(folderDocNumber))
-        return QString();
+    if (m_checkOnly && IsPlanned(folderDocNumber)) {
+        PlannedProfile profile;
+        qint32 folder = folderDocNumber;
+        // Up to the nearest folder in the library; the nearest line's value of a column wins.
+        while (IsPlanned(folder)) {
+            const Plan plan = m_plans.value(folder);
+            for (auto column = plan.columns.constBegin(); column != plan.columns.constEnd(); ++column) {
+                if (!profile.columns.contains(column.key()))
+                    profile.columns.insert(column.key(), column.value());
+            }
+            folder = plan.parent;
+        }
+        profile.realAncestor = folder;
+        return m_engine.PlannedDocsSQL(profile, ruleIndex);
+    }
     return m_engine.AddDocsSQL(folderDocNumber, ruleIndex);
 }
 

@@ -15,12 +15,14 @@ namespace vantrelis::engine {
 // number of its own far above the library's numbers, so that the levels below it are planned too
 // without looking them up; a folder another line already planned is answered with the same number,
 // so each folder is counted once, as the run that writes would create it once. A document is looked
-// up in its folder but not linked, and a planned folder has no document query (it has no profile).
+// up in its folder but not linked. A planned folder's document query is answered from the profile
+// it would get: its parent's values and its import line's columns.
 class CheckOnlyFolders : public FolderOperations {
 public:
     CheckOnlyFolders(FolderOperations& engine, dm::SqlGateway& gateway, Log& log);
 
-    // Turns check-only on or off for the next run and forgets the folders planned so far.
+    // Turns check-only on or off for the next run and forgets the folders planned so far (and the
+    // engine what it kept of the last run).
     void setCheckOnly(bool on);
     bool checkOnly() const { return m_checkOnly; }
 
@@ -32,6 +34,7 @@ public:
     bool IsPlanned(qint32 folder) const override { return m_plannedNumbers.contains(folder); }
     bool BeginBatch() override { return !m_checkOnly && m_engine.BeginBatch(); }
     bool EndBatch(bool commit) override { return m_engine.EndBatch(commit); }
+    void ForgetRunState() override { m_engine.ForgetRunState(); }
 
     bool FolderCreated() const override;
     void setFolderCreated(bool created) override;
@@ -50,6 +53,12 @@ private:
     // Planned folders by library, parent and name, and their numbers.
     QHash<QString, qint32> m_planned;
     QSet<qint32> m_plannedNumbers;
+    // Each planned folder's parent and line columns (by upper-case PROFILE column).
+    struct Plan {
+        qint32 parent = 0;
+        QHash<QString, QString> columns;
+    };
+    QHash<qint32, Plan> m_plans;
 };
 
 } // namespace vantrelis::engine

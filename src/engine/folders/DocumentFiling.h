@@ -3,6 +3,7 @@
 #include "common/Log.h"
 #include "config/RuleTable.h"
 #include "dm/SqlGateway.h"
+#include "engine/FolderOperations.h"
 
 #include <QString>
 #include <QStringList>
@@ -19,6 +20,9 @@ public:
     // The documents statement for the folder, or an empty text when there is nothing to file or a
     // step failed. Never raises.
     QString AddDocsSQL(qint64 folderDocNumber, int ruleIndex);
+    // The documents statement for a folder a check-only run plans: the folder's values query is
+    // answered with the planned profile's values in place of its PROFILE columns. Never raises.
+    QString PlannedDocsSQL(const PlannedProfile& profile, int ruleIndex);
 
 private:
     struct Statements {
@@ -34,6 +38,12 @@ private:
         bool foldersExcluded = false;
     };
 
+    // The rule's statements, built on the first call for it.
+    Statements RuleStatements(int ruleIndex);
+    // Sends the folder's values query and answers the documents statement; empty without a row.
+    QString Documents(const Statements& statements, const QString& valuesQuery);
+    // The values query with the planned profile's values written in place of its PROFILE columns.
+    QString PlannedValuesQuery(const QString& valuesQuery, const PlannedProfile& profile);
     Statements Build(const QString& pathTemplate);
     void AddToken(const QString& token, Lists& lists);
     // Adds one column path ("MATTER.CLIENT_ID.CLIENT_ID"), walked from PROFILE through DOCSCOLUMN,

@@ -25,8 +25,17 @@ QString FolderEngine::AddDocsSQL(qint32 folderDocNumber, int ruleIndex) {
     return m_filing.AddDocsSQL(folderDocNumber, ruleIndex);
 }
 
+QString FolderEngine::PlannedDocsSQL(const PlannedProfile& profile, int ruleIndex) {
+    return m_filing.PlannedDocsSQL(profile, ruleIndex);
+}
+
 void FolderEngine::SortFolders(qint32 parentFolder) {
     m_sorting.SortFolders(parentFolder);
+}
+
+void FolderEngine::ForgetRunState() {
+    m_sorting.ForgetAll();
+    m_items.ForgetVersions();
 }
 
 bool FolderEngine::BeginBatch() {
@@ -45,13 +54,16 @@ bool FolderEngine::EndBatch(bool commit) {
     if (!m_batch)
         return true;
     try {
-        if (commit)
+        if (commit) {
             m_batch->commit();
-        else
+        } else {
             m_batch->rollback();
+            ForgetRunState();
+        }
         m_batch.reset();
         return commit;
     } catch (...) {
+        ForgetRunState();
         // The failed commit was undone: none of the batch's items are in the library.
         ReportCurrentFault(m_log);
         m_batch.reset();

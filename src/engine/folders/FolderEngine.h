@@ -30,10 +30,12 @@ public:
     bool AddFolderItem(qint32 itemDocNumber, qint32 parentFolder, const QString& nodeType, int ruleIndex,
                        qint32 sortAfterAdd) override;
     QString AddDocsSQL(qint32 folderDocNumber, int ruleIndex) override;
+    QString PlannedDocsSQL(const PlannedProfile& profile, int ruleIndex) override;
     // Sorts one folder's items by name, or with 0 every folder's.
     void SortFolders(qint32 parentFolder);
 
     bool BeginBatch() override;
+    void ForgetRunState() override;
     bool EndBatch(bool commit) override;
 
     bool FolderCreated() const override { return m_creation.FolderCreated(); }

@@ -57,9 +57,23 @@ bool FolderItems::FindTail(const QString& parent, Tail& tail) {
     return true;
 }
 
-bool FolderItems::Link(const QString& item, const QString& parent, const QString& nodeType) {
+qint64 FolderItems::ParentVersion(const QString& parent) {
+    const QString key = m_gateway.session().LibraryName().toUpper() + QLatin1Char('\n') + parent;
+    if (const auto known = m_versions.constFind(key); known != m_versions.constEnd())
+        return known.value();
+    const dm::SqlRows rows(m_gateway, QStringLiteral("SELECT VERSION_ID FROM ") + OwnerPrefix() +
+                                          QStringLiteral("VERSIONS WHERE DOCNUMBER = ") + parent);
+    const qint64 version = rows.scalar();
+    // A folder without a row yet may get one; only a found row is kept.
+    if (rows.ok() && rows.rowCount() > 0)
+        m_versions.insert(key, version);
+    return version;
+}
+
+bool FolderItems::Link(const QString& item, const QString& parent, const QString& nodeType, bool placeBySort,
+                       qint64& newKey, QString& displayName) {
     dm::DmSql& sql = SessionSql(m_gateway, kSource);
-    const qint64 newKey = sql.nextKey(QStringLiteral("SYSTEMKEY"));
+    newKey = sql.nextKey(QStringLiteral("SYSTEMKEY"));
     if (newKey == 0) {
         m_log.WriteLog(
             QStringLiteral("Error: Unable to retrieve System_ID for inserting new row - cannot continue.") +
@@ -72,22 +86,19 @@ bool FolderItems::Link(const QString& item, const QString& parent, const QString
     const QString key = FormatWhole(newKey);
 
     m_log.ShowStatus(QStringLiteral("Fetching version_id for document #") + parent);
-    qint64 parentVersion = 0;
-    {
-        const dm::SqlRows rows(m_gateway, QStringLiteral("SELECT VERSION_ID FROM ") + OwnerPrefix() +
-                                              QStringLiteral("VERSIONS WHERE DOCNUMBER = ") + parent);
-        parentVersion = rows.scalar();
-    }
+    const qint64 parentVersion = ParentVersion(parent);
 
-    m_log.ShowStatus(QStringLiteral("Fetching last folder item placed into folder"));
     Tail tail;
-    if (!FindTail(parent, tail)) {
-        m_log.ShowStatus(QStringLiteral("Error: Unable to find the last item of folder #") + parent);
-        return false;
+    tail.isFirst = false;
+    if (!placeBySort) {
+        m_log.ShowStatus(QStringLiteral("Fetching last folder item placed into folder"));
+        if (!FindTail(parent, tail)) {
+            m_log.ShowStatus(QStringLiteral("Error: Unable to find the last item of folder #") + parent);
+            return false;
+        }
     }
 
     m_log.ShowStatus(QStringLiteral("Fetching document name for added profile"));
-    QString displayName;
     {
         const dm::SqlRows rows(m_gateway, QStringLiteral("SELECT DOCNAME FROM ") + OwnerPrefix() +
                                               QStringLiteral("PROFILE WHERE DOCNUMBER = ") + item);
@@ -114,7 +125,7 @@ bool FolderItems::Link(const QString& item, const QString& parent, const QString
         }
     }
 
-    if (!tail.isFirst) {
+    if (!tail.isFirst && !placeBySort) {
         m_log.ShowStatus(QStringLiteral("Updating last folder item"));
         const dm::SqlRows update(
             m_gateway, QStringLiteral("UPDATE ") + FolderItemTable() + QStringLiteral("SET ") + NextColumn() +
@@ -129,15 +140,25 @@ bool FolderItems::Link(const QString& item, const QString& parent, const QString
     return true;
 }
 
-void FolderItems::ApplySecurity(qint64 itemDocNumber, qint64 parentFolder, int ruleIndex) {
+bool FolderItems::ApplySecurity(qint64 itemDocNumber, qint64 parentFolder, int ruleIndex, bool isDocument) {
     const bool inherit = RuleSwitch(m_rules, ruleIndex, RuleTable::kInheritSecurity);
     bool succeeded = false;
     if (inherit)
         m_security.InheritSecurity(itemDocNumber, parentFolder, succeeded);
     const QString securityTemplate = m_rules.field(ruleIndex, RuleTable::kSecurity);
     if (!securityTemplate.isEmpty() &&
-        (RuleSwitch(m_rules, ruleIndex, RuleTable::kAppendTrustees) || !inherit))
-        m_security.AddSecurity(itemDocNumber, securityTemplate, ruleIndex, succeeded);
+        (RuleSwitch(m_rules, ruleIndex, RuleTable::kAppendTrustees) || !inherit)) {
+        // A new folder's parties are the running user; a document's may be missing from the
+        // library, and then it must not lose the security it was just given.
+        if (!isDocument) {
+            m_security.AddSecurity(itemDocNumber, securityTemplate, ruleIndex, succeeded);
+            return true;
+        }
+        bool partiesFound = true;
+        m_security.AddDocumentSecurity(itemDocNumber, securityTemplate, ruleIndex, succeeded, partiesFound);
+        return partiesFound;
+    }
+    return true;
 }
 
 bool FolderItems::AddFolderItem(qint64 itemDocNumber, qint64 parentFolder, const QString& nodeType,
@@ -174,16 +195,38 @@ bool FolderItems::AddFolderItem(qint64 itemDocNumber, qint64 parentFolder, const
             // interrupted filing leaves no row that a rerun would take as done. The lock taken here
             // also keeps another writer from linking after the same tail.
             dm::SqlTransaction filing(SessionSql(m_gateway, kSource));
-            if (Link(item, parent, nodeType)) {
+            const bool placeBySort = sortAfterAdd == 1 && m_sorting.isSorted(parentFolder);
+            qint64 newKey = 0;
+            QString displayName;
+            // Whatever happens to this filing, a folder the sort touched is known as sorted only
+            // once the filing is in.
+            struct Undone {
+                FolderSorting& sorting;
+                qint64 folder;
+                bool committed = false;
+                ~Undone() {
+                    try {
+                        if (!committed)
+                            sorting.Forget(folder);
+                    } catch (...) {
+                    }
+                }
+            } undone{m_sorting, parentFolder};
+            if (Link(item, parent, nodeType, placeBySort, newKey, displayName)) {
                 if (sortAfterAdd == 1)
-                    m_sorting.SortFolders(parentFolder);
+                    m_sorting.SortFolders(parentFolder, placeBySort ? newKey : 0, displayName);
                 m_log.WriteLog(Dashes(60));
                 m_metadata.Inherit(itemDocNumber, parentFolder, ruleIndex);
                 m_log.WriteLog(Dashes(60));
-                ApplySecurity(itemDocNumber, parentFolder, ruleIndex);
-                filing.commit();
-                added = true;
-                m_log.ShowStatus(QStringLiteral("Folder Item successfully added to folder."));
+                if (ApplySecurity(itemDocNumber, parentFolder, ruleIndex, nodeType != QLatin1String("F"))) {
+                    filing.commit();
+                    undone.committed = true;
+                    added = true;
+                    m_log.ShowStatus(QStringLiteral("Folder Item successfully added to folder."));
+                } else {
+                    filing.rollback();
+                    m_log.ShowStatus(QStringLiteral("Error: Adding Folder Item to folder"));
+                }
             } else {
                 m_log.ReportError(0, QString(), QString());
                 m_log.ShowStatus(QStringLiteral("Error: Adding Folder Item to folder"));

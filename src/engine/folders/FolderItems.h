@@ -7,6 +7,7 @@
 #include "engine/folders/FolderSorting.h"
 #include "engine/folders/MetadataInheritance.h"
 
+#include <QHash>
 #include <QString>
 
 namespace vantrelis::engine {
@@ -24,6 +25,8 @@ public:
     bool AddFolderItem(qint64 itemDocNumber, qint64 parentFolder, const QString& nodeType, int ruleIndex,
                        qint32 sortAfterAdd);
     bool ItemExisted() const { return m_itemExisted; }
+    // A new run (or an undone batch) reads every folder's VERSION_ID again.
+    void ForgetVersions() { m_versions.clear(); }
 
 private:
     struct Tail {
@@ -36,8 +39,15 @@ private:
     bool FindTail(const QString& parent, Tail& tail);
     // Writes the row and links it, inside the caller's transaction; false (after its status line)
     // when either write failed.
-    bool Link(const QString& item, const QString& parent, const QString& nodeType);
-    void ApplySecurity(qint64 itemDocNumber, qint64 parentFolder, int ruleIndex);
+    // A folder known as sorted has rows; its new row is inserted unlinked, for the sort to place it,
+    // without looking for the tail.
+    bool Link(const QString& item, const QString& parent, const QString& nodeType, bool placeBySort,
+              qint64& newKey, QString& displayName);
+    // The folder's VERSION_ID, read once per folder and run (it never changes).
+    qint64 ParentVersion(const QString& parent);
+    // False when a document's author or typist could not be found: its template security was not
+    // applied, and the filing is to be undone rather than leave it weakened.
+    bool ApplySecurity(qint64 itemDocNumber, qint64 parentFolder, int ruleIndex, bool isDocument);
 
     dm::SqlGateway& m_gateway;
     Log& m_log;
@@ -46,6 +56,8 @@ private:
     FolderSorting& m_sorting;
     MetadataInheritance& m_metadata;
     bool m_itemExisted = false;
+    // VERSION_ID by library and folder, for this run.
+    QHash<QString, qint64> m_versions;
 };
 
 } // namespace vantrelis::engine

@@ -25,13 +25,123 @@ struct Item {
 
 FolderSorting::FolderSorting(dm::SqlGateway& gateway, Log& log) : m_gateway(gateway), m_log(log) {}
 
-void FolderSorting::SortFolder(int k, const Folder& folder) {
+QString FolderSorting::SortedKey(const QString& parent) const {
+    return m_gateway.session().LibraryName().toUpper() + QLatin1Char('\n') + parent;
+}
+
+bool FolderSorting::isSorted(qint64 parentFolder) const {
+    return m_sorted.contains(SortedKey(FormatWhole(parentFolder)));
+}
+
+void FolderSorting::Forget(qint64 parentFolder) {
+    m_sorted.remove(SortedKey(FormatWhole(parentFolder)));
+}
+
+bool FolderSorting::Relink(const QString& systemId, const QString& next, bool isFirst) {
+    const dm::SqlRows update(m_gateway, QStringLiteral("UPDATE ") + OwnerPrefix() +
+                                            QStringLiteral("FOLDER_ITEM SET ") + NextColumn() +
+                                            QStringLiteral(" = ") + next + QStringLiteral(", ISFIRST = '") +
+                                            (isFirst ? QStringLiteral("Y") : QStringLiteral("N")) +
+                                            QStringLiteral("' WHERE SYSTEM_ID = ") + systemId);
+    return update.ok();
+}
+
+bool FolderSorting::Place(const Folder& folder, qint64 newItem, const QString& newName) {
+    const auto known = m_sorted.constFind(SortedKey(folder.parent));
+    if (known == m_sorted.constEnd())
+        return false;
+    const QString table = OwnerPrefix() + QStringLiteral("FOLDER_ITEM");
+    const QString key = FormatWhole(newItem);
+    const QString name = QLatin1Char('\'') + EscapeSQLText(newName) + QLatin1Char('\'');
+    // The items just before and just after the new one in the order of the full sort: by name,
+    // and among equal names by SYSTEM_ID. Each is one step down the (PARENT, DISPLAYNAME) index.
+    const QString inFolder =
+        QStringLiteral(" FROM ") + table + QStringLiteral(" WHERE PARENT = ") + folder.parent;
+    const auto neighbour = [&](const QString& extreme, const QString& compare, const QString& idCompare) {
+        return QStringLiteral("COALESCE((SELECT ") + extreme + QStringLiteral("(SYSTEM_ID)") + inFolder +
+               QStringLiteral(" AND DISPLAYNAME = ") + name + QStringLiteral(" AND SYSTEM_ID ") + idCompare +
+               QStringLiteral(" ") + key + QStringLiteral("), (SELECT ") + extreme +
+               QStringLiteral("(SYSTEM_ID)") + inFolder + QStringLiteral(" AND DISPLAYNAME = (SELECT ") +
+               extreme + QStringLiteral("(DISPLAYNAME)") + inFolder + QStringLiteral(" AND DISPLAYNAME ") +
+               compare + QStringLiteral(" ") + name + QStringLiteral(")))");
+    };
+    const auto side = [&](const char* tag, const QString& id) {
+        return QStringLiteral("SELECT '") + QLatin1String(tag) + QStringLiteral("', SYSTEM_ID, ") +
+               NextColumn() + QStringLiteral(", ISFIRST FROM ") + table +
+               QStringLiteral(" WHERE SYSTEM_ID = ") + id;
+    };
+    QString before;
+    QString beforeNext;
+    bool beforeIsFirst = false;
+    QString after;
+    bool afterIsFirst = false;
+    QString afterNext;
+    {
+        dm::SqlRows rows(
+            m_gateway,
+            side("P", neighbour(QStringLiteral("MAX"), QStringLiteral("<"), QStringLiteral("<"))) +
+                QStringLiteral(" UNION ALL ") +
+                side("S", neighbour(QStringLiteral("MIN"), QStringLiteral(">"), QStringLiteral(">"))));
+        if (!rows.ok())
+            return false;
+        for (bool more = rows.first(); more; more = rows.next()) {
+            if (rows.value(1) == QLatin1String("P")) {
+                before = rows.value(2);
+                beforeNext = rows.value(3);
+                beforeIsFirst = rows.value(4).compare(QLatin1String("Y"), Qt::CaseInsensitive) == 0;
+            } else {
+                after = rows.value(2);
+                afterNext = rows.value(3);
+                afterIsFirst = rows.value(4).compare(QLatin1String("Y"), Qt::CaseInsensitive) == 0;
+            }
+        }
+    }
+    // The neighbours must be linked to each other, the first one must head the chain.
+    const QString afterKey = after.isEmpty() ? QStringLiteral("0") : FormatWhole(LeadingWhole(after));
+    if (before.isEmpty() && after.isEmpty())
+        return false;
+    if (!before.isEmpty() && FormatWhole(LeadingWhole(beforeNext)) != afterKey)
+        return false;
+    if (before.isEmpty() && !afterIsFirst)
+        return false;
+
+    const qint64 count = known.value() + 1;
+    m_log.WriteLog(FormatWhole(count) + QStringLiteral(" items in folder need sorting"));
+    if (!after.isEmpty() || before.isEmpty()) {
+        if (!Relink(key, afterKey, before.isEmpty()))
+            return false;
+    }
+    if (before.isEmpty()) {
+        if (!Relink(after, FormatWhole(LeadingWhole(afterNext)), false))
+            return false;
+    } else if (!Relink(before, key, beforeIsFirst)) {
+        return false;
+    }
+    m_sorted.insert(SortedKey(folder.parent), count);
+    m_log.WriteLog(QStringLiteral("Folder ") + folder.headName + QStringLiteral(" needed sorting"));
+    return true;
+}
+
+void FolderSorting::SortFolder(int k, const Folder& folder, qint64 newItem, const QString& newName) {
     m_log.ShowStatus(QStringLiteral("Sorting folder ") + FormatWhole(k) + QStringLiteral(" (") +
                      folder.headName + QLatin1Char(')'));
     bool changed = false;
     // The items are read and relinked under one lock: a fault or a refused row leaves the folder's
     // chain as it was, never half rewritten.
     dm::SqlTransaction rewrite(SessionSql(m_gateway, kSource));
+    if (newItem != 0) {
+        if (Place(folder, newItem, newName)) {
+            rewrite.commit();
+            return;
+        }
+        // Undo whatever the placing wrote; the full sort below puts every item in its place.
+        rewrite.rollback();
+        m_sorted.remove(SortedKey(folder.parent));
+        SortFolder(k, folder, 0, QString());
+        return;
+    }
+    m_sorted.remove(SortedKey(folder.parent));
+    qint64 itemCount = 0;
     std::vector<Item> items;
     {
         dm::SqlRows rows(m_gateway, QStringLiteral("SELECT SYSTEM_ID, DISPLAYNAME, ") + NextColumn() +
@@ -39,6 +149,7 @@ void FolderSorting::SortFolder(int k, const Folder& folder) {
                                         QStringLiteral("FOLDER_ITEM WHERE PARENT = ") + folder.parent +
                                         QStringLiteral(" ORDER BY DISPLAYNAME"));
         const int count = rows.rowCount();
+        itemCount = count;
         if (count > 1) {
             m_log.WriteLog(FormatWhole(count) + QStringLiteral(" items in folder need sorting"));
             items.reserve(static_cast<size_t>(count));
@@ -67,11 +178,13 @@ void FolderSorting::SortFolder(int k, const Folder& folder) {
         }
     }
     rewrite.commit();
+    if (itemCount > 0)
+        m_sorted.insert(SortedKey(folder.parent), itemCount);
     m_log.WriteLog(QStringLiteral("Folder ") + folder.headName +
                    (changed ? QStringLiteral(" needed sorting") : QStringLiteral(" was already sorted")));
 }
 
-void FolderSorting::SortFolders(qint64 parentFolder) {
+void FolderSorting::SortFolders(qint64 parentFolder, qint64 newItem, const QString& newName) {
     const QString label = m_log.StatusLabel();
     StatusView* view = m_log.statusView();
     bool busy = false;
@@ -103,8 +216,9 @@ void FolderSorting::SortFolders(qint64 parentFolder) {
             const QString folderCount = FormatWhole(static_cast<qint64>(folders.size()));
             m_log.SetStatusLabel(QStringLiteral("Processing ") + folderCount + QStringLiteral(" folder(s)"));
             m_log.Yield();
+            // A folder with two heads was changed by another writer: it is sorted in full.
             for (size_t k = 0; k < folders.size(); ++k)
-                SortFolder(int(k) + 1, folders[k]);
+                SortFolder(int(k) + 1, folders[k], folders.size() == 1 ? newItem : 0, newName);
             m_log.SetStatusLabel(QStringLiteral("Finished sorting ") + folderCount +
                                  QStringLiteral(" folder(s)"));
             m_log.Yield();

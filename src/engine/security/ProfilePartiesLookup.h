@@ -16,8 +16,14 @@ public:
     // person row or primary group) the document is given a warning, its security is switched off
     // and trustee 0 is given full rights on it; the answer is then false.
     bool Lookup(qint64 docNumber, ProfileParties& parties);
+    // As Lookup, but without a row nothing is written: an error line names the document, whose
+    // security stays as it is.
+    bool LookupKeepingSecurity(qint64 docNumber, ProfileParties& parties);
 
 private:
+    // The one query; false when it gives no row.
+    bool Read(const QString& doc, ProfileParties& parties);
+
     dm::SqlGateway& m_gateway;
     Log& m_log;
 };

@@ -15,6 +15,13 @@ void SecurityEngine::AddSecurity(qint64 docNumber, const QString& securityTempla
     m_templates.AddSecurity(docNumber, securityTemplate, ruleIndex, succeeded);
 }
 
+void SecurityEngine::AddDocumentSecurity(qint64 docNumber, const QString& securityTemplate, int ruleIndex,
+                                         bool& succeeded, bool& partiesFound) {
+    m_templates.AddSecurity(docNumber, securityTemplate, ruleIndex, succeeded,
+                            TemplateSecurity::PartiesMissing::KeepSecurity);
+    partiesFound = !m_templates.partiesMissing();
+}
+
 void SecurityEngine::PostPOG(qint64 docNumber, const QString& trusteeName, int trusteeKind, int trusteeAction,
                              qint32 rights, bool& succeeded) {
     m_posting.PostPOG(docNumber, trusteeName, trusteeKind, trusteeAction, rights, succeeded);

@@ -20,6 +20,8 @@ public:
     void InheritSecurity(qint64 docNumber, qint64 parentFolder, bool& succeeded) override;
     void AddSecurity(qint64 docNumber, const QString& securityTemplate, int ruleIndex,
                      bool& succeeded) override;
+    void AddDocumentSecurity(qint64 docNumber, const QString& securityTemplate, int ruleIndex,
+                             bool& succeeded, bool& partiesFound) override;
     void PostPOG(qint64 docNumber, const QString& trusteeName, int trusteeKind, int trusteeAction,
                  qint32 rights, bool& succeeded);
 

@@ -54,7 +54,8 @@ void TemplateSecurity::Separator() {
 }
 
 void TemplateSecurity::AddSecurity(qint64 docNumber, const QString& securityTemplate, int ruleIndex,
-                                   bool& succeeded) {
+                                   bool& succeeded, PartiesMissing partiesMissing) {
+    m_partiesMissing = false;
     if (securityTemplate.isEmpty() || docNumber == 0) {
         m_log.ShowStatus(QStringLiteral("Error: Cannot add security for document #") +
                          FormatWhole(docNumber));
@@ -69,7 +70,7 @@ void TemplateSecurity::AddSecurity(qint64 docNumber, const QString& securityTemp
             wasBusy = view->isBusy();
             view->setBusy(true);
         }
-        succeeded = Assign(docNumber, securityTemplate, ruleIndex);
+        succeeded = Assign(docNumber, securityTemplate, ruleIndex, partiesMissing);
     } catch (...) {
         ReportCurrentFault(m_log);
         m_log.ShowStatus(QStringLiteral("Error: Adding security to item"));
@@ -78,14 +79,21 @@ void TemplateSecurity::AddSecurity(qint64 docNumber, const QString& securityTemp
     Finish(view, wasBusy, status);
 }
 
-bool TemplateSecurity::Assign(qint64 docNumber, const QString& securityTemplate, int ruleIndex) {
+bool TemplateSecurity::Assign(qint64 docNumber, const QString& securityTemplate, int ruleIndex,
+                              PartiesMissing partiesMissing) {
     const QString doc = FormatWhole(docNumber);
     m_log.ShowStatus(QStringLiteral("Assigning security for document using template ") + securityTemplate);
     Separator();
 
     ProfileParties parties;
-    if (!m_parties.Lookup(docNumber, parties))
+    if (partiesMissing == PartiesMissing::KeepSecurity) {
+        if (!m_parties.LookupKeepingSecurity(docNumber, parties)) {
+            m_partiesMissing = true;
+            return false;
+        }
+    } else if (!m_parties.Lookup(docNumber, parties)) {
         return false;
+    }
     TrusteeTable table = SecurityTemplate::Resolve(securityTemplate, parties, [this](const TrusteeRow& row) {
         m_log.WriteLog(QStringLiteral("Adding trustee ") + row.name + QStringLiteral(" with rights ") +
                        FormatWhole(row.rights));

@@ -19,7 +19,13 @@ public:
 
     // ruleIndex names the folder rule whose RULE_APPEND_TRUSTEES applies: 1 keeps the profile's
     // trustees, anything else replaces them. The current profile slot is empty again on return.
-    void AddSecurity(qint64 docNumber, const QString& securityTemplate, int ruleIndex, bool& succeeded);
+    // What a failed parties lookup does: the fallback (security off, trustee 0 with full rights),
+    // or, for a document being filed, nothing.
+    enum class PartiesMissing { Fallback, KeepSecurity };
+    void AddSecurity(qint64 docNumber, const QString& securityTemplate, int ruleIndex, bool& succeeded,
+                     PartiesMissing partiesMissing = PartiesMissing::Fallback);
+    // Whether the last AddSecurity ended because the document's parties could not be found.
+    bool partiesMissing() const { return m_partiesMissing; }
 
 private:
     static constexpr int kSaveMode = 3;
@@ -35,7 +41,8 @@ private:
     };
 
     // Steps from the parties lookup to the final save; the posting-failure exit included.
-    bool Assign(qint64 docNumber, const QString& securityTemplate, int ruleIndex);
+    bool Assign(qint64 docNumber, const QString& securityTemplate, int ruleIndex,
+                PartiesMissing partiesMissing);
     // Drops the profile's trustee list unless the rule appends; faults here are passed over.
     void ClearExisting(dm::DmProfile& profile, const QString& doc, int ruleIndex);
     // Posts the table; false when a grant was not stored.
@@ -58,6 +65,7 @@ private:
     const RuleTable& m_rules;
     TrusteePosting& m_posting;
     ProfilePartiesLookup m_parties;
+    bool m_partiesMissing = false;
 };
 
 } // namespace vantrelis::engine
