@@ -22,7 +22,8 @@ using vantrelis::dm::local::ParameterizeLiterals;
 
 namespace {
 
-[[noreturn]] void Fail(const char* what, const QString& literal, const QString& shaped, const QString& detail) {
+[[noreturn]] void Fail(const char* what, const QString& literal, const QString& shaped,
+                       const QString& detail) {
     std::fprintf(stderr, "shaped statement differs (%s)\n  literal: %s\n  shaped:  %s\n  %s\n", what,
                  literal.toUtf8().constData(), shaped.toUtf8().constData(), detail.toUtf8().constData());
     std::abort();
@@ -85,7 +86,8 @@ QStringList Rows(sqlite3_stmt* statement, int* rc) {
     while ((*rc = sqlite3_step(statement)) == SQLITE_ROW) {
         QStringList row;
         for (int c = 0; c < sqlite3_column_count(statement); ++c)
-            row << QString::fromUtf8(sqlite3_column_name(statement, c)) + QLatin1Char('=') + Value(statement, c);
+            row << QString::fromUtf8(sqlite3_column_name(statement, c)) + QLatin1Char('=') +
+                       Value(statement, c);
         rows << row.join(QLatin1Char('|'));
     }
     return rows;
@@ -104,7 +106,8 @@ Outcome Run(const QString& sql, const QVariantList& values) {
     sqlite3_exec(db, "SAVEPOINT fuzz", nullptr, nullptr, nullptr);
     sqlite3_stmt* statement = nullptr;
     const void* tail = nullptr;
-    if (sqlite3_prepare16_v2(db, sql.utf16(), int(sql.size() * sizeof(QChar)), &statement, &tail) == SQLITE_OK &&
+    if (sqlite3_prepare16_v2(db, sql.utf16(), int(sql.size() * sizeof(QChar)), &statement, &tail) ==
+            SQLITE_OK &&
         statement) {
         out.prepared = true;
         int rc = SQLITE_OK;
@@ -123,9 +126,11 @@ Outcome Run(const QString& sql, const QVariantList& values) {
         } else {
             QStringList rows = Rows(statement, &rc);
             std::sort(rows.begin(), rows.end());
-            out.answer = rows.join(QLatin1Char('\n')) + QStringLiteral("\nend %1 changes %2")
-                                                            .arg(rc)
-                                                            .arg(rc == SQLITE_DONE ? sqlite3_changes(db) : -1);
+            // The count of changes is a write's own; a query leaves the last write's standing.
+            const int changes =
+                rc != SQLITE_DONE ? -1 : (sqlite3_stmt_readonly(statement) ? 0 : sqlite3_changes(db));
+            out.answer =
+                rows.join(QLatin1Char('\n')) + QStringLiteral("\nend %1 changes %2").arg(rc).arg(changes);
         }
         sqlite3_finalize(statement);
         for (const char* table : {"PROFILE", "FOLDER_ITEM"}) {
@@ -166,7 +171,8 @@ public:
         case 1:
             return QStringLiteral("DELETE FROM FOLDER_ITEM WHERE ") + condition(0);
         case 2:
-            return QStringLiteral("INSERT INTO FOLDER_ITEM (SYSTEM_ID, PARENT, DOCNUMBER, DISPLAYNAME) VALUES ") +
+            return QStringLiteral(
+                       "INSERT INTO FOLDER_ITEM (SYSTEM_ID, PARENT, DOCNUMBER, DISPLAYNAME) VALUES ") +
                    QStringLiteral("(%1, %2, %3, %4)").arg(literal(), literal(), literal(), literal()) +
                    (m_in.next(2) ? QStringLiteral(", (%1, 7, %2, %3)").arg(literal(), literal(), literal())
                                  : QString());
@@ -191,17 +197,30 @@ private:
     }
 
     QString column() {
-        static const char* const columns[] = {"SYSTEM_ID", "DOCNUMBER", "DOCNAME", "AUTHOR", "SCORE", "EXTRA"};
+        static const char* const columns[] = {"SYSTEM_ID", "DOCNUMBER", "DOCNAME",
+                                              "AUTHOR",    "SCORE",     "EXTRA"};
         return QLatin1String(columns[m_in.next(6)]);
     }
 
     QString literal() {
-        static const char* const numbers[] = {"0",   "1",     "-1",   "5002", "5001",  "9223372036854775807",
-                                              "9223372036854775808", "007",  "1e3",  "2.0", "0x10", ".5",
-                                              "2",   "- 1",   "+5002"};
-        static const char* const texts[] = {"''",       "'Invoices'", "'It''s here'", "'5002'", "' padded '",
-                                            "'invoices'", "'ÄÖÜ straße'", "'A%B'", "'x''y'", "'5001 '",
-                                            "'?'",      "'--'",       "'/*'"};
+        static const char* const numbers[] = {"0",
+                                              "1",
+                                              "-1",
+                                              "5002",
+                                              "5001",
+                                              "9223372036854775807",
+                                              "9223372036854775808",
+                                              "007",
+                                              "1e3",
+                                              "2.0",
+                                              "0x10",
+                                              ".5",
+                                              "2",
+                                              "- 1",
+                                              "+5002"};
+        static const char* const texts[] = {
+            "''",    "'Invoices'", "'It''s here'", "'5002'", "' padded '", "'invoices'", "'ÄÖÜ straße'",
+            "'A%B'", "'x''y'",     "'5001 '",      "'?'",    "'--'",       "'/*'"};
         switch (m_in.next(8)) {
         case 0:
         case 1:
@@ -219,7 +238,8 @@ private:
     }
 
     QString comparison() {
-        static const char* const operators[] = {"=", "==", "<>", "!=", "<", "<=", ">", ">=", " IS ", " IS NOT "};
+        static const char* const operators[] = {"=",  "==", "<>", "!=",   "<",
+                                                "<=", ">",  ">=", " IS ", " IS NOT "};
         return QLatin1String(operators[m_in.next(std::size(operators))]);
     }
 
@@ -253,8 +273,8 @@ private:
             return QStringLiteral("CASE WHEN %1 THEN %2 ELSE %3 END%4%5")
                 .arg(condition(depth + 1), literal(), literal(), comparison(), literal());
         default:
-            return column() + comparison() + QStringLiteral("(SELECT COUNT(*) FROM FOLDER_ITEM WHERE %1)")
-                                                 .arg(condition(depth + 1));
+            return column() + comparison() +
+                   QStringLiteral("(SELECT COUNT(*) FROM FOLDER_ITEM WHERE %1)").arg(condition(depth + 1));
         }
     }
 
@@ -286,11 +306,12 @@ private:
             text += keyword(" ORDER BY ") + QStringLiteral("SYSTEM_ID") + keyword(" LIMIT ") + literal();
             break;
         case 2:
-            text += keyword(" GROUP BY ") + QStringLiteral("AUTHOR") + keyword(" HAVING ") + QStringLiteral("COUNT(*)") +
-                    comparison() + literal();
+            text += keyword(" GROUP BY ") + QStringLiteral("AUTHOR") + keyword(" HAVING ") +
+                    QStringLiteral("COUNT(*)") + comparison() + literal();
             break;
         case 3:
-            text += keyword(" UNION ") + QStringLiteral("SELECT * FROM PROFILE WHERE ") + condition(depth + 1);
+            text +=
+                keyword(" UNION ") + QStringLiteral("SELECT * FROM PROFILE WHERE ") + condition(depth + 1);
             break;
         default:
             break;
@@ -304,8 +325,8 @@ private:
 // Statements whose answer depends on more than their text and the library.
 bool Deterministic(const QString& sql) {
     const QString upper = sql.toUpper();
-    for (const char* word : {"RANDOM", "CHANGES", "LAST_INSERT_ROWID", "CURRENT_", "DATE(", "TIME(",
-                             "JULIANDAY", "SQLITE_"})
+    for (const char* word :
+         {"RANDOM", "CHANGES", "LAST_INSERT_ROWID", "CURRENT_", "DATE(", "TIME(", "JULIANDAY", "SQLITE_"})
         if (upper.contains(QLatin1String(word)))
             return false;
     // Without an order, a limit may pick other rows under another plan.
@@ -338,7 +359,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // One statement at a time, as the program sends them.
     sqlite3_stmt* first = nullptr;
     const void* tail = nullptr;
-    if (sqlite3_prepare16_v2(Library(), sql.utf16(), int(sql.size() * sizeof(QChar)), &first, &tail) != SQLITE_OK) {
+    if (sqlite3_prepare16_v2(Library(), sql.utf16(), int(sql.size() * sizeof(QChar)), &first, &tail) !=
+        SQLITE_OK) {
         sqlite3_finalize(first);
         return 0;
     }
@@ -354,6 +376,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Fail("does not prepare", sql, shaped.text, QString::fromUtf8(sqlite3_errmsg(Library())));
     if (parameterised.answer != literal.answer)
         Fail("answers differ", sql, shaped.text,
-             QStringLiteral("literal answer:\n%1\nshaped answer:\n%2").arg(literal.answer, parameterised.answer));
+             QStringLiteral("literal answer:\n%1\nshaped answer:\n%2")
+                 .arg(literal.answer, parameterised.answer));
     return 0;
 }
