@@ -90,8 +90,8 @@ format:
 
 # Fails, naming the files, when a tracked source file is not formatted as .clang-format says.
 format-check:
-	@bad=$$(git ls-files '*.cpp' '*.h' | while read -r f; do \
-	  clang-format --dry-run --Werror "$$f" >/dev/null 2>&1 || echo "$$f"; done); \
+	@bad=$$(git ls-files '*.cpp' '*.h' | xargs -r clang-format --dry-run 2>&1 | \
+	  sed -n 's/^\([^:]*\):[0-9]*:[0-9]*: .*code should be clang-formatted.*/\1/p' | sort -u); \
 	if [ -n "$$bad" ]; then echo "Not formatted (make format):"; echo "$$bad"; exit 1; fi
 
 clean:
