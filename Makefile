@@ -3,6 +3,8 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 FUZZ_TIME  ?= 60
+# ON makes every compiler warning an error (CI: .ci/run); a build folder switches when it changes.
+WERROR     ?= OFF
 JOBS       ?= $(shell nproc)
 CMAKE_FLAGS = -G Ninja -DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache
 CTEST_FLAGS = --output-on-failure -j $(JOBS) --timeout 300
@@ -11,17 +13,23 @@ export QT_QPA_PLATFORM ?= offscreen
 export CCACHE_BASEDIR ?= $(CURDIR)
 export CCACHE_NOHASHDIR ?= 1
 
-.PHONY: all deps configure build test test-asan bench fuzz demo package format clean
+.PHONY: all deps configure build test test-asan bench fuzz demo package format format-check clean
 
 all: build
 
 deps:
 	@scripts/install-deps.sh
 
+# Configures once; afterwards only a change of WERROR configures the folder again.
+define set-werror
+	@grep -q '^VANTRELIS_WERROR:BOOL=$(WERROR)$$' $(1)/CMakeCache.txt || cmake $(1) -DVANTRELIS_WERROR=$(WERROR)
+endef
+
 $(BUILD)/build.ninja:
-	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTRELIS_WERROR=$(WERROR)
 
 configure: deps $(BUILD)/build.ninja
+	$(call set-werror,$(BUILD))
 
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
@@ -30,9 +38,11 @@ test: build
 	ctest --test-dir $(BUILD) $(CTEST_FLAGS)
 
 $(ASAN_BUILD)/build.ninja:
-	cmake -S . -B $(ASAN_BUILD) $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Debug -DVANTRELIS_SANITIZE=ON
+	cmake -S . -B $(ASAN_BUILD) $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Debug -DVANTRELIS_SANITIZE=ON \
+	  -DVANTRELIS_WERROR=$(WERROR)
 
 test-asan: deps $(ASAN_BUILD)/build.ninja
+	$(call set-werror,$(ASAN_BUILD))
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --test-dir $(ASAN_BUILD) $(CTEST_FLAGS)
@@ -50,14 +60,23 @@ bench: build
 	@for b in $(BENCHES); do echo "== $$b"; $(BUILD)/bin/$$b $(BENCH_ARGS) || exit 1; done
 	@if [ "$(IMPORT_BENCH_ARGS)" != "--skip" ]; then echo "== import run"; scripts/bench.sh $(BUILD) $(IMPORT_BENCH_ARGS); fi
 
-# The security template grammar under libFuzzer for FUZZ_TIME seconds (clang; not part of the tests).
-$(FUZZ_BUILD)/build.ninja:
-	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTRELIS_FUZZ=ON
+# Each libFuzzer target for FUZZ_TIME seconds, from its seed corpus under fuzz/corpus/NAME (clang; not
+# part of the tests; no tests built). FUZZ_TARGETS names the ones to run.
+FUZZ_TARGETS ?= security_template literal_parameters
 
-fuzz: $(FUZZ_BUILD)/build.ninja
-	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target security_template_fuzz
-	mkdir -p $(FUZZ_BUILD)/corpus && cp -n fuzz/corpus/security_template/* $(FUZZ_BUILD)/corpus/
-	$(FUZZ_BUILD)/bin/security_template_fuzz -max_total_time=$(FUZZ_TIME) -print_final_stats=1 $(FUZZ_BUILD)/corpus
+$(FUZZ_BUILD)/build.ninja:
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DVANTRELIS_FUZZ=ON -DBUILD_TESTING=OFF -DVANTRELIS_WERROR=$(WERROR)
+
+fuzz: deps $(FUZZ_BUILD)/build.ninja
+	$(call set-werror,$(FUZZ_BUILD))
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(addsuffix _fuzz,$(FUZZ_TARGETS))
+	@for t in $(FUZZ_TARGETS); do \
+	  echo "== $${t}_fuzz for $(FUZZ_TIME) s"; \
+	  mkdir -p $(FUZZ_BUILD)/corpus/$$t && cp -n fuzz/corpus/$$t/* $(FUZZ_BUILD)/corpus/$$t/ && \
+	  $(FUZZ_BUILD)/bin/$${t}_fuzz -max_total_time=$(FUZZ_TIME) -print_final_stats=1 \
+	    -artifact_prefix=$(FUZZ_BUILD)/ $(FUZZ_BUILD)/corpus/$$t || exit 1; \
+	done
 
 demo: build
 	@scripts/demo.sh $(BUILD)
@@ -69,5 +88,11 @@ package: build
 format:
 	@git ls-files '*.cpp' '*.h' | xargs -r clang-format -i
 
+# Fails, naming the files, when a tracked source file is not formatted as .clang-format says.
+format-check:
+	@bad=$$(git ls-files '*.cpp' '*.h' | xargs -r clang-format --dry-run 2>&1 | \
+	  sed -n 's/^\([^:]*\):[0-9]*:[0-9]*: .*code should be clang-formatted.*/\1/p' | sort -u); \
+	if [ -n "$$bad" ]; then echo "Not formatted (make format):"; echo "$$bad"; exit 1; fi
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the project builds, tests and runs with.
+# Installs the Debian packages the project builds, tests, checks (clang-format, and clang for the
+# fuzz targets) and runs with.
 # Idempotent: does nothing when every package is already there.
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build ccache pkg-config
-  qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libgl-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev
   libsqlite3-dev sqlite3
   googletest libgtest-dev libgmock-dev
   xvfb xauth
+  clang clang-format libclang-rt-dev
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -93,5 +93,22 @@ TEST_F(FolderTreeTest, FoldersThatHoldEachOtherAreReported) {
     }
 }
 
+// An item row without a document number (a damaged or foreign row) hides no top-level folder.
+TEST_F(FolderTreeTest, AnItemRowWithoutADocumentNumberHidesNoTopLevelFolder) {
+    const qint64 first = addFolder(QStringLiteral("First"));
+    const qint64 second = addFolder(QStringLiteral("Second"));
+    addFolder(QStringLiteral("Inside first"), first);
+    db().execute(
+        QStringLiteral("INSERT INTO DOCSADM.FOLDER_ITEM (SYSTEM_ID, NODE_TYPE, PARENT, ISFIRST, "
+                       "\"NEXT\", DOCNUMBER, DISPLAYNAME, LIBRARY) VALUES (?1, 'P', ?2, 'Y', 0, NULL, "
+                       "'no number', 0)"),
+        {db().nextKey(QStringLiteral("SYSTEMKEY")), second});
+    QString out;
+    Folders(out);
+    EXPECT_TRUE(out.contains(QStringLiteral(": 2 top-level folder(s)"))) << out.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("First  (#%1").arg(first))) << out.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("Second  (#%1").arg(second))) << out.toStdString();
+}
+
 } // namespace
 } // namespace vantrelis::dm::local::test
