@@ -127,8 +127,32 @@ public:
     // Busy timeout in milliseconds: VANTRELIS_BUSY_TIMEOUT_MS, else 5000.
     static int BusyTimeoutMs();
 
+    // Whether the file at the library's path turned out not to be the one this connection has open
+    // (replaced or deleted while in use). Nothing more runs here; the library is opened again.
+    bool replaced() const { return m_replaced; }
+
 private:
     LibraryDatabase(QString file, int engineCode);
+
+    // A file's device and inode: what tells a file from another put at the same path.
+    struct FileIdentity {
+        quint64 device = 0;
+        quint64 inode = 0;
+        bool valid = false;
+        bool operator==(const FileIdentity&) const = default;
+    };
+    static FileIdentity IdentityOf(const QString& path);
+    // Refuses, with the reason, a path that cannot be a library file: missing, a folder, a device, a
+    // symbolic link loop, unreadable, or (for writing) a file, folder or journal file it cannot write.
+    static void CheckLibraryFile(const QString& file, Access access);
+    void recordJournalIdentity();
+    // Deletes the -wal and -shm files at the path when they are still the ones this connection made.
+    void removeOwnJournal() noexcept;
+    // Raises (and stops the library) when the file at the path is no longer the one open.
+    void checkFileUnchanged();
+    // Checks the file before a statement that begins a write transaction of its own.
+    void guardWrite(sqlite3_stmt* statement);
+    [[noreturn]] void raiseDamage(qint64 number, const QString& message);
 
     enum class OpenMode { Create, ReadWrite, ReadOnly };
     void openConnection(OpenMode mode);
@@ -143,7 +167,6 @@ private:
     static int Authorize(void* self, int action, const char* first, const char* second, const char* database,
                          const char* trigger);
     void bind(sqlite3_stmt* statement, const QVariantList& params);
-    void finish(sqlite3_stmt* statement) noexcept;
     // A corrupt or not-a-database answer raises dm::LibraryDamaged and marks the database damaged.
     [[noreturn]] void raise(int resultCode, const QString& sql);
     // Raises the damage again once it was seen: nothing more runs on a damaged library.
@@ -181,6 +204,11 @@ private:
     unsigned m_ownDataVersion = 0;
     QSet<sqlite3_stmt*> m_trusteeWriters;
     unsigned dataVersion() const;
+    FileIdentity m_fileIdentity;
+    QString m_journalBase;
+    FileIdentity m_walIdentity;
+    FileIdentity m_shmIdentity;
+    bool m_replaced = false;
     // The fault's number and text once the library was found damaged.
     qint64 m_damageNumber = 0;
     QString m_damage;

@@ -22,6 +22,8 @@ public:
     void prepare() override;
     QString userName() const override;
     QString primaryGroup() const override;
+    QString errorText() const override { return lastError(); }
+    bool errorIsPassing() const override;
     std::shared_ptr<DmParameters> parameters() override;
     std::shared_ptr<DmProfile> profile(qint64 docNumber) override;
     std::shared_ptr<DmFolder> newFolder() override;
@@ -52,6 +54,7 @@ private:
     mutable qint64 m_userSystemId = 0;
     mutable qint64 m_primaryGroupId = 0;
     mutable QString m_lastError;
+    mutable qint64 m_lastErrorNumber = 0;
 };
 
 } // namespace vantrelis::dm::local

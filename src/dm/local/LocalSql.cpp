@@ -74,9 +74,14 @@ int LocalSql::engineCode() const {
 }
 
 std::shared_ptr<LibraryDatabase> LocalSql::database() {
+    // A library whose file was replaced stays failed until it is bound again (a new connection).
     if (!m_db)
         m_db = m_server->library(m_libraryName);
     return m_db;
+}
+
+bool LocalSql::errorIsPassing() const {
+    return IsPassingError(m_errorNumber);
 }
 
 qint64 LocalSql::fail(qint64 number, const QString& text) {

@@ -23,6 +23,7 @@ public:
     qint64 execute(const QString& instruction) override;
     qint64 errorNumber() const override { return m_errorNumber; }
     QString errorText() const override { return m_errorText; }
+    bool errorIsPassing() const override;
 
     qint64 rowsAffected() const override { return m_result.changes; }
     int rowCount() const override { return m_rowCount; }
