@@ -25,10 +25,6 @@ namespace {
 
 const QString kSource = QStringLiteral("LocalBackend");
 
-// Cached statements beyond this are dropped all at once; texts that carry literal values
-// (one per folder name, say) would otherwise pile up.
-constexpr qsizetype kStatementCacheLimit = 256;
-
 // Resets a statement when it goes out of scope, on every path.
 class StatementGuard {
 public:
@@ -43,28 +39,6 @@ public:
 private:
     sqlite3_stmt* m_statement;
 };
-
-// Sets a flag for the lifetime of the object.
-class FlagScope {
-public:
-    explicit FlagScope(bool& flag) : m_flag(flag) { m_flag = true; }
-    ~FlagScope() { m_flag = false; }
-    FlagScope(const FlagScope&) = delete;
-    FlagScope& operator=(const FlagScope&) = delete;
-
-private:
-    bool& m_flag;
-};
-
-// Pragmas that only read the schema or check the file; every other pragma may change the
-// connection or the file (journal mode, writable schema, ...).
-bool IsReadingPragma(const char* name) {
-    static const QSet<QByteArray> reading = {
-        "table_info",       "table_xinfo",       "index_list",      "index_info",     "index_xinfo",
-        "foreign_key_list", "foreign_key_check", "integrity_check", "quick_check",    "collation_list",
-        "function_list",    "pragma_list",       "module_list",     "compile_options"};
-    return name && reading.contains(QByteArray(name).toLower());
-}
 
 QString Utf16Text(const void* text, int bytes) {
     return QString(reinterpret_cast<const QChar*>(text), bytes / int(sizeof(QChar)));
@@ -253,10 +227,7 @@ LibraryDatabase::LibraryDatabase(QString file, int engineCode)
       m_libraryName(QFileInfo(m_file).completeBaseName().toUpper()), m_busyTimeoutMs(BusyTimeoutMs()) {}
 
 LibraryDatabase::~LibraryDatabase() {
-    for (sqlite3_stmt* statement : std::as_const(m_statements))
-        sqlite3_finalize(statement);
-    for (sqlite3_stmt* statement : std::as_const(m_guardedStatements))
-        sqlite3_finalize(statement);
+    m_statements.clear();
     sqlite3_close_v2(m_db);
     // SQLite leaves the journal of a file that was moved away; nobody may replay it onto another.
     if (m_fileIdentity.valid && !(IdentityOf(m_file) == m_fileIdentity))
@@ -346,34 +317,7 @@ void LibraryDatabase::openConnection(OpenMode mode) {
     rc = LibrarySchema::InstallShims(m_db, m_engineCode);
     if (rc != SQLITE_OK)
         raise(rc, QString());
-    sqlite3_set_authorizer(m_db, &LibraryDatabase::Authorize, this);
-}
-
-int LibraryDatabase::Authorize(void* self, int action, const char* first, const char*, const char*,
-                               const char*) {
-    auto* db = static_cast<LibraryDatabase*>(self);
-    if (!db->m_guarded)
-        return SQLITE_OK;
-    switch (action) {
-    case SQLITE_ATTACH:
-        // VACUUM attaches its target too, so it ends here as well.
-        db->m_denied = QStringLiteral("Attaching a database file (or VACUUM)");
-        return SQLITE_DENY;
-    case SQLITE_DETACH:
-        db->m_denied = QStringLiteral("Detaching a database");
-        return SQLITE_DENY;
-    case SQLITE_TRANSACTION:
-    case SQLITE_SAVEPOINT:
-        db->m_denied = QStringLiteral("Opening or ending a transaction by hand");
-        return SQLITE_DENY;
-    case SQLITE_PRAGMA:
-        if (IsReadingPragma(first))
-            return SQLITE_OK;
-        db->m_denied = QStringLiteral("PRAGMA %1").arg(QString::fromUtf8(first));
-        return SQLITE_DENY;
-    default:
-        return SQLITE_OK;
-    }
+    m_authorizer.install(m_db);
 }
 
 void LibraryDatabase::setJournal() {
@@ -470,11 +414,11 @@ void LibraryDatabase::raise(int resultCode, const QString& sql) {
     const QString message =
         m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString::fromUtf8(sqlite3_errstr(resultCode));
     const qint64 number = kSqliteErrorBase + primary;
-    if (primary == SQLITE_AUTH && !m_denied.isEmpty())
+    if (primary == SQLITE_AUTH && !m_authorizer.denied().isEmpty())
         throw Fault(kErrorNotAuthorized, kSource,
                     QStringLiteral("%1 is not allowed through the SQL object of library %2: it would reach "
                                    "outside the library or take over its transactions. In: %3")
-                        .arg(m_denied, m_libraryName, sql.simplified()));
+                        .arg(m_authorizer.denied(), m_libraryName, sql.simplified()));
     QString text;
     switch (primary) {
     case SQLITE_BUSY:
@@ -543,21 +487,14 @@ void LibraryDatabase::RaiseSeveralStatements(const QString& sql) {
 }
 
 sqlite3_stmt* LibraryDatabase::prepare(const QString& sql) {
-    QHash<QString, sqlite3_stmt*>& statements = m_guarded ? m_guardedStatements : m_statements;
-    const auto cached = statements.constFind(sql);
-    if (cached != statements.constEnd()) {
-        if (m_trusteeWriters.contains(*cached))
-            ++m_trusteeEpoch;
-        return *cached;
-    }
-    if (statements.size() >= kStatementCacheLimit) {
-        for (sqlite3_stmt* statement : std::as_const(statements)) {
-            m_trusteeWriters.remove(statement);
-            sqlite3_finalize(statement);
-        }
-        statements.clear();
+    const bool guarded = m_authorizer.guarded();
+    if (const StatementCache::Entry* cached = m_statements.find(guarded, sql)) {
+        if (cached->writesTrusteeTables)
+            m_trusteeNames.forget();
+        return cached->statement;
     }
     sqlite3_stmt* statement = nullptr;
+    m_authorizer.startStatement();
     const void* tail = nullptr;
     const int bytes = int(sql.size() * sizeof(QChar));
     int rc = sqlite3_prepare16_v3(m_db, sql.utf16(), bytes, SQLITE_PREPARE_PERSISTENT, &statement, &tail);
@@ -588,14 +525,13 @@ sqlite3_stmt* LibraryDatabase::prepare(const QString& sql) {
             RaiseSeveralStatements(sql);
         }
     }
-    statements.insert(sql, statement);
-    // Any writing statement that names the people or group tables (deletes that empty a table and
-    // schema changes included) forgets the trustee names found so far, now and whenever it runs again.
-    if (!sqlite3_stmt_readonly(statement) && (sql.contains(QLatin1String("PEOPLE"), Qt::CaseInsensitive) ||
-                                              sql.contains(QLatin1String("GROUPS"), Qt::CaseInsensitive))) {
-        m_trusteeWriters.insert(statement);
-        ++m_trusteeEpoch;
-    }
+    // A statement that writes the people or group tables (as SQLite's authorizer saw it prepared,
+    // triggers and schema changes included) forgets the trustee names found so far, now and
+    // whenever it runs again.
+    const StatementCache::Entry entry{statement, m_authorizer.writesTrusteeTables()};
+    m_statements.insert(guarded, sql, entry);
+    if (entry.writesTrusteeTables)
+        m_trusteeNames.forget();
     return statement;
 }
 
@@ -722,8 +658,8 @@ void LibraryDatabase::queryText(const QString& sql, TextResult& result) {
     trace(sql);
     // Guarded while preparing and stepping: a cached statement is prepared again during a step
     // when the schema changed, and VACUUM asks for its ATTACH only then.
-    const FlagScope guarded(m_guarded);
-    m_denied.clear();
+    const GuardedScope guarded(m_authorizer);
+    m_authorizer.clearDenied();
     // Statements of the same shape share one prepared statement, their values bound; a text whose
     // parameterized form does not prepare runs as written.
     const LiteralParameters shaped = ParameterizeLiterals(sql);
@@ -737,7 +673,7 @@ void LibraryDatabase::queryText(const QString& sql, TextResult& result) {
             throw;
         } catch (const Fault&) {
             statement = nullptr;
-            m_denied.clear();
+            m_authorizer.clearDenied();
         }
     }
     const bool bound = statement != nullptr;
@@ -781,28 +717,22 @@ unsigned LibraryDatabase::dataVersion() const {
     return version;
 }
 
-std::optional<LibraryDatabase::Trustee> LibraryDatabase::findTrustee(bool isGroup, const QString& name) {
+std::optional<TrusteeName> LibraryDatabase::findTrustee(bool isGroup, const QString& name) {
+    // Answers are kept only inside a transaction of begin(): only then are other writers shut out.
     const bool keep = m_transactionDepth > 0 && inTransaction();
-    if (keep && m_cachedTrusteeEpoch != m_trusteeEpoch) {
-        m_groupIds.clear();
-        m_personIds.clear();
-        m_cachedTrusteeEpoch = m_trusteeEpoch;
-    }
-    QHash<QString, std::optional<Trustee>>& known = isGroup ? m_groupIds : m_personIds;
     if (keep) {
-        const auto found = known.constFind(name);
-        if (found != known.constEnd())
-            return *found;
+        if (const auto known = m_trusteeNames.find(isGroup, name))
+            return *known;
     }
     const QueryResult rows =
         query(isGroup ? QStringLiteral("SELECT SYSTEM_ID, GROUP_ID FROM DOCSADM.GROUPS WHERE GROUP_ID = ?1")
                       : QStringLiteral("SELECT SYSTEM_ID, USER_ID FROM DOCSADM.PEOPLE WHERE USER_ID = ?1"),
               {name});
-    std::optional<Trustee> trustee;
+    std::optional<TrusteeName> trustee;
     if (!rows.rows.empty())
-        trustee = Trustee{rows.rows.front().at(0).toLongLong(), rows.rows.front().at(1).toString()};
-    if (keep && m_cachedTrusteeEpoch == m_trusteeEpoch)
-        known.insert(name, trustee);
+        trustee = TrusteeName{rows.rows.front().at(0).toLongLong(), rows.rows.front().at(1).toString()};
+    if (keep)
+        m_trusteeNames.remember(isGroup, name, trustee);
     return trustee;
 }
 
@@ -827,7 +757,7 @@ void LibraryDatabase::begin() {
         ++m_transactionSerial;
         // The write lock is held: the data version now tells whether anyone else committed.
         if (dataVersion() != m_ownDataVersion)
-            ++m_trusteeEpoch;
+            m_trusteeNames.forget();
     } else
         execute(QStringLiteral("SAVEPOINT level%1").arg(m_transactionDepth));
     ++m_transactionDepth;
@@ -849,6 +779,8 @@ void LibraryDatabase::rollback() noexcept {
         return;
     --m_transactionDepth;
     ++m_transactionSerial;
+    // What was read inside may have been undone with it.
+    m_trusteeNames.forget();
     // Also on a damaged library: its write lock must not stay held. A rollback that fails leaves
     // SQLite to roll the transaction back itself.
     if (m_transactionDepth == 0) {

@@ -1,6 +1,9 @@
 #pragma once
 
 #include "dm/DmConstants.h"
+#include "dm/local/StatementAuthorizer.h"
+#include "dm/local/StatementCache.h"
+#include "dm/local/TrusteeNameCache.h"
 
 #include <QHash>
 #include <QSet>
@@ -97,11 +100,8 @@ public:
     // A person (USER_ID) or group (GROUP_ID) by name, as the library's collation matches it: its
     // SYSTEM_ID and the name as stored. Inside a transaction of begin() the answers are kept until
     // a statement of this connection writes to PEOPLE or GROUPS or another connection writes at all.
-    struct Trustee {
-        qint64 id = 0;
-        QString name;
-    };
-    std::optional<Trustee> findTrustee(bool isGroup, const QString& name);
+    using Trustee = TrusteeName;
+    std::optional<TrusteeName> findTrustee(bool isGroup, const QString& name);
 
     // Runs one statement and buffers its result as text (the SQL object's path). Raises Fault.
     // Statements on this path may not reach outside the library or manage its transactions:
@@ -163,9 +163,6 @@ private:
     // the schema check is; raises when the row is missing.
     QString ownLibraryName();
     sqlite3_stmt* prepare(const QString& sql);
-    // SQLite's authorizer: denies what the SQL object may not do while m_guarded is set.
-    static int Authorize(void* self, int action, const char* first, const char* second, const char* database,
-                         const char* trigger);
     void bind(sqlite3_stmt* statement, const QVariantList& params);
     // A corrupt or not-a-database answer raises dm::LibraryDamaged and marks the database damaged.
     [[noreturn]] void raise(int resultCode, const QString& sql);
@@ -181,28 +178,17 @@ private:
     sqlite3* m_db = nullptr;
     QString m_libraryName;
     int m_busyTimeoutMs = 5000;
-    // Prepared statements by SQL text: the program repeats the same texts many times. The SQL
-    // object's statements are kept apart: they were checked by the authorizer, the others not.
-    QHash<QString, sqlite3_stmt*> m_statements;
-    QHash<QString, sqlite3_stmt*> m_guardedStatements;
-    bool m_guarded = false;
-    // What the authorizer last refused, for the fault's text.
-    QString m_denied;
+    StatementCache m_statements;
+    StatementAuthorizer m_authorizer;
     std::shared_ptr<SqlTrace> m_trace;
     bool m_traceChecked = false;
     int m_transactionDepth = 0;
     // Numbers the outermost transactions; a rollback at any level starts a new number.
     quint64 m_transactionSerial = 0;
-    // findTrustee's answers, valid while m_trusteeEpoch stays m_cachedTrusteeEpoch. The epoch moves
-    // when a statement that writes PEOPLE or GROUPS runs (m_trusteeWriters) and when the library
-    // holds another connection's commit at the start of a transaction (its data version differs from
-    // the one after this connection's last commit).
-    QHash<QString, std::optional<Trustee>> m_groupIds;
-    QHash<QString, std::optional<Trustee>> m_personIds;
-    quint64 m_trusteeEpoch = 1;
-    quint64 m_cachedTrusteeEpoch = 0;
+    // findTrustee's answers: forgotten when a statement that writes PEOPLE or GROUPS runs, when a
+    // transaction begins after another connection's commit, and on a rollback.
+    TrusteeNameCache m_trusteeNames;
     unsigned m_ownDataVersion = 0;
-    QSet<sqlite3_stmt*> m_trusteeWriters;
     unsigned dataVersion() const;
     FileIdentity m_fileIdentity;
     QString m_journalBase;
