@@ -481,11 +481,6 @@ void LibraryDatabase::raiseDamage(qint64 number, const QString& message) {
     throw dm::LibraryDamaged(number, kSource, m_damage);
 }
 
-void LibraryDatabase::RaiseSeveralStatements(const QString& sql) {
-    throw Fault(kErrorSeveralStatements, kSource,
-                QStringLiteral("Only one SQL statement can be executed at a time: %1").arg(sql.simplified()));
-}
-
 sqlite3_stmt* LibraryDatabase::prepare(const QString& sql) {
     const bool guarded = m_authorizer.guarded();
     if (const StatementCache::Entry* cached = m_statements.find(guarded, sql)) {

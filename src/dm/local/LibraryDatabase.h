@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dm/DmConstants.h"
+#include "dm/local/LibraryStore.h"
 #include "dm/local/StatementAuthorizer.h"
 #include "dm/local/StatementCache.h"
 #include "dm/local/TrusteeNameCache.h"
@@ -19,31 +20,12 @@ struct sqlite3_stmt;
 
 namespace vantrelis::dm::local {
 
-// A buffered result: column names and rows of values (NULL as an invalid QVariant).
-struct QueryResult {
-    QStringList columns;
-    std::vector<std::vector<QVariant>> rows;
-};
-
-// A buffered result as the SQL object keeps it: every value as text (NULL as empty text, integral
-// numbers without a fraction), row after row in one flat vector.
-struct TextResult {
-    std::vector<QString> columns;
-    std::vector<QString> values;
-    qint64 changes = 0;
-    void clear() {
-        columns.clear();
-        values.clear();
-        changes = 0;
-    }
-};
-
 class SqlTrace;
 
-// One library: its SQLite database attached as DOCSADM to an in-memory main database, with the
-// engine flavour's views and functions on the connection. The only place that talks to SQLite.
-// Every failure raises vantrelis::Fault with the backend's own error number and a clear text.
-class LibraryDatabase {
+// The SQLite store of a library: its database file attached as DOCSADM to an in-memory main database, with
+// the engine flavour's views and functions on the connection. The only place that talks to SQLite. Every
+// failure raises vantrelis::Fault with the backend's own error number and a clear text.
+class LibraryDatabase : public LibraryStore {
 public:
     enum class Access { ReadWrite, ReadOnly };
 
@@ -61,75 +43,44 @@ public:
     static std::shared_ptr<LibraryDatabase> Create(const QString& file, int engineCode,
                                                    const QString& libraryName = QString());
 
-    ~LibraryDatabase();
+    ~LibraryDatabase() override;
     LibraryDatabase(const LibraryDatabase&) = delete;
     LibraryDatabase& operator=(const LibraryDatabase&) = delete;
 
     const QString& file() const { return m_file; }
-    int engineCode() const { return m_engineCode; }
+    // SQLite's own connection, for tests and tools that look beneath the store.
     sqlite3* handle() const { return m_db; }
 
-    // Runs one statement with positional parameters (?1, ?2, ...) and buffers its rows.
-    QueryResult query(const QString& sql, const QVariantList& params = {});
-    // Runs one statement; answers the number of rows it changed.
-    qint64 execute(const QString& sql, const QVariantList& params = {});
-    // The first column of the first row, or an invalid QVariant.
-    QVariant scalar(const QString& sql, const QVariantList& params = {});
-
-    // Next value of a named key counter, unique across processes and never 0.
-    qint64 nextKey(const QString& counterName);
-
-    // Transactions for multi-row object-model writes (all or nothing). begin() takes the write
-    // lock at once (BEGIN IMMEDIATE), so a busy library fails here rather than half way through.
-    void begin();
-    void commit();
-    void rollback() noexcept;
-    bool inTransaction() const;
-
-    // What this connection has done to the library by a given moment inside a transaction of
-    // begin(), for objects that keep what they read. Only such a transaction shuts other writers
-    // out, so outside one (and after any rollback) no stamp counts as unchanged.
-    struct ChangeStamp {
-        quint64 transaction = 0; // 0: taken outside a transaction, never unchanged
-        qint64 changes = 0;
-    };
-    ChangeStamp changeStamp() const;
-    // Whether nothing in the library can have changed since `stamp` was taken.
-    bool unchangedSince(const ChangeStamp& stamp) const;
-
-    // A person (USER_ID) or group (GROUP_ID) by name, as the library's collation matches it: its
-    // SYSTEM_ID and the name as stored. Inside a transaction of begin() the answers are kept until
-    // a statement of this connection writes to PEOPLE or GROUPS or another connection writes at all.
-    using Trustee = TrusteeName;
-    std::optional<TrusteeName> findTrustee(bool isGroup, const QString& name);
-
-    // Runs one statement and buffers its result as text (the SQL object's path). Raises Fault.
-    // Statements on this path may not reach outside the library or manage its transactions:
-    // attaching or detaching files, VACUUM, pragmas that change anything, BEGIN, COMMIT and
-    // savepoints fail with kErrorNotAuthorized. begin()/commit() and the other calls are not bound.
-    void queryText(const QString& sql, TextResult& result);
-
-    // Whether the library has a table (any case), e.g. the optional QORV_SETTINGS.
-    bool hasTable(const QString& tableName);
-
+    // The store's calls (LibraryStore), on SQLite. Statements of begin()/commit() and key counters
+    // use BEGIN IMMEDIATE, so two processes never hold the write lock or a key at once. The SQL
+    // object's statements are checked by SQLite's authorizer (attaching or detaching files, VACUUM,
+    // pragmas that change anything, BEGIN, COMMIT and savepoints are refused).
+    int engineCode() const override { return m_engineCode; }
     // The name statements are traced under (see Open; a new library: the file's base name upper-cased).
-    const QString& libraryName() const { return m_libraryName; }
-    // Shares one trace file between the libraries of a server; without it the database opens its
-    // own when VANTRELIS_SQL_TRACE is set.
-    void setTrace(std::shared_ptr<SqlTrace> trace);
-
-    // Records a statement the backend answers without SQLite (server commands) in the trace.
-    void traceStatement(const QString& sql) { trace(sql); }
-
-    // The fault for a text that holds more than one statement.
-    [[noreturn]] static void RaiseSeveralStatements(const QString& sql);
+    const QString& libraryName() const override { return m_libraryName; }
+    QueryResult query(const QString& sql, const QVariantList& params = {}) override;
+    qint64 execute(const QString& sql, const QVariantList& params = {}) override;
+    QVariant scalar(const QString& sql, const QVariantList& params = {}) override;
+    void queryText(const QString& sql, TextResult& result) override;
+    bool hasTable(const QString& tableName) override;
+    qint64 nextKey(const QString& counterName) override;
+    void begin() override;
+    void commit() override;
+    void rollback() noexcept override;
+    bool inTransaction() const override;
+    ChangeStamp changeStamp() const override;
+    bool unchangedSince(const ChangeStamp& stamp) const override;
+    // Inside a transaction of begin() the answers are kept until a statement of this connection
+    // writes to PEOPLE or GROUPS, another connection commits, or the transaction rolls back.
+    std::optional<TrusteeName> findTrustee(bool isGroup, const QString& name) override;
+    // Without a shared trace the database opens its own when VANTRELIS_SQL_TRACE is set.
+    void setTrace(std::shared_ptr<SqlTrace> trace) override;
+    void traceStatement(const QString& sql) override { trace(sql); }
+    // The file at the library's path is not the one this connection has open.
+    bool replaced() const override { return m_replaced; }
 
     // Busy timeout in milliseconds: VANTRELIS_BUSY_TIMEOUT_MS, else 5000.
     static int BusyTimeoutMs();
-
-    // Whether the file at the library's path turned out not to be the one this connection has open
-    // (replaced or deleted while in use). Nothing more runs here; the library is opened again.
-    bool replaced() const { return m_replaced; }
 
 private:
     LibraryDatabase(QString file, int engineCode);

@@ -100,7 +100,7 @@ int LocalLibrary::engineCode() const {
     return m_server->engineCode(m_name);
 }
 
-std::shared_ptr<LibraryDatabase> LocalLibrary::database() const {
+std::shared_ptr<LibraryStore> LocalLibrary::database() const {
     requireConnected();
     return m_db;
 }

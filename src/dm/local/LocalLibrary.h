@@ -30,7 +30,7 @@ public:
     std::shared_ptr<DmFolder> folder(qint64 docNumber) override;
 
     // For the library's folders and profiles. Both raise a Fault when the library is not connected.
-    std::shared_ptr<LibraryDatabase> database() const;
+    std::shared_ptr<LibraryStore> database() const;
     qint64 userSystemId() const;
     qint64 primaryGroupId() const;
     QString fullName() const;
@@ -47,7 +47,7 @@ private:
     QString m_name;
     // Filled on first use (also from const readers, hence mutable).
     mutable bool m_prepared = false;
-    mutable std::shared_ptr<LibraryDatabase> m_db;
+    mutable std::shared_ptr<LibraryStore> m_db;
     mutable QString m_userName;
     mutable QString m_fullName;
     mutable QString m_primaryGroup;

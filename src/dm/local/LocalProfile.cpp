@@ -48,7 +48,7 @@ QString InvalidValueText(const QString& value, const QString& column) {
 
 // SYSTEM_ID of the row of `table` whose `key` column equals `value` (the library's collation
 // decides letter case); an invalid QVariant when there is none.
-QVariant LookupId(LibraryDatabase& db, const QString& table, const QString& key, const QString& value) {
+QVariant LookupId(LibraryStore& db, const QString& table, const QString& key, const QString& value) {
     return db.scalar(QStringLiteral("SELECT SYSTEM_ID FROM DOCSADM.%1 WHERE %2 = ?1").arg(table, key),
                      {value});
 }
