@@ -458,10 +458,11 @@ void LibraryDatabase::raiseDamage(qint64 number, const QString& message) {
         checkFileUnchanged();
     // Pages changed by another writer while they were read can look malformed for a moment; a
     // structure check that finds the library sound (or cannot run for the other's lock) says it
-    // was not damage.
-    if (m_db && m_fileIdentity.valid) {
+    // was not damage. Only once: a page that stays malformed is damage the check cannot see.
+    if (m_db && m_fileIdentity.valid && !m_malformedSeen) {
+        m_malformedSeen = true;
         sqlite3_stmt* check = nullptr;
-        int rc = sqlite3_prepare_v2(m_db, "PRAGMA DOCSADM.quick_check(1)", -1, &check, nullptr);
+        int rc = sqlite3_prepare_v2(m_db, "PRAGMA DOCSADM.integrity_check(1)", -1, &check, nullptr);
         QString answer;
         if (rc == SQLITE_OK && (rc = sqlite3_step(check)) == SQLITE_ROW)
             answer = TextOf(check, 0);

@@ -146,6 +146,8 @@ private:
     FileIdentity m_walIdentity;
     FileIdentity m_shmIdentity;
     bool m_replaced = false;
+    // A malformed page was once taken for another writer's passing change.
+    bool m_malformedSeen = false;
     // The fault's number and text once the library was found damaged.
     qint64 m_damageNumber = 0;
     QString m_damage;
