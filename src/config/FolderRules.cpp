@@ -64,14 +64,10 @@ void FolderRules::ReadRow(const dm::SqlRows& rows, const QString& libraryName) {
     if (section.isEmpty())
         return;
     if (section == QLatin1String("SETTINGS")) {
-        dm::LibraryContext& library = m_gateway.library();
-        const QString key = TrimBlanks(rows.value(2)).toUpper();
-        if (key == QLatin1String("PROFILE_EXCLUDE_COLUMN"))
-            library.setProfileExcludeColumn(TrimBlanks(rows.value(3)));
-        else if (key == QLatin1String("PARENT_FOLDER"))
-            library.setParentFolder(LeadingWhole(rows.value(4)));
-        else if (key == QLatin1String("ROOT_FOLDER"))
-            library.setRootFolder(TrimBlanks(rows.value(3)));
+        // Read by the library's one rule for these rows, which the connection has applied already.
+        const QString warning = m_gateway.library().ApplySetting(rows.value(2), rows.value(3), rows.value(4));
+        if (!warning.isEmpty())
+            m_log.WriteLog(warning);
         return;
     }
     if (!section.startsWith(QLatin1String("RULE_")))

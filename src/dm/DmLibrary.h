@@ -18,6 +18,11 @@ public:
     // Current user's ID; empty when not connected.
     virtual QString userName() const = 0;
     virtual QString primaryGroup() const = 0;
+    // Why the library is not connected (its file, its user, a lock), when UserName is empty.
+    virtual QString errorText() const { return QString(); }
+    // Whether that failure passes by itself (another writer held the library): the library is
+    // sound and may be tried again later.
+    virtual bool errorIsPassing() const { return false; }
     virtual std::shared_ptr<DmParameters> parameters() = 0;
     // nullptr when the library has no such document.
     virtual std::shared_ptr<DmProfile> profile(qint64 docNumber) = 0;

@@ -23,6 +23,9 @@ public:
     virtual qint64 execute(const QString& instruction) = 0;
     virtual qint64 errorNumber() const = 0;
     virtual QString errorText() const = 0;
+    // Whether the last error passes by itself (another writer held the library past the wait):
+    // the same instruction may succeed later, and nothing about the library is wrong.
+    virtual bool errorIsPassing() const { return false; }
 
     virtual qint64 rowsAffected() const = 0;
     virtual int rowCount() const = 0;

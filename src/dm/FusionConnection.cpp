@@ -12,8 +12,6 @@
 
 #include <QRegularExpression>
 
-#include <cmath>
-
 namespace vantrelis::dm {
 
 namespace {
@@ -28,25 +26,6 @@ QString RemoteLibraryQuery(const QString& column, const QString& libraryName) {
     return QStringLiteral("SELECT ") + column + QStringLiteral(" FROM ") + OwnerPrefix() +
            QStringLiteral("REMOTE_LIBRARIES WHERE LIBRARY_NAME = '") + EscapeSQLText(libraryName) +
            QLatin1Char('\'');
-}
-
-// The PARENT_FOLDER setting as a folder number: a whole number from 1 to the largest 32-bit number.
-// Empty and 0 mean none; anything else names no folder and is refused (0, `valid` false), rather
-// than rounded or cut into the number of some other item.
-qint64 ParentFolderNumber(const QString& text, bool& valid) {
-    valid = true;
-    const QString trimmed = text.trimmed();
-    if (trimmed.isEmpty())
-        return 0;
-    bool isNumber = false;
-    const double value = trimmed.toDouble(&isNumber);
-    if (isNumber && value == 0)
-        return 0;
-    if (!isNumber || value != std::floor(value) || value < 1 || value > 2147483647.0) {
-        valid = false;
-        return 0;
-    }
-    return static_cast<qint64>(value);
 }
 
 // Thrown for a missing DM object, as the object model would fault on it.
@@ -219,18 +198,22 @@ bool FusionConnection::ConnectLibrary(const QString& libraryName) {
             return ConnectionFailure(name, result);
         }
         m_connected = false;
+        m_lastFailurePassing = false;
         m_session.currentLibrary = found;
         // The general settings are the library's own: a key it does not set must not keep another
         // library's value (a parent folder number of one library names some other item in the next).
-        m_library.setProfileExcludeColumn(QString());
-        m_library.setRootFolder(QString());
-        m_library.setParentFolder(0);
+        m_library.ClearSettings();
         DmLibrary& library = *found;
 
         library.prepare();
         const QString userName = library.userName();
         if (userName.isEmpty()) {
-            m_log.WriteLog(QStringLiteral("Error: Library UserName not identified"));
+            // The library's own reason when it gives one (its file, a lock, the user), in one line.
+            const QString reason = library.errorText();
+            m_lastFailurePassing = library.errorIsPassing();
+            m_log.WriteLog(reason.isEmpty() ? QStringLiteral("Error: Library UserName not identified")
+                                            : QStringLiteral("Error: Library ") + name +
+                                                  QStringLiteral(" cannot be used: ") + reason);
             return false;
         }
         const QString currentName = library.name();
@@ -408,20 +391,9 @@ void FusionConnection::ReadGeneralSettings() {
                      QStringLiteral("QORV_SETTINGS ") +
                      QStringLiteral("WHERE MASTER_KEY = 'VANTRELIS' AND SECTION_KEY = 'SETTINGS'"));
     for (bool more = rows.rowCount() != 0; more; more = rows.next()) {
-        const QString key = rows.value(1);
-        if (key == QLatin1String("PROFILE_EXCLUDE_COLUMN"))
-            m_library.setProfileExcludeColumn(rows.value(2));
-        else if (key == QLatin1String("ROOT_FOLDER"))
-            m_library.setRootFolder(rows.value(2));
-        else if (key == QLatin1String("PARENT_FOLDER")) {
-            bool valid = true;
-            const QString text = rows.value(3);
-            m_library.setParentFolder(ParentFolderNumber(text, valid));
-            if (!valid)
-                m_log.WriteLog(
-                    QStringLiteral("Warning: The PARENT_FOLDER setting ") + text +
-                    QStringLiteral(" is not a folder number - folders are created at the top level"));
-        }
+        const QString warning = m_library.ApplySetting(rows.value(1), rows.value(2), rows.value(3));
+        if (!warning.isEmpty())
+            m_log.WriteLog(warning);
     }
 }
 

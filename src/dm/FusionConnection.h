@@ -30,6 +30,10 @@ public:
     // Makes the named library (trimmed, any letter case) the current one. True when it is.
     bool ConnectLibrary(const QString& libraryName);
 
+    // Whether the last failed connection failed for a passing reason (another writer held the
+    // library): the library is sound, and a later connection may succeed.
+    bool lastFailurePassing() const { return m_lastFailurePassing; }
+
 private:
     bool StartFailure(const QString& text);
     bool ConnectionFailure(const QString& name, bool result);
@@ -56,6 +60,7 @@ private:
     // failed after the slot was switched leaves it false, so the next request connects in full
     // instead of answering true for a library the SQL object is not bound to.
     bool m_connected = false;
+    bool m_lastFailurePassing = false;
 };
 
 } // namespace vantrelis::dm

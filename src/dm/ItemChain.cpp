@@ -85,11 +85,6 @@ ItemChain ItemChain::Analyse(qint64 parent, std::vector<ChainItem> rows, const P
     return chain;
 }
 
-bool ItemChain::hasProblem(ChainFault kind) const {
-    return std::any_of(m_problems.begin(), m_problems.end(),
-                       [kind](const ChainProblem& problem) { return problem.kind == kind; });
-}
-
 void ItemChain::addProblem(ChainFault kind, qint64 systemId, const QString& text) {
     m_problems.push_back({kind, systemId, text});
 }

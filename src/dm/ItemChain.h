@@ -54,7 +54,6 @@ public:
     const std::vector<ChainItem>& unreached() const { return m_unreached; }
     const std::vector<ChainProblem>& problems() const { return m_problems; }
     bool isSound() const { return m_problems.empty(); }
-    bool hasProblem(ChainFault kind) const;
 
     static QString FaultName(ChainFault kind);
 

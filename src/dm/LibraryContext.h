@@ -36,6 +36,16 @@ public:
     bool settingsTablePresent() const { return m_settingsTablePresent; }
     void setSettingsTablePresent(bool present) { m_settingsTablePresent = present; }
 
+    // The one reader of the library's general settings rows of QORV_SETTINGS, wherever they are
+    // read: SUB_KEY in any letter case and without surrounding blanks, CHAR_VAL trimmed, and
+    // PARENT_FOLDER a whole number from 1 to 2147483647 (empty or 0: none). A PARENT_FOLDER that is
+    // no folder number leaves none and answers a warning line, once per library connection;
+    // otherwise the answer is empty.
+    QString ApplySetting(const QString& subKey, const QString& charValue, const QString& intValue);
+    // Forgets the general settings (and the warnings given): a key the next library does not set
+    // must not keep this library's value.
+    void ClearSettings();
+
     // General settings of the current library (settings rows of QORV_SETTINGS).
     const QString& profileExcludeColumn() const { return m_profileExcludeColumn; }
     void setProfileExcludeColumn(const QString& column) { m_profileExcludeColumn = column; }
@@ -55,6 +65,7 @@ private:
     QString m_profileExcludeColumn;
     QString m_rootFolder;
     qint64 m_parentFolder = 0;
+    QStringList m_settingWarnings;
 };
 
 } // namespace vantrelis::dm

@@ -26,6 +26,7 @@ bool SqlGateway::Guard(const QString& text) {
 bool SqlGateway::ExecuteSQL(const QString& instruction) {
     if (instruction.isEmpty())
         return true;
+    m_lastErrorPassing = false;
     try {
         if (!m_session.currentLibrary || !m_session.application)
             return Guard(QStringLiteral("Error: Cannot execute a SQL instruction on the library ") +
@@ -79,8 +80,13 @@ bool SqlGateway::ExecuteSQL(const QString& instruction) {
                 m_log.WriteLog(success + QLatin1Char('.'));
             else if (error == kServerInterfaceError || answer == kServerInterfaceError)
                 ReportServerInterface();
-            else
-                m_log.WriteLog(QStringLiteral("SQL Error ") + FormatWhole(error));
+            else {
+                // The database's own message says what is wrong; the number alone does not.
+                const QString text = sql->errorText().simplified();
+                m_log.WriteLog(QStringLiteral("SQL Error ") + FormatWhole(error) +
+                               (text.isEmpty() ? QString() : QStringLiteral(": ") + text));
+                m_lastErrorPassing = sql->errorIsPassing();
+            }
         }
         m_log.WriteLog(Dashes(60));
         return true;

@@ -33,6 +33,9 @@ public:
     QString Value(int column) const;
     // Releases the result set, when there is an SQL object.
     void Release();
+    // Whether the last instruction was refused for a passing reason (another writer held the
+    // library): an empty answer then says nothing about the library's rows or rights.
+    bool LastErrorPassing() const { return m_lastErrorPassing; }
 
 private:
     bool Guard(const QString& text);
@@ -42,6 +45,7 @@ private:
     LibraryContext& m_library;
     Log& m_log;
     SettingsStore& m_settings;
+    bool m_lastErrorPassing = false;
 };
 
 } // namespace vantrelis::dm

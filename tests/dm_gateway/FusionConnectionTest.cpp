@@ -551,21 +551,22 @@ TEST_F(FusionConnectionTest, UniqueNamesWarningFollowsTheParameter) {
     }
 }
 
-TEST_F(FusionConnectionTest, GeneralSettingsAreReadWithExactKeys) {
+TEST_F(FusionConnectionTest, GeneralSettingsAreReadByTheLibrarysOneRule) {
     sql->on(kSettingsQuery,
             {0,
              0,
              0,
              {{QStringLiteral("PROFILE_EXCLUDE_COLUMN"), QStringLiteral(" ABSTRACT "), QString()},
               {QStringLiteral("ROOT_FOLDER"), QStringLiteral("Clients"), QString()},
-              {QStringLiteral("parent_folder"), QString(), QStringLiteral("99")},
+              {QStringLiteral(" parent_folder "), QString(), QStringLiteral("99")},
               {QString(), QStringLiteral("x"), QStringLiteral("1")}}});
     context.setParentFolder(5);
     LogIn();
     ASSERT_TRUE(connection.ConnectLibrary(QStringLiteral("DOCS")));
-    EXPECT_EQ(context.profileExcludeColumn(), QStringLiteral(" ABSTRACT "));
+    // As the rules' reader reads them: keys in any case and without blanks, texts trimmed.
+    EXPECT_EQ(context.profileExcludeColumn(), QStringLiteral("ABSTRACT"));
     EXPECT_EQ(context.rootFolder(), QStringLiteral("Clients"));
-    EXPECT_EQ(context.parentFolder(), 0) << "a key in lower case is not this reader's";
+    EXPECT_EQ(context.parentFolder(), 99);
 }
 
 TEST_F(FusionConnectionTest, ParentFolderSettingMustBeAFolderNumber) {

@@ -41,8 +41,11 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, FailedLoginTest,
     ::testing::Values(
         FailedLogin{"MissingServerFile", [](ModelFixture& f) { QFile::remove(f.m_serverFile); }},
-        FailedLogin{"MissingLibraryFile",
-                    [](ModelFixture& f) { QFile::remove(f.file(QStringLiteral("LIB_B"))); }},
+        FailedLogin{"NoLibraryFile",
+                    [](ModelFixture& f) {
+                        QFile::remove(f.file(QStringLiteral("LIB_A")));
+                        QFile::remove(f.file(QStringLiteral("LIB_B")));
+                    }},
         FailedLogin{"UnknownUser", [](ModelFixture& f) { f.writeServerFile(QStringLiteral("NOBODY")); }}),
     [](const ::testing::TestParamInfo<FailedLogin>& info) { return std::string(info.param.what); });
 

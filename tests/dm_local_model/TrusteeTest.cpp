@@ -197,24 +197,24 @@ TEST_F(TrusteeTest, TrusteeZeroRowsSurviveEditsOfOthers) {
 TEST_F(TrusteeTest, HeldProfileSeesWhatChangedAfterItsSave) {
     struct Case {
         const char* what;
-        std::function<void(LibraryDatabase&, qint64 doc)> after; // runs with the save's savepoint open
+        std::function<void(LibraryStore&, qint64 doc)> after; // runs with the save's savepoint open
     };
     const std::vector<Case> cases = {
-        {"nothing else", [](LibraryDatabase& db, qint64) { db.commit(); }},
+        {"nothing else", [](LibraryStore& db, qint64) { db.commit(); }},
         {"a statement adds a trustee",
-         [this](LibraryDatabase& db, qint64 doc) {
+         [this](LibraryStore& db, qint64 doc) {
              db.commit();
              db.execute(QStringLiteral("INSERT INTO DOCSADM.SECURITY (THING, PERSONORGROUP, ACCESSRIGHTS) "
                                        "SELECT SYSTEM_ID, ?2, 63 FROM DOCSADM.PROFILE WHERE DOCNUMBER = ?1"),
                         {doc, m_usersGroupId});
          }},
         {"a statement renames it",
-         [](LibraryDatabase& db, qint64 doc) {
+         [](LibraryStore& db, qint64 doc) {
              db.commit();
              db.execute(QStringLiteral("UPDATE DOCSADM.PROFILE SET DOCNAME = 'Renamed' WHERE DOCNUMBER = ?1"),
                         {doc});
          }},
-        {"the save is rolled back", [](LibraryDatabase& db, qint64) { db.rollback(); }},
+        {"the save is rolled back", [](LibraryStore& db, qint64) { db.rollback(); }},
     };
     auto shown = [](const std::shared_ptr<DmProfile>& profile) {
         QStringList seen{profile->columns()->item(QStringLiteral("DOCNAME"))->value(),
@@ -300,16 +300,16 @@ TEST_F(TrusteeTest, PostingsInsideATransactionLeaveWhatTheyLeaveOutsideOne) {
 TEST_F(TrusteeTest, GroupsChangedAfterALookupAreSeen) {
     struct Case {
         const char* what;
-        std::function<void(LibraryDatabase& db)> change; // runs with a transaction open on `db`
+        std::function<void(LibraryStore& db)> change; // runs with a transaction open on `db`
     };
     const QString rename =
         QStringLiteral("UPDATE DOCSADM.GROUPS SET GROUP_ID = 'FORMER' WHERE GROUP_ID = 'DOCS_USERS'");
     const std::vector<Case> cases = {
-        {"renamed here", [&](LibraryDatabase& db) { db.execute(rename); }},
+        {"renamed here", [&](LibraryStore& db) { db.execute(rename); }},
         {"every group deleted here",
-         [](LibraryDatabase& db) { db.execute(QStringLiteral("DELETE FROM DOCSADM.GROUPS")); }},
+         [](LibraryStore& db) { db.execute(QStringLiteral("DELETE FROM DOCSADM.GROUPS")); }},
         {"renamed by another connection",
-         [&](LibraryDatabase& db) {
+         [&](LibraryStore& db) {
              db.commit();
              direct()->execute(rename);
              db.begin();

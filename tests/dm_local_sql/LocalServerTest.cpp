@@ -82,10 +82,9 @@ TEST(LocalServerTest, LoginFailsCleanlyAndSaysWhy) {
         {"[Server]\nLibraries=LIB\n[Library.LIB]\nDatabase=lib.db\n", "no login user"},
         {"[Server]\nUser=GARY\n", "no libraries"},
         {"[Server]\nUser=NOBODY\nLibraries=LIB\n[Library.LIB]\nDatabase=lib.db\n", "NOBODY is not known"},
-        {"[Server]\nUser=GARY\nLibraries=LIB, "
-         "GONE\n[Library.LIB]\nDatabase=lib.db\n[Library.GONE]\nDatabase=gone.db\n",
-         "gone.db"},
-        {"[Server]\nUser=GARY\nLibraries=LIB, NODB\n[Library.LIB]\nDatabase=lib.db\n",
+        // One unusable library fails alone (when it is connected); with no usable one, so does the login.
+        {"[Server]\nUser=GARY\nLibraries=GONE\n[Library.GONE]\nDatabase=gone.db\n", "gone.db"},
+        {"[Server]\nUser=GARY\nLibraries=NODB, GONE\n[Library.GONE]\nDatabase=gone.db\n",
          "NODB has no Database"},
         {"[Server]\nUser=GARY\nCurrentLibrary=OTHER\nLibraries=LIB\n[Library.LIB]\nDatabase=lib.db\n",
          "OTHER"},

@@ -10,7 +10,7 @@ qint64 ToKey(const QVariant& value) {
 
 } // namespace
 
-ItemChain FolderChain::Read(LibraryDatabase& database, qint64 parentDocNumber) {
+ItemChain FolderChain::Read(LibraryStore& database, qint64 parentDocNumber) {
     const QueryResult result = database.query(
         QStringLiteral("SELECT SYSTEM_ID, DOCNUMBER, NODE_TYPE, DISPLAYNAME, ISFIRST, \"NEXT\" "
                        "FROM DOCSADM.FOLDER_ITEM WHERE PARENT = ?1 ORDER BY SYSTEM_ID"),

@@ -8,21 +8,22 @@
 #include "dm/local/LocalErrors.h"
 #include "dm/local/SqlTrace.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QSet>
 #include <QUrl>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace vantrelis::dm::local {
 
 namespace {
 
 const QString kSource = QStringLiteral("LocalBackend");
-
-// Cached statements beyond this are dropped all at once; texts that carry literal values
-// (one per folder name, say) would otherwise pile up.
-constexpr qsizetype kStatementCacheLimit = 256;
 
 // Resets a statement when it goes out of scope, on every path.
 class StatementGuard {
@@ -38,28 +39,6 @@ public:
 private:
     sqlite3_stmt* m_statement;
 };
-
-// Sets a flag for the lifetime of the object.
-class FlagScope {
-public:
-    explicit FlagScope(bool& flag) : m_flag(flag) { m_flag = true; }
-    ~FlagScope() { m_flag = false; }
-    FlagScope(const FlagScope&) = delete;
-    FlagScope& operator=(const FlagScope&) = delete;
-
-private:
-    bool& m_flag;
-};
-
-// Pragmas that only read the schema or check the file; every other pragma may change the
-// connection or the file (journal mode, writable schema, ...).
-bool IsReadingPragma(const char* name) {
-    static const QSet<QByteArray> reading = {
-        "table_info",       "table_xinfo",       "index_list",      "index_info",     "index_xinfo",
-        "foreign_key_list", "foreign_key_check", "integrity_check", "quick_check",    "collation_list",
-        "function_list",    "pragma_list",       "module_list",     "compile_options"};
-    return name && reading.contains(QByteArray(name).toLower());
-}
 
 QString Utf16Text(const void* text, int bytes) {
     return QString(reinterpret_cast<const QChar*>(text), bytes / int(sizeof(QChar)));
@@ -105,7 +84,137 @@ QString TextOf(sqlite3_stmt* statement, int column) {
     }
 }
 
+QByteArray LocalPath(const QString& path) {
+    return QFile::encodeName(path);
+}
+
+QString SystemError(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+[[noreturn]] void RaiseFile(qint64 number, const QString& text) {
+    throw Fault(number, kSource, text);
+}
+
 } // namespace
+
+LibraryDatabase::FileIdentity LibraryDatabase::IdentityOf(const QString& path) {
+    struct stat info {};
+    if (::stat(LocalPath(path).constData(), &info) != 0)
+        return {};
+    return {quint64(info.st_dev), quint64(info.st_ino), true};
+}
+
+void LibraryDatabase::CheckLibraryFile(const QString& file, Access access) {
+    const QByteArray path = LocalPath(file);
+    struct stat info {};
+    if (::stat(path.constData(), &info) != 0) {
+        const int error = errno;
+        struct stat link {};
+        if (error == ENOENT && ::lstat(path.constData(), &link) != 0)
+            RaiseFile(kErrorFileMissing,
+                      QStringLiteral("The library database file %1 does not exist").arg(file));
+        if (error == ENOENT)
+            RaiseFile(
+                kErrorFileMissing,
+                QStringLiteral("The library database file %1 does not exist: it is a symbolic link to a "
+                               "missing file")
+                    .arg(file));
+        RaiseFile(kErrorFileUnreadable, QStringLiteral("The library database file %1 cannot be opened: %2")
+                                            .arg(file, SystemError(error)));
+    }
+    if (S_ISDIR(info.st_mode))
+        RaiseFile(kErrorFileUnreadable,
+                  QStringLiteral("The library database file %1 is a folder, not a file").arg(file));
+    if (!S_ISREG(info.st_mode))
+        RaiseFile(
+            kErrorFileUnreadable,
+            QStringLiteral("The library database file %1 is not a regular file (a device, pipe or socket)")
+                .arg(file));
+    if (::access(path.constData(), R_OK) != 0)
+        RaiseFile(
+            kErrorFileUnreadable,
+            QStringLiteral("The library database file %1 cannot be read: %2").arg(file, SystemError(errno)));
+    // SQLite keeps a library's journal beside it (beside the file a symbolic link leads to) in two
+    // more files; a library it cannot write there would fail at its first write, once per
+    // statement, instead of once here.
+    const QString target = QFileInfo(file).canonicalFilePath();
+    for (const QLatin1String suffix : {QLatin1String("-wal"), QLatin1String("-shm")}) {
+        const QString companion = target + suffix;
+        struct stat companionInfo {};
+        if (::stat(LocalPath(companion).constData(), &companionInfo) != 0)
+            continue;
+        if (!S_ISREG(companionInfo.st_mode))
+            RaiseFile(
+                kErrorFileUnreadable,
+                QStringLiteral("The journal file %1 of the library is not a regular file").arg(companion));
+        const int mode = access == Access::ReadWrite ? R_OK | W_OK : R_OK;
+        if (::access(LocalPath(companion).constData(), mode) != 0)
+            RaiseFile(kErrorNotWritable, QStringLiteral("The journal file %1 of the library cannot be %2: %3")
+                                             .arg(companion,
+                                                  access == Access::ReadWrite ? QStringLiteral("written")
+                                                                              : QStringLiteral("read"),
+                                                  SystemError(errno)));
+    }
+    if (access != Access::ReadWrite)
+        return;
+    if (::access(path.constData(), W_OK) != 0)
+        RaiseFile(kErrorNotWritable, QStringLiteral("The library database file %1 cannot be written: %2")
+                                         .arg(file, SystemError(errno)));
+    const QString folder = QFileInfo(target).absolutePath();
+    if (::access(LocalPath(folder).constData(), W_OK | X_OK) != 0)
+        RaiseFile(
+            kErrorNotWritable,
+            QStringLiteral("The folder %1 of the library database file %2 cannot be written (it holds the "
+                           "library's journal files): %3")
+                .arg(folder, file, SystemError(errno)));
+}
+
+void LibraryDatabase::recordJournalIdentity() {
+    m_walIdentity = IdentityOf(m_journalBase + QLatin1String("-wal"));
+    m_shmIdentity = IdentityOf(m_journalBase + QLatin1String("-shm"));
+}
+
+void LibraryDatabase::removeOwnJournal() noexcept {
+    // Only the files this connection had open: a journal that belongs to a file put at the path
+    // since then is left alone.
+    const std::pair<QLatin1String, FileIdentity> journal[] = {{QLatin1String("-wal"), m_walIdentity},
+                                                              {QLatin1String("-shm"), m_shmIdentity}};
+    for (const auto& [suffix, identity] : journal) {
+        const QString path = m_journalBase + suffix;
+        if (identity.valid && IdentityOf(path) == identity)
+            ::unlink(LocalPath(path).constData());
+    }
+}
+
+void LibraryDatabase::checkFileUnchanged() {
+    if (!m_fileIdentity.valid)
+        return;
+    const FileIdentity now = IdentityOf(m_file);
+    if (now == m_fileIdentity) {
+        if (!m_walIdentity.valid)
+            recordJournalIdentity();
+        return;
+    }
+    // The connection still writes into the file it opened, which nobody will see again; and its
+    // journal beside the path would be replayed onto whatever file is there next.
+    m_replaced = true;
+    m_damageNumber = kErrorFileReplaced;
+    m_damage =
+        QStringLiteral("Library %1: the file %2 was %3 while in use; nothing more is written to it "
+                       "(a new run works on the file that is there now)")
+            .arg(m_libraryName, m_file, now.valid ? QStringLiteral("replaced") : QStringLiteral("deleted"));
+    removeOwnJournal();
+    throw dm::LibraryDamaged(m_damageNumber, kSource, m_damage);
+}
+
+void LibraryDatabase::guardWrite(sqlite3_stmt* statement) {
+    // A write outside a transaction is one of its own: it begins here.
+    if (!sqlite3_stmt_readonly(statement) && sqlite3_get_autocommit(m_db))
+        checkFileUnchanged();
+}
+
+namespace {} // namespace
 
 int LibraryDatabase::BusyTimeoutMs() {
     bool ok = false;
@@ -118,32 +227,28 @@ LibraryDatabase::LibraryDatabase(QString file, int engineCode)
       m_libraryName(QFileInfo(m_file).completeBaseName().toUpper()), m_busyTimeoutMs(BusyTimeoutMs()) {}
 
 LibraryDatabase::~LibraryDatabase() {
-    for (sqlite3_stmt* statement : std::as_const(m_statements))
-        sqlite3_finalize(statement);
-    for (sqlite3_stmt* statement : std::as_const(m_guardedStatements))
-        sqlite3_finalize(statement);
+    m_statements.clear();
     sqlite3_close_v2(m_db);
+    // SQLite leaves the journal of a file that was moved away; nobody may replay it onto another.
+    if (m_fileIdentity.valid && !(IdentityOf(m_file) == m_fileIdentity))
+        removeOwnJournal();
 }
 
 std::shared_ptr<LibraryDatabase> LibraryDatabase::Open(const QString& file, int engineCode, Access access,
                                                        const QString& libraryName) {
-    const QFileInfo info(file);
-    if (!info.exists())
-        throw Fault(kErrorFileMissing, kSource,
-                    QStringLiteral("The library database file %1 does not exist").arg(file));
-    if (info.isDir() || !info.isReadable())
-        throw Fault(kErrorFileUnreadable, kSource,
-                    QStringLiteral("The library database file %1 cannot be read").arg(file));
+    CheckLibraryFile(file, access);
     std::shared_ptr<LibraryDatabase> db(new LibraryDatabase(file, engineCode));
+    if (!libraryName.isEmpty())
+        db->m_libraryName = libraryName;
     db->openConnection(access == Access::ReadOnly ? OpenMode::ReadOnly : OpenMode::ReadWrite);
     db->validateSchema();
     const QString ownName = db->ownLibraryName().trimmed().toUpper();
-    if (!libraryName.isEmpty())
-        db->m_libraryName = libraryName;
-    else if (!ownName.isEmpty())
+    if (libraryName.isEmpty() && !ownName.isEmpty())
         db->m_libraryName = ownName;
-    if (access == Access::ReadWrite)
+    if (access == Access::ReadWrite) {
         db->setJournal();
+        db->recordJournalIdentity();
+    }
     return db;
 }
 
@@ -201,40 +306,18 @@ void LibraryDatabase::openConnection(OpenMode mode) {
     sqlite3_finalize(attach);
     if (rc != SQLITE_OK)
         raise(rc, QString());
+    m_fileIdentity = IdentityOf(m_file);
+    // The name SQLite opened (symbolic links resolved): its journal files are this name + "-wal"
+    // and "-shm".
+    const char* opened = sqlite3_db_filename(m_db, "DOCSADM");
+    m_journalBase = opened && *opened ? QString::fromUtf8(opened) : m_file;
     // The page cache holds the indexes a run keeps searching (SQLite's own default is 2 MB, less
     // than a library of some tens of thousands of documents needs); it only sets this connection.
     execRaw("PRAGMA DOCSADM.cache_size = -65536");
     rc = LibrarySchema::InstallShims(m_db, m_engineCode);
     if (rc != SQLITE_OK)
         raise(rc, QString());
-    sqlite3_set_authorizer(m_db, &LibraryDatabase::Authorize, this);
-}
-
-int LibraryDatabase::Authorize(void* self, int action, const char* first, const char*, const char*,
-                               const char*) {
-    auto* db = static_cast<LibraryDatabase*>(self);
-    if (!db->m_guarded)
-        return SQLITE_OK;
-    switch (action) {
-    case SQLITE_ATTACH:
-        // VACUUM attaches its target too, so it ends here as well.
-        db->m_denied = QStringLiteral("Attaching a database file (or VACUUM)");
-        return SQLITE_DENY;
-    case SQLITE_DETACH:
-        db->m_denied = QStringLiteral("Detaching a database");
-        return SQLITE_DENY;
-    case SQLITE_TRANSACTION:
-    case SQLITE_SAVEPOINT:
-        db->m_denied = QStringLiteral("Opening or ending a transaction by hand");
-        return SQLITE_DENY;
-    case SQLITE_PRAGMA:
-        if (IsReadingPragma(first))
-            return SQLITE_OK;
-        db->m_denied = QStringLiteral("PRAGMA %1").arg(QString::fromUtf8(first));
-        return SQLITE_DENY;
-    default:
-        return SQLITE_OK;
-    }
+    m_authorizer.install(m_db);
 }
 
 void LibraryDatabase::setJournal() {
@@ -331,28 +414,29 @@ void LibraryDatabase::raise(int resultCode, const QString& sql) {
     const QString message =
         m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString::fromUtf8(sqlite3_errstr(resultCode));
     const qint64 number = kSqliteErrorBase + primary;
-    if (primary == SQLITE_AUTH && !m_denied.isEmpty())
+    if (primary == SQLITE_AUTH && !m_authorizer.denied().isEmpty())
         throw Fault(kErrorNotAuthorized, kSource,
                     QStringLiteral("%1 is not allowed through the SQL object of library %2: it would reach "
                                    "outside the library or take over its transactions. In: %3")
-                        .arg(m_denied, m_libraryName, sql.simplified()));
+                        .arg(m_authorizer.denied(), m_libraryName, sql.simplified()));
     QString text;
     switch (primary) {
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
-        text =
+        // Another writer, not the library, is the cause: one number for both, a passing failure.
+        throw Fault(
+            kErrorLocked, kSource,
             QStringLiteral("The library database %1 is locked by another process; gave up after %2 ms (%3)")
                 .arg(m_libraryName)
                 .arg(m_busyTimeoutMs)
-                .arg(message);
-        break;
+                .arg(message));
+    case SQLITE_FULL:
+        throw Fault(kErrorDiskFull, kSource,
+                    QStringLiteral("The disk under library %1 is full: the file %2 cannot grow (%3)")
+                        .arg(m_libraryName, m_file, message));
     case SQLITE_NOTADB:
     case SQLITE_CORRUPT:
-        m_damageNumber = number;
-        m_damage = QStringLiteral("Library %1 is damaged: the file %2 is not a library database or is "
-                                  "corrupt (%3)")
-                       .arg(m_libraryName, m_file, message);
-        throw dm::LibraryDamaged(number, kSource, m_damage);
+        raiseDamage(number, message);
     case SQLITE_CANTOPEN:
     case SQLITE_PERM:
     case SQLITE_AUTH:
@@ -368,27 +452,45 @@ void LibraryDatabase::raise(int resultCode, const QString& sql) {
     throw Fault(number, kSource, text);
 }
 
-void LibraryDatabase::RaiseSeveralStatements(const QString& sql) {
-    throw Fault(kErrorSeveralStatements, kSource,
-                QStringLiteral("Only one SQL statement can be executed at a time: %1").arg(sql.simplified()));
+void LibraryDatabase::raiseDamage(qint64 number, const QString& message) {
+    // A file put in place of the one open reads as garbage: say what happened to it.
+    if (m_db && m_fileIdentity.valid)
+        checkFileUnchanged();
+    // Pages changed by another writer while they were read can look malformed for a moment; a
+    // structure check that finds the library sound (or cannot run for the other's lock) says it
+    // was not damage. Only once: a page that stays malformed is damage the check cannot see.
+    if (m_db && m_fileIdentity.valid && !m_malformedSeen) {
+        m_malformedSeen = true;
+        sqlite3_stmt* check = nullptr;
+        int rc = sqlite3_prepare_v2(m_db, "PRAGMA DOCSADM.integrity_check(1)", -1, &check, nullptr);
+        QString answer;
+        if (rc == SQLITE_OK && (rc = sqlite3_step(check)) == SQLITE_ROW)
+            answer = TextOf(check, 0);
+        sqlite3_finalize(check);
+        const int checkPrimary = rc & 0xff;
+        if (checkPrimary == SQLITE_BUSY || checkPrimary == SQLITE_LOCKED || answer == QLatin1String("ok"))
+            throw Fault(
+                kErrorLocked, kSource,
+                QStringLiteral("The library database %1 was being changed by another process while it "
+                               "was read; try again (%2)")
+                    .arg(m_libraryName, message));
+    }
+    m_damageNumber = number;
+    m_damage = QStringLiteral("Library %1 is damaged: the file %2 is not a library database or is "
+                              "corrupt (%3)")
+                   .arg(m_libraryName, m_file, message);
+    throw dm::LibraryDamaged(number, kSource, m_damage);
 }
 
 sqlite3_stmt* LibraryDatabase::prepare(const QString& sql) {
-    QHash<QString, sqlite3_stmt*>& statements = m_guarded ? m_guardedStatements : m_statements;
-    const auto cached = statements.constFind(sql);
-    if (cached != statements.constEnd()) {
-        if (m_trusteeWriters.contains(*cached))
-            ++m_trusteeEpoch;
-        return *cached;
-    }
-    if (statements.size() >= kStatementCacheLimit) {
-        for (sqlite3_stmt* statement : std::as_const(statements)) {
-            m_trusteeWriters.remove(statement);
-            sqlite3_finalize(statement);
-        }
-        statements.clear();
+    const bool guarded = m_authorizer.guarded();
+    if (const StatementCache::Entry* cached = m_statements.find(guarded, sql)) {
+        if (cached->writesTrusteeTables)
+            m_trusteeNames.forget();
+        return cached->statement;
     }
     sqlite3_stmt* statement = nullptr;
+    m_authorizer.startStatement();
     const void* tail = nullptr;
     const int bytes = int(sql.size() * sizeof(QChar));
     int rc = sqlite3_prepare16_v3(m_db, sql.utf16(), bytes, SQLITE_PREPARE_PERSISTENT, &statement, &tail);
@@ -419,14 +521,13 @@ sqlite3_stmt* LibraryDatabase::prepare(const QString& sql) {
             RaiseSeveralStatements(sql);
         }
     }
-    statements.insert(sql, statement);
-    // Any writing statement that names the people or group tables (deletes that empty a table and
-    // schema changes included) forgets the trustee names found so far, now and whenever it runs again.
-    if (!sqlite3_stmt_readonly(statement) && (sql.contains(QLatin1String("PEOPLE"), Qt::CaseInsensitive) ||
-                                              sql.contains(QLatin1String("GROUPS"), Qt::CaseInsensitive))) {
-        m_trusteeWriters.insert(statement);
-        ++m_trusteeEpoch;
-    }
+    // A statement that writes the people or group tables (as SQLite's authorizer saw it prepared,
+    // triggers and schema changes included) forgets the trustee names found so far, now and
+    // whenever it runs again.
+    const StatementCache::Entry entry{statement, m_authorizer.writesTrusteeTables()};
+    m_statements.insert(guarded, sql, entry);
+    if (entry.writesTrusteeTables)
+        m_trusteeNames.forget();
     return statement;
 }
 
@@ -516,6 +617,7 @@ qint64 LibraryDatabase::execute(const QString& sql, const QVariantList& params) 
     ensureUsable();
     trace(sql, params);
     sqlite3_stmt* statement = prepare(sql);
+    guardWrite(statement);
     StatementGuard guard(statement);
     bind(statement, params);
     const sqlite3_int64 before = sqlite3_total_changes64(m_db);
@@ -552,8 +654,8 @@ void LibraryDatabase::queryText(const QString& sql, TextResult& result) {
     trace(sql);
     // Guarded while preparing and stepping: a cached statement is prepared again during a step
     // when the schema changed, and VACUUM asks for its ATTACH only then.
-    const FlagScope guarded(m_guarded);
-    m_denied.clear();
+    const GuardedScope guarded(m_authorizer);
+    m_authorizer.clearDenied();
     // Statements of the same shape share one prepared statement, their values bound; a text whose
     // parameterized form does not prepare runs as written.
     const LiteralParameters shaped = ParameterizeLiterals(sql);
@@ -567,12 +669,13 @@ void LibraryDatabase::queryText(const QString& sql, TextResult& result) {
             throw;
         } catch (const Fault&) {
             statement = nullptr;
-            m_denied.clear();
+            m_authorizer.clearDenied();
         }
     }
     const bool bound = statement != nullptr;
     if (!statement)
         statement = prepare(sql);
+    guardWrite(statement);
     StatementGuard guard(statement);
     if (bound)
         bind(statement, shaped.values);
@@ -610,28 +713,22 @@ unsigned LibraryDatabase::dataVersion() const {
     return version;
 }
 
-std::optional<LibraryDatabase::Trustee> LibraryDatabase::findTrustee(bool isGroup, const QString& name) {
+std::optional<TrusteeName> LibraryDatabase::findTrustee(bool isGroup, const QString& name) {
+    // Answers are kept only inside a transaction of begin(): only then are other writers shut out.
     const bool keep = m_transactionDepth > 0 && inTransaction();
-    if (keep && m_cachedTrusteeEpoch != m_trusteeEpoch) {
-        m_groupIds.clear();
-        m_personIds.clear();
-        m_cachedTrusteeEpoch = m_trusteeEpoch;
-    }
-    QHash<QString, std::optional<Trustee>>& known = isGroup ? m_groupIds : m_personIds;
     if (keep) {
-        const auto found = known.constFind(name);
-        if (found != known.constEnd())
-            return *found;
+        if (const auto known = m_trusteeNames.find(isGroup, name))
+            return *known;
     }
     const QueryResult rows =
         query(isGroup ? QStringLiteral("SELECT SYSTEM_ID, GROUP_ID FROM DOCSADM.GROUPS WHERE GROUP_ID = ?1")
                       : QStringLiteral("SELECT SYSTEM_ID, USER_ID FROM DOCSADM.PEOPLE WHERE USER_ID = ?1"),
               {name});
-    std::optional<Trustee> trustee;
+    std::optional<TrusteeName> trustee;
     if (!rows.rows.empty())
-        trustee = Trustee{rows.rows.front().at(0).toLongLong(), rows.rows.front().at(1).toString()};
-    if (keep && m_cachedTrusteeEpoch == m_trusteeEpoch)
-        known.insert(name, trustee);
+        trustee = TrusteeName{rows.rows.front().at(0).toLongLong(), rows.rows.front().at(1).toString()};
+    if (keep)
+        m_trusteeNames.remember(isGroup, name, trustee);
     return trustee;
 }
 
@@ -650,11 +747,13 @@ void LibraryDatabase::begin() {
     // Nested begin()s become savepoints, so an object-model write inside another is all or
     // nothing with it.
     if (m_transactionDepth == 0) {
+        ensureUsable();
+        checkFileUnchanged();
         execute(QStringLiteral("BEGIN IMMEDIATE"));
         ++m_transactionSerial;
         // The write lock is held: the data version now tells whether anyone else committed.
         if (dataVersion() != m_ownDataVersion)
-            ++m_trusteeEpoch;
+            m_trusteeNames.forget();
     } else
         execute(QStringLiteral("SAVEPOINT level%1").arg(m_transactionDepth));
     ++m_transactionDepth;
@@ -676,6 +775,8 @@ void LibraryDatabase::rollback() noexcept {
         return;
     --m_transactionDepth;
     ++m_transactionSerial;
+    // What was read inside may have been undone with it.
+    m_trusteeNames.forget();
     // Also on a damaged library: its write lock must not stay held. A rollback that fails leaves
     // SQLite to roll the transaction back itself.
     if (m_transactionDepth == 0) {
@@ -692,8 +793,10 @@ qint64 LibraryDatabase::nextKey(const QString& counterName) {
     // BEGIN IMMEDIATE takes the write lock before reading, so two processes never read the same
     // LAST_KEY. Inside a caller's transaction the lock is already held.
     const bool own = !inTransaction();
-    if (own)
+    if (own) {
+        checkFileUnchanged();
         execute(QStringLiteral("BEGIN IMMEDIATE"));
+    }
     try {
         const QString name = counterName.toUpper();
         // The advanced value comes back with the update itself.

@@ -1,6 +1,10 @@
 #pragma once
 
 #include "dm/DmConstants.h"
+#include "dm/local/LibraryStore.h"
+#include "dm/local/StatementAuthorizer.h"
+#include "dm/local/StatementCache.h"
+#include "dm/local/TrusteeNameCache.h"
 
 #include <QHash>
 #include <QSet>
@@ -16,31 +20,12 @@ struct sqlite3_stmt;
 
 namespace vantrelis::dm::local {
 
-// A buffered result: column names and rows of values (NULL as an invalid QVariant).
-struct QueryResult {
-    QStringList columns;
-    std::vector<std::vector<QVariant>> rows;
-};
-
-// A buffered result as the SQL object keeps it: every value as text (NULL as empty text, integral
-// numbers without a fraction), row after row in one flat vector.
-struct TextResult {
-    std::vector<QString> columns;
-    std::vector<QString> values;
-    qint64 changes = 0;
-    void clear() {
-        columns.clear();
-        values.clear();
-        changes = 0;
-    }
-};
-
 class SqlTrace;
 
-// One library: its SQLite database attached as DOCSADM to an in-memory main database, with the
-// engine flavour's views and functions on the connection. The only place that talks to SQLite.
-// Every failure raises vantrelis::Fault with the backend's own error number and a clear text.
-class LibraryDatabase {
+// The SQLite store of a library: its database file attached as DOCSADM to an in-memory main database, with
+// the engine flavour's views and functions on the connection. The only place that talks to SQLite. Every
+// failure raises vantrelis::Fault with the backend's own error number and a clear text.
+class LibraryDatabase : public LibraryStore {
 public:
     enum class Access { ReadWrite, ReadOnly };
 
@@ -58,77 +43,67 @@ public:
     static std::shared_ptr<LibraryDatabase> Create(const QString& file, int engineCode,
                                                    const QString& libraryName = QString());
 
-    ~LibraryDatabase();
+    ~LibraryDatabase() override;
     LibraryDatabase(const LibraryDatabase&) = delete;
     LibraryDatabase& operator=(const LibraryDatabase&) = delete;
 
     const QString& file() const { return m_file; }
-    int engineCode() const { return m_engineCode; }
+    // SQLite's own connection, for tests and tools that look beneath the store.
     sqlite3* handle() const { return m_db; }
 
-    // Runs one statement with positional parameters (?1, ?2, ...) and buffers its rows.
-    QueryResult query(const QString& sql, const QVariantList& params = {});
-    // Runs one statement; answers the number of rows it changed.
-    qint64 execute(const QString& sql, const QVariantList& params = {});
-    // The first column of the first row, or an invalid QVariant.
-    QVariant scalar(const QString& sql, const QVariantList& params = {});
-
-    // Next value of a named key counter, unique across processes and never 0.
-    qint64 nextKey(const QString& counterName);
-
-    // Transactions for multi-row object-model writes (all or nothing). begin() takes the write
-    // lock at once (BEGIN IMMEDIATE), so a busy library fails here rather than half way through.
-    void begin();
-    void commit();
-    void rollback() noexcept;
-    bool inTransaction() const;
-
-    // What this connection has done to the library by a given moment inside a transaction of
-    // begin(), for objects that keep what they read. Only such a transaction shuts other writers
-    // out, so outside one (and after any rollback) no stamp counts as unchanged.
-    struct ChangeStamp {
-        quint64 transaction = 0; // 0: taken outside a transaction, never unchanged
-        qint64 changes = 0;
-    };
-    ChangeStamp changeStamp() const;
-    // Whether nothing in the library can have changed since `stamp` was taken.
-    bool unchangedSince(const ChangeStamp& stamp) const;
-
-    // A person (USER_ID) or group (GROUP_ID) by name, as the library's collation matches it: its
-    // SYSTEM_ID and the name as stored. Inside a transaction of begin() the answers are kept until
-    // a statement of this connection writes to PEOPLE or GROUPS or another connection writes at all.
-    struct Trustee {
-        qint64 id = 0;
-        QString name;
-    };
-    std::optional<Trustee> findTrustee(bool isGroup, const QString& name);
-
-    // Runs one statement and buffers its result as text (the SQL object's path). Raises Fault.
-    // Statements on this path may not reach outside the library or manage its transactions:
-    // attaching or detaching files, VACUUM, pragmas that change anything, BEGIN, COMMIT and
-    // savepoints fail with kErrorNotAuthorized. begin()/commit() and the other calls are not bound.
-    void queryText(const QString& sql, TextResult& result);
-
-    // Whether the library has a table (any case), e.g. the optional QORV_SETTINGS.
-    bool hasTable(const QString& tableName);
-
+    // The store's calls (LibraryStore), on SQLite. Statements of begin()/commit() and key counters
+    // use BEGIN IMMEDIATE, so two processes never hold the write lock or a key at once. The SQL
+    // object's statements are checked by SQLite's authorizer (attaching or detaching files, VACUUM,
+    // pragmas that change anything, BEGIN, COMMIT and savepoints are refused).
+    int engineCode() const override { return m_engineCode; }
     // The name statements are traced under (see Open; a new library: the file's base name upper-cased).
-    const QString& libraryName() const { return m_libraryName; }
-    // Shares one trace file between the libraries of a server; without it the database opens its
-    // own when VANTRELIS_SQL_TRACE is set.
-    void setTrace(std::shared_ptr<SqlTrace> trace);
-
-    // Records a statement the backend answers without SQLite (server commands) in the trace.
-    void traceStatement(const QString& sql) { trace(sql); }
-
-    // The fault for a text that holds more than one statement.
-    [[noreturn]] static void RaiseSeveralStatements(const QString& sql);
+    const QString& libraryName() const override { return m_libraryName; }
+    QueryResult query(const QString& sql, const QVariantList& params = {}) override;
+    qint64 execute(const QString& sql, const QVariantList& params = {}) override;
+    QVariant scalar(const QString& sql, const QVariantList& params = {}) override;
+    void queryText(const QString& sql, TextResult& result) override;
+    bool hasTable(const QString& tableName) override;
+    qint64 nextKey(const QString& counterName) override;
+    void begin() override;
+    void commit() override;
+    void rollback() noexcept override;
+    bool inTransaction() const override;
+    ChangeStamp changeStamp() const override;
+    bool unchangedSince(const ChangeStamp& stamp) const override;
+    // Inside a transaction of begin() the answers are kept until a statement of this connection
+    // writes to PEOPLE or GROUPS, another connection commits, or the transaction rolls back.
+    std::optional<TrusteeName> findTrustee(bool isGroup, const QString& name) override;
+    // Without a shared trace the database opens its own when VANTRELIS_SQL_TRACE is set.
+    void setTrace(std::shared_ptr<SqlTrace> trace) override;
+    void traceStatement(const QString& sql) override { trace(sql); }
+    // The file at the library's path is not the one this connection has open.
+    bool replaced() const override { return m_replaced; }
 
     // Busy timeout in milliseconds: VANTRELIS_BUSY_TIMEOUT_MS, else 5000.
     static int BusyTimeoutMs();
 
 private:
     LibraryDatabase(QString file, int engineCode);
+
+    // A file's device and inode: what tells a file from another put at the same path.
+    struct FileIdentity {
+        quint64 device = 0;
+        quint64 inode = 0;
+        bool valid = false;
+        bool operator==(const FileIdentity&) const = default;
+    };
+    static FileIdentity IdentityOf(const QString& path);
+    // Refuses, with the reason, a path that cannot be a library file: missing, a folder, a device, a
+    // symbolic link loop, unreadable, or (for writing) a file, folder or journal file it cannot write.
+    static void CheckLibraryFile(const QString& file, Access access);
+    void recordJournalIdentity();
+    // Deletes the -wal and -shm files at the path when they are still the ones this connection made.
+    void removeOwnJournal() noexcept;
+    // Raises (and stops the library) when the file at the path is no longer the one open.
+    void checkFileUnchanged();
+    // Checks the file before a statement that begins a write transaction of its own.
+    void guardWrite(sqlite3_stmt* statement);
+    [[noreturn]] void raiseDamage(qint64 number, const QString& message);
 
     enum class OpenMode { Create, ReadWrite, ReadOnly };
     void openConnection(OpenMode mode);
@@ -139,11 +114,7 @@ private:
     // the schema check is; raises when the row is missing.
     QString ownLibraryName();
     sqlite3_stmt* prepare(const QString& sql);
-    // SQLite's authorizer: denies what the SQL object may not do while m_guarded is set.
-    static int Authorize(void* self, int action, const char* first, const char* second, const char* database,
-                         const char* trigger);
     void bind(sqlite3_stmt* statement, const QVariantList& params);
-    void finish(sqlite3_stmt* statement) noexcept;
     // A corrupt or not-a-database answer raises dm::LibraryDamaged and marks the database damaged.
     [[noreturn]] void raise(int resultCode, const QString& sql);
     // Raises the damage again once it was seen: nothing more runs on a damaged library.
@@ -158,29 +129,25 @@ private:
     sqlite3* m_db = nullptr;
     QString m_libraryName;
     int m_busyTimeoutMs = 5000;
-    // Prepared statements by SQL text: the program repeats the same texts many times. The SQL
-    // object's statements are kept apart: they were checked by the authorizer, the others not.
-    QHash<QString, sqlite3_stmt*> m_statements;
-    QHash<QString, sqlite3_stmt*> m_guardedStatements;
-    bool m_guarded = false;
-    // What the authorizer last refused, for the fault's text.
-    QString m_denied;
+    StatementCache m_statements;
+    StatementAuthorizer m_authorizer;
     std::shared_ptr<SqlTrace> m_trace;
     bool m_traceChecked = false;
     int m_transactionDepth = 0;
     // Numbers the outermost transactions; a rollback at any level starts a new number.
     quint64 m_transactionSerial = 0;
-    // findTrustee's answers, valid while m_trusteeEpoch stays m_cachedTrusteeEpoch. The epoch moves
-    // when a statement that writes PEOPLE or GROUPS runs (m_trusteeWriters) and when the library
-    // holds another connection's commit at the start of a transaction (its data version differs from
-    // the one after this connection's last commit).
-    QHash<QString, std::optional<Trustee>> m_groupIds;
-    QHash<QString, std::optional<Trustee>> m_personIds;
-    quint64 m_trusteeEpoch = 1;
-    quint64 m_cachedTrusteeEpoch = 0;
+    // findTrustee's answers: forgotten when a statement that writes PEOPLE or GROUPS runs, when a
+    // transaction begins after another connection's commit, and on a rollback.
+    TrusteeNameCache m_trusteeNames;
     unsigned m_ownDataVersion = 0;
-    QSet<sqlite3_stmt*> m_trusteeWriters;
     unsigned dataVersion() const;
+    FileIdentity m_fileIdentity;
+    QString m_journalBase;
+    FileIdentity m_walIdentity;
+    FileIdentity m_shmIdentity;
+    bool m_replaced = false;
+    // A malformed page was once taken for another writer's passing change.
+    bool m_malformedSeen = false;
     // The fault's number and text once the library was found damaged.
     qint64 m_damageNumber = 0;
     QString m_damage;

@@ -14,8 +14,9 @@ inline constexpr qint64 kSqliteErrorBase = 30000;
 #define VANTRELIS_LOCAL_ERRORS(X)                                                                            \
     X(kErrorSqlite, kSqliteErrorBase + 1, "SQL error: syntax error, no such table or column")                \
     X(kErrorLocked, kSqliteErrorBase + 5,                                                                    \
-      "the library stayed locked by another writer past the busy timeout")                                   \
+      "busy: another writer held the library past the busy timeout; a passing failure, try again")           \
     X(kErrorCorrupt, kSqliteErrorBase + 11, "the database file is damaged (malformed)")                      \
+    X(kErrorDiskFull, kSqliteErrorBase + 13, "the disk under the library is full")                           \
     X(kErrorConstraint, kSqliteErrorBase + 19, "constraint violated (UNIQUE, NOT NULL)")                     \
     X(kErrorNotAuthorized, kSqliteErrorBase + 23,                                                            \
       "refused: the statement would reach outside the library or take over its transactions")                \
@@ -31,6 +32,8 @@ inline constexpr qint64 kSqliteErrorBase = 30000;
     X(kErrorKeyCounter, 30208, "a key counter could not be advanced")                                        \
     X(kErrorLibraryUnknown, 30209, "the library is not in the server file")                                  \
     X(kErrorTransaction, 30210, "commit without a transaction, or a transaction refused")                    \
+    X(kErrorFileReplaced, 30211, "the library file was replaced or deleted while in use")                    \
+    X(kErrorNotWritable, 30212, "the library file or its folder cannot be written")                          \
     X(kAdminUnknownName, 31001, "a name that the library does not know")                                     \
     X(kAdminDuplicate, 31002, "a row that already exists")                                                   \
     X(kAdminBadArgument, 31003, "a missing or malformed argument")                                           \
@@ -57,6 +60,12 @@ struct LocalError {
 #define VANTRELIS_LOCAL_ERROR_ROW(name, number, text) LocalError{number, #name, text},
 inline constexpr LocalError kLocalErrors[] = {VANTRELIS_LOCAL_ERRORS(VANTRELIS_LOCAL_ERROR_ROW)};
 #undef VANTRELIS_LOCAL_ERROR_ROW
+
+// Whether a failure passes by itself (another writer held the library): the same work may succeed
+// when tried again, and nothing about the library is wrong.
+inline constexpr bool IsPassingError(qint64 number) {
+    return number == kErrorLocked;
+}
 
 // Source named by the object model's faults.
 inline constexpr const char* kModelFaultSource = "DOCSObjects";

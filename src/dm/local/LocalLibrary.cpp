@@ -26,8 +26,9 @@ void LocalLibrary::connect() const {
     m_userSystemId = 0;
     m_primaryGroupId = 0;
     m_lastError.clear();
+    m_lastErrorNumber = 0;
     try {
-        if (!m_db)
+        if (!m_db || m_db->replaced())
             m_db = m_server->library(m_name);
         const QueryResult rows = m_db->query(
             QStringLiteral(
@@ -37,6 +38,7 @@ void LocalLibrary::connect() const {
             {m_server->userId()});
         if (rows.rows.empty()) {
             m_lastError = QStringLiteral("User '%1' is not in library %2").arg(m_server->userId(), m_name);
+            m_lastErrorNumber = kErrorNotConnected;
             return;
         }
         const auto& row = rows.rows.front();
@@ -47,7 +49,13 @@ void LocalLibrary::connect() const {
         m_primaryGroup = row.at(4).toString();
     } catch (const Fault& fault) {
         m_lastError = fault.description();
+        m_lastErrorNumber = fault.number();
     }
+}
+
+bool LocalLibrary::errorIsPassing() const {
+    connect();
+    return IsPassingError(m_lastErrorNumber);
 }
 
 void LocalLibrary::requireConnected() const {
@@ -92,7 +100,7 @@ int LocalLibrary::engineCode() const {
     return m_server->engineCode(m_name);
 }
 
-std::shared_ptr<LibraryDatabase> LocalLibrary::database() const {
+std::shared_ptr<LibraryStore> LocalLibrary::database() const {
     requireConnected();
     return m_db;
 }

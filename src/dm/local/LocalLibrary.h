@@ -22,13 +22,15 @@ public:
     void prepare() override;
     QString userName() const override;
     QString primaryGroup() const override;
+    QString errorText() const override { return lastError(); }
+    bool errorIsPassing() const override;
     std::shared_ptr<DmParameters> parameters() override;
     std::shared_ptr<DmProfile> profile(qint64 docNumber) override;
     std::shared_ptr<DmFolder> newFolder() override;
     std::shared_ptr<DmFolder> folder(qint64 docNumber) override;
 
     // For the library's folders and profiles. Both raise a Fault when the library is not connected.
-    std::shared_ptr<LibraryDatabase> database() const;
+    std::shared_ptr<LibraryStore> database() const;
     qint64 userSystemId() const;
     qint64 primaryGroupId() const;
     QString fullName() const;
@@ -45,13 +47,14 @@ private:
     QString m_name;
     // Filled on first use (also from const readers, hence mutable).
     mutable bool m_prepared = false;
-    mutable std::shared_ptr<LibraryDatabase> m_db;
+    mutable std::shared_ptr<LibraryStore> m_db;
     mutable QString m_userName;
     mutable QString m_fullName;
     mutable QString m_primaryGroup;
     mutable qint64 m_userSystemId = 0;
     mutable qint64 m_primaryGroupId = 0;
     mutable QString m_lastError;
+    mutable qint64 m_lastErrorNumber = 0;
 };
 
 } // namespace vantrelis::dm::local

@@ -48,7 +48,7 @@ QString InvalidValueText(const QString& value, const QString& column) {
 
 // SYSTEM_ID of the row of `table` whose `key` column equals `value` (the library's collation
 // decides letter case); an invalid QVariant when there is none.
-QVariant LookupId(LibraryDatabase& db, const QString& table, const QString& key, const QString& value) {
+QVariant LookupId(LibraryStore& db, const QString& table, const QString& key, const QString& value) {
     return db.scalar(QStringLiteral("SELECT SYSTEM_ID FROM DOCSADM.%1 WHERE %2 = ?1").arg(table, key),
                      {value});
 }
@@ -567,7 +567,8 @@ void LocalProfile::takeSaved(const QString& lastEdit) {
         m_trustees.clear();
         m_trusteesLoaded = true;
     } else if (!m_touched.empty()) {
-        // The rewritten entries now follow the others, in the order writeTrustees() wrote them.
+        // The rewritten entries now follow the others, in the order writeTrustees() wrote them: the
+        // order loadTrustees() reads (ORDER BY the rows' insertion order).
         std::stable_sort(m_trustees.begin(), m_trustees.end(), [this](const auto& a, const auto& b) {
             const bool aTouched = m_touched.count(a.id) != 0;
             const bool bTouched = m_touched.count(b.id) != 0;
@@ -625,11 +626,15 @@ void LocalProfile::loadTrustees() {
     const auto db = m_library->database();
     if (!db->unchangedSince(m_stamp))
         m_stamp = {}; // the list is read as it is now, the columns were read before
+    // In the order the rows were written: a save rewrites the entries it changed as new rows, and
+    // takeSaved() keeps the list in that order without reading it again. (The index on THING
+    // already holds that order, so the ORDER BY costs no sort.)
     const QueryResult rows =
         db->query(QStringLiteral(
                       "SELECT S.PERSONORGROUP, S.ACCESSRIGHTS, U.USER_ID, G.GROUP_ID FROM DOCSADM.SECURITY S "
                       "LEFT JOIN DOCSADM.PEOPLE U ON U.SYSTEM_ID = S.PERSONORGROUP "
-                      "LEFT JOIN DOCSADM.GROUPS G ON G.SYSTEM_ID = S.PERSONORGROUP WHERE S.THING = ?1"),
+                      "LEFT JOIN DOCSADM.GROUPS G ON G.SYSTEM_ID = S.PERSONORGROUP WHERE S.THING = ?1 "
+                      "ORDER BY S.ROWID"),
                   {m_systemId});
     m_trustees.clear();
     for (const auto& row : rows.rows) {

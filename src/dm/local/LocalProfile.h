@@ -1,7 +1,7 @@
 #pragma once
 
 #include "dm/DmProfile.h"
-#include "dm/local/LibraryDatabase.h"
+#include "dm/local/LibraryStore.h"
 #include "dm/local/TrusteeEntry.h"
 
 #include <QString>
@@ -106,7 +106,7 @@ private:
     std::set<qint64> m_editTouched;
 
     // The library as it was when the values and the trustee list above were last known to match it.
-    LibraryDatabase::ChangeStamp m_stamp;
+    LibraryStore::ChangeStamp m_stamp;
 
     qint64 m_errorNumber = 0;
     QString m_errorText;

@@ -132,33 +132,46 @@ QString LocalServer::login() {
                           .arg(m_currentLibrary);
         return QString();
     }
+    // One unusable library (a bad file, a missing user) fails alone, when it is connected, with its
+    // own reason; the login needs one library that knows the user.
+    QStringList reasons;
+    bool anyUsable = false;
     for (const QString& name : std::as_const(m_libraryNames)) {
-        if (m_entries.value(name).file.isEmpty()) {
-            m_lastError = QStringLiteral("Library %1 has no Database in the DM server file").arg(name);
-            return QString();
+        const QString reason = checkLibrary(name);
+        if (reason.isEmpty()) {
+            anyUsable = true;
+            break;
         }
-        try {
-            // Checked and closed again: a library's database stays open only once it is used, so a
-            // login to many libraries does not hold their files.
-            const auto db = m_open.contains(name) ? m_open.value(name) : openLibrary(name);
-            const qint64 known = db->scalar(QStringLiteral("SELECT COUNT(*) FROM DOCSADM.PEOPLE "
-                                                           "WHERE UPPER(USER_ID) = UPPER(?1)"),
-                                            {m_userId})
-                                     .toLongLong();
-            if (known == 0) {
-                m_lastError = QStringLiteral("User %1 is not known in library %2").arg(m_userId, name);
-                return QString();
-            }
-        } catch (const Fault& fault) {
-            m_lastError = QStringLiteral("Library %1: %2").arg(name, fault.description());
-            return QString();
-        }
+        reasons += reason;
+    }
+    if (!anyUsable) {
+        m_lastError = reasons.join(QLatin1String("; "));
+        return QString();
     }
     QByteArray random(16, '\0');
     QRandomGenerator::system()->fillRange(reinterpret_cast<quint32*>(random.data()), random.size() / 4);
     m_token = QString::fromLatin1(random.toHex());
     m_lastError.clear();
     return m_token;
+}
+
+QString LocalServer::checkLibrary(const QString& name) {
+    if (m_entries.value(name).file.isEmpty())
+        return QStringLiteral("Library %1 has no Database in the DM server file").arg(name);
+    try {
+        // Checked and closed again: a library's database stays open only once it is used, so a
+        // login to many libraries does not hold their files.
+        const auto db = m_open.contains(name) ? library(name) : openLibrary(name);
+        const qint64 known = db->scalar(QStringLiteral("SELECT COUNT(*) FROM DOCSADM.PEOPLE "
+                                                       "WHERE UPPER(USER_ID) = UPPER(?1)"),
+                                        {m_userId})
+                                 .toLongLong();
+        if (known == 0)
+            return QStringLiteral("User %1 is not known in library %2").arg(m_userId, name);
+    } catch (const Fault& fault) {
+        return QStringLiteral("Library %1: %2").arg(name, fault.description());
+    }
+    return QString();
 }
 
 bool LocalServer::isValidToken(const QString& token) const {
@@ -177,7 +190,8 @@ QString LocalServer::databaseFile(const QString& libraryName) const {
 std::shared_ptr<LibraryDatabase> LocalServer::library(const QString& libraryName) {
     const QString name = libraryName.trimmed().toUpper();
     const auto open = m_open.constFind(name);
-    if (open != m_open.constEnd())
+    // A library whose file was replaced under it is opened again: on the file that is there now.
+    if (open != m_open.constEnd() && !(*open)->replaced())
         return *open;
     auto db = openLibrary(name);
     m_open.insert(name, db);

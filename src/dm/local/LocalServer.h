@@ -28,8 +28,9 @@ public:
     const QString& currentLibrary() const { return m_currentLibrary; }
     const QString& primaryLibrary() const { return m_primaryLibrary; }
 
-    // Logs the user in: every library file must exist and know the user. Empty token on failure.
-    // The libraries are checked and closed again; each opens for good when first used.
+    // Logs the user in: the server file must name the user and its libraries, and one library must
+    // open and know the user. Empty token on failure. A library that cannot be used fails on its own
+    // when it is connected. Libraries are checked and closed again; each opens for good when used.
     QString login();
     bool isValidToken(const QString& token) const;
 
@@ -37,12 +38,15 @@ public:
     int engineCode(const QString& libraryName) const;
     // Database file of a library, resolved against the server file's folder.
     QString databaseFile(const QString& libraryName) const;
-    // The library's open database (opened once, then shared). Raises Fault when it cannot be opened.
+    // The library's open database (opened once, then shared; again when its file was replaced).
+    // Raises Fault when it cannot be opened.
     std::shared_ptr<LibraryDatabase> library(const QString& libraryName);
     // How libraries are opened from now on; read-only for tools that only look.
     void setAccess(LibraryDatabase::Access access) { m_access = access; }
 
 private:
+    // Why a library (upper-case name) cannot be used for the login user; empty when it can.
+    QString checkLibrary(const QString& name);
     // Opens a library's database (upper-case name) without keeping it.
     std::shared_ptr<LibraryDatabase> openLibrary(const QString& name);
 

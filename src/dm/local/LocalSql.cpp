@@ -73,10 +73,15 @@ int LocalSql::engineCode() const {
     return bound() ? m_server->engineCode(m_libraryName) : 0;
 }
 
-std::shared_ptr<LibraryDatabase> LocalSql::database() {
+std::shared_ptr<LibraryStore> LocalSql::database() {
+    // A library whose file was replaced stays failed until it is bound again (a new connection).
     if (!m_db)
         m_db = m_server->library(m_libraryName);
     return m_db;
+}
+
+bool LocalSql::errorIsPassing() const {
+    return IsPassingError(m_errorNumber);
 }
 
 qint64 LocalSql::fail(qint64 number, const QString& text) {
@@ -95,7 +100,7 @@ qint64 LocalSql::execute(const QString& instruction) {
                     QStringLiteral(
                         "The SQL object is not connected: it needs a valid login token and a known library"));
     try {
-        const std::shared_ptr<LibraryDatabase> db = database();
+        const std::shared_ptr<LibraryStore> db = database();
         if (!runServerCommand(instruction, *db))
             db->queryText(instruction, m_result);
     } catch (const LibraryDamaged& damage) {
@@ -113,7 +118,7 @@ qint64 LocalSql::execute(const QString& instruction) {
     return 0;
 }
 
-bool LocalSql::runServerCommand(const QString& instruction, LibraryDatabase& db) {
+bool LocalSql::runServerCommand(const QString& instruction, LibraryStore& db) {
     if (IsOracle(db.engineCode()))
         return false; // Oracle has neither; SQLite rejects them as the server would
     const QString text = instruction.trimmed();
@@ -122,7 +127,7 @@ bool LocalSql::runServerCommand(const QString& instruction, LibraryDatabase& db)
                             (text.size() == 11 || text.at(11).isSpace());
     if ((isSet || isDbOption) && FollowedByAnotherStatement(text)) {
         db.traceStatement(instruction);
-        LibraryDatabase::RaiseSeveralStatements(instruction);
+        LibraryStore::RaiseSeveralStatements(instruction);
     }
     if (isSet) {
         // Session options ("set dateformat mdy", "set nocount on"): accepted, nothing to do.
@@ -137,7 +142,7 @@ bool LocalSql::runServerCommand(const QString& instruction, LibraryDatabase& db)
     return false;
 }
 
-void LocalSql::answerDbOption(const QString& instruction, LibraryDatabase& db) {
+void LocalSql::answerDbOption(const QString& instruction, LibraryStore& db) {
     static const QRegularExpression syntax(
         QStringLiteral(R"(^SP_DBOPTION\s+([^,]+?)\s*,\s*'([^']*)'\s*(?:,\s*'([^']*)'\s*)?;?$)"),
         QRegularExpression::CaseInsensitiveOption);
@@ -245,7 +250,7 @@ void LocalSql::beginTransaction() {
                     QStringLiteral("The SQL object is not connected: no transaction can begin"));
     // The scope stays with the database it began on, even if the object is bound elsewhere
     // before it ends.
-    std::shared_ptr<LibraryDatabase> db = database();
+    std::shared_ptr<LibraryStore> db = database();
     db->begin();
     m_scopes.push_back(std::move(db));
 }
@@ -254,7 +259,7 @@ void LocalSql::commitTransaction() {
     if (m_scopes.empty())
         throw Fault(kErrorTransaction, QStringLiteral("LocalSql"),
                     QStringLiteral("Commit without a transaction"));
-    const std::shared_ptr<LibraryDatabase> db = m_scopes.back();
+    const std::shared_ptr<LibraryStore> db = m_scopes.back();
     m_scopes.pop_back();
     try {
         db->commit();
@@ -268,7 +273,7 @@ void LocalSql::commitTransaction() {
 void LocalSql::rollbackTransaction() noexcept {
     if (m_scopes.empty())
         return;
-    const std::shared_ptr<LibraryDatabase> db = m_scopes.back();
+    const std::shared_ptr<LibraryStore> db = m_scopes.back();
     m_scopes.pop_back();
     db->rollback();
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "dm/DmSql.h"
-#include "dm/local/LibraryDatabase.h"
+#include "dm/local/LibraryStore.h"
 #include "dm/local/LocalServer.h"
 
 #include <memory>
@@ -23,6 +23,7 @@ public:
     qint64 execute(const QString& instruction) override;
     qint64 errorNumber() const override { return m_errorNumber; }
     QString errorText() const override { return m_errorText; }
+    bool errorIsPassing() const override;
 
     qint64 rowsAffected() const override { return m_result.changes; }
     int rowCount() const override { return m_rowCount; }
@@ -41,18 +42,18 @@ public:
 
 private:
     bool bound() const;
-    std::shared_ptr<LibraryDatabase> database();
+    std::shared_ptr<LibraryStore> database();
     qint64 fail(qint64 number, const QString& text);
     // Answers true when the instruction was a server command (handled, result or error set).
-    bool runServerCommand(const QString& instruction, LibraryDatabase& db);
-    void answerDbOption(const QString& instruction, LibraryDatabase& db);
+    bool runServerCommand(const QString& instruction, LibraryStore& db);
+    void answerDbOption(const QString& instruction, LibraryStore& db);
 
     std::shared_ptr<LocalServer> m_server;
     QString m_token;
     QString m_libraryName;
-    std::shared_ptr<LibraryDatabase> m_db;
+    std::shared_ptr<LibraryStore> m_db;
     // Open transaction scopes, innermost last, each with the database it began on.
-    std::vector<std::shared_ptr<LibraryDatabase>> m_scopes;
+    std::vector<std::shared_ptr<LibraryStore>> m_scopes;
     TextResult m_result;
     int m_rowCount = 0;
     int m_row = 0;

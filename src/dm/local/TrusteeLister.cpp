@@ -6,7 +6,7 @@
 
 namespace vantrelis::dm::local {
 
-std::vector<TrusteeEntry> TrusteeLister::List(LibraryDatabase& database, qint64 docNumber) {
+std::vector<TrusteeEntry> TrusteeLister::List(LibraryStore& database, qint64 docNumber) {
     const QVariant thing = database.scalar(
         QStringLiteral("SELECT SYSTEM_ID FROM DOCSADM.PROFILE WHERE DOCNUMBER = ?1"), {docNumber});
     if (!thing.isValid() || thing.isNull()) {

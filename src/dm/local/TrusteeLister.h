@@ -1,6 +1,6 @@
 #pragma once
 
-#include "dm/local/LibraryDatabase.h"
+#include "dm/local/LibraryStore.h"
 #include "dm/local/TrusteeEntry.h"
 
 #include <QString>
@@ -13,7 +13,7 @@ class TrusteeLister {
 public:
     // Rows in the order they were stored, names resolved through PEOPLE and GROUPS.
     // Raises a Fault when the document number has no profile.
-    static std::vector<TrusteeEntry> List(LibraryDatabase& database, qint64 docNumber);
+    static std::vector<TrusteeEntry> List(LibraryStore& database, qint64 docNumber);
     // "DENY" for a denial, else the number.
     static QString RightsText(qint64 rights);
     // "person", "group", "trustee 0" or "unknown" (a number that names nobody).

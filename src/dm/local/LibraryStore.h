@@ -1,0 +1,101 @@
+#pragma once
+
+#include "dm/local/TrusteeNameCache.h"
+
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace vantrelis::dm::local {
+
+// A buffered result: column names and rows of values (NULL as an invalid QVariant).
+struct QueryResult {
+    QStringList columns;
+    std::vector<std::vector<QVariant>> rows;
+};
+
+// A buffered result as the SQL object keeps it: every value as text (NULL as empty text, integral
+// numbers without a fraction), row after row in one flat vector.
+struct TextResult {
+    std::vector<QString> columns;
+    std::vector<QString> values;
+    qint64 changes = 0;
+    void clear() {
+        columns.clear();
+        values.clear();
+        changes = 0;
+    }
+};
+
+class SqlTrace;
+
+// The store seam: one library's tables, whatever engine holds them. The object model, the SQL
+// object and the admin services work through these calls only; the store that implements them
+// (SQLite today: LibraryDatabase) keeps its client library to itself. Statements are text with
+// positional parameters (?1, ?2, ...), written in the SQL the program uses; values are bound. Every
+// failure raises vantrelis::Fault with a number of the backend's error table (LocalErrors.h); a
+// damaged or replaced library raises dm::LibraryDamaged, and nothing more runs on it.
+class LibraryStore {
+public:
+    virtual ~LibraryStore() = default;
+
+    // The name statements are traced under, and the engine flavour the server file gives.
+    virtual const QString& libraryName() const = 0;
+    virtual int engineCode() const = 0;
+
+    // Runs one statement with positional parameters and buffers its rows.
+    virtual QueryResult query(const QString& sql, const QVariantList& params = {}) = 0;
+    // Runs one statement; answers the number of rows it changed.
+    virtual qint64 execute(const QString& sql, const QVariantList& params = {}) = 0;
+    // The first column of the first row, or an invalid QVariant.
+    virtual QVariant scalar(const QString& sql, const QVariantList& params = {}) = 0;
+    // The SQL object's path: one statement as the program wrote it (values in its text), its result
+    // buffered as text. Such a statement may not reach outside the library or manage its
+    // transactions (kErrorNotAuthorized).
+    virtual void queryText(const QString& sql, TextResult& result) = 0;
+    // Whether the library has a table (any case), e.g. the optional QORV_SETTINGS.
+    virtual bool hasTable(const QString& tableName) = 0;
+
+    // Next value of a named key counter, unique across processes and never 0.
+    virtual qint64 nextKey(const QString& counterName) = 0;
+
+    // Transactions (all or nothing). begin() takes the library's write lock at once, so a busy
+    // library fails there rather than half way through; a begin() inside another is a savepoint.
+    virtual void begin() = 0;
+    virtual void commit() = 0;
+    virtual void rollback() noexcept = 0;
+    virtual bool inTransaction() const = 0;
+
+    // What this connection has done to the library by a given moment inside a transaction of
+    // begin(), for objects that keep what they read. Only such a transaction shuts other writers
+    // out, so outside one (and after any rollback) no stamp counts as unchanged.
+    struct ChangeStamp {
+        quint64 transaction = 0; // 0: taken outside a transaction, never unchanged
+        qint64 changes = 0;
+    };
+    virtual ChangeStamp changeStamp() const = 0;
+    // Whether nothing in the library can have changed since `stamp` was taken.
+    virtual bool unchangedSince(const ChangeStamp& stamp) const = 0;
+
+    // A person (isGroup false: PEOPLE.USER_ID) or group (GROUPS.GROUP_ID) by name, as the library's
+    // collation matches it. Answers may be kept inside a transaction of begin() while nothing can
+    // have changed them.
+    virtual std::optional<TrusteeName> findTrustee(bool isGroup, const QString& name) = 0;
+
+    // Shares one trace file between the libraries of a server.
+    virtual void setTrace(std::shared_ptr<SqlTrace> trace) = 0;
+    // Records a statement answered without the engine (server commands) in the trace.
+    virtual void traceStatement(const QString& sql) = 0;
+
+    // Whether the library's storage turned out not to be the one this store has open (a file
+    // replaced or deleted while in use). Nothing more runs here; the library is opened again.
+    virtual bool replaced() const = 0;
+
+    // The fault for a text that holds more than one statement.
+    [[noreturn]] static void RaiseSeveralStatements(const QString& sql);
+};
+
+} // namespace vantrelis::dm::local
