@@ -19,6 +19,7 @@ struct Item {
     QString systemId;
     QString next;
     QString isFirst;
+    QString displayName;
 };
 
 } // namespace
@@ -105,7 +106,7 @@ bool FolderSorting::Place(const Folder& folder, qint64 newItem, const QString& n
     if (before.isEmpty() && !afterIsFirst)
         return false;
 
-    const qint64 count = known.value() + 1;
+    const qint64 count = known.value().count + 1;
     m_log.WriteLog(FormatWhole(count) + QStringLiteral(" items in folder need sorting"));
     if (!after.isEmpty() || before.isEmpty()) {
         if (!Relink(key, afterKey, before.isEmpty()))
@@ -117,7 +118,7 @@ bool FolderSorting::Place(const Folder& folder, qint64 newItem, const QString& n
     } else if (!Relink(before, key, beforeIsFirst)) {
         return false;
     }
-    m_sorted.insert(SortedKey(folder.parent), count);
+    m_sorted.insert(SortedKey(folder.parent), {count, before.isEmpty() ? newName : folder.headName});
     m_log.WriteLog(QStringLiteral("Folder ") + folder.headName + QStringLiteral(" needed sorting"));
     return true;
 }
@@ -154,7 +155,7 @@ void FolderSorting::SortFolder(int k, const Folder& folder, qint64 newItem, cons
             m_log.WriteLog(FormatWhole(count) + QStringLiteral(" items in folder need sorting"));
             items.reserve(static_cast<size_t>(count));
             for (bool more = rows.first(); more && int(items.size()) < count; more = rows.next())
-                items.push_back({rows.value(1), rows.value(3), rows.value(4)});
+                items.push_back({rows.value(1), rows.value(3), rows.value(4), rows.value(2)});
         }
     }
     for (size_t m = 0; m < items.size(); ++m) {
@@ -178,8 +179,10 @@ void FolderSorting::SortFolder(int k, const Folder& folder, qint64 newItem, cons
         }
     }
     rewrite.commit();
-    if (itemCount > 0)
-        m_sorted.insert(SortedKey(folder.parent), itemCount);
+    if (itemCount > 0 && !items.empty())
+        m_sorted.insert(SortedKey(folder.parent), {itemCount, items.front().displayName});
+    else if (itemCount == 1)
+        m_sorted.insert(SortedKey(folder.parent), {itemCount, folder.headName});
     m_log.WriteLog(QStringLiteral("Folder ") + folder.headName +
                    (changed ? QStringLiteral(" needed sorting") : QStringLiteral(" was already sorted")));
 }
@@ -201,15 +204,23 @@ void FolderSorting::SortFolders(qint64 parentFolder, qint64 newItem, const QStri
             statement += QStringLiteral("AND PARENT = ") + FormatWhole(parentFolder) + QLatin1Char(' ');
         statement += QStringLiteral("ORDER BY DISPLAYNAME");
         std::vector<Folder> folders;
-        {
-            dm::SqlRows rows(m_gateway, statement);
-            const int count = rows.rowCount();
-            if (count == 0) {
-                m_log.WriteLog(QStringLiteral("Nothing to sort"));
-            } else {
-                m_log.WriteLog(FormatWhole(count) + QStringLiteral(" folder(s) will be sorted"));
-                for (bool more = rows.first(); more && int(folders.size()) < count; more = rows.next())
-                    folders.push_back({rows.value(2), rows.value(3)});
+        const auto known = m_sorted.constFind(SortedKey(FormatWhole(parentFolder)));
+        if (newItem != 0 && parentFolder != 0 && known != m_sorted.constEnd()) {
+            // The folder's head is known: its query would read every item of the folder.
+            m_log.WriteLog(QStringLiteral("1 folder(s) will be sorted"));
+            folders.push_back({FormatWhole(parentFolder), known.value().headName});
+        } else {
+            newItem = 0;
+            {
+                dm::SqlRows rows(m_gateway, statement);
+                const int count = rows.rowCount();
+                if (count == 0) {
+                    m_log.WriteLog(QStringLiteral("Nothing to sort"));
+                } else {
+                    m_log.WriteLog(FormatWhole(count) + QStringLiteral(" folder(s) will be sorted"));
+                    for (bool more = rows.first(); more && int(folders.size()) < count; more = rows.next())
+                        folders.push_back({rows.value(2), rows.value(3)});
+                }
             }
         }
         if (!folders.empty()) {

@@ -47,8 +47,13 @@ private:
     bool Relink(const QString& systemId, const QString& next, bool isFirst);
     QString SortedKey(const QString& parent) const;
 
-    // Folders sorted in this run, by library and parent, with the number of items they hold.
-    QHash<QString, qint64> m_sorted;
+    // Folders sorted in this run, by library and parent, with the number of items they hold and
+    // the name of their head (the head query reads every item of the folder on this engine).
+    struct Sorted {
+        qint64 count = 0;
+        QString headName;
+    };
+    QHash<QString, Sorted> m_sorted;
 
     dm::SqlGateway& m_gateway;
     Log& m_log;
