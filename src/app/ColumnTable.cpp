@@ -1,6 +1,7 @@
 #include "app/ColumnTable.h"
 
 #include "common/SqlText.h"
+#include "common/StandardLines.h"
 #include "common/Text.h"
 
 #include <algorithm>
@@ -70,7 +71,7 @@ bool ColumnTable::Incomplete(const ImportColumn& column) const {
 
 QStringList ColumnTable::DefinitionLines(const QString& setName, const QString& templateText,
                                          const QString& securityText, const QString& formName) const {
-    const QString separator = Dashes(60);
+    const QString separator = StandardLines::StepSeparator();
     QStringList lines;
     lines << QStringLiteral("Import Set ") + setName + QStringLiteral(" definition:") << separator;
     if (!m_delimiter.isEmpty())

@@ -4,6 +4,7 @@
 #include "common/FaultReport.h"
 #include "common/Prompter.h"
 #include "common/SqlText.h"
+#include "common/StandardLines.h"
 #include "common/Text.h"
 
 #include <QFileInfo>
@@ -98,10 +99,10 @@ void ImportRun::Button_Go_Click() {
             m_view.setGoEnabled(false);
             log.ShowStatus(QStringLiteral("Preparing import information for import set ") + setName +
                            QStringLiteral(" from library ") + m_savedLibrary);
-            log.WriteLog(Dashes(60));
+            log.WriteLog(StandardLines::StepSeparator());
             if (m_folders.checkOnly()) {
                 log.WriteLog(kCheckOnlyLine);
-                log.WriteLog(Dashes(60));
+                log.WriteLog(StandardLines::StepSeparator());
             }
             for (RunCounter counter :
                  {RunCounter::Total, RunCounter::Processed, RunCounter::Added, RunCounter::Errors})
@@ -115,7 +116,7 @@ void ImportRun::Button_Go_Click() {
                 m_summary.stopped = true;
         }
     } catch (...) {
-        log.WriteLog(Dashes(60));
+        log.WriteLog(StandardLines::StepSeparator());
         ReportCurrentFault(log);
         log.ShowStatus(QStringLiteral("Error: Unable to complete this process"));
         m_summary.stopped = true;
@@ -159,7 +160,7 @@ void ImportRun::ReportFailed(const QString& reason) {
 bool ImportRun::CheckFailed(const QString& logText, const QString& boxText) {
     Log& log = m_context.log();
     log.WriteLog(logText);
-    log.WriteLog(Equals(60));
+    log.WriteLog(StandardLines::SectionEnd());
     if (!Unattended())
         log.ShowMessage(boxText, StyleExclamation);
     return false;
@@ -231,7 +232,7 @@ bool ImportRun::Prepare(const RunChoices& choices, const QString& setName, const
             QStringLiteral("Error: Import File ") + choices.importFile +
             QStringLiteral(" could not be processed - no valid folder information identified.");
         log.WriteLog(text);
-        log.WriteLog(Equals(60));
+        log.WriteLog(StandardLines::SectionEnd());
         if (!Unattended())
             log.ShowMessage(text, StyleExclamation);
         return false;
@@ -241,7 +242,7 @@ bool ImportRun::Prepare(const RunChoices& choices, const QString& setName, const
         ticked += choice.ticked ? 1 : 0;
     log.WriteLog(QStringLiteral("Processing ") + FormatWhole(m_paths.size()) +
                  QStringLiteral(" folders to ") + FormatWhole(ticked) + QStringLiteral(" libraries"));
-    log.WriteLog(Dashes(60));
+    log.WriteLog(StandardLines::StepSeparator());
     log.Yield();
     m_view.setCounter(RunCounter::Total, m_paths.size());
     m_view.setCounter(RunCounter::Processed, 0);
@@ -266,11 +267,11 @@ void ImportRun::ProcessLibraries(const RunChoices& choices, const QString& setNa
         if (choice.ticked)
             m_report.LibraryEnd(m_summary.libraries > walkedBefore, libraryError);
         if (!goOn) {
-            log.WriteLog(Dashes(60));
+            log.WriteLog(StandardLines::StepSeparator());
             log.WriteLog(QStringLiteral("Warning: The import run was stopped before its end"));
             return;
         }
-        log.WriteLog(Dashes(60));
+        log.WriteLog(StandardLines::StepSeparator());
     }
     log.WriteLog(QStringLiteral("Finished processing."));
     if (m_folders.checkOnly())
@@ -291,7 +292,7 @@ bool ImportRun::ProcessLibrary(int index, const QString& caption, const QString&
     m_addedCount = 0;
 
     log.ShowStatus(QStringLiteral("Processing library ") + caption);
-    log.WriteLog(Equals(60));
+    log.WriteLog(StandardLines::SectionEnd());
     if (!m_context.connection().ConnectLibrary(caption)) {
         libraryError = QStringLiteral("Error: Unable to connect to library ") + caption;
         log.ShowStatus(libraryError);
@@ -312,7 +313,7 @@ bool ImportRun::ProcessLibrary(int index, const QString& caption, const QString&
     if (rule.row == 0) {
         libraryError = RuleNotFound(setName, m_libraryName);
         log.ShowStatus(libraryError);
-        log.WriteLog(Equals(60));
+        log.WriteLog(StandardLines::SectionEnd());
         m_view.untickLibrary(index);
         ++m_summary.errors;
         return true;
@@ -323,7 +324,7 @@ bool ImportRun::ProcessLibrary(int index, const QString& caption, const QString&
 
     log.WriteLog(QStringLiteral("Processing ") + FormatWhole(pathCount) +
                  QStringLiteral(" import rows into library ") + m_libraryName);
-    log.WriteLog(Dashes(60));
+    log.WriteLog(StandardLines::StepSeparator());
     ++m_summary.libraries;
     const qint64 pathsAfter = PathsAfter(m_view, index, pathCount);
     for (qint64 j = 1; j <= pathCount; ++j) {
@@ -349,7 +350,7 @@ bool ImportRun::ProcessLibrary(int index, const QString& caption, const QString&
                          StopRequested());
         m_progress.PathDone(pathCount - j + pathsAfter);
         ShowRate();
-        log.ShowStatus(Dashes(60));
+        log.ShowStatus(StandardLines::StepSeparator());
         m_view.setCounter(RunCounter::Processed, j);
         m_view.setCounter(RunCounter::Errors, m_errorCount);
         m_view.setCounter(RunCounter::Added, m_addedCount);
@@ -399,7 +400,7 @@ QString ImportRun::HasFolderRights() {
                           QStringLiteral(" does not have rights to manage folders in library ") +
                           m_libraryName;
     log.ShowStatus(error);
-    log.WriteLog(Equals(60));
+    log.WriteLog(StandardLines::SectionEnd());
     return error;
 }
 
@@ -412,7 +413,7 @@ void ImportRun::LoadForeignColumns() {
 
 void ImportRun::Finish() noexcept {
     Log& log = m_context.log();
-    log.WriteLog(Equals(60));
+    log.WriteLog(StandardLines::SectionEnd());
     try {
         if (!m_context.connection().ConnectLibrary(m_savedLibrary))
             log.ShowStatus(QStringLiteral("Error: Unable to connect to library ") + m_savedLibrary);

@@ -5,6 +5,7 @@
 
 #include "app/PathTemplate.h"
 #include "common/SqlText.h"
+#include "common/StandardLines.h"
 #include "common/Text.h"
 #include "dm/SqlRows.h"
 
@@ -39,7 +40,7 @@ void PathWalk::Walk(const QString& pathText, int ruleRow, const QString& form, c
     if (path.isEmpty())
         return;
     log.ShowStatus(QStringLiteral("Processing template ") + path);
-    log.WriteLog(Dashes(60));
+    log.WriteLog(StandardLines::StepSeparator());
 
     int level = 0;
     bool folderExisted = false;
@@ -89,7 +90,7 @@ void PathWalk::Walk(const QString& pathText, int ruleRow, const QString& form, c
             folderExisted = true;
             log.WriteLog(QStringLiteral("Folder ") + name + QStringLiteral(" already exists as Document #") +
                          Number(parent));
-            log.WriteLog(Dashes(60));
+            log.WriteLog(StandardLines::StepSeparator());
         }
         if (parent == 0)
             break;
@@ -112,7 +113,7 @@ bool PathWalk::ParentFolderExists(qint32 parent, PathOutcome& outcome) {
     dm::DmSession& session = m_context.session();
     log.WriteLog(QStringLiteral("Checking for existence of root folder #") + Number(parent) +
                  QStringLiteral(" in library ") + m_libraryName);
-    log.WriteLog(Dashes(70));
+    log.WriteLog(StandardLines::LookupSeparator());
     const QString current = session.LibraryName();
     std::shared_ptr<dm::DmLibrary> library;
     if (session.libraries) {
@@ -125,7 +126,7 @@ bool PathWalk::ParentFolderExists(qint32 parent, PathOutcome& outcome) {
     }
     log.WriteLog(QStringLiteral("Opening folder object #") + Number(parent) + QStringLiteral(" in library ") +
                  (library ? library->name() : current));
-    log.WriteLog(Dashes(70));
+    log.WriteLog(StandardLines::LookupSeparator());
     // The shared folder slot holds the object only while it is tested.
     struct ReleaseSlot {
         dm::DmSession& session;
@@ -136,7 +137,7 @@ bool PathWalk::ParentFolderExists(qint32 parent, PathOutcome& outcome) {
         return true;
     Fail(outcome, QStringLiteral("Error: Parent folder #") + Number(parent) +
                       QStringLiteral(" not found in library ") + m_libraryName);
-    log.WriteLog(Dashes(70));
+    log.WriteLog(StandardLines::LookupSeparator());
     return false;
 }
 
@@ -144,7 +145,7 @@ qint32 PathWalk::FindTopLevelFolder(const QString& level) {
     Log& log = m_context.log();
     log.WriteLog(QStringLiteral("Checking for existence of a top-level folder named ") + kQuote + level +
                  kQuote + QStringLiteral(" in library ") + m_libraryName);
-    log.WriteLog(Dashes(70));
+    log.WriteLog(StandardLines::LookupSeparator());
     // A folder that is no item of any folder of this library. Asked per folder of that name, so the
     // cost stays that of an index probe however many items the library holds, and an item row
     // without a document number cannot hide every top-level folder (as NOT IN would).
@@ -166,12 +167,12 @@ qint32 PathWalk::FindTopLevelFolder(const QString& level) {
     if (found == 0) {
         log.WriteLog(QStringLiteral("A parent folder named ") + kQuote + level + kQuote +
                      QStringLiteral(" not found in library ") + m_libraryName);
-        log.WriteLog(Dashes(70));
+        log.WriteLog(StandardLines::LookupSeparator());
         return 0;
     }
     log.WriteLog(QStringLiteral("Top-Level Folder #") + Number(found) +
                  QStringLiteral(" found and will be used"));
-    log.WriteLog(Dashes(70));
+    log.WriteLog(StandardLines::LookupSeparator());
     return found;
 }
 
@@ -180,7 +181,7 @@ qint32 PathWalk::FindFolderInParent(const QString& level, qint32 parent) {
     log.WriteLog(QStringLiteral("Retrieving current folder ") + kQuote + level + kQuote +
                  QStringLiteral(" in parent folder #") + Number(parent) + QStringLiteral(" in library ") +
                  m_libraryName);
-    log.WriteLog(Dashes(70));
+    log.WriteLog(StandardLines::LookupSeparator());
     const QString owner = OwnerPrefix();
     dm::SqlRows rows(
         m_context.gateway(),
@@ -195,12 +196,12 @@ qint32 PathWalk::FindFolderInParent(const QString& level, qint32 parent) {
         log.WriteLog(QStringLiteral("Current folder ") + kQuote + level + kQuote +
                      QStringLiteral(" not found in parent folder #") + Number(parent) +
                      QStringLiteral(" in library ") + m_libraryName);
-        log.WriteLog(Dashes(70));
+        log.WriteLog(StandardLines::LookupSeparator());
         return 0;
     }
     log.WriteLog(QStringLiteral("This item is #") + Number(found) + QStringLiteral(" in library ") +
                  rows.value(2));
-    log.WriteLog(Dashes(70));
+    log.WriteLog(StandardLines::LookupSeparator());
     return found;
 }
 

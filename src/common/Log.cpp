@@ -2,6 +2,7 @@
 
 #include "common/ProductInfo.h"
 #include "common/SqlText.h"
+#include "common/StandardLines.h"
 #include "common/Text.h"
 #include "common/TextViewer.h"
 
@@ -236,7 +237,7 @@ void Log::ReportError(qint64 number, const QString& source, const QString& descr
                      source + kCrLf + description);
         else
             WriteLog(QStringLiteral("Error: An unknown error occurred during this task!"));
-        WriteLog(Equals(60));
+        WriteLog(StandardLines::SectionEnd());
     } catch (...) {
     }
 }

@@ -42,6 +42,10 @@ QString StandardLines::StepSeparator() {
     return Dashes(60);
 }
 
+QString StandardLines::LookupSeparator() {
+    return Dashes(70);
+}
+
 QString StandardLines::SectionEnd() {
     return Equals(60);
 }

@@ -29,6 +29,8 @@ public:
     // Separator lines: 60 "-" between steps, 60 "=" closing a section or an error report.
     static QString StepSeparator();
     static QString SectionEnd();
+    // 70 "-" after the lines of a folder lookup.
+    static QString LookupSeparator();
 };
 
 } // namespace vantrelis

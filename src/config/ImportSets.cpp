@@ -2,6 +2,7 @@
 
 #include "common/FaultReport.h"
 #include "common/SqlText.h"
+#include "common/StandardLines.h"
 #include "common/StatusView.h"
 #include "common/Text.h"
 #include "dm/LibraryDamaged.h"
@@ -68,7 +69,7 @@ void ImportSets::SaveDefinition(const DefinitionEditorModel& editor, int index) 
             view->setBusy(true);
         m_log.Yield();
         m_log.WriteLog(QStringLiteral("Saving Settings for Import Set ") + name);
-        m_log.WriteLog(Dashes(60));
+        m_log.WriteLog(StandardLines::StepSeparator());
         bool deleted = false;
         {
             const dm::SqlRows removed(m_gateway,
@@ -115,7 +116,7 @@ void ImportSets::SaveDefinition(const DefinitionEditorModel& editor, int index) 
             m_log.WriteLog(NoColumnsText(name));
         m_log.WriteLog(QStringLiteral("Settings for Import Set ") + name +
                        QStringLiteral(" have been saved"));
-        m_log.WriteLog(Equals(60));
+        m_log.WriteLog(StandardLines::SectionEnd());
     } catch (...) {
         ReportCurrentFault(m_log);
         m_log.ShowStatus(QStringLiteral("Error: Unable to complete this process"));

@@ -6,6 +6,7 @@
 #include "common/Prompter.h"
 #include "common/SavedSetting.h"
 #include "common/SqlText.h"
+#include "common/StandardLines.h"
 #include "common/Text.h"
 #include "dm/LibraryDamaged.h"
 #include "dm/SqlRows.h"
@@ -64,11 +65,11 @@ bool FusionConnection::StartFusion() {
             m_session.companion = m_factory.createAs<DmCompanion>(QLatin1String(kCompanionClass));
         if (m_session.browser)
             m_session.browser->setCompanion(m_session.companion, nullptr);
-        m_log.WriteLog(Dashes(70));
+        m_log.WriteLog(StandardLines::LookupSeparator());
 
         m_log.ShowStatus(QStringLiteral("Creating Fusion Application Object"));
         m_session.application = m_factory.createAs<DmApplication>(QLatin1String(kApplicationClass));
-        m_log.WriteLog(Dashes(70));
+        m_log.WriteLog(StandardLines::LookupSeparator());
         if (!m_session.application) {
             failed = !StartFailure(QStringLiteral("Error: Unable to set FUSION object") + cannotStart);
         } else {
@@ -77,7 +78,7 @@ bool FusionConnection::StartFusion() {
             m_log.ShowStatus(QStringLiteral("Logging in to the Fusion Server"));
             m_session.token = m_session.application->dst();
             m_session.browser.reset();
-            m_log.WriteLog(Dashes(70));
+            m_log.WriteLog(StandardLines::LookupSeparator());
             if (m_session.token.isEmpty()) {
                 // The server's own reason (its file, the user, a library) is worth one more line.
                 const QString reason = m_session.application->errorText();
@@ -93,7 +94,7 @@ bool FusionConnection::StartFusion() {
             SetBusy();
             m_log.ShowStatus(QStringLiteral("Setting PCDClient.PCDSQL Object"));
             m_session.sql = m_factory.createAs<DmSql>(QLatin1String(kSqlClass));
-            m_log.WriteLog(Dashes(70));
+            m_log.WriteLog(StandardLines::LookupSeparator());
             if (!m_session.sql)
                 failed = !StartFailure(QStringLiteral("Error: Unable to set SQL object") + cannotStart);
         }
@@ -101,7 +102,7 @@ bool FusionConnection::StartFusion() {
             SetBusy();
             m_log.ShowStatus(QStringLiteral("Setting Fusion Libraries Object"));
             m_session.libraries = m_session.application->libraries();
-            m_log.WriteLog(Dashes(70));
+            m_log.WriteLog(StandardLines::LookupSeparator());
             if (!m_session.libraries)
                 failed = !StartFailure(QStringLiteral("Error: Unable to set LIBS object") + cannotStart);
         }
@@ -111,7 +112,7 @@ bool FusionConnection::StartFusion() {
             m_log.ShowStatus(QStringLiteral("Identifying CurrentLibrary Object"));
             current = m_session.application->currentLibrary();
             if (!current) {
-                m_log.WriteLog(Dashes(70));
+                m_log.WriteLog(StandardLines::LookupSeparator());
                 failed = !StartFailure(QStringLiteral("Error: Unable to identify CurrentLibrary object") +
                                        cannotStart);
             }
@@ -119,25 +120,25 @@ bool FusionConnection::StartFusion() {
         if (!failed) {
             // The slot stays for ConnectLibrary to fill, so that it binds the SQL object.
             const QString name = current->name();
-            m_log.WriteLog(Dashes(70));
+            m_log.WriteLog(StandardLines::LookupSeparator());
             SetBusy();
             m_log.ShowStatus(QStringLiteral("Connecting to current library ") + name);
-            m_log.WriteLog(Dashes(70));
+            m_log.WriteLog(StandardLines::LookupSeparator());
             if (ConnectLibrary(name)) {
                 m_log.ShowStatus(QStringLiteral("Fusion started with connection to ") + name);
-                m_log.WriteLog(Dashes(60));
+                m_log.WriteLog(StandardLines::StepSeparator());
                 result = true;
             } else {
                 failed = true;
             }
         }
         if (failed) {
-            m_log.WriteLog(Dashes(70));
+            m_log.WriteLog(StandardLines::LookupSeparator());
             m_log.WriteLog(QStringLiteral("StartFusion:"));
             m_log.ReportError(0, QString(), QString());
         }
     } catch (...) {
-        m_log.WriteLog(Dashes(70));
+        m_log.WriteLog(StandardLines::LookupSeparator());
         m_log.WriteLog(QStringLiteral("StartFusion:"));
         ReportCurrentFault(m_log);
         result = false;
@@ -151,7 +152,7 @@ bool FusionConnection::StartFusion() {
 
 bool FusionConnection::ConnectionFailure(const QString& name, bool result) {
     m_log.WriteLog(QStringLiteral("Error: Unable to connect Library Object to ") + name);
-    m_log.WriteLog(Dashes(60));
+    m_log.WriteLog(StandardLines::StepSeparator());
     return result;
 }
 
@@ -232,7 +233,7 @@ bool FusionConnection::ConnectLibrary(const QString& libraryName) {
 
         const int engine = DetectEngine(currentName);
         m_log.WriteLog(QStringLiteral("SQL Database_Engine value is ") + FormatWhole(engine));
-        m_log.WriteLog(Dashes(60));
+        m_log.WriteLog(StandardLines::StepSeparator());
         m_library.setEngine(engine);
         if (engine != 0 && !IsOracle(engine)) {
             const SqlRows dateFormat(m_gateway, QStringLiteral("set dateformat mdy"));
@@ -272,7 +273,7 @@ bool FusionConnection::ConnectLibrary(const QString& libraryName) {
         }
         m_log.WriteLog(QStringLiteral("Connected to ") + m_library.engineName() +
                        QStringLiteral(" Library Object ") + currentName + QLatin1Char('.'));
-        m_log.WriteLog(Dashes(60));
+        m_log.WriteLog(StandardLines::StepSeparator());
         return result;
     } catch (const LibraryDamaged&) {
         // Whatever was read so far, nothing may run on a damaged library: the connection fails

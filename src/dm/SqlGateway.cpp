@@ -4,6 +4,7 @@
 #include "common/Prompter.h"
 #include "common/SavedSetting.h"
 #include "common/SqlText.h"
+#include "common/StandardLines.h"
 #include "common/Text.h"
 #include "dm/LibraryDamaged.h"
 #include "dm/SqlRows.h"
@@ -44,13 +45,13 @@ bool SqlGateway::ExecuteSQL(const QString& instruction) {
 
         if (sql->engineCode() == 0) {
             m_log.WriteLog(QStringLiteral("Warning: Database Vendor not set for SQL"));
-            m_log.WriteLog(Dashes(70));
+            m_log.WriteLog(StandardLines::LookupSeparator());
             m_log.WriteLog(QStringLiteral("Resetting pSQL object"));
             sql->setToken(m_session.token);
-            m_log.WriteLog(Dashes(70));
+            m_log.WriteLog(StandardLines::LookupSeparator());
             m_log.WriteLog(QStringLiteral("Resetting pSQL library to ") + libraryName);
             sql->setLibrary(libraryName);
-            m_log.WriteLog(Dashes(70));
+            m_log.WriteLog(StandardLines::LookupSeparator());
         }
 
         m_log.WriteLog(QStringLiteral("Executing ") + m_library.engineName() +
@@ -88,7 +89,7 @@ bool SqlGateway::ExecuteSQL(const QString& instruction) {
                 m_lastErrorPassing = sql->errorIsPassing();
             }
         }
-        m_log.WriteLog(Dashes(60));
+        m_log.WriteLog(StandardLines::StepSeparator());
         return true;
     } catch (const LibraryDamaged&) {
         // The library, not the statement, failed: its connection must fail, so the fault goes on.
@@ -121,7 +122,7 @@ bool SqlGateway::TableExists(const QString& table) {
     try {
         m_log.WriteLog(QStringLiteral("Checking for ") + table + QStringLiteral(" Table in ") +
                        m_session.LibraryName());
-        m_log.WriteLog(Dashes(60));
+        m_log.WriteLog(StandardLines::StepSeparator());
         const int engine = m_library.engineCode();
         QString query;
         if (IsOracle(engine)) {

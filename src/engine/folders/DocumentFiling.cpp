@@ -2,6 +2,7 @@
 
 #include "common/FaultReport.h"
 #include "common/SqlText.h"
+#include "common/StandardLines.h"
 #include "common/Text.h"
 #include "dm/SqlRows.h"
 #include "engine/folders/ColumnPath.h"
@@ -75,7 +76,7 @@ void DocumentFiling::AddToken(const QString& token, Lists& lists) {
 
 DocumentFiling::Statements DocumentFiling::Build(const QString& pathTemplate) {
     m_log.WriteLog(QStringLiteral("Identifying SQL statement for adding documents to a folder"));
-    m_log.WriteLog(Dashes(60));
+    m_log.WriteLog(StandardLines::StepSeparator());
     const QString owner = OwnerPrefix();
     Lists lists;
     lists.from.append(owner + kProfile);
@@ -134,13 +135,13 @@ DocumentFiling::Statements DocumentFiling::RuleStatements(int ruleIndex) {
 
 QString DocumentFiling::Documents(const Statements& statements, const QString& valuesQuery) {
     m_log.WriteLog(QStringLiteral("Executing SQL Statement to add documents to a folder"));
-    m_log.WriteLog(Dashes(60));
+    m_log.WriteLog(StandardLines::StepSeparator());
     QString matchList = statements.matchList;
     {
         dm::SqlRows rows(m_gateway, valuesQuery);
         if (rows.rowCount() == 0) {
             m_log.WriteLog(QStringLiteral("No documents found to add to this folder"));
-            m_log.WriteLog(Dashes(60));
+            m_log.WriteLog(StandardLines::StepSeparator());
             return QString();
         }
         const dm::DmSql& sql = SessionSql(m_gateway, QStringLiteral("AddDocsSQL"));

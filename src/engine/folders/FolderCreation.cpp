@@ -2,6 +2,7 @@
 
 #include "common/FaultReport.h"
 #include "common/SqlText.h"
+#include "common/StandardLines.h"
 #include "common/Text.h"
 #include "dm/SqlRows.h"
 #include "dm/SqlTransaction.h"
@@ -88,12 +89,12 @@ void FolderCreation::UpdateRootList(qint64 newDoc, bool hasParent, const QString
     QString statement;
     if (hasParent) {
         m_log.ShowStatus(QStringLiteral("Removing Root_Object Information for Folder ") + doc);
-        m_log.WriteLog(Dashes(60));
+        m_log.WriteLog(StandardLines::StepSeparator());
         statement = QStringLiteral("DELETE FROM ") + OwnerPrefix() +
                     QStringLiteral("ROOT_OBJECT WHERE DOCNUMBER = ") + doc;
     } else {
         m_log.ShowStatus(QStringLiteral("Verifying Root_Object Display Name for Public Folder ") + doc);
-        m_log.WriteLog(Dashes(60));
+        m_log.WriteLog(StandardLines::StepSeparator());
         statement = QStringLiteral("UPDATE ") + OwnerPrefix() +
                     QStringLiteral("ROOT_OBJECT SET DISPLAYNAME = '") + EscapeSQLText(folderName) +
                     QStringLiteral("' WHERE DISPLAYNAME = '' AND DOCNUMBER = ") + doc;
@@ -191,7 +192,7 @@ void FolderCreation::SetSecurity(qint64 newDoc, qint64 parentFolder, const QStri
         return;
     }
     m_log.ShowStatus(QStringLiteral("Setting default security for folder ") + InQuotes(folderName));
-    m_log.WriteLog(Dashes(60));
+    m_log.WriteLog(StandardLines::StepSeparator());
     const QString o = OwnerPrefix();
     const QString doc = FormatWhole(newDoc);
     {
@@ -222,7 +223,7 @@ qint64 FolderCreation::Create(const QString& folderName, qint64 parentFolder, co
     if (parentFolder != 0) {
         m_log.WriteLog(QStringLiteral("Setting Parent Folder object (") + FormatWhole(parentFolder) +
                        QLatin1Char(')'));
-        m_log.WriteLog(Dashes(60));
+        m_log.WriteLog(StandardLines::StepSeparator());
         session.currentFolder = library.folder(parentFolder);
         if (!session.currentFolder) {
             m_log.ShowStatus(QStringLiteral("Warning: Unable to open Parent Folder object (") +
@@ -235,7 +236,7 @@ qint64 FolderCreation::Create(const QString& folderName, qint64 parentFolder, co
             m_log.WriteLog(QStringLiteral("This will be subfolder #") +
                            FormatWhole(qint64(session.currentFolder->itemCount()) + 1) +
                            QStringLiteral(" under the root folder ") + InQuotes(parentName));
-            m_log.WriteLog(Dashes(60));
+            m_log.WriteLog(StandardLines::StepSeparator());
             const std::shared_ptr<dm::DmProfile> profile = session.currentFolder->profile();
             const std::shared_ptr<dm::DmColumns> columns = profile ? profile->columns() : nullptr;
             for (int i = 1; columns && i <= columns->count(); ++i) {
@@ -270,14 +271,14 @@ qint64 FolderCreation::Create(const QString& folderName, qint64 parentFolder, co
     }
     m_log.WriteLog(QStringLiteral("Setting Profile Defaults"));
     Ignoring([&] { profile->columns()->fillDefaults(); });
-    m_log.WriteLog(Dashes(60));
+    m_log.WriteLog(StandardLines::StepSeparator());
     m_log.WriteLog(QStringLiteral("Setting profile columns"));
-    m_log.WriteLog(Dashes(60));
+    m_log.WriteLog(StandardLines::StepSeparator());
     FillColumns(*profile, folderName, library.userName(), parentColumns);
 
-    m_log.WriteLog(Dashes(60));
+    m_log.WriteLog(StandardLines::StepSeparator());
     m_log.ShowStatus(QStringLiteral("Saving profile object for folder ") + quotedName);
-    m_log.WriteLog(Dashes(60));
+    m_log.WriteLog(StandardLines::StepSeparator());
     // From the first write to the link under the parent: all of it, or nothing of it.
     dm::SqlTransaction creation(SessionSql(m_gateway, kSource));
     const auto saveError = [&] {
@@ -293,7 +294,7 @@ qint64 FolderCreation::Create(const QString& folderName, qint64 parentFolder, co
     if (!session.currentProfile)
         m_log.ShowStatus(QStringLiteral("Warning: Profile object not set after save"));
     m_log.ShowStatus(QStringLiteral("Saving folder object ") + quotedName);
-    m_log.WriteLog(Dashes(60));
+    m_log.WriteLog(StandardLines::StepSeparator());
     saved = false;
     Ignoring([&] { saved = folder->save(kSaveMode); });
     if (!saved) {
@@ -306,10 +307,10 @@ qint64 FolderCreation::Create(const QString& folderName, qint64 parentFolder, co
     }
 
     m_log.ShowStatus(QStringLiteral("Identifying Folder information"));
-    m_log.WriteLog(Dashes(60));
+    m_log.WriteLog(StandardLines::StepSeparator());
     const qint64 newDoc = session.currentFolder->docNumber();
     m_log.WriteLog(QStringLiteral("Folder ") + FormatWhole(newDoc) + QStringLiteral(" created."));
-    m_log.WriteLog(Dashes(60));
+    m_log.WriteLog(StandardLines::StepSeparator());
     session.currentFolder.reset();
     session.currentProfile.reset();
     if (newDoc == 0) {
@@ -319,7 +320,7 @@ qint64 FolderCreation::Create(const QString& folderName, qint64 parentFolder, co
     }
     m_log.ShowStatus(QStringLiteral("Document # ") + FormatWhole(newDoc) +
                      QStringLiteral(" assigned to folder ") + quotedName);
-    m_log.WriteLog(Dashes(60));
+    m_log.WriteLog(StandardLines::StepSeparator());
 
     if (isPublic)
         UpdateRootList(newDoc, parentFolder != 0, folderName);
@@ -348,7 +349,7 @@ qint32 FolderCreation::CreateFolder(const QString& folderName, qint32 parentFold
     m_folderCreated = false;
     if (folderName.isEmpty()) {
         m_log.WriteLog(QStringLiteral("Folder Name is not specified"));
-        m_log.WriteLog(Dashes(60));
+        m_log.WriteLog(StandardLines::StepSeparator());
         return 0;
     }
     dm::DmSession& session = m_gateway.session();
@@ -357,7 +358,7 @@ qint32 FolderCreation::CreateFolder(const QString& folderName, qint32 parentFold
     try {
         libraryName = session.LibraryName();
         m_log.ShowStatus(QStringLiteral("Creating new folder ") + InQuotes(folderName));
-        m_log.WriteLog(Dashes(60));
+        m_log.WriteLog(StandardLines::StepSeparator());
         if (StatusView* view = m_log.statusView())
             view->setBusy(true);
         m_log.Yield();
@@ -374,7 +375,7 @@ qint32 FolderCreation::CreateFolder(const QString& folderName, qint32 parentFold
         session.currentFolder.reset();
         session.currentProfile.reset();
     });
-    m_log.WriteLog(Dashes(60));
+    m_log.WriteLog(StandardLines::StepSeparator());
     m_log.Yield();
     return static_cast<qint32>(result);
 }

@@ -2,6 +2,7 @@
 
 #include "common/FaultReport.h"
 #include "common/SqlText.h"
+#include "common/StandardLines.h"
 #include "common/Text.h"
 #include "dm/SqlRows.h"
 #include "dm/SqlTransaction.h"
@@ -80,7 +81,7 @@ bool FolderItems::Link(const QString& item, const QString& parent, const QString
             kCrLf +
             QStringLiteral("(Note: If you are using Windows XP, this is a known Hummingbird issue "
                            "described in SD017875)"));
-        m_log.WriteLog(Dashes(60));
+        m_log.WriteLog(StandardLines::StepSeparator());
         return false;
     }
     const QString key = FormatWhole(newKey);
@@ -174,7 +175,7 @@ bool FolderItems::AddFolderItem(qint64 itemDocNumber, qint64 parentFolder, const
     try {
         m_log.ShowStatus(QStringLiteral("Checking whether document #") + item +
                          QStringLiteral(" already exists in folder #") + parent);
-        m_log.WriteLog(Dashes(60));
+        m_log.WriteLog(StandardLines::StepSeparator());
         qint64 count = 0;
         {
             const dm::SqlRows rows(m_gateway, QStringLiteral("SELECT COUNT(*) FROM ") + OwnerPrefix() +
@@ -185,12 +186,12 @@ bool FolderItems::AddFolderItem(qint64 itemDocNumber, qint64 parentFolder, const
         if (count != 0) {
             m_log.WriteLog(QStringLiteral("Folder item ") + item +
                            QStringLiteral(" already exists in folder"));
-            m_log.WriteLog(Dashes(60));
+            m_log.WriteLog(StandardLines::StepSeparator());
             m_itemExisted = true;
             added = true;
         } else {
             m_log.ShowStatus(QStringLiteral("Adding document #") + item + QStringLiteral(" to folder"));
-            m_log.WriteLog(Equals(60));
+            m_log.WriteLog(StandardLines::SectionEnd());
             // The row, the link to it and what the rule does for the new item land together: an
             // interrupted filing leaves no row that a rerun would take as done. The lock taken here
             // also keeps another writer from linking after the same tail.
@@ -215,9 +216,9 @@ bool FolderItems::AddFolderItem(qint64 itemDocNumber, qint64 parentFolder, const
             if (Link(item, parent, nodeType, placeBySort, newKey, displayName)) {
                 if (sortAfterAdd == 1)
                     m_sorting.SortFolders(parentFolder, placeBySort ? newKey : 0, displayName);
-                m_log.WriteLog(Dashes(60));
+                m_log.WriteLog(StandardLines::StepSeparator());
                 m_metadata.Inherit(itemDocNumber, parentFolder, ruleIndex);
-                m_log.WriteLog(Dashes(60));
+                m_log.WriteLog(StandardLines::StepSeparator());
                 if (ApplySecurity(itemDocNumber, parentFolder, ruleIndex, nodeType != QLatin1String("F"))) {
                     filing.commit();
                     undone.committed = true;
@@ -237,7 +238,7 @@ bool FolderItems::AddFolderItem(qint64 itemDocNumber, qint64 parentFolder, const
         m_log.ShowStatus(QStringLiteral("Error: Adding Folder Item to folder"));
         added = false;
     }
-    m_log.WriteLog(Dashes(60));
+    m_log.WriteLog(StandardLines::StepSeparator());
     m_log.Yield();
     return added;
 }

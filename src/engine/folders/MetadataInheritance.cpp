@@ -1,6 +1,7 @@
 #include "engine/folders/MetadataInheritance.h"
 
 #include "common/SqlText.h"
+#include "common/StandardLines.h"
 #include "common/Text.h"
 #include "dm/SqlRows.h"
 #include "engine/folders/FolderSupport.h"
@@ -63,7 +64,7 @@ void MetadataInheritance::Fill(const ResultList& targetValues, qint64 target, qi
     const ResultList sourceValues = Read(emptyList, source, hasColumns);
     if (!hasColumns) {
         m_log.WriteLog(noValuesText);
-        m_log.WriteLog(Dashes(60));
+        m_log.WriteLog(StandardLines::StepSeparator());
     }
     const QString setList = SetList(sourceValues);
     if (setList.isEmpty()) {
@@ -114,7 +115,7 @@ void MetadataInheritance::Inherit(qint64 itemDocNumber, qint64 parentFolder, int
         QStringLiteral("Parent query returned no values"),
         QStringLiteral("NOT inheriting metadata - only empty metadata columns are found in parent folder #") +
             parent);
-    m_log.WriteLog(Dashes(60));
+    m_log.WriteLog(StandardLines::StepSeparator());
     Fill(parentValues, parentFolder, itemDocNumber,
          QStringLiteral(
              "NOT inheriting child metadata - no empty metadata columns are found in parent folder #") +

@@ -3,6 +3,7 @@
 #include "common/Fault.h"
 #include "common/FaultReport.h"
 #include "common/SqlText.h"
+#include "common/StandardLines.h"
 #include "common/Text.h"
 
 #include <limits>
@@ -50,7 +51,7 @@ TemplateSecurity::TemplateSecurity(dm::SqlGateway& gateway, Log& log, const Rule
     : m_session(gateway.session()), m_log(log), m_rules(rules), m_posting(posting), m_parties(gateway, log) {}
 
 void TemplateSecurity::Separator() {
-    m_log.WriteLog(Dashes(60));
+    m_log.WriteLog(StandardLines::StepSeparator());
 }
 
 void TemplateSecurity::AddSecurity(qint64 docNumber, const QString& securityTemplate, int ruleIndex,
