@@ -2,6 +2,7 @@
 
 #include "common/FaultReport.h"
 #include "common/SqlText.h"
+#include "common/StandardLines.h"
 #include "common/Text.h"
 #include "dm/SqlRows.h"
 #include "engine/folders/FolderSupport.h"
@@ -26,6 +27,7 @@ void CheckOnlyFolders::setCheckOnly(bool on) {
     m_planned.clear();
     m_plannedNumbers.clear();
     m_plans.clear();
+    m_filed.clear();
     m_engine.ForgetRunState();
 }
 
@@ -39,7 +41,7 @@ qint32 CheckOnlyFolders::CreateFolder(const QString& folderName, qint32 parentFo
     if (const auto planned = m_planned.constFind(key); planned != m_planned.constEnd()) {
         m_log.WriteLog(QStringLiteral("Check only: folder ") + InQuotes(folderName) +
                        QStringLiteral(" would be created for an earlier line"));
-        m_log.WriteLog(Dashes(60));
+        m_log.WriteLog(StandardLines::StepSeparator());
         return planned.value();
     }
     const QString where = parentFolder == 0 ? QStringLiteral("at the top level")
@@ -48,7 +50,7 @@ qint32 CheckOnlyFolders::CreateFolder(const QString& folderName, qint32 parentFo
                               : QStringLiteral("in folder #") + FormatWhole(parentFolder);
     m_log.WriteLog(QStringLiteral("Check only: folder ") + InQuotes(folderName) +
                    QStringLiteral(" would be created ") + where);
-    m_log.WriteLog(Dashes(60));
+    m_log.WriteLog(StandardLines::StepSeparator());
     const qint32 number = std::numeric_limits<qint32>::max() - static_cast<qint32>(m_plannedNumbers.size());
     m_planned.insert(key, number);
     m_plannedNumbers.insert(number);
@@ -65,12 +67,20 @@ bool CheckOnlyFolders::AddFolderItem(qint32 itemDocNumber, qint32 parentFolder, 
     if (!m_checkOnly)
         return m_engine.AddFolderItem(itemDocNumber, parentFolder, nodeType, ruleIndex, sortAfterAdd);
     m_itemExisted = false;
+    const QString filed = m_gateway.session().LibraryName().toUpper() + QLatin1Char('\n') +
+                          QString::number(parentFolder) + QLatin1Char('\n') + QString::number(itemDocNumber);
+    if (m_filed.contains(filed)) {
+        m_itemExisted = true;
+        return true;
+    }
     try {
         const dm::SqlRows rows(m_gateway,
                                QStringLiteral("SELECT COUNT(*) FROM ") + OwnerPrefix() +
                                    QStringLiteral("FOLDER_ITEM WHERE PARENT = ") + FormatWhole(parentFolder) +
                                    QStringLiteral(" AND DOCNUMBER = ") + FormatWhole(itemDocNumber));
         m_itemExisted = rows.scalar() > 0;
+        if (!m_itemExisted)
+            m_filed.insert(filed);
         return true;
     } catch (...) {
         ReportCurrentFault(m_log);

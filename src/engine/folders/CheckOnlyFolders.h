@@ -16,7 +16,8 @@ namespace vantrelis::engine {
 // without looking them up; a folder another line already planned is answered with the same number,
 // so each folder is counted once, as the run that writes would create it once. A document is looked
 // up in its folder but not linked. A planned folder's document query is answered from the profile
-// it would get: its parent's values and its import line's columns.
+// it would get: its parent's values and its import line's columns. A document this check would
+// already file into a folder counts as in it.
 class CheckOnlyFolders : public FolderOperations {
 public:
     CheckOnlyFolders(FolderOperations& engine, dm::SqlGateway& gateway, Log& log);
@@ -59,6 +60,9 @@ private:
         QHash<QString, QString> columns;
     };
     QHash<qint32, Plan> m_plans;
+    // The documents this check would file, by library, folder and document: a second line that
+    // leads to the same folder finds them there, as it would after the run that writes.
+    QSet<QString> m_filed;
 };
 
 } // namespace vantrelis::engine
