@@ -85,4 +85,27 @@ INSTANTIATE_TEST_SUITE_P(Rows, CheckOnlyTest,
                                            CheckCase{"from_the_top_without_fill", false, false, 0}),
                          [](const ::testing::TestParamInfo<CheckCase>& info) { return info.param.label; });
 
+// Two import lines that lead to the same folder: the second finds the first one's documents there,
+// in the check as in the run that writes.
+class CheckOnlyRepeatTest : public CheckOnlyTest {};
+
+TEST_F(CheckOnlyRepeatTest, SecondLineToTheSameFolderCountsNothingMore) {
+    SetRule(RuleTable::kTemplate, dm::local::LibraryAdmin::DefaultRuleTemplate());
+    Folder(QStringLiteral("ACME"));
+    for (const char* name : {"Memo one", "Memo two"})
+        Document(QLatin1String(name), QStringLiteral("0042"));
+    engine::CheckOnlyFolders folders(*engine, program->context.gateway(), program->context.log());
+
+    folders.setCheckOnly(true);
+    const int wouldFirst = Walk(folders, true);
+    const int wouldSecond = Walk(folders, true);
+    folders.setCheckOnly(false);
+    const int filedFirst = Walk(folders, true);
+    const int filedSecond = Walk(folders, true);
+
+    EXPECT_EQ(filedFirst, 2);
+    EXPECT_EQ(filedSecond, 0);
+    EXPECT_EQ(wouldFirst + wouldSecond, filedFirst + filedSecond);
+}
+
 } // namespace
