@@ -4,6 +4,7 @@
 
 #include "FolderFixture.h"
 #include "engine/folders/CheckOnlyFolders.h"
+#include "support/InterposedSql.h"
 
 #include <QFile>
 #include <functional>
@@ -13,42 +14,6 @@ using namespace vantrelis;
 using namespace vantrelis::testing;
 
 namespace {
-
-// The library's own SQL object, with `beforeBegin` run once just before the first transaction begins:
-// another connection's write lands between a look and the write lock.
-class InterposedSql : public dm::DmSql {
-public:
-    InterposedSql(std::shared_ptr<dm::DmSql> inner, std::function<void()> beforeBegin)
-        : m_inner(std::move(inner)), m_beforeBegin(std::move(beforeBegin)) {}
-
-    void setToken(const QString& token) override { m_inner->setToken(token); }
-    void setLibrary(const QString& libraryName) override { m_inner->setLibrary(libraryName); }
-    int engineCode() const override { return m_inner->engineCode(); }
-    qint64 execute(const QString& instruction) override { return m_inner->execute(instruction); }
-    qint64 errorNumber() const override { return m_inner->errorNumber(); }
-    QString errorText() const override { return m_inner->errorText(); }
-    bool errorIsPassing() const override { return m_inner->errorIsPassing(); }
-    qint64 rowsAffected() const override { return m_inner->rowsAffected(); }
-    int rowCount() const override { return m_inner->rowCount(); }
-    int columnCount() const override { return m_inner->columnCount(); }
-    QString columnValue(int column) const override { return m_inner->columnValue(column); }
-    QString columnName(int column) const override { return m_inner->columnName(column); }
-    void setRow(int row) override { m_inner->setRow(row); }
-    int nextRow() override { return m_inner->nextRow(); }
-    void releaseResults() override { m_inner->releaseResults(); }
-    qint64 nextKey(const QString& counterName) override { return m_inner->nextKey(counterName); }
-    void beginTransaction() override {
-        if (m_beforeBegin)
-            std::exchange(m_beforeBegin, {})();
-        m_inner->beginTransaction();
-    }
-    void commitTransaction() override { m_inner->commitTransaction(); }
-    void rollbackTransaction() noexcept override { m_inner->rollbackTransaction(); }
-
-private:
-    std::shared_ptr<dm::DmSql> m_inner;
-    std::function<void()> m_beforeBegin;
-};
 
 class FindOrCreateTest : public FolderFixture {
 protected:
