@@ -12,9 +12,9 @@
 
 namespace vantrelis::app {
 
-// The walk of one folder path in the current library: each level is looked up by SQL (at the top
-// level by name, below among its parent's items) or created, and the rule's documents are filed into
-// the deepest folder. Answers what it did as a PathOutcome.
+// The walk of one folder path in the current library: each level is found or created by the folder
+// engine (at the top level by name, below among its parent's items), and the rule's documents are
+// filed into the deepest folder. Answers what it did as a PathOutcome.
 class PathWalk {
 public:
     // The profile columns a new folder at a level (1-based) takes from its import line.
@@ -34,8 +34,6 @@ public:
 
 private:
     bool ParentFolderExists(qint32 parent, PathOutcome& outcome);
-    qint32 FindTopLevelFolder(const QString& level);
-    qint32 FindFolderInParent(const QString& level, qint32 parent);
     // Logs the error and marks the path failed.
     void Fail(PathOutcome& outcome, const QString& error);
 

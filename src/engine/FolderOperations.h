@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <functional>
 #include <utility>
 
 namespace vantrelis::engine {
@@ -30,6 +31,33 @@ struct LineColumns {
 struct PlannedProfile {
     qint64 realAncestor = 0;
     QHash<QString, QString> columns;
+};
+
+// One level of a folder path to find, or to create when it is not there.
+struct LevelRequest {
+    QString name;
+    qint32 parent = 0; // 0: a top-level folder
+    QString form;
+    int ruleIndex = 0;
+    qint32 sortAfterAdd = 0;
+    // The columns a new folder takes from its import line; asked only when the level is to be
+    // created, as finding them may cost lookups of its own.
+    std::function<LineColumns()> lineColumns;
+};
+
+// What finding or creating one level did.
+struct FolderLevel {
+    qint32 folder = 0;    // the level's folder; 0 when it was neither found nor created
+    bool found = false;   // a lookup found it, and nothing was created
+    bool created = false; // this call created it (a check-only run: plans it, once per folder)
+    int twins = 0;        // more than one top-level folder of that name: how many (the lowest is used)
+};
+
+// How a creation is kept from racing another writer that creates the same folder.
+enum class CreationLock {
+    None,    // nothing to lock (nothing is written): the level is created without a second look
+    Held,    // the lock is held: a second look is final until UnlockCreation
+    Refused, // the lock could not be had (reported): the level is not created
 };
 
 // The folder engine as the import run calls it: folder creation, the folder item chain and the
@@ -70,6 +98,13 @@ public:
     // sorted, their versions) may have been changed since by another writer.
     virtual void ForgetRunState() {}
     virtual bool EndBatch(bool /*commit*/) { return true; }
+
+    // Before a folder is created under parentFolder: shuts out every other writer that could create
+    // the same folder (on one library file its write lock, on a server the parent's lock), so that a
+    // look made now stays true until the folder is in. UnlockCreation commits what was written under
+    // the lock (with false: undoes it) and answers whether it is in the library.
+    virtual CreationLock LockForCreation(qint32 /*parentFolder*/) { return CreationLock::None; }
+    virtual bool UnlockCreation(bool /*commit*/) { return true; }
 
     virtual bool FolderCreated() const = 0;
     virtual void setFolderCreated(bool created) = 0;

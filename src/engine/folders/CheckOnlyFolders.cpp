@@ -20,7 +20,7 @@ QString PlanKey(const QString& library, qint32 parent, const QString& name) {
 } // namespace
 
 CheckOnlyFolders::CheckOnlyFolders(FolderOperations& engine, dm::SqlGateway& gateway, Log& log)
-    : m_engine(engine), m_gateway(gateway), m_log(log) {}
+    : m_engine(engine), m_gateway(gateway), m_log(log), m_finder(gateway, log, *this) {}
 
 void CheckOnlyFolders::setCheckOnly(bool on) {
     m_checkOnly = on;

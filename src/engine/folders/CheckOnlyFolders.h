@@ -3,6 +3,7 @@
 #include "common/Log.h"
 #include "dm/SqlGateway.h"
 #include "engine/FolderOperations.h"
+#include "engine/folders/FolderFinder.h"
 
 #include <QHash>
 #include <QSet>
@@ -17,7 +18,8 @@ namespace vantrelis::engine {
 // so each folder is counted once, as the run that writes would create it once. A document is looked
 // up in its folder but not linked. A planned folder's document query is answered from the profile
 // it would get: its parent's values and its import line's columns. A document this check would
-// already file into a folder counts as in it.
+// already file into a folder counts as in it. A level is found or created as the folder engine does it,
+// with the same lookups; a check plans the level instead, without a lock.
 class CheckOnlyFolders : public FolderOperations {
 public:
     CheckOnlyFolders(FolderOperations& engine, dm::SqlGateway& gateway, Log& log);
@@ -27,6 +29,9 @@ public:
     void setCheckOnly(bool on);
     bool checkOnly() const { return m_checkOnly; }
 
+    FolderLevel FindOrCreateFolder(const LevelRequest& request) {
+        return m_finder.FindOrCreateFolder(request);
+    }
     qint32 CreateFolder(const QString& folderName, qint32 parentFolder, const QString& formName,
                         int ruleIndex, qint32 sortAfterAdd, const LineColumns& lineColumns) override;
     bool AddFolderItem(qint32 itemDocNumber, qint32 parentFolder, const QString& nodeType, int ruleIndex,
@@ -36,6 +41,10 @@ public:
     bool BeginBatch() override { return !m_checkOnly && m_engine.BeginBatch(); }
     bool EndBatch(bool commit) override { return m_engine.EndBatch(commit); }
     void ForgetRunState() override { m_engine.ForgetRunState(); }
+    CreationLock LockForCreation(qint32 parentFolder) override {
+        return m_checkOnly ? CreationLock::None : m_engine.LockForCreation(parentFolder);
+    }
+    bool UnlockCreation(bool commit) override { return m_checkOnly || m_engine.UnlockCreation(commit); }
 
     bool FolderCreated() const override;
     void setFolderCreated(bool created) override;
@@ -63,6 +72,7 @@ private:
     // The documents this check would file, by library, folder and document: a second line that
     // leads to the same folder finds them there, as it would after the run that writes.
     QSet<QString> m_filed;
+    FolderFinder m_finder;
 };
 
 } // namespace vantrelis::engine

@@ -9,7 +9,8 @@ FolderEngine::FolderEngine(dm::SqlGateway& gateway, Log& log, RuleTable& rules, 
     : m_gateway(gateway), m_log(log), m_foreignColumns(gateway, log), m_sorting(gateway, log),
       m_metadata(gateway, log, rules, m_foreignColumns),
       m_items(gateway, log, rules, security, m_sorting, m_metadata),
-      m_creation(gateway, log, rules, security, m_items), m_filing(gateway, log, rules) {}
+      m_creation(gateway, log, rules, security, m_items), m_filing(gateway, log, rules),
+      m_finder(gateway, log, *this) {}
 
 qint32 FolderEngine::CreateFolder(const QString& folderName, qint32 parentFolder, const QString& formName,
                                   int ruleIndex, qint32 sortAfterAdd, const LineColumns& lineColumns) {
@@ -67,6 +68,37 @@ bool FolderEngine::EndBatch(bool commit) {
         // The failed commit was undone: none of the batch's items are in the library.
         ReportCurrentFault(m_log);
         m_batch.reset();
+        return false;
+    }
+}
+
+CreationLock FolderEngine::LockForCreation(qint32 /*parentFolder*/) {
+    if (m_creationLock)
+        return CreationLock::Held;
+    try {
+        m_creationLock.emplace(SessionSql(m_gateway, QStringLiteral("CreateFolder")));
+        return CreationLock::Held;
+    } catch (...) {
+        ReportCurrentFault(m_log);
+        return CreationLock::Refused;
+    }
+}
+
+bool FolderEngine::UnlockCreation(bool commit) {
+    if (!m_creationLock)
+        return true;
+    try {
+        if (commit)
+            m_creationLock->commit();
+        else
+            m_creationLock->rollback();
+        m_creationLock.reset();
+        return commit;
+    } catch (...) {
+        // The failed commit was undone: the folder is not in the library, nor what the run kept of it.
+        ForgetRunState();
+        ReportCurrentFault(m_log);
+        m_creationLock.reset();
         return false;
     }
 }

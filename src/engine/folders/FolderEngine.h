@@ -7,6 +7,7 @@
 #include "engine/FolderOperations.h"
 #include "engine/folders/DocumentFiling.h"
 #include "engine/folders/FolderCreation.h"
+#include "engine/folders/FolderFinder.h"
 #include "engine/folders/FolderItems.h"
 #include "engine/folders/FolderSorting.h"
 #include "engine/folders/ForeignColumnList.h"
@@ -27,6 +28,11 @@ public:
 
     qint32 CreateFolder(const QString& folderName, qint32 parentFolder, const QString& formName,
                         int ruleIndex, qint32 sortAfterAdd, const LineColumns& lineColumns) override;
+    // Finds the level or creates it: the lookups of the level, and under the library's write lock a
+    // second lookup and the creation.
+    FolderLevel FindOrCreateFolder(const LevelRequest& request) {
+        return m_finder.FindOrCreateFolder(request);
+    }
     bool AddFolderItem(qint32 itemDocNumber, qint32 parentFolder, const QString& nodeType, int ruleIndex,
                        qint32 sortAfterAdd) override;
     QString AddDocsSQL(qint32 folderDocNumber, int ruleIndex) override;
@@ -37,6 +43,10 @@ public:
     bool BeginBatch() override;
     void ForgetRunState() override;
     bool EndBatch(bool commit) override;
+    // The library's write lock (a transaction that takes it at once; inside a batch, which holds it
+    // already, a savepoint).
+    CreationLock LockForCreation(qint32 parentFolder) override;
+    bool UnlockCreation(bool commit) override;
 
     bool FolderCreated() const override { return m_creation.FolderCreated(); }
     void setFolderCreated(bool created) override { m_creation.setFolderCreated(created); }
@@ -54,7 +64,9 @@ private:
     FolderItems m_items;
     FolderCreation m_creation;
     DocumentFiling m_filing;
+    FolderFinder m_finder;
     std::optional<dm::SqlTransaction> m_batch;
+    std::optional<dm::SqlTransaction> m_creationLock;
 };
 
 } // namespace vantrelis::engine

@@ -176,6 +176,11 @@ bool FolderItems::AddFolderItem(qint64 itemDocNumber, qint64 parentFolder, const
         m_log.ShowStatus(QStringLiteral("Checking whether document #") + item +
                          QStringLiteral(" already exists in folder #") + parent);
         m_log.WriteLog(StandardLines::StepSeparator());
+        // The row, the link to it and what the rule does for the new item land together: an
+        // interrupted filing leaves no row that a rerun would take as done. The lock taken here
+        // keeps another writer from linking after the same tail, and from filing the item between
+        // the check and the insert.
+        dm::SqlTransaction filing(SessionSql(m_gateway, kSource));
         qint64 count = 0;
         {
             const dm::SqlRows rows(m_gateway, QStringLiteral("SELECT COUNT(*) FROM ") + OwnerPrefix() +
@@ -187,15 +192,12 @@ bool FolderItems::AddFolderItem(qint64 itemDocNumber, qint64 parentFolder, const
             m_log.WriteLog(QStringLiteral("Folder item ") + item +
                            QStringLiteral(" already exists in folder"));
             m_log.WriteLog(StandardLines::StepSeparator());
+            filing.commit();
             m_itemExisted = true;
             added = true;
         } else {
             m_log.ShowStatus(QStringLiteral("Adding document #") + item + QStringLiteral(" to folder"));
             m_log.WriteLog(StandardLines::SectionEnd());
-            // The row, the link to it and what the rule does for the new item land together: an
-            // interrupted filing leaves no row that a rerun would take as done. The lock taken here
-            // also keeps another writer from linking after the same tail.
-            dm::SqlTransaction filing(SessionSql(m_gateway, kSource));
             const bool placeBySort = sortAfterAdd == 1 && m_sorting.isSorted(parentFolder);
             qint64 newKey = 0;
             QString displayName;

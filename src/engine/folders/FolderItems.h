@@ -19,9 +19,10 @@ public:
     FolderItems(dm::SqlGateway& gateway, Log& log, const RuleTable& rules, DocumentSecurity& security,
                 FolderSorting& sorting, MetadataInheritance& metadata);
 
-    // Appends the item after the chain's tail (the row whose NEXT is 0). The new row, the link to
-    // it and the sort, metadata and security that follow are one transaction: an interruption or a
-    // fault leaves none of them. True when the item is in the folder afterwards; never raises.
+    // Appends the item after the chain's tail (the row whose NEXT is 0). The check that the item is
+    // not in the folder yet, the new row, the link to it and the sort, metadata and security that
+    // follow are one transaction: an interruption or a fault leaves none of them, and no other writer
+    // files the item in between. True when the item is in the folder afterwards; never raises.
     bool AddFolderItem(qint64 itemDocNumber, qint64 parentFolder, const QString& nodeType, int ruleIndex,
                        qint32 sortAfterAdd);
     bool ItemExisted() const { return m_itemExisted; }
