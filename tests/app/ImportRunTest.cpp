@@ -82,7 +82,7 @@ TEST_F(ImportRunFixture, CreatesPathsInEveryTickedLibraryAndSecondRunFindsThem) 
     EXPECT_EQ(view.progress.back(), std::make_pair(qint64(3), qint64(3)));
     EXPECT_EQ(view.goEnabled, std::vector<bool>({false, true}));
     EXPECT_EQ(view.running, std::vector<bool>({true, false}));
-    EXPECT_EQ(view.colours, std::vector<quint32>({0x000000C0, 0x00C00000}));
+    EXPECT_EQ(view.states, std::vector<app::RunState>({app::RunState::Running, app::RunState::Idle}));
     EXPECT_EQ(view.endedWith, std::vector<int>({0}));
     EXPECT_EQ(summaries.last().left(72),
               QStringLiteral("Vantrelis Import finished: 3 paths, 2 libraries, 14 folders added, 0 doc"));

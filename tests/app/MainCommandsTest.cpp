@@ -234,19 +234,20 @@ TEST_F(MainCommandsTest, ReadmeWithoutAViewerSaysSo) {
 }
 
 TEST_F(MainCommandsTest, GoAndTheSettingsViewerReachTheirHooks) {
-    int runs = 0;
+    QList<bool> runs; // whether each run only checks
     int viewers = 0;
     commands().Button_Go_Click();
     EXPECT_EQ(main.statusText(), QStringLiteral("Error: The import run is not available in this build"));
     EXPECT_TRUE(main.endedWith.empty()) << "attended: the window stays";
-    commands().setImportRun([&] { ++runs; });
+    commands().setImportRun([&](bool checkOnly) { runs.append(checkOnly); });
     commands().setSettingsViewer([&] {
         EXPECT_TRUE(main.busy);
         ++viewers;
     });
     commands().Button_Go_Click();
+    commands().Button_Go_Click(true);
     commands().MNQorvOptions_Click();
-    EXPECT_EQ(runs, 1);
+    EXPECT_EQ(runs, QList<bool>({false, true}));
     EXPECT_EQ(viewers, 1);
     EXPECT_FALSE(main.busy);
 }
