@@ -4,6 +4,7 @@
 #include "app/FileChooser.h"
 #include "app/MainView.h"
 #include "app/ProgramState.h"
+#include "common/Fault.h"
 #include "common/Launcher.h"
 
 #include <functional>
@@ -34,7 +35,7 @@ public:
     void MNHelpReadme_Click();
     void MNQorvOptions_Click();
 
-    static constexpr qint64 kCancelError = 32755;
+    static constexpr qint64 kCancelError = kCancelSelectedNumber;
 
 private:
     [[noreturn]] static void Cancelled();
