@@ -1,6 +1,7 @@
 #include "dm/local/LibraryAdmin.h"
 
 #include "common/Fault.h"
+#include "dm/FolderItemRow.h"
 #include "dm/local/FolderChain.h"
 #include "dm/local/LibrarySchema.h"
 
@@ -514,20 +515,16 @@ qint64 LibraryAdmin::linkItem(qint64 parentDocNumber, qint64 itemDocNumber) {
             {parentDocNumber});
         const bool isFirst = chain.items().empty();
         key = newKey(QStringLiteral("SYSTEMKEY"));
-        m_database->execute(
-            QStringLiteral(
-                "INSERT INTO DOCSADM.FOLDER_ITEM (SYSTEM_ID, NODE_TYPE, PARENT, ISFIRST, \"NEXT\", "
-                "DOCNUMBER, VERSION_TYPE, PARENT_VERSION, DISPLAYNAME, STATUS, LIBRARY, PARENT_LIBRARY, "
-                "REMOTE_SYSTEM_ID, VERSION, FOLDERDOCNO_RO, FOLDERREMLIB_RO, HAS_PROPS, "
-                "PREV_VERSION_TYPE) "
-                "VALUES (?1, ?2, ?3, ?4, 0, ?5, 'R', ?6, ?7, 0, 0, 0, 0, 0, 0, 0, '', '')"),
-            {key, isFolder(itemDocNumber) ? QStringLiteral("F") : QStringLiteral("P"), parentDocNumber,
-             isFirst ? QStringLiteral("Y") : QStringLiteral("N"), itemDocNumber,
-             parentVersion.isNull() ? 0 : parentVersion.toLongLong(), displayName.toString()});
+        const FolderItemRow row{key,
+                                isFolder(itemDocNumber) ? QStringLiteral("F") : QStringLiteral("P"),
+                                parentDocNumber,
+                                isFirst,
+                                itemDocNumber,
+                                parentVersion.isNull() ? 0 : parentVersion.toLongLong(),
+                                displayName.toString()};
+        m_database->execute(row.InsertSql());
         if (!isFirst) {
-            m_database->execute(
-                QStringLiteral("UPDATE DOCSADM.FOLDER_ITEM SET \"NEXT\" = ?1 WHERE SYSTEM_ID = ?2"),
-                {key, chain.tail()->systemId});
+            m_database->execute(FolderItemRow::LinkSql(parentDocNumber, chain.tail()->systemId, key));
         }
     });
     return key;
