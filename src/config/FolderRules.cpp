@@ -1,7 +1,8 @@
 #include "config/FolderRules.h"
 
-#include "common/SqlText.h"
+#include "common/LibraryQueries.h"
 #include "common/Text.h"
+#include "config/FolderRuleSpec.h"
 #include "dm/SqlRows.h"
 
 namespace vantrelis {
@@ -35,12 +36,11 @@ void FolderRules::LoadRules() {
     const QString libraryName = m_gateway.session().LibraryName();
     m_log.WriteLog(QStringLiteral("Retrieving any existing rules for library ") + libraryName);
     {
-        dm::SqlRows rows(
-            m_gateway, QStringLiteral("SELECT SECTION_KEY, SUB_KEY, CHAR_VAL, INT_VAL FROM ") +
-                           OwnerPrefix() + QStringLiteral("QORV_SETTINGS ") +
-                           QStringLiteral("WHERE MASTER_KEY = 'VANTRELIS' AND (SECTION_KEY LIKE 'RULE_%' OR "
-                                          "SECTION_KEY = 'SETTINGS') ") +
-                           QStringLiteral("ORDER BY SUB_KEY, SECTION_KEY"));
+        dm::SqlRows rows(m_gateway,
+                         QStringLiteral("SELECT SECTION_KEY, SUB_KEY, CHAR_VAL, INT_VAL FROM ") +
+                             SettingsRowsWhere() +
+                             QStringLiteral(" AND (SECTION_KEY LIKE 'RULE_%' OR SECTION_KEY = 'SETTINGS') "
+                                            "ORDER BY SUB_KEY, SECTION_KEY"));
         // A failing row is skipped and the next one read, so a partly read rule keeps empty fields.
         for (bool more = rows.rowCount() != 0; more;) {
             try {
