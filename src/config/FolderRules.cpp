@@ -11,21 +11,7 @@ FolderRules::FolderRules(dm::SqlGateway& gateway, RuleTable& rules, Log& log)
     : m_gateway(gateway), m_rules(rules), m_log(log) {}
 
 void FolderRules::SetDefaultRule(RuleTable& rules, int row, const QString& libraryName) {
-    rules.setField(row, RuleTable::kLibrary, libraryName);
-    rules.setField(row, RuleTable::kName, DefaultRuleName());
-    rules.setField(row, RuleTable::kValues, QStringLiteral("%APPLICATION.APPLICATION% <> 'FOLDER'"));
-    rules.setField(
-        row, RuleTable::kTemplate,
-        QStringLiteral("%MATTER.CLIENT_ID.CLIENT_ID% %\\% %MATTER.MATTER_ID% %\\% %DOCUMENTTYPE.TYPE_ID%"));
-    rules.setField(row, RuleTable::kSecurity,
-                   QStringLiteral("%AUTHOR.PRIMARY_GROUP% = 127; %TYPIST.PRIMARY_GROUP% = 127; "
-                                  "GROUP:DOCS_SUPERVISORS = 255; GROUP:DOCS_USERS = 0"));
-    rules.setField(row, RuleTable::kForm, QStringLiteral("***DEFAULT FORM***"));
-    for (int field = RuleTable::kAutoCreateFolders; field <= RuleTable::kWorkspaceTypist; ++field)
-        rules.setField(row, field, QStringLiteral("1"));
-    rules.setField(row, RuleTable::kMoveInto, QStringLiteral("0"));
-    rules.setField(row, RuleTable::kWorkspaceAuthor, QStringLiteral("0"));
-    rules.setField(row, RuleTable::kWorkspaceTypist, QStringLiteral("0"));
+    FolderRuleSpec::DefaultRule().Fill(rules, row, libraryName);
 }
 
 void FolderRules::LoadRules() {

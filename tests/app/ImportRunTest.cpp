@@ -4,6 +4,7 @@
 #include "ImportRunFixture.h"
 #include "app/LineReport.h"
 #include "common/SqlText.h"
+#include "config/FolderRuleSpec.h"
 #include "support/QtPrinters.h"
 
 #include <QFile>
@@ -419,10 +420,10 @@ TEST_F(ImportRunFixture, ProfileFromLineWritesTheValuesWithTheFolder) {
 // folder's document type: the fill leaves it alone.
 TEST_F(ImportRunFixture, ProfileFromLineNeverChangesANewFoldersDocumentType) {
     dm::local::LibraryAdmin& admin = env.admin(QStringLiteral("LIB_A"));
-    dm::local::FolderRuleSpec rule = LocalEnvironment::Rule(QStringLiteral("TYPES"));
+    FolderRuleSpec rule = LocalEnvironment::Rule(QStringLiteral("TYPES"));
     rule.pathTemplate = QStringLiteral("%MATTER.CLIENT_ID.CLIENT_ID% %\\% %DOCUMENTTYPE.DESCRIPTION%");
-    rule.security = dm::local::LibraryAdmin::DefaultRuleSecurity();
-    admin.addFolderRule(rule);
+    rule.security = FolderRuleSpec::DefaultSecurity();
+    admin.replaceSettings(rule.settingsRows());
     admin.addImportSet(QStringLiteral("TYPES"), QStringLiteral(","),
                        {{QStringLiteral("MATTER.CLIENT_ID.CLIENT_ID"), 1, 0, QString(), 0},
                         {QStringLiteral("DOCUMENTTYPE.DESCRIPTION"), 2, 0, QString(), 0}});

@@ -4,6 +4,7 @@
 #include "RecordingMainView.h"
 #include "common/ProductInfo.h"
 #include "common/SavedSetting.h"
+#include "config/FolderRuleSpec.h"
 #include "support/ConnectedProgram.h"
 #include "support/LocalEnvironment.h"
 #include "support/QtPrinters.h"
@@ -41,7 +42,7 @@ class MainCommandsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         environment.AddLibrary(QStringLiteral("DOCS"), 10, true)
-            .addFolderRule(LocalEnvironment::Rule(QStringLiteral("CLIENTS")));
+            .replaceSettings(LocalEnvironment::Rule(QStringLiteral("CLIENTS")).settingsRows());
         environment.AddLibrary(QStringLiteral("OTHER"), 10, true);
         environment.AddLibrary(QStringLiteral("BARE"), 10, false);
         environment.WriteServerFile(QStringLiteral("DOCS"));
