@@ -5,6 +5,7 @@
 //   vantrelis-import-bench-data DIR [--documents N] [--clients N] [--paths N]
 // DIR must not hold a library yet. Prints what it made.
 #include "common/Fault.h"
+#include "config/FolderRuleSpec.h"
 #include "dm/local/LibraryAdmin.h"
 
 #include <QCoreApplication>
@@ -126,9 +127,9 @@ int main(int argc, char* argv[]) {
             admin.addSettingsTable();
             FolderRuleSpec rule;
             rule.name = QStringLiteral("CLIENT_MATTER");
-            rule.pathTemplate = LibraryAdmin::DefaultRuleTemplate();
-            rule.security = LibraryAdmin::DefaultRuleSecurity();
-            admin.addFolderRule(rule);
+            rule.pathTemplate = FolderRuleSpec::DefaultTemplate();
+            rule.security = FolderRuleSpec::DefaultSecurity();
+            admin.replaceSettings(rule.settingsRows());
             admin.addImportSet(QStringLiteral("CLIENT_MATTER"), QStringLiteral(","),
                                {{QStringLiteral("MATTER.CLIENT_ID.CLIENT_ID"), 1, 0, QString(), 0},
                                 {QStringLiteral("MATTER.MATTER_ID"), 2, 0, QString(), 1},

@@ -31,7 +31,7 @@ QString FromWindows1252(const QByteArray& bytes) {
 
 ImportLineSource::ImportLineSource(const QString& fileName) : m_file(fileName) {
     if (!m_file.open(QIODevice::ReadOnly))
-        throw Fault(53, kSource,
+        throw Fault(kFileNotFoundNumber, kSource,
                     QStringLiteral("Import file ") + fileName + QStringLiteral(" cannot be opened: ") +
                         m_file.errorString());
 }
@@ -53,7 +53,7 @@ bool ImportLineSource::Fill() {
     m_buffer.resize(kept + kChunk);
     const qint64 got = m_file.read(m_buffer.data() + kept, kChunk);
     if (got < 0)
-        throw Fault(57, kSource,
+        throw Fault(kDeviceIoNumber, kSource,
                     QStringLiteral("Import file ") + m_file.fileName() + QStringLiteral(" cannot be read: ") +
                         m_file.errorString());
     m_buffer.resize(kept + got);

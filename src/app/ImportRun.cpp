@@ -75,7 +75,7 @@ bool ImportRun::StopRequested() const {
     return m_stopped || m_view.stopRequested();
 }
 
-void ImportRun::Button_Go_Click() {
+void ImportRun::Button_Go_Click(bool checkOnly) {
     Log& log = m_context.log();
     m_summary = RunSummary{};
     m_stopped = false;
@@ -83,7 +83,7 @@ void ImportRun::Button_Go_Click() {
     bool started = false;
     try {
         m_choices = m_view.runChoices();
-        m_folders.setCheckOnly(m_choices.checkOnly || m_context.commandLine().check);
+        m_folders.setCheckOnly(checkOnly || m_context.commandLine().check);
         m_summary.checkOnly = m_folders.checkOnly();
         // A check reads the line's values too: the folders it plans are answered with them.
         m_fillFromLine = m_choices.fillFromLine || m_context.commandLine().profileFromLine;
@@ -107,7 +107,7 @@ void ImportRun::Button_Go_Click() {
             for (RunCounter counter :
                  {RunCounter::Total, RunCounter::Processed, RunCounter::Added, RunCounter::Errors})
                 m_view.setCounter(counter, 0);
-            m_view.setStatusColour(kRunningColour);
+            m_view.setRunState(RunState::Running);
             m_view.setRunInProgress(true);
             log.Yield();
             if (Prepare(m_choices, setName, FindRule(setName)))
@@ -421,7 +421,7 @@ void ImportRun::Finish() noexcept {
         log.ShowStatus(QStringLiteral("Error: Unable to connect to library ") + m_savedLibrary);
     }
     try {
-        m_view.setStatusColour(kIdleColour);
+        m_view.setRunState(RunState::Idle);
     } catch (...) {
     }
     try {

@@ -34,13 +34,11 @@ public:
     // unless set).
     void setErrorOutput(std::function<void(const QString&)> output) { m_errorOutput = std::move(output); }
 
-    void Button_Go_Click();
+    // Go, or with `checkOnly` "Check only": the same run, but nothing is written and the log says
+    // what Go would create and file (as with --check).
+    void Button_Go_Click(bool checkOnly = false);
 
     const RunSummary& summary() const { return m_summary; }
-
-    // The colours of the status label's text while running and idle (0x00BBGGRR).
-    static constexpr quint32 kRunningColour = 0x000000C0;
-    static constexpr quint32 kIdleColour = 0x00C00000;
 
 private:
     // The rule row's facts for one library.

@@ -36,9 +36,9 @@ void MainCommands::Cancelled() {
     throw Fault(kCancelError, QStringLiteral("CommonDialog"), QStringLiteral("Cancel was selected."));
 }
 
-void MainCommands::Button_Go_Click() {
+void MainCommands::Button_Go_Click(bool checkOnly) {
     if (m_importRun) {
-        m_importRun();
+        m_importRun(checkOnly);
         return;
     }
     // A build without the import run: Go can do nothing, and an unattended start must still end.

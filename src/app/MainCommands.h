@@ -4,6 +4,7 @@
 #include "app/FileChooser.h"
 #include "app/MainView.h"
 #include "app/ProgramState.h"
+#include "common/Fault.h"
 #include "common/Launcher.h"
 
 #include <functional>
@@ -18,12 +19,14 @@ public:
     MainCommands(AppContext& context, MainView& main, ProgramState& state, FileChooser& chooser,
                  Launcher& launcher);
 
-    // The import run, the import set editor and the DM settings viewer (each shown modally).
-    void setImportRun(std::function<void()> run) { m_importRun = std::move(run); }
+    // The import run (told whether it only checks), the import set editor and the DM settings viewer
+    // (each shown modally).
+    void setImportRun(std::function<void(bool checkOnly)> run) { m_importRun = std::move(run); }
     void setImportSetEditor(std::function<void()> editor) { m_importSetEditor = std::move(editor); }
     void setSettingsViewer(std::function<void()> viewer) { m_settingsViewer = std::move(viewer); }
 
-    void Button_Go_Click();
+    // Go; "Check only" is the same command with `checkOnly`.
+    void Button_Go_Click(bool checkOnly = false);
     void Button_Configure_Click();
     void ButtonFile_Click();
     void ButtonLogDir_Click();
@@ -32,7 +35,7 @@ public:
     void MNHelpReadme_Click();
     void MNQorvOptions_Click();
 
-    static constexpr qint64 kCancelError = 32755;
+    static constexpr qint64 kCancelError = kCancelSelectedNumber;
 
 private:
     [[noreturn]] static void Cancelled();
@@ -44,7 +47,7 @@ private:
     Launcher& m_launcher;
     // The import file dialog keeps its extension from one use to the next.
     QString m_importExtension;
-    std::function<void()> m_importRun;
+    std::function<void(bool checkOnly)> m_importRun;
     std::function<void()> m_importSetEditor;
     std::function<void()> m_settingsViewer;
 };

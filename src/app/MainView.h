@@ -15,9 +15,6 @@ namespace vantrelis::app {
 // and its status label.
 class MainView : public RunView, public StatusView {
 public:
-    // Both bases name the status label's colour; one label has one colour.
-    void setStatusColour(quint32 colour) override = 0;
-
     virtual void setCaption(const QString& caption) = 0;
     // Fills the library boxes, the Libraries menu and the import set box; once.
     virtual void PlaceForm(const FormContent& content) = 0;

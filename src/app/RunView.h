@@ -19,7 +19,13 @@ struct RunChoices {
     bool addExistingDocs = false; // `CheckAddExistingDocs` ("Add documents to existing folders")
     bool addNewDocs = false;      // `CheckAddNewDocs` ("Add documents to new folders")
     bool fillFromLine = false;    // `CheckFillFromLine` ("Fill new folders from the import line")
-    bool checkOnly = false;       // started by "Check only" instead of Go: nothing is written
+};
+
+// Whether an import run is going on, as the window shows it (the colour of its status label is the
+// window's own choice).
+enum class RunState {
+    Idle,
+    Running,
 };
 
 // The counter labels of the main window.
@@ -45,8 +51,8 @@ public:
     virtual void setGoEnabled(bool enabled) = 0;
     // While true, Esc acts as Exit and Exit asks the run to stop (see stopRequested()).
     virtual void setRunInProgress(bool running) = 0;
-    // Text colour of the status label as 0x00BBGGRR: 0x000000C0 while running, 0x00C00000 idle.
-    virtual void setStatusColour(quint32 colour) = 0;
+    // The run begins (Running) or is over (Idle).
+    virtual void setRunState(RunState state) = 0;
 
     // The progress bar beside the counters: `processed` of `total` for the library being processed
     // (total 0 empties the bar).

@@ -4,10 +4,10 @@
 #include "app/WindowPlacement.h"
 #include "common/ConfigFile.h"
 #include "common/FaultReport.h"
+#include "common/LibraryQueries.h"
 #include "common/ProductInfo.h"
 #include "common/QorvClass.h"
 #include "common/SavedSetting.h"
-#include "common/SqlText.h"
 #include "common/StandardLines.h"
 #include "common/Text.h"
 #include "dm/SqlRows.h"
@@ -157,7 +157,8 @@ bool Startup::Load() {
     m_state.stage = StartupStage::FormFilled;
     if (!HasRights()) {
         const QString text =
-            QStringLiteral("Error: You are not a member of any groups with Universal Access = 255. ") +
+            QStringLiteral("Error: You are not a member of any groups with Universal Access = ") +
+            QString::number(kAdministratorAccess) + QStringLiteral(". ") +
             QStringLiteral("This is a requirement for running ") + log.productName();
         log.ShowMessage(text, StyleExclamation);
         return Stop(false, text);
@@ -293,14 +294,7 @@ bool Startup::HasRights() noexcept {
         const QString userName = library ? library->userName() : QString();
         log.ShowStatus(QStringLiteral("Verifying rights for ") + userName);
         log.Yield();
-        dm::SqlRows rows(
-            m_context.gateway(),
-            QStringLiteral("SELECT COUNT(*) FROM ") + OwnerPrefix() +
-                QStringLiteral("PEOPLEGROUPS PG WHERE PEOPLE_SYSTEM_ID = ") +
-                QStringLiteral("(SELECT SYSTEM_ID FROM ") + OwnerPrefix() +
-                QStringLiteral("PEOPLE WHERE UPPER(USER_ID) = '") + EscapeSQLText(userName.toUpper()) +
-                QStringLiteral("') AND GROUPS_SYSTEM_ID IN ") + QStringLiteral("(SELECT SYSTEM_ID FROM ") +
-                OwnerPrefix() + QStringLiteral("GROUPS WHERE UNIV_ACCESS = 255)"));
+        dm::SqlRows rows(m_context.gateway(), AdministratorCheckSql(userName));
         return LeadingNumber(rows.value(1)) != 0;
     } catch (...) {
         return false;

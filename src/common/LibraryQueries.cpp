@@ -16,6 +16,11 @@ QString TopLevelFolderSql(const QString& columns, const QString& docName) {
                           "ORDER BY F.DOCNUMBER");
 }
 
+QString SettingsRowsWhere() {
+    return OwnerPrefix() + QStringLiteral("QORV_SETTINGS WHERE MASTER_KEY = '") +
+           QLatin1String(kSettingsMasterKey) + QLatin1Char('\'');
+}
+
 QString AdministratorCheckSql(const QString& userId) {
     const QString owner = OwnerPrefix();
     return QStringLiteral("SELECT COUNT(*) FROM ") + owner +

@@ -12,8 +12,6 @@ public:
     virtual void setStatusText(const QString& text) = 0;
     virtual void setBusy(bool busy) = 0;
     virtual bool isBusy() const = 0;
-    // Text colour of the status label as 0x00BBGGRR (0x000000C0 while running, 0x00C00000 idle).
-    virtual void setStatusColour(quint32 colour) = 0;
     // Lets the window repaint and handle input once.
     virtual void yield() = 0;
 };

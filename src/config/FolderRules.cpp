@@ -1,7 +1,8 @@
 #include "config/FolderRules.h"
 
-#include "common/SqlText.h"
+#include "common/LibraryQueries.h"
 #include "common/Text.h"
+#include "config/FolderRuleSpec.h"
 #include "dm/SqlRows.h"
 
 namespace vantrelis {
@@ -10,21 +11,7 @@ FolderRules::FolderRules(dm::SqlGateway& gateway, RuleTable& rules, Log& log)
     : m_gateway(gateway), m_rules(rules), m_log(log) {}
 
 void FolderRules::SetDefaultRule(RuleTable& rules, int row, const QString& libraryName) {
-    rules.setField(row, RuleTable::kLibrary, libraryName);
-    rules.setField(row, RuleTable::kName, DefaultRuleName());
-    rules.setField(row, RuleTable::kValues, QStringLiteral("%APPLICATION.APPLICATION% <> 'FOLDER'"));
-    rules.setField(
-        row, RuleTable::kTemplate,
-        QStringLiteral("%MATTER.CLIENT_ID.CLIENT_ID% %\\% %MATTER.MATTER_ID% %\\% %DOCUMENTTYPE.TYPE_ID%"));
-    rules.setField(row, RuleTable::kSecurity,
-                   QStringLiteral("%AUTHOR.PRIMARY_GROUP% = 127; %TYPIST.PRIMARY_GROUP% = 127; "
-                                  "GROUP:DOCS_SUPERVISORS = 255; GROUP:DOCS_USERS = 0"));
-    rules.setField(row, RuleTable::kForm, QStringLiteral("***DEFAULT FORM***"));
-    for (int field = RuleTable::kAutoCreateFolders; field <= RuleTable::kWorkspaceTypist; ++field)
-        rules.setField(row, field, QStringLiteral("1"));
-    rules.setField(row, RuleTable::kMoveInto, QStringLiteral("0"));
-    rules.setField(row, RuleTable::kWorkspaceAuthor, QStringLiteral("0"));
-    rules.setField(row, RuleTable::kWorkspaceTypist, QStringLiteral("0"));
+    FolderRuleSpec::DefaultRule().Fill(rules, row, libraryName);
 }
 
 void FolderRules::LoadRules() {
@@ -35,12 +22,11 @@ void FolderRules::LoadRules() {
     const QString libraryName = m_gateway.session().LibraryName();
     m_log.WriteLog(QStringLiteral("Retrieving any existing rules for library ") + libraryName);
     {
-        dm::SqlRows rows(
-            m_gateway, QStringLiteral("SELECT SECTION_KEY, SUB_KEY, CHAR_VAL, INT_VAL FROM ") +
-                           OwnerPrefix() + QStringLiteral("QORV_SETTINGS ") +
-                           QStringLiteral("WHERE MASTER_KEY = 'VANTRELIS' AND (SECTION_KEY LIKE 'RULE_%' OR "
-                                          "SECTION_KEY = 'SETTINGS') ") +
-                           QStringLiteral("ORDER BY SUB_KEY, SECTION_KEY"));
+        dm::SqlRows rows(m_gateway,
+                         QStringLiteral("SELECT SECTION_KEY, SUB_KEY, CHAR_VAL, INT_VAL FROM ") +
+                             SettingsRowsWhere() +
+                             QStringLiteral(" AND (SECTION_KEY LIKE 'RULE_%' OR SECTION_KEY = 'SETTINGS') "
+                                            "ORDER BY SUB_KEY, SECTION_KEY"));
         // A failing row is skipped and the next one read, so a partly read rule keeps empty fields.
         for (bool more = rows.rowCount() != 0; more;) {
             try {

@@ -1,6 +1,7 @@
 #include "config/ImportSets.h"
 
 #include "common/FaultReport.h"
+#include "common/LibraryQueries.h"
 #include "common/SqlText.h"
 #include "common/StandardLines.h"
 #include "common/StatusView.h"
@@ -30,10 +31,9 @@ void ImportSets::LoadImportSets() {
         // The connection has found no settings table: the query could only fail and log an error.
         if (!m_gateway.library().settingsTablePresent())
             return;
-        dm::SqlRows rows(m_gateway, QStringLiteral("SELECT SUB_KEY, CHAR_VAL FROM ") + OwnerPrefix() +
-                                        QStringLiteral("QORV_SETTINGS WHERE ") +
-                                        QStringLiteral("MASTER_KEY = 'VANTRELIS' AND SECTION_KEY = "
-                                                       "'IMPORT_FOLDERS' ORDER BY SUB_KEY"));
+        dm::SqlRows rows(m_gateway,
+                         QStringLiteral("SELECT SUB_KEY, CHAR_VAL FROM ") + SettingsRowsWhere() +
+                             QStringLiteral(" AND SECTION_KEY = 'IMPORT_FOLDERS' ORDER BY SUB_KEY"));
         for (bool more = rows.rowCount() != 0; more; more = rows.next()) {
             const QString setName = rows.value(1);
             if (!setName.isEmpty())
@@ -72,12 +72,10 @@ void ImportSets::SaveDefinition(const DefinitionEditorModel& editor, int index) 
         m_log.WriteLog(StandardLines::StepSeparator());
         bool deleted = false;
         {
-            const dm::SqlRows removed(m_gateway,
-                                      QStringLiteral("DELETE FROM ") + OwnerPrefix() +
-                                          QStringLiteral("QORV_SETTINGS WHERE ") +
-                                          QStringLiteral("MASTER_KEY = 'VANTRELIS' AND SECTION_KEY = "
-                                                         "'IMPORT_FOLDERS' AND SUB_KEY = '") +
-                                          EscapeSQLText(name) + QLatin1Char('\''));
+            const dm::SqlRows removed(m_gateway, QStringLiteral("DELETE FROM ") + SettingsRowsWhere() +
+                                                     QStringLiteral(" AND SECTION_KEY = 'IMPORT_FOLDERS' AND "
+                                                                    "SUB_KEY = '") +
+                                                     EscapeSQLText(name) + QLatin1Char('\''));
             deleted = removed.ok();
         }
         int rejected = 0;
@@ -140,9 +138,9 @@ int ImportSets::Insert(const QString& name, const QString& key, const QString& d
             m_gateway,
             QStringLiteral("INSERT INTO ") + OwnerPrefix() + QStringLiteral("QORV_SETTINGS (MASTER_KEY, ") +
                 QStringLiteral("SECTION_KEY, SUB_KEY, ") + QStringLiteral("CHAR_VAL, INT_VAL, KEY_TYPE) ") +
-                QStringLiteral("VALUES('VANTRELIS', 'IMPORT_FOLDERS', '") + EscapeSQLText(name) +
-                QStringLiteral("', '") + EscapeSQLText(definition) + QStringLiteral("', ") + position +
-                QStringLiteral(", 1)"));
+                QStringLiteral("VALUES('") + QLatin1String(kSettingsMasterKey) +
+                QStringLiteral("', 'IMPORT_FOLDERS', '") + EscapeSQLText(name) + QStringLiteral("', '") +
+                EscapeSQLText(definition) + QStringLiteral("', ") + position + QStringLiteral(", 1)"));
         if (!inserted.sent() || inserted.rowsAffected() == 0)
             return 0;
     }

@@ -3,25 +3,45 @@
 #include "common/Text.h"
 
 #include <QHash>
+#include <iterator>
 
 namespace vantrelis {
 
+namespace {
+
+// The rule keys of the settings table, in field order from RuleTable::kValues: the one list of them.
+const char* const kRuleKeys[] = {
+    "RULE_VALUES",
+    "RULE_TEMPLATE",
+    "RULE_SECURITY",
+    "RULE_FORM",
+    "RULE_AUTO_CREATE_FOLDERS",
+    "RULE_CREATE_PUBLIC_FOLDERS",
+    "RULE_MOVE_INTO",
+    "RULE_PROFILE_INHERIT_METADATA",
+    "RULE_PROFILE_INHERIT_SECURITY",
+    "RULE_APPEND_TRUSTEES",
+    "RULE_WORKSPACE_AUTHOR",
+    "RULE_WORKSPACE_TYPIST",
+};
+static_assert(std::size(kRuleKeys) == RuleTable::kWorkspaceTypist - RuleTable::kValues + 1);
+
+} // namespace
+
 int RuleTable::FieldOfKey(const QString& ruleKey) {
-    static const QHash<QString, int> fields = {
-        {QStringLiteral("RULE_VALUES"), kValues},
-        {QStringLiteral("RULE_TEMPLATE"), kTemplate},
-        {QStringLiteral("RULE_SECURITY"), kSecurity},
-        {QStringLiteral("RULE_FORM"), kForm},
-        {QStringLiteral("RULE_AUTO_CREATE_FOLDERS"), kAutoCreateFolders},
-        {QStringLiteral("RULE_CREATE_PUBLIC_FOLDERS"), kCreatePublicFolders},
-        {QStringLiteral("RULE_MOVE_INTO"), kMoveInto},
-        {QStringLiteral("RULE_PROFILE_INHERIT_METADATA"), kInheritMetadata},
-        {QStringLiteral("RULE_PROFILE_INHERIT_SECURITY"), kInheritSecurity},
-        {QStringLiteral("RULE_APPEND_TRUSTEES"), kAppendTrustees},
-        {QStringLiteral("RULE_WORKSPACE_AUTHOR"), kWorkspaceAuthor},
-        {QStringLiteral("RULE_WORKSPACE_TYPIST"), kWorkspaceTypist},
-    };
+    static const QHash<QString, int> fields = [] {
+        QHash<QString, int> byKey;
+        for (int field = kValues; field <= kWorkspaceTypist; ++field)
+            byKey.insert(KeyOfField(field), field);
+        return byKey;
+    }();
     return fields.value(TrimBlanks(ruleKey).toUpper(), 0);
+}
+
+QString RuleTable::KeyOfField(int field) {
+    if (field < kValues || field > kWorkspaceTypist)
+        return QString();
+    return QLatin1String(kRuleKeys[field - kValues]);
 }
 
 RuleTable::Key RuleTable::KeyOf(const Row& row) {

@@ -33,6 +33,9 @@ public:
 
     // Field a rule key ("RULE_TEMPLATE", any letter case) is kept in; 0 for an unknown key.
     static int FieldOfKey(const QString& ruleKey);
+    // The rule key (SECTION_KEY of the settings table) a field is stored under; empty for the
+    // library, the name and the working fields.
+    static QString KeyOfField(int field);
     // Fields 3-6 hold texts, 7-14 switches ("1"/"0").
     static bool IsSwitchField(int field) { return field >= kAutoCreateFolders && field <= kWorkspaceTypist; }
 

@@ -2,6 +2,7 @@
 
 #include "common/Fault.h"
 #include "common/FaultReport.h"
+#include "common/LibraryQueries.h"
 #include "common/ProductInfo.h"
 #include "common/Prompter.h"
 #include "common/SavedSetting.h"
@@ -387,10 +388,8 @@ bool FusionConnection::CheckSettingsTable(int row) {
 }
 
 void FusionConnection::ReadGeneralSettings() {
-    SqlRows rows(m_gateway,
-                 QStringLiteral("SELECT SUB_KEY, CHAR_VAL, INT_VAL FROM ") + OwnerPrefix() +
-                     QStringLiteral("QORV_SETTINGS ") +
-                     QStringLiteral("WHERE MASTER_KEY = 'VANTRELIS' AND SECTION_KEY = 'SETTINGS'"));
+    SqlRows rows(m_gateway, QStringLiteral("SELECT SUB_KEY, CHAR_VAL, INT_VAL FROM ") + SettingsRowsWhere() +
+                                QStringLiteral(" AND SECTION_KEY = 'SETTINGS'"));
     for (bool more = rows.rowCount() != 0; more; more = rows.next()) {
         const QString warning = m_library.ApplySetting(rows.value(1), rows.value(2), rows.value(3));
         if (!warning.isEmpty())

@@ -259,7 +259,7 @@ QGroupBox* DMMain::BuildFrameStatus() {
     status->setObjectName(QStringLiteral("LabelStatus"));
     status->setMinimumCharacters(48);
     setStatusLabel(status);
-    setStatusColour(0x00C00000);
+    setRunState(app::RunState::Idle);
 
     m_rate = new QLabel(frame);
     m_rate->setObjectName(QStringLiteral("LabelRate"));
@@ -309,17 +309,13 @@ QWidget* DMMain::BuildFrameButtons() {
     m_buttonGo->setToolTip(QStringLiteral("Start importing folders"));
     m_buttonGo->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
     m_buttonGo->setMinimumWidth(96);
-    connect(m_buttonGo, &QPushButton::clicked, this, &DMMain::goRequested);
+    connect(m_buttonGo, &QPushButton::clicked, this, [this] { Q_EMIT goRequested(false); });
     // The same run as Go, but nothing is written: what Go would create and file goes to the log.
     m_buttonCheck = new QPushButton(QStringLiteral("Chec&k only"), frame);
     m_buttonCheck->setObjectName(QStringLiteral("Button_Check"));
     m_buttonCheck->setToolTip(QStringLiteral("Look up every folder and log what Go would create and file, "
                                              "without changing the libraries"));
-    connect(m_buttonCheck, &QPushButton::clicked, this, [this] {
-        m_checkOnlyRun = true;
-        Q_EMIT goRequested();
-        m_checkOnlyRun = false;
-    });
+    connect(m_buttonCheck, &QPushButton::clicked, this, [this] { Q_EMIT goRequested(true); });
     m_buttonExit = new QPushButton(QStringLiteral("&Exit"), frame);
     m_buttonExit->setObjectName(QStringLiteral("Button_Exit"));
     m_buttonExit->setToolTip(QStringLiteral("Exit this program"));
@@ -503,7 +499,6 @@ app::RunChoices DMMain::runChoices() const {
     choices.addExistingDocs = m_checkAddExistingDocs->isChecked();
     choices.addNewDocs = m_checkAddNewDocs->isChecked();
     choices.fillFromLine = m_checkFillFromLine->isChecked();
-    choices.checkOnly = m_checkOnlyRun;
     return choices;
 }
 
@@ -600,6 +595,11 @@ void DMMain::setRunInProgress(bool running) {
                                                          m_checkFillFromLine, m_buttonLogDir};
     for (QWidget* widget : heldWidgets)
         widget->setEnabled(!running);
+}
+
+void DMMain::setRunState(app::RunState state) {
+    SetLabelColour(statusLabel(),
+                   state == app::RunState::Running ? QColor(0xC0, 0x00, 0x00) : QColor(0x00, 0x00, 0xC0));
 }
 
 void DMMain::showProgress(qint64 processed, qint64 total) {

@@ -67,6 +67,8 @@ public:
     void untickLibrary(int index) override;
     void setGoEnabled(bool enabled) override;
     void setRunInProgress(bool running) override;
+    // The status label's text is red while a run goes on, dark blue otherwise.
+    void setRunState(app::RunState state) override;
     void showProgress(qint64 processed, qint64 total) override;
     void showRate(const QString& text) override;
     bool stopRequested() const override { return m_stopRequested; }
@@ -80,7 +82,8 @@ public:
     void beep() override;
 
 Q_SIGNALS:
-    void goRequested();
+    // Go (checkOnly false) or "Check only" (true): the same run, which writes nothing when it checks.
+    void goRequested(bool checkOnly);
     // Exit while no run is in progress, or the end of a run that ends the program.
     void shutdownRequested(int exitStatus);
     void configureRequested();
@@ -140,8 +143,6 @@ private:
     QToolButton* m_buttonLogDir = nullptr;
     QPushButton* m_buttonGo = nullptr;
     QPushButton* m_buttonCheck = nullptr;
-    // Set while a run started by "Check only" is going on.
-    bool m_checkOnlyRun = false;
     QPushButton* m_buttonExit = nullptr;
     QLabel* m_userName = nullptr;
     QLabel* m_primaryGroup = nullptr;

@@ -32,13 +32,11 @@ void SetLabelText(QLabel* label, const QString& text) {
         label->setText(text);
 }
 
-void SetLabelColour(QLabel* label, quint32 colour) {
+void SetLabelColour(QLabel* label, const QColor& colour) {
     if (!label)
         return;
-    const QColor color(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
-                       static_cast<int>((colour >> 16) & 0xFF));
     QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, color);
+    palette.setColor(QPalette::WindowText, colour);
     label->setPalette(palette);
 }
 

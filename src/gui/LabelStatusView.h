@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QString>
@@ -11,8 +12,7 @@ void SetBusyPointer(bool busy);
 bool IsBusyPointer();
 // Sets a status label's text (an eliding label keeps the whole text as its tool tip).
 void SetLabelText(QLabel* label, const QString& text);
-// Text colour as 0x00BBGGRR.
-void SetLabelColour(QLabel* label, quint32 colour);
+void SetLabelColour(QLabel* label, const QColor& colour);
 // Lets the windows repaint and handle input once.
 void YieldToEvents();
 
@@ -24,7 +24,6 @@ public:
     void setStatusText(const QString& text) override { SetLabelText(m_label, text); }
     void setBusy(bool busy) override { SetBusyPointer(busy); }
     bool isBusy() const override { return IsBusyPointer(); }
-    void setStatusColour(quint32 colour) override { SetLabelColour(m_label, colour); }
     // Status texts come by the thousand in a run: the window repaints and takes input at most twenty
     // times a second, which the eye and the hand cannot tell from every time (a repaint per status
     // text cost more than the run's own work).
@@ -39,6 +38,7 @@ public:
 
 protected:
     void setStatusLabel(QLabel* label) { m_label = label; }
+    QLabel* statusLabel() const { return m_label; }
 
 private:
     QLabel* m_label = nullptr;

@@ -19,9 +19,9 @@ MainProgram::MainProgram(app::AppContext& context, RegistryComponent& registry, 
       m_startup(context, m_main, m_splash, m_state, registry, m_shutdown),
       m_run(context, m_main, context.folders()) {
     context.connection().setView(&m_main);
-    m_commands.setImportRun([this] {
+    m_commands.setImportRun([this](bool checkOnly) {
         m_inRun = true;
-        m_run.Button_Go_Click();
+        m_run.Button_Go_Click(checkOnly);
         m_inRun = false;
         EndForPendingSignal();
     });
@@ -31,7 +31,8 @@ MainProgram::MainProgram(app::AppContext& context, RegistryComponent& registry, 
 
 void MainProgram::Connect() {
     app::MainCommands* commands = &m_commands;
-    QObject::connect(&m_main, &DMMain::goRequested, &m_main, [commands] { commands->Button_Go_Click(); });
+    QObject::connect(&m_main, &DMMain::goRequested, &m_main,
+                     [commands](bool checkOnly) { commands->Button_Go_Click(checkOnly); });
     QObject::connect(&m_main, &DMMain::configureRequested, &m_main,
                      [commands] { commands->Button_Configure_Click(); });
     QObject::connect(&m_main, &DMMain::importFileRequested, &m_main,

@@ -1,5 +1,6 @@
 #include "ImportRunFixture.h"
 
+#include "config/FolderRuleSpec.h"
 #include "dm/local/FolderChain.h"
 #include "dm/local/LocalBackend.h"
 
@@ -51,10 +52,10 @@ void AdminFolders::LoadForeignColumns() {
 ImportRunSetup::ImportRunSetup() {
     for (const auto& [name, engine] : {std::pair{"LIB_A", 10}, std::pair{"LIB_B", 2}}) {
         dm::local::LibraryAdmin& admin = env.AddLibrary(QLatin1String(name), engine, true);
-        dm::local::FolderRuleSpec rule = LocalEnvironment::Rule(kSet);
-        rule.pathTemplate = dm::local::LibraryAdmin::DefaultRuleTemplate();
-        rule.security = dm::local::LibraryAdmin::DefaultRuleSecurity();
-        admin.addFolderRule(rule);
+        FolderRuleSpec rule = LocalEnvironment::Rule(kSet);
+        rule.pathTemplate = FolderRuleSpec::DefaultTemplate();
+        rule.security = FolderRuleSpec::DefaultSecurity();
+        admin.replaceSettings(rule.settingsRows());
         admin.addImportSet(kSet, QStringLiteral(","),
                            {{QStringLiteral("MATTER.CLIENT_ID.CLIENT_ID"), 1, 0, QString(), 0},
                             {QStringLiteral("MATTER.MATTER_ID"), 2, 0, QString(), 1},

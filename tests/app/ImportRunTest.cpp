@@ -4,6 +4,7 @@
 #include "ImportRunFixture.h"
 #include "app/LineReport.h"
 #include "common/SqlText.h"
+#include "config/FolderRuleSpec.h"
 #include "support/QtPrinters.h"
 
 #include <QFile>
@@ -82,7 +83,7 @@ TEST_F(ImportRunFixture, CreatesPathsInEveryTickedLibraryAndSecondRunFindsThem) 
     EXPECT_EQ(view.progress.back(), std::make_pair(qint64(3), qint64(3)));
     EXPECT_EQ(view.goEnabled, std::vector<bool>({false, true}));
     EXPECT_EQ(view.running, std::vector<bool>({true, false}));
-    EXPECT_EQ(view.colours, std::vector<quint32>({0x000000C0, 0x00C00000}));
+    EXPECT_EQ(view.states, std::vector<app::RunState>({app::RunState::Running, app::RunState::Idle}));
     EXPECT_EQ(view.endedWith, std::vector<int>({0}));
     EXPECT_EQ(summaries.last().left(72),
               QStringLiteral("Vantrelis Import finished: 3 paths, 2 libraries, 14 folders added, 0 doc"));
@@ -419,10 +420,10 @@ TEST_F(ImportRunFixture, ProfileFromLineWritesTheValuesWithTheFolder) {
 // folder's document type: the fill leaves it alone.
 TEST_F(ImportRunFixture, ProfileFromLineNeverChangesANewFoldersDocumentType) {
     dm::local::LibraryAdmin& admin = env.admin(QStringLiteral("LIB_A"));
-    dm::local::FolderRuleSpec rule = LocalEnvironment::Rule(QStringLiteral("TYPES"));
+    FolderRuleSpec rule = LocalEnvironment::Rule(QStringLiteral("TYPES"));
     rule.pathTemplate = QStringLiteral("%MATTER.CLIENT_ID.CLIENT_ID% %\\% %DOCUMENTTYPE.DESCRIPTION%");
-    rule.security = dm::local::LibraryAdmin::DefaultRuleSecurity();
-    admin.addFolderRule(rule);
+    rule.security = FolderRuleSpec::DefaultSecurity();
+    admin.replaceSettings(rule.settingsRows());
     admin.addImportSet(QStringLiteral("TYPES"), QStringLiteral(","),
                        {{QStringLiteral("MATTER.CLIENT_ID.CLIENT_ID"), 1, 0, QString(), 0},
                         {QStringLiteral("DOCUMENTTYPE.DESCRIPTION"), 2, 0, QString(), 0}});

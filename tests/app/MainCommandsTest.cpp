@@ -4,6 +4,7 @@
 #include "RecordingMainView.h"
 #include "common/ProductInfo.h"
 #include "common/SavedSetting.h"
+#include "config/FolderRuleSpec.h"
 #include "support/ConnectedProgram.h"
 #include "support/LocalEnvironment.h"
 #include "support/QtPrinters.h"
@@ -41,7 +42,7 @@ class MainCommandsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         environment.AddLibrary(QStringLiteral("DOCS"), 10, true)
-            .addFolderRule(LocalEnvironment::Rule(QStringLiteral("CLIENTS")));
+            .replaceSettings(LocalEnvironment::Rule(QStringLiteral("CLIENTS")).settingsRows());
         environment.AddLibrary(QStringLiteral("OTHER"), 10, true);
         environment.AddLibrary(QStringLiteral("BARE"), 10, false);
         environment.WriteServerFile(QStringLiteral("DOCS"));
@@ -234,19 +235,20 @@ TEST_F(MainCommandsTest, ReadmeWithoutAViewerSaysSo) {
 }
 
 TEST_F(MainCommandsTest, GoAndTheSettingsViewerReachTheirHooks) {
-    int runs = 0;
+    QList<bool> runs; // whether each run only checks
     int viewers = 0;
     commands().Button_Go_Click();
     EXPECT_EQ(main.statusText(), QStringLiteral("Error: The import run is not available in this build"));
     EXPECT_TRUE(main.endedWith.empty()) << "attended: the window stays";
-    commands().setImportRun([&] { ++runs; });
+    commands().setImportRun([&](bool checkOnly) { runs.append(checkOnly); });
     commands().setSettingsViewer([&] {
         EXPECT_TRUE(main.busy);
         ++viewers;
     });
     commands().Button_Go_Click();
+    commands().Button_Go_Click(true);
     commands().MNQorvOptions_Click();
-    EXPECT_EQ(runs, 1);
+    EXPECT_EQ(runs, QList<bool>({false, true}));
     EXPECT_EQ(viewers, 1);
     EXPECT_FALSE(main.busy);
 }

@@ -14,7 +14,7 @@ public:
     // Status label
     QStringList texts;
     bool busy = false;
-    quint32 colour = 0;
+    app::RunState runState = app::RunState::Idle;
     int yields = 0;
     // Window
     QStringList captions;
@@ -42,7 +42,7 @@ public:
     void setStatusText(const QString& text) override { texts.append(text); }
     void setBusy(bool value) override { busy = value; }
     bool isBusy() const override { return busy; }
-    void setStatusColour(quint32 value) override { colour = value; }
+    void setRunState(app::RunState value) override { runState = value; }
     void yield() override { ++yields; }
 
     void setCaption(const QString& caption) override { captions.append(caption); }
@@ -104,7 +104,6 @@ public:
     void setStatusText(const QString& text) override { texts.append(text); }
     void setBusy(bool) override {}
     bool isBusy() const override { return false; }
-    void setStatusColour(quint32) override {}
     void yield() override {}
     void setDmVersion(const QString& versionText) override { dmVersion = versionText; }
     void setBuild(const QString& number, const QString& date) override {

@@ -17,7 +17,7 @@ public:
     std::vector<int> unticked;
     std::vector<bool> goEnabled;
     std::vector<bool> running;
-    std::vector<quint32> colours;
+    std::vector<app::RunState> states;
     std::vector<std::pair<qint64, qint64>> progress;
     QStringList rates;
     bool stop = false;
@@ -41,7 +41,7 @@ public:
     }
     void setGoEnabled(bool enabled) override { goEnabled.push_back(enabled); }
     void setRunInProgress(bool value) override { running.push_back(value); }
-    void setStatusColour(quint32 colour) override { colours.push_back(colour); }
+    void setRunState(app::RunState state) override { states.push_back(state); }
     void showProgress(qint64 processed, qint64 total) override {
         progress.emplace_back(processed, total);
         if (processed == stopAtProgress)

@@ -8,6 +8,7 @@
 #include "common/IniRegistry.h"
 #include "common/ProductInfo.h"
 #include "common/SavedSetting.h"
+#include "config/FolderRuleSpec.h"
 #include "dm/local/LocalBackend.h"
 #include "support/LocalEnvironment.h"
 #include "support/LogAssertions.h"
@@ -68,8 +69,8 @@ class StartupTest : public ::testing::Test {
 protected:
     void SetUp() override {
         auto& docs = environment.AddLibrary(QStringLiteral("DOCS"), 10, true);
-        docs.addFolderRule(LocalEnvironment::Rule(QStringLiteral("CLIENTS")));
-        docs.addFolderRule(LocalEnvironment::Rule(QStringLiteral("MATTERS")));
+        docs.replaceSettings(LocalEnvironment::Rule(QStringLiteral("CLIENTS")).settingsRows());
+        docs.replaceSettings(LocalEnvironment::Rule(QStringLiteral("MATTERS")).settingsRows());
         environment.AddLibrary(QStringLiteral("OTHER"), 2, true);
         environment.AddLibrary(QStringLiteral("BARE"), 10, false);
         settings.values.insert(
@@ -455,9 +456,9 @@ TEST_F(StartupTest, StopWithoutAnErrorLineNamesTheBoxText) {
 // "/G" without "/X": someone may be there, but the run's checks and its end show no box.
 TEST_F(StartupTest, GoWithoutExitShowsNoBoxForTheChecksOrTheEnd) {
     dm::local::LibraryAdmin& docs = environment.admin(QStringLiteral("DOCS"));
-    dm::local::FolderRuleSpec rule = LocalEnvironment::Rule(QStringLiteral("RUN"));
-    rule.pathTemplate = dm::local::LibraryAdmin::DefaultRuleTemplate();
-    docs.addFolderRule(rule);
+    FolderRuleSpec rule = LocalEnvironment::Rule(QStringLiteral("RUN"));
+    rule.pathTemplate = FolderRuleSpec::DefaultTemplate();
+    docs.replaceSettings(rule.settingsRows());
     docs.addImportSet(QStringLiteral("RUN"), QStringLiteral(","),
                       {{QStringLiteral("MATTER.CLIENT_ID.CLIENT_ID"), 1, 0, QString(), 0},
                        {QStringLiteral("MATTER.MATTER_ID"), 2, 0, QString(), 1},

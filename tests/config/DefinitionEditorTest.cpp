@@ -1,4 +1,5 @@
 #include "config/DefinitionEditor.h"
+#include "config/FolderRuleSpec.h"
 #include "dm/local/LibraryAdmin.h"
 #include "dm/local/LibraryDatabase.h"
 #include "support/ConnectedProgram.h"
@@ -10,7 +11,6 @@
 
 using namespace vantrelis;
 using namespace vantrelis::testing;
-using dm::local::FolderRuleSpec;
 using dm::local::LibraryAdmin;
 
 namespace {
@@ -22,8 +22,8 @@ TEST(DefinitionEditorTokens, OffersEachColumnTokenOnceInOrder) {
         QStringList expected;
     };
     const std::vector<Case> cases = {
-        {LibraryAdmin::DefaultRuleTemplate(),
-         LibraryAdmin::DefaultRuleSecurity(),
+        {FolderRuleSpec::DefaultTemplate(),
+         FolderRuleSpec::DefaultSecurity(),
          {QStringLiteral("MATTER.CLIENT_ID.CLIENT_ID"), QStringLiteral("MATTER.MATTER_ID"),
           QStringLiteral("DOCUMENTTYPE.TYPE_ID"), QStringLiteral("AUTHOR.PRIMARY_GROUP"),
           QStringLiteral("TYPIST.PRIMARY_GROUP")}},
@@ -54,15 +54,15 @@ public:
         clients.pathTemplate = QStringLiteral("%CLIENT% %\\% %MATTER%%LEFT3%");
         clients.security = QStringLiteral("%AUTHOR% = 255");
         clients.form = QStringLiteral("FOLDERPROF");
-        docs.addFolderRule(clients);
+        docs.replaceSettings(clients.settingsRows());
         FolderRuleSpec matters;
         matters.name = QStringLiteral("MATTERS");
         matters.pathTemplate = QStringLiteral("%MATTER%");
-        docs.addFolderRule(matters);
+        docs.replaceSettings(matters.settingsRows());
         FolderRuleSpec noColumns;
         noColumns.name = QStringLiteral("NOCOLS");
         noColumns.pathTemplate = QStringLiteral("%LIBRARY% %\\% %YEAR%");
-        docs.addFolderRule(noColumns);
+        docs.replaceSettings(noColumns.settingsRows());
         docs.addImportSet(QStringLiteral("CLIENTS"), QStringLiteral(","),
                           {{QStringLiteral("MATTER"), 2, 0, QStringLiteral("NONE"), 1},
                            {QStringLiteral("GONE"), 9, 0, QString(), 0},

@@ -1,4 +1,5 @@
 #include "common/Text.h"
+#include "config/FolderRuleSpec.h"
 #include "dm/local/LibraryDatabase.h"
 #include "support/ConnectedProgram.h"
 #include "support/DamagedTable.h"
@@ -9,7 +10,6 @@
 
 using namespace vantrelis;
 using namespace vantrelis::testing;
-using dm::local::FolderRuleSpec;
 using dm::local::ImportColumnSpec;
 
 namespace {
@@ -24,13 +24,13 @@ public:
         rule.security = QStringLiteral("GROUP:DOCS_SUPERVISORS = 255");
         rule.createPublicFolders = 0;
         auto& docs = environment.AddLibrary(QStringLiteral("DOCS"), 10, true);
-        docs.addFolderRule(rule);
+        docs.replaceSettings(rule.settingsRows());
         docs.addImportSet(QStringLiteral("CLIENTS"), QStringLiteral(","),
                           {{QStringLiteral("MATTER.CLIENT_ID.CLIENT_ID"), 1, 0, QString(), 0}});
         docs.addSetting(QStringLiteral(" parent_folder "), QVariant(), 4711);
         auto& oracle = environment.AddLibrary(QStringLiteral("ORA"), 2, true);
         rule.security = QStringLiteral("GROUP:DOCS_USERS = 0");
-        oracle.addFolderRule(rule);
+        oracle.replaceSettings(rule.settingsRows());
         oracle.addImportSet(
             QStringLiteral("CLIENTS"), QString(),
             {{QStringLiteral("MATTER.CLIENT_ID.CLIENT_ID"), 1, 6, QStringLiteral("NONE"), 1}});
@@ -206,7 +206,7 @@ TEST(LocalDamageTest, ADamagedLibraryFailsItsConnectionAndGetsNoRules) {
     for (const char* name : {"DOCS", "HURT"}) {
         FolderRuleSpec rule;
         rule.name = QStringLiteral("CLIENTS");
-        environment.AddLibrary(QLatin1String(name), 10, true).addFolderRule(rule);
+        environment.AddLibrary(QLatin1String(name), 10, true).replaceSettings(rule.settingsRows());
     }
     ASSERT_TRUE(
         DamageTable(environment.admin(QStringLiteral("HURT")).database(), QStringLiteral("QORV_SETTINGS")));

@@ -1,6 +1,7 @@
 #include "AdminFixture.h"
 
 #include "common/Fault.h"
+#include "config/FolderRuleSpec.h"
 #include "dm/local/FolderChain.h"
 #include "support/ExpectFault.h"
 
@@ -125,6 +126,16 @@ TEST_F(LibraryAdminTest, BadInputRaisesNamedFaultsAndWritesNothing) {
          },
          kAdminUnknownName, "M404"},
         {"link into a document", [](LibraryAdmin& a) { a.linkItem(999, 998); }, kAdminUnknownName, "999"},
+        {"folder rule without a name",
+         [](LibraryAdmin& a) {
+             a.batch([&] {
+                 a.addSettingsTable();
+                 a.replaceSettings(FolderRuleSpec{}.settingsRows());
+             });
+         },
+         kAdminBadArgument, "sub key"},
+        {"no settings rows", [](LibraryAdmin& a) { a.replaceSettings({}); }, kAdminBadArgument,
+         "No settings rows"},
         {"import column default with a colon",
          [](LibraryAdmin& a) {
              a.batch([&] {
@@ -328,10 +339,10 @@ TEST_F(LibraryAdminTest, RuleAndImportSetRowsAreStoredAsTheProgramReadsThem) {
     admin().addSettingsTable(); // a second call changes nothing
     FolderRuleSpec rule;
     rule.name = QStringLiteral("client_matter");
-    rule.pathTemplate = LibraryAdmin::DefaultRuleTemplate();
-    rule.security = LibraryAdmin::DefaultRuleSecurity();
-    admin().addFolderRule(rule);
-    admin().addFolderRule(rule); // rewriting a rule replaces its rows
+    rule.pathTemplate = FolderRuleSpec::DefaultTemplate();
+    rule.security = FolderRuleSpec::DefaultSecurity();
+    admin().replaceSettings(rule.settingsRows());
+    admin().replaceSettings(rule.settingsRows()); // rewriting a rule replaces its rows
     admin().addImportSet(QStringLiteral("CLIENT_MATTER"), QStringLiteral(","),
                          {{QStringLiteral("MATTER.CLIENT_ID.CLIENT_ID"), 1, 0, QString(), 0},
                           {QStringLiteral("MATTER.MATTER_ID"), 2, 0, QStringLiteral("NONE"), 1}});

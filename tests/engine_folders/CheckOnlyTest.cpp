@@ -2,6 +2,7 @@
 // get, so that it counts the documents the run that writes then files.
 
 #include "FolderFixture.h"
+#include "config/FolderRuleSpec.h"
 #include "engine/folders/CheckOnlyFolders.h"
 
 using namespace vantrelis;
@@ -58,7 +59,7 @@ protected:
 
 TEST_P(CheckOnlyTest, CountsWhatTheRunThenFiles) {
     const CheckCase& c = GetParam();
-    SetRule(RuleTable::kTemplate, dm::local::LibraryAdmin::DefaultRuleTemplate());
+    SetRule(RuleTable::kTemplate, FolderRuleSpec::DefaultTemplate());
     if (c.topExists)
         Folder(QStringLiteral("ACME"));
     for (const char* name : {"Memo one", "Memo two", "Letter"})

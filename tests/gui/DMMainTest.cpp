@@ -212,14 +212,13 @@ private Q_SLOTS:
             QCOMPARE(window->findChild<QLabel*>(QLatin1String(name))->text(), QString::number(value));
             value += 11;
         }
-        // "Check only" starts the same run, marked check-only while it goes on.
-        QList<bool> checkOnly;
-        connect(window.get(), &DMMain::goRequested, window.get(),
-                [&] { checkOnly.append(window->runChoices().checkOnly); });
+        // "Check only" asks for the same run as Go, one that only checks.
+        QSignalSpy go(window.get(), &DMMain::goRequested);
         window->findChild<QPushButton*>(QStringLiteral("Button_Check"))->click();
         window->findChild<QPushButton*>(QStringLiteral("Button_Go"))->click();
-        QCOMPARE(checkOnly, QList<bool>({true, false}));
-        QVERIFY(!window->runChoices().checkOnly);
+        QCOMPARE(go.size(), 2);
+        QCOMPARE(go.at(0).at(0).toBool(), true);
+        QCOMPARE(go.at(1).at(0).toBool(), false);
         window->setGoEnabled(false);
         for (const char* name : {"Button_Go", "Button_Check"})
             QVERIFY(!window->findChild<QWidget*>(QLatin1String(name))->isEnabled());
@@ -227,10 +226,17 @@ private Q_SLOTS:
         QCOMPARE(window->findChild<QProgressBar*>(QStringLiteral("ProgressRun"))->value(), 25);
         window->showProgress(0, 0);
         QCOMPARE(window->findChild<QProgressBar*>(QStringLiteral("ProgressRun"))->value(), 0);
-        window->setStatusColour(0x000000C0);
-        QCOMPARE(
-            window->findChild<QLabel*>(QStringLiteral("LabelStatus"))->palette().color(QPalette::WindowText),
-            QColor(0xC0, 0, 0));
+        // The status label is red during a run and dark blue otherwise.
+        const auto statusColour = [&] {
+            return window->findChild<QLabel*>(QStringLiteral("LabelStatus"))
+                ->palette()
+                .color(QPalette::WindowText);
+        };
+        QCOMPARE(statusColour(), QColor(0, 0, 0xC0));
+        window->setRunState(app::RunState::Running);
+        QCOMPARE(statusColour(), QColor(0xC0, 0, 0));
+        window->setRunState(app::RunState::Idle);
+        QCOMPARE(statusColour(), QColor(0, 0, 0xC0));
         QSignalSpy shutdown(window.get(), &DMMain::shutdownRequested);
         window->endProgram(2);
         QCOMPARE(shutdown.size(), 1);

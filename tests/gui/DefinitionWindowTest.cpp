@@ -3,6 +3,7 @@
 #include "DemoBuilder.h"
 #include "WindowTestSupport.h"
 #include "app/ColumnTable.h"
+#include "config/FolderRuleSpec.h"
 #include "dm/local/LibraryAdmin.h"
 #include "dm/local/LibraryDatabase.h"
 #include "gui/DMMain.h"
@@ -55,14 +56,14 @@ private:
             if (library.name != kLibrary)
                 continue;
             auto admin = dm::local::LibraryAdmin::OpenLibrary(library.file, library.engineCode);
-            dm::local::FolderRuleSpec rule;
+            FolderRuleSpec rule;
             rule.name = QStringLiteral("MATTERS");
             rule.pathTemplate = QStringLiteral("%MATTER.MATTER_ID%%LEFT3% %\\% %YEAR%");
-            admin.addFolderRule(rule);
-            dm::local::FolderRuleSpec noColumns;
+            admin.replaceSettings(rule.settingsRows());
+            FolderRuleSpec noColumns;
             noColumns.name = QStringLiteral("NOCOLS");
             noColumns.pathTemplate = QStringLiteral("%LIBRARY% %\\% %YEAR%");
-            admin.addFolderRule(noColumns);
+            admin.replaceSettings(noColumns.settingsRows());
             m_database = library.file;
             m_engine = library.engineCode;
         }
@@ -128,7 +129,7 @@ private Q_SLOTS:
                                                 QString(), QString()}));
         QCOMPARE(Child<QLineEdit>(*form, QStringLiteral("TextDelimiter"))->text(), QStringLiteral(","));
         QCOMPARE(Child<QLabel>(*form, QStringLiteral("LabelTemplateText"))->text(),
-                 dm::local::LibraryAdmin::DefaultRuleTemplate());
+                 FolderRuleSpec::DefaultTemplate());
         QCOMPARE(Child<QPushButton>(*form, QStringLiteral("ButtonApply"))->toolTip(),
                  QStringLiteral("Apply settings"));
 

@@ -4,6 +4,7 @@
 #include "app/AppContext.h"
 #include "common/IniRegistry.h"
 #include "common/ProductInfo.h"
+#include "config/FolderRuleSpec.h"
 #include "dm/local/LocalBackend.h"
 #include "gui/MainProgram.h"
 #include "gui/ProgramLook.h"
@@ -35,7 +36,7 @@ public:
             auto& admin = environment.AddLibrary(QStringLiteral("LIBRARY_%1").arg(i), 10, i == 1);
             if (i == 1)
                 for (const char* name : {"CLIENT_MATTER", "MATTERS"})
-                    admin.addFolderRule(LocalEnvironment::Rule(QLatin1String(name)));
+                    admin.replaceSettings(LocalEnvironment::Rule(QLatin1String(name)).settingsRows());
         }
         environment.WriteServerFile();
         settings.save(ProductName(), QStringLiteral("General"), QStringLiteral("LogFile"),

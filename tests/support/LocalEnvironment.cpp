@@ -1,4 +1,5 @@
 #include "support/LocalEnvironment.h"
+#include "config/FolderRuleSpec.h"
 
 #include "dm/local/LibraryDatabase.h"
 
@@ -43,8 +44,8 @@ std::shared_ptr<dm::local::LibraryDatabase> LocalEnvironment::CreateDatabase(con
     return database;
 }
 
-dm::local::FolderRuleSpec LocalEnvironment::Rule(const QString& name) {
-    dm::local::FolderRuleSpec rule;
+FolderRuleSpec LocalEnvironment::Rule(const QString& name) {
+    FolderRuleSpec rule;
     rule.name = name;
     return rule;
 }

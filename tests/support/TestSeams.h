@@ -39,13 +39,11 @@ public:
     bool busy = false;
     QList<bool> busyChanges;
     int yields = 0;
-    quint32 colour = 0;
 
     QString statusText() const override { return text; }
     void setStatusText(const QString& value) override;
     void setBusy(bool value) override;
     bool isBusy() const override { return busy; }
-    void setStatusColour(quint32 value) override { colour = value; }
     void yield() override { ++yields; }
 };
 

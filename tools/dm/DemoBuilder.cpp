@@ -1,6 +1,7 @@
 #include "DemoBuilder.h"
 
 #include "common/Fault.h"
+#include "config/FolderRuleSpec.h"
 #include "dm/local/LibraryAdmin.h"
 
 #include <QDate>
@@ -14,7 +15,6 @@
 namespace vantrelis::tools {
 
 using dm::local::DocumentSpec;
-using dm::local::FolderRuleSpec;
 using dm::local::FolderSpec;
 using dm::local::ImportColumnSpec;
 using dm::local::LibraryAdmin;
@@ -33,7 +33,7 @@ struct DemoGroup {
     int univAccess;
 };
 const DemoGroup kGroups[] = {
-    {"DOCS_SUPERVISORS", "Document supervisors", 255},
+    {"DOCS_SUPERVISORS", "Document supervisors", kAdministratorAccess},
     {"DOCS_USERS", "All document users", 0},
     {"LEGAL", "Legal department", 0},
     {"LITIGATION", "Litigation department", 0},
@@ -177,20 +177,6 @@ void AddDocuments(LibraryAdmin& admin, const std::vector<DemoClient>& clients, i
     }
 }
 
-void AddSettings(LibraryAdmin& admin) {
-    admin.addSettingsTable();
-    FolderRuleSpec rule;
-    rule.name = QLatin1String(DemoBuilder::kRuleName);
-    rule.pathTemplate = LibraryAdmin::DefaultRuleTemplate();
-    rule.security = LibraryAdmin::DefaultRuleSecurity();
-    admin.addFolderRule(rule);
-    // Client folders are left in creation order; matter and type folders are kept sorted.
-    admin.addImportSet(QLatin1String(DemoBuilder::kRuleName), QStringLiteral(","),
-                       {{QStringLiteral("MATTER.CLIENT_ID.CLIENT_ID"), 1, 0, QString(), 0},
-                        {QStringLiteral("MATTER.MATTER_ID"), 2, 0, QString(), 1},
-                        {QStringLiteral("DOCUMENTTYPE.TYPE_ID"), 3, 0, QString(), 1}});
-}
-
 // A folder secured the way the folder rule's template would secure it.
 // A folder secured as the demo's folders are; an empty matter id leaves its MATTER empty.
 qint64 AddSecuredFolder(LibraryAdmin& admin, const QString& name, qint64 parent, const DemoClient& client,
@@ -299,7 +285,7 @@ DemoLibrarySummary BuildLibrary(const QString& directory, const LibraryPlan& pla
                                plan.typedClients);
         }
         if (plan.settings) {
-            AddSettings(admin);
+            DemoBuilder::AddSettings(admin, QLatin1String(DemoBuilder::kRuleName));
         }
     });
 
@@ -432,6 +418,20 @@ DemoSummary DemoBuilder::Build() {
     summary.importLines = static_cast<int>(importLines.size());
     summary.milliseconds = timer.elapsed();
     return summary;
+}
+
+void DemoBuilder::AddSettings(LibraryAdmin& admin, const QString& ruleName) {
+    admin.batch([&] {
+        admin.addSettingsTable();
+        FolderRuleSpec rule = FolderRuleSpec::DefaultRule();
+        rule.name = ruleName;
+        admin.replaceSettings(rule.settingsRows());
+        // Client folders are left in creation order; matter and type folders are kept sorted.
+        admin.addImportSet(ruleName, QStringLiteral(","),
+                           {{QStringLiteral("MATTER.CLIENT_ID.CLIENT_ID"), 1, 0, QString(), 0},
+                            {QStringLiteral("MATTER.MATTER_ID"), 2, 0, QString(), 1},
+                            {QStringLiteral("DOCUMENTTYPE.TYPE_ID"), 3, 0, QString(), 1}});
+    });
 }
 
 QStringList DemoBuilder::Describe(const DemoSummary& summary) {

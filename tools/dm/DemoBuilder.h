@@ -4,6 +4,10 @@
 #include <QStringList>
 #include <vector>
 
+namespace vantrelis::dm::local {
+class LibraryAdmin;
+}
+
 namespace vantrelis::tools {
 
 // What one demo library holds once built.
@@ -48,6 +52,10 @@ public:
 
     // Raises vantrelis::Fault when the folder already holds a demo or cannot be written.
     DemoSummary Build();
+
+    // The settings table, the default folder rule under `ruleName` and a comma-delimited import set
+    // of the same name (client, matter, document type), as every demo library with settings has.
+    static void AddSettings(dm::local::LibraryAdmin& admin, const QString& ruleName);
 
     // Text lines describing a summary, for the tool's output.
     static QStringList Describe(const DemoSummary& summary);

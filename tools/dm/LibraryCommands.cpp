@@ -1,4 +1,5 @@
 #include "Commands.h"
+#include "DemoBuilder.h"
 
 #include "common/Fault.h"
 #include "dm/local/LibraryAdmin.h"
@@ -184,20 +185,11 @@ int AddSettingsCommand::run(ToolArguments& args) {
     return guarded([&] {
         LibraryAdmin admin = openLibrary(args.positional(0), args);
         const bool existed = admin.hasSettingsTable();
-        admin.batch([&] {
+        if (args.has(QStringLiteral("--rule"))) {
+            DemoBuilder::AddSettings(admin, args.value(QStringLiteral("--rule")));
+        } else {
             admin.addSettingsTable();
-            if (args.has(QStringLiteral("--rule"))) {
-                dm::local::FolderRuleSpec rule;
-                rule.name = args.value(QStringLiteral("--rule"));
-                rule.pathTemplate = LibraryAdmin::DefaultRuleTemplate();
-                rule.security = LibraryAdmin::DefaultRuleSecurity();
-                admin.addFolderRule(rule);
-                admin.addImportSet(rule.name, QStringLiteral(","),
-                                   {{QStringLiteral("MATTER.CLIENT_ID.CLIENT_ID"), 1, 0, QString(), 0},
-                                    {QStringLiteral("MATTER.MATTER_ID"), 2, 0, QString(), 1},
-                                    {QStringLiteral("DOCUMENTTYPE.TYPE_ID"), 3, 0, QString(), 1}});
-            }
-        });
+        }
         m_out << (existed ? "QORV_SETTINGS was there already" : "Added QORV_SETTINGS");
         if (args.has(QStringLiteral("--rule"))) {
             m_out << "; folder rule and comma-delimited import set "

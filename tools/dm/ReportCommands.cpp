@@ -58,7 +58,7 @@ int LibrariesCommand::run(ToolArguments& args) {
                      .arg(QStringLiteral("FOLDERS"), 7)
                      .arg(QStringLiteral("FILED"), 6)
                      .arg(QStringLiteral("RULES"), 5)
-                     .arg(QStringLiteral("UA255"), 5)
+                     .arg(QStringLiteral("UA%1").arg(kAdministratorAccess), 5)
                      .arg(QStringLiteral("FILE"));
         for (const QString& name : server->libraryNames()) {
             const int engine = server->engineCode(name);
@@ -77,9 +77,8 @@ int LibrariesCommand::run(ToolArguments& args) {
                         .toLongLong();
                 QString rules = QStringLiteral("-");
                 if (db->hasTable(QStringLiteral("QORV_SETTINGS"))) {
-                    rules = db->scalar(QStringLiteral(
-                                           "SELECT COUNT(DISTINCT UPPER(SUB_KEY)) FROM DOCSADM.QORV_SETTINGS "
-                                           "WHERE MASTER_KEY = 'VANTRELIS' AND SECTION_KEY LIKE 'RULE_%'"))
+                    rules = db->scalar(QStringLiteral("SELECT COUNT(DISTINCT UPPER(SUB_KEY)) FROM ") +
+                                       SettingsRowsWhere() + QStringLiteral(" AND SECTION_KEY LIKE 'RULE_%'"))
                                 .toString();
                 }
                 const qint64 rights = db->scalar(AdministratorCheckSql(server->userId())).toLongLong();
@@ -101,9 +100,10 @@ int LibrariesCommand::run(ToolArguments& args) {
                 code = kFailed;
             }
         }
-        m_out
-            << "\nRULES - : the library has no QORV_SETTINGS table. UA255: the login user is in a group with "
-               "UNIV_ACCESS 255.\n";
+        m_out << QStringLiteral(
+                     "\nRULES - : the library has no QORV_SETTINGS table. UA%1: the login user is in a "
+                     "group with UNIV_ACCESS %1.\n")
+                     .arg(kAdministratorAccess);
         if (code != kOk) {
             m_out.flush();
             return failed(

@@ -1,6 +1,7 @@
 #include "dm/local/LibraryAdmin.h"
 
 #include "common/Fault.h"
+#include "dm/FolderItemRow.h"
 #include "dm/local/FolderChain.h"
 #include "dm/local/LibrarySchema.h"
 
@@ -57,7 +58,7 @@ const NamedRow kForms[] = {{"DEFPROF", "Default Profile"},
                            {"LEGALPROF", "Legal Document Profile"}};
 
 // Parameters every user gets unless a row of their own says otherwise. The rights parameters are
-// left to the backend, which grants them to members of a group with universal access 255.
+// left to the backend, which grants them to the members of an administrators' group (kAdministratorAccess).
 const NamedRow kDefaultParameters[] = {{"DOCSParms.DefaultForm", "DEFPROF"}};
 
 QString UpperText(const QString& text) {
@@ -514,20 +515,16 @@ qint64 LibraryAdmin::linkItem(qint64 parentDocNumber, qint64 itemDocNumber) {
             {parentDocNumber});
         const bool isFirst = chain.items().empty();
         key = newKey(QStringLiteral("SYSTEMKEY"));
-        m_database->execute(
-            QStringLiteral(
-                "INSERT INTO DOCSADM.FOLDER_ITEM (SYSTEM_ID, NODE_TYPE, PARENT, ISFIRST, \"NEXT\", "
-                "DOCNUMBER, VERSION_TYPE, PARENT_VERSION, DISPLAYNAME, STATUS, LIBRARY, PARENT_LIBRARY, "
-                "REMOTE_SYSTEM_ID, VERSION, FOLDERDOCNO_RO, FOLDERREMLIB_RO, HAS_PROPS, "
-                "PREV_VERSION_TYPE) "
-                "VALUES (?1, ?2, ?3, ?4, 0, ?5, 'R', ?6, ?7, 0, 0, 0, 0, 0, 0, 0, '', '')"),
-            {key, isFolder(itemDocNumber) ? QStringLiteral("F") : QStringLiteral("P"), parentDocNumber,
-             isFirst ? QStringLiteral("Y") : QStringLiteral("N"), itemDocNumber,
-             parentVersion.isNull() ? 0 : parentVersion.toLongLong(), displayName.toString()});
+        const FolderItemRow row{key,
+                                isFolder(itemDocNumber) ? QStringLiteral("F") : QStringLiteral("P"),
+                                parentDocNumber,
+                                isFirst,
+                                itemDocNumber,
+                                parentVersion.isNull() ? 0 : parentVersion.toLongLong(),
+                                displayName.toString()};
+        m_database->execute(row.InsertSql());
         if (!isFirst) {
-            m_database->execute(
-                QStringLiteral("UPDATE DOCSADM.FOLDER_ITEM SET \"NEXT\" = ?1 WHERE SYSTEM_ID = ?2"),
-                {key, chain.tail()->systemId});
+            m_database->execute(FolderItemRow::LinkSql(parentDocNumber, chain.tail()->systemId, key));
         }
     });
     return key;
@@ -576,54 +573,39 @@ void LibraryAdmin::addSettingsTable() {
     });
 }
 
-void LibraryAdmin::addSetting(const QString& subKey, const QVariant& charValue, const QVariant& intValue) {
-    batch([&] {
-        m_database->execute(QStringLiteral("DELETE FROM DOCSADM.QORV_SETTINGS WHERE MASTER_KEY = 'VANTRELIS' "
-                                           "AND SECTION_KEY = 'SETTINGS' AND SUB_KEY = ?1"),
-                            {subKey});
-        m_database->execute(QStringLiteral("INSERT INTO DOCSADM.QORV_SETTINGS "
-                                           "(MASTER_KEY, SECTION_KEY, SUB_KEY, CHAR_VAL, INT_VAL, KEY_TYPE) "
-                                           "VALUES ('VANTRELIS', 'SETTINGS', ?1, ?2, ?3, 1)"),
-                            {subKey, charValue, intValue});
-    });
-}
-
-void LibraryAdmin::addFolderRule(const FolderRuleSpec& rule) {
-    const QString name = UpperText(rule.name);
-    if (name.isEmpty()) {
-        throw Fault(kAdminBadArgument, kSource, QStringLiteral("A folder rule needs a name"));
+void LibraryAdmin::replaceSettings(const std::vector<SettingsRow>& rows) {
+    if (rows.empty()) {
+        throw Fault(kAdminBadArgument, kSource, QStringLiteral("No settings rows to write"));
     }
-    struct RuleRow {
-        const char* sectionKey;
-        QVariant charValue;
-        QVariant intValue;
-    };
-    const RuleRow rows[] = {
-        {"RULE_VALUES", rule.values, {}},
-        {"RULE_TEMPLATE", rule.pathTemplate, {}},
-        {"RULE_SECURITY", rule.security, {}},
-        {"RULE_FORM", rule.form, {}},
-        {"RULE_AUTO_CREATE_FOLDERS", {}, rule.autoCreateFolders},
-        {"RULE_CREATE_PUBLIC_FOLDERS", {}, rule.createPublicFolders},
-        {"RULE_MOVE_INTO", {}, rule.moveInto},
-        {"RULE_PROFILE_INHERIT_METADATA", {}, rule.inheritMetadata},
-        {"RULE_PROFILE_INHERIT_SECURITY", {}, rule.inheritSecurity},
-        {"RULE_APPEND_TRUSTEES", {}, rule.appendTrustees},
-        {"RULE_WORKSPACE_AUTHOR", {}, rule.workspaceAuthor},
-        {"RULE_WORKSPACE_TYPIST", {}, rule.workspaceTypist},
-    };
+    for (const SettingsRow& row : rows) {
+        if (row.sectionKey.trimmed().isEmpty() || row.subKey.trimmed().isEmpty()) {
+            throw Fault(kAdminBadArgument, kSource,
+                        QStringLiteral("A settings row needs a section key and a sub key (\"%1\", \"%2\")")
+                            .arg(row.sectionKey, row.subKey));
+        }
+    }
     batch([&] {
-        m_database->execute(QStringLiteral("DELETE FROM DOCSADM.QORV_SETTINGS WHERE MASTER_KEY = 'VANTRELIS' "
-                                           "AND SECTION_KEY LIKE 'RULE_%' AND UPPER(SUB_KEY) = ?1"),
-                            {name});
-        for (const RuleRow& row : rows) {
+        for (const SettingsRow& row : rows) {
+            dropSettings(row.sectionKey, row.subKey);
+        }
+        for (const SettingsRow& row : rows) {
             m_database->execute(
                 QStringLiteral("INSERT INTO DOCSADM.QORV_SETTINGS "
                                "(MASTER_KEY, SECTION_KEY, SUB_KEY, CHAR_VAL, INT_VAL, KEY_TYPE) "
-                               "VALUES ('VANTRELIS', ?1, ?2, ?3, ?4, 1)"),
-                {row.sectionKey, name, row.charValue, row.intValue});
+                               "VALUES (?1, ?2, ?3, ?4, ?5, 1)"),
+                {QLatin1String(kSettingsMasterKey), row.sectionKey, row.subKey, row.charValue, row.intValue});
         }
     });
+}
+
+void LibraryAdmin::dropSettings(const QString& sectionKey, const QString& subKey) {
+    m_database->execute(QStringLiteral("DELETE FROM DOCSADM.QORV_SETTINGS WHERE MASTER_KEY = ?1 "
+                                       "AND SECTION_KEY = ?2 AND UPPER(SUB_KEY) = UPPER(?3)"),
+                        {QLatin1String(kSettingsMasterKey), sectionKey, subKey});
+}
+
+void LibraryAdmin::addSetting(const QString& subKey, const QVariant& charValue, const QVariant& intValue) {
+    replaceSettings({{QStringLiteral("SETTINGS"), subKey, charValue, intValue}});
 }
 
 void LibraryAdmin::addImportSet(const QString& name, const QString& delimiter,
@@ -641,15 +623,10 @@ void LibraryAdmin::addImportSet(const QString& name, const QString& delimiter,
         }
     }
     batch([&] {
-        m_database->execute(QStringLiteral("DELETE FROM DOCSADM.QORV_SETTINGS WHERE MASTER_KEY = 'VANTRELIS' "
-                                           "AND SECTION_KEY = 'IMPORT_FOLDERS' AND UPPER(SUB_KEY) = ?1"),
-                            {setName});
-        const QString insert =
-            QStringLiteral("INSERT INTO DOCSADM.QORV_SETTINGS "
-                           "(MASTER_KEY, SECTION_KEY, SUB_KEY, CHAR_VAL, INT_VAL, KEY_TYPE) "
-                           "VALUES ('VANTRELIS', 'IMPORT_FOLDERS', ?1, ?2, ?3, 1)");
+        const QString section = QStringLiteral("IMPORT_FOLDERS");
+        std::vector<SettingsRow> rows;
         if (!delimiter.isEmpty()) {
-            m_database->execute(insert, {setName, QStringLiteral("DELIMITER:") + delimiter, QVariant()});
+            rows.push_back({section, setName, QStringLiteral("DELIMITER:") + delimiter, QVariant()});
         }
         int position = 0;
         for (const ImportColumnSpec& column : columns) {
@@ -659,7 +636,12 @@ void LibraryAdmin::addImportSet(const QString& name, const QString& delimiter,
                                            .arg(column.end)
                                            .arg(column.defaultValue.trimmed())
                                            .arg(column.sort);
-            m_database->execute(insert, {setName, definition, ++position});
+            rows.push_back({section, setName, definition, ++position});
+        }
+        // A set without a delimiter or a column keeps no row.
+        dropSettings(section, setName);
+        if (!rows.empty()) {
+            replaceSettings(rows);
         }
     });
 }
@@ -680,16 +662,6 @@ void LibraryAdmin::setParameter(const QString& userId, const QString& name, cons
             QStringLiteral("INSERT INTO DOCSADM.LIBRARY_PARAMS (USER_ID, NAME, VALUE) VALUES (?1, ?2, ?3)"),
             {user, name.trimmed(), value});
     });
-}
-
-QString LibraryAdmin::DefaultRuleTemplate() {
-    return QStringLiteral("%MATTER.CLIENT_ID.CLIENT_ID% %\\% %MATTER.MATTER_ID% %\\% %DOCUMENTTYPE.TYPE_ID%");
-}
-
-QString LibraryAdmin::DefaultRuleSecurity() {
-    return QStringLiteral(
-        "%AUTHOR.PRIMARY_GROUP% = 127; %TYPIST.PRIMARY_GROUP% = 127; GROUP:DOCS_SUPERVISORS = 255; "
-        "GROUP:DOCS_USERS = 0");
 }
 
 } // namespace vantrelis::dm::local

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/LibraryQueries.h"
 #include "dm/local/LibraryDatabase.h"
 #include "dm/local/LocalErrors.h"
 
@@ -37,23 +38,6 @@ struct FolderSpec {
     QString creationDate; // 'YYYY-MM-DD'; empty: today
 };
 
-// A folder rule of the settings table, one row per RULE_ key.
-struct FolderRuleSpec {
-    QString name;
-    QString values = QStringLiteral("%APPLICATION.APPLICATION% <> 'FOLDER'");
-    QString pathTemplate;
-    QString security;
-    QString form = QStringLiteral("***DEFAULT FORM***");
-    int autoCreateFolders = 1;
-    int createPublicFolders = 1;
-    int moveInto = 0;
-    int inheritMetadata = 1;
-    int inheritSecurity = 1;
-    int appendTrustees = 1;
-    int workspaceAuthor = 0;
-    int workspaceTypist = 0;
-};
-
 // One column of an import set ("name:start:end:default:sort").
 struct ImportColumnSpec {
     QString name;
@@ -68,8 +52,8 @@ struct ImportColumnSpec {
 // transaction (the caller's batch, or one of its own), so a failed call leaves nothing behind.
 class LibraryAdmin {
 public:
-    // A group's universal access runs from 0 to 255 (administrators).
-    static constexpr qint64 kMaxUnivAccess = 255;
+    // A group's universal access runs from 0 to that of the administrators.
+    static constexpr qint64 kMaxUnivAccess = kAdministratorAccess;
 
     explicit LibraryAdmin(std::shared_ptr<LibraryDatabase> database);
 
@@ -109,8 +93,12 @@ public:
     // The optional settings table, created when missing.
     void addSettingsTable();
     bool hasSettingsTable() const;
+    // Writes settings table rows as given: the rows already there under each row's section and sub
+    // key (any letter case) are replaced. What the rows of a folder rule are is the rules' own
+    // business (FolderRuleSpec); this only stores them. Raises for a row without a section or sub key.
+    void replaceSettings(const std::vector<SettingsRow>& rows);
+    // One row of the library's general settings (SECTION_KEY 'SETTINGS').
     void addSetting(const QString& subKey, const QVariant& charValue, const QVariant& intValue);
-    void addFolderRule(const FolderRuleSpec& rule);
     void addImportSet(const QString& name, const QString& delimiter,
                       const std::vector<ImportColumnSpec>& columns);
     // A library parameter for one user, or for everyone with userId "*".
@@ -128,12 +116,10 @@ public:
     qint64 profileId(qint64 docNumber) const;
     bool isFolder(qint64 docNumber) const;
 
-    // The default folder rule template and security template.
-    static QString DefaultRuleTemplate();
-    static QString DefaultRuleSecurity();
-
 private:
     qint64 newKey(const QString& counterName);
+    // Deletes the settings rows under a section and a sub key (any letter case).
+    void dropSettings(const QString& sectionKey, const QString& subKey);
     // Inserts one row whose first parameter (?1) is a new SYSTEMKEY; answers the key.
     qint64 insertKeyed(const QString& sql, const QVariantList& values);
     qint64 lookupId(const QString& sql, const QVariantList& params, const QString& what) const;

@@ -1,5 +1,6 @@
 #include "dm/local/LocalParameters.h"
 
+#include "common/LibraryQueries.h"
 #include "dm/local/LocalLibrary.h"
 
 namespace vantrelis::dm::local {
@@ -33,13 +34,13 @@ std::shared_ptr<LocalParameters> LocalParameters::Load(const LocalLibrary& libra
     auto db = library.database();
     const qint64 userKey = library.userSystemId();
 
-    // A member of a group with universal access 255 administers the library, as DM's supervisors
-    // do: the folder-management rights default to theirs.
+    // A member of a group with the administrators' universal access administers the library, as DM's
+    // supervisors do: the folder-management rights default to theirs.
     const qint64 adminGroups =
-        db->scalar(QStringLiteral("SELECT COUNT(*) FROM DOCSADM.GROUPS WHERE UNIV_ACCESS = 255 AND "
+        db->scalar(QStringLiteral("SELECT COUNT(*) FROM DOCSADM.GROUPS WHERE UNIV_ACCESS = ?3 AND "
                                   "(SYSTEM_ID = ?1 OR SYSTEM_ID IN (SELECT GROUPS_SYSTEM_ID FROM "
                                   "DOCSADM.PEOPLEGROUPS WHERE PEOPLE_SYSTEM_ID = ?2))"),
-                   {library.primaryGroupId(), userKey})
+                   {library.primaryGroupId(), userKey, kAdministratorAccess})
             .toLongLong();
     const bool admin = adminGroups > 0;
 

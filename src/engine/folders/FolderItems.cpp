@@ -4,6 +4,7 @@
 #include "common/SqlText.h"
 #include "common/StandardLines.h"
 #include "common/Text.h"
+#include "dm/FolderItemRow.h"
 #include "dm/SqlRows.h"
 #include "dm/SqlTransaction.h"
 #include "engine/folders/FolderSupport.h"
@@ -84,7 +85,6 @@ bool FolderItems::Link(const QString& item, const QString& parent, const QString
         m_log.WriteLog(StandardLines::StepSeparator());
         return false;
     }
-    const QString key = FormatWhole(newKey);
 
     m_log.ShowStatus(QStringLiteral("Fetching version_id for document #") + parent);
     const qint64 parentVersion = ParentVersion(parent);
@@ -108,18 +108,10 @@ bool FolderItems::Link(const QString& item, const QString& parent, const QString
 
     m_log.ShowStatus(QStringLiteral("Inserting new folder item"));
     {
-        const dm::SqlRows insert(
-            m_gateway,
-            QStringLiteral("INSERT INTO ") + FolderItemTable() +
-                QStringLiteral("(SYSTEM_ID, NODE_TYPE, PARENT, ISFIRST, ") + NextColumn() +
-                QStringLiteral(", DOCNUMBER, VERSION_TYPE, PARENT_VERSION, DISPLAYNAME, STATUS, LIBRARY, "
-                               "PARENT_LIBRARY, REMOTE_SYSTEM_ID, ") +
-                QStringLiteral("VERSION, FOLDERDOCNO_RO, FOLDERREMLIB_RO, HAS_PROPS, PREV_VERSION_TYPE) ") +
-                QStringLiteral("VALUES(") + key + QStringLiteral(", '") + nodeType + QStringLiteral("', ") +
-                parent + QStringLiteral(", '") + (tail.isFirst ? QStringLiteral("Y") : QStringLiteral("N")) +
-                QStringLiteral("', 0, ") + item + QStringLiteral(", 'R', ") + FormatWhole(parentVersion) +
-                QStringLiteral(", '") + EscapeSQLText(displayName) +
-                QStringLiteral("', 0, 0, 0, 0, 0, 0, 0, '', '')"));
+        const dm::FolderItemRow row{newKey,       nodeType,          parent.toLongLong(),
+                                    tail.isFirst, item.toLongLong(), parentVersion,
+                                    displayName};
+        const dm::SqlRows insert(m_gateway, row.InsertSql());
         if (insert.rowsAffected() == 0) {
             m_log.ShowStatus(QStringLiteral("Error: Unable to insert folder item into FOLDER_ITEMS table"));
             return false;
@@ -128,10 +120,8 @@ bool FolderItems::Link(const QString& item, const QString& parent, const QString
 
     if (!tail.isFirst && !placeBySort) {
         m_log.ShowStatus(QStringLiteral("Updating last folder item"));
-        const dm::SqlRows update(
-            m_gateway, QStringLiteral("UPDATE ") + FolderItemTable() + QStringLiteral("SET ") + NextColumn() +
-                           QStringLiteral(" = ") + key + QStringLiteral(" WHERE PARENT = ") + parent +
-                           QStringLiteral(" AND SYSTEM_ID = ") + FormatWhole(tail.lastItem));
+        const dm::SqlRows update(m_gateway,
+                                 dm::FolderItemRow::LinkSql(parent.toLongLong(), tail.lastItem, newKey));
         if (!update.ok() || update.rowsAffected() != 1) {
             m_log.ShowStatus(QStringLiteral("Error: Unable to link the new item to the last folder item - "
                                             "the folder is left as it was"));

@@ -3,6 +3,7 @@
 #include "common/Fault.h"
 #include "common/FaultReport.h"
 #include "common/Text.h"
+#include "dm/FolderItemRow.h"
 
 namespace vantrelis::engine {
 
@@ -38,7 +39,7 @@ QString InQuotes(const QString& text) {
 }
 
 QString NextColumn() {
-    return QStringLiteral("\"NEXT\"");
+    return dm::FolderItemRow::NextColumn();
 }
 
 } // namespace vantrelis::engine

@@ -38,7 +38,7 @@ void CheckRange(const TrusteeTable& table) {
     for (const TrusteeRow& row : table) {
         if (row.rights > std::numeric_limits<qint32>::max() ||
             row.rights < std::numeric_limits<qint32>::min())
-            throw Fault(6, QStringLiteral("AddSecurity"),
+            throw Fault(kOverflowNumber, QStringLiteral("AddSecurity"),
                         QStringLiteral("Overflow: rights ") + FormatWhole(row.rights) +
                             QStringLiteral(" for trustee ") + row.name + QStringLiteral(" are out of range"));
     }
