@@ -278,11 +278,12 @@ TEST_F(HeldSavesTest, PostingsThatChangeNothingWriteOnlyTheProfile) {
     int reads = 0;
     for (const QString& statement : statements) {
         SCOPED_TRACE(statement.toStdString());
-        if (statement.contains(QLatin1String("LEFT JOIN DOCSADM.SECURITY S")))
+        if (statement.contains(QLatin1String("LEFT JOIN DOCSADM.SECURITY S"))) {
             ++reads;
-        else if (!statement.contains(QLatin1String("\tSELECT ")))
+        } else if (!statement.contains(QLatin1String("\tSELECT "))) {
             EXPECT_TRUE(
                 statement.contains(QLatin1String("UPDATE DOCSADM.PROFILE SET LAST_EDIT_DATE = ?1 WHERE")));
+        }
     }
     EXPECT_EQ(reads, 1);
     EXPECT_LE(statements.size(), 4);

@@ -765,8 +765,12 @@ void LibraryDatabase::commit() {
     if (m_transactionDepth == 1) {
         execute(QStringLiteral("COMMIT"));
         m_ownDataVersion = dataVersion();
-    } else
+    } else if (m_transactionDepth == 2) {
         execute(QStringLiteral("RELEASE level%1").arg(m_transactionDepth - 1));
+    }
+    // A savepoint inside another savepoint stays open: releasing (or rolling back to) the one
+    // around it ends it too, so its own RELEASE would cost a statement and change nothing. A later
+    // savepoint of the same name is the one that ROLLBACK TO and RELEASE find, the most recent.
     --m_transactionDepth;
 }
 
