@@ -49,8 +49,8 @@ QString InvalidValueText(const QString& value, const QString& column) {
 // SYSTEM_ID of the row of `table` whose `key` column equals `value` (the library's collation
 // decides letter case); an invalid QVariant when there is none.
 QVariant LookupId(LibraryStore& db, const QString& table, const QString& key, const QString& value) {
-    return db.scalar(QStringLiteral("SELECT SYSTEM_ID FROM DOCSADM.%1 WHERE %2 = ?1").arg(table, key),
-                     {value});
+    return db.lookupKey(QStringLiteral("SELECT SYSTEM_ID FROM DOCSADM.%1 WHERE %2 = ?1").arg(table, key),
+                        {value});
 }
 
 } // namespace
@@ -378,10 +378,12 @@ bool LocalProfile::resolve(std::vector<QVariant>& stored) {
                              .arg(Quoted(clientId)));
                 return false;
             }
-            rows =
-                db->query(QStringLiteral(
-                              "SELECT SYSTEM_ID FROM DOCSADM.MATTER WHERE CLIENT_ID = ?1 AND MATTER_ID = ?2"),
-                          {clientKey.toLongLong(), matterId});
+            const QVariant matterFound = db->lookupKey(
+                QStringLiteral(
+                    "SELECT SYSTEM_ID FROM DOCSADM.MATTER WHERE CLIENT_ID = ?1 AND MATTER_ID = ?2"),
+                {clientKey.toLongLong(), matterId});
+            if (matterFound.isValid() && !matterFound.isNull())
+                rows.rows.push_back({matterFound});
         } else if (!matterId.isEmpty()) {
             rows = db->query(QStringLiteral("SELECT SYSTEM_ID FROM DOCSADM.MATTER WHERE MATTER_ID = ?1"),
                              {matterId});
