@@ -3,8 +3,11 @@
 // engine flavour's functions and views on the connection), then every statement is prepared, bound,
 // stepped to its end with each value read as text, and finalized, inside one transaction.
 //   vantrelis-sql-replay LIBRARY.db ENGINE TRACE [--by-kind]
+//   vantrelis-sql-replay --per-document DOCUMENTS TRACE
 // Prints the statement count, the failures and the time in seconds; with --by-kind also the time of
-// each kind of statement (its text with the numbers taken out), the costliest first.
+// each kind of statement (its text with the numbers taken out), the costliest first. With
+// --per-document nothing is replayed: the trace's statements per filed document, in all and by kind
+// (the most frequent first).
 #include "common/Fault.h"
 #include "dm/local/LibraryDatabase.h"
 
@@ -95,9 +98,46 @@ struct KindTotal {
 
 } // namespace
 
+// The trace's statements divided by the documents a run filed, in all and per kind.
+int PerDocument(const QString& traceName, double documents) {
+    QFile traceFile(traceName);
+    if (documents <= 0 || !traceFile.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "vantrelis-sql-replay: cannot read %s, or no documents\n",
+                     qPrintable(traceName));
+        return 1;
+    }
+    const QRegularExpression numbers(QStringLiteral("[0-9]+"));
+    QHash<QString, qint64> kinds;
+    qint64 total = 0;
+    while (!traceFile.atEnd()) {
+        const QString line = QString::fromUtf8(traceFile.readLine());
+        const qsizetype start = line.indexOf(QLatin1Char('\t'));
+        if (start < 0)
+            continue;
+        const qsizetype end = line.indexOf(QLatin1Char('\t'), start + 1);
+        ++kinds[line.mid(start + 1, end < 0 ? -1 : end - start - 1)
+                    .trimmed()
+                    .left(90)
+                    .replace(numbers, QStringLiteral("N"))];
+        ++total;
+    }
+    std::vector<std::pair<QString, qint64>> sorted(kinds.keyValueBegin(), kinds.keyValueEnd());
+    std::sort(sorted.begin(), sorted.end(), [](const auto& a, const auto& b) {
+        return a.second != b.second ? a.second > b.second : a.first < b.first;
+    });
+    std::printf("%.1f statements per filed document (%lld for %.0f documents)\n", double(total) / documents,
+                static_cast<long long>(total), documents);
+    for (std::size_t i = 0; i < sorted.size() && i < 30; ++i)
+        std::printf("%8.2f %9lld  %s\n", double(sorted[i].second) / documents,
+                    static_cast<long long>(sorted[i].second), qPrintable(sorted[i].first));
+    return 0;
+}
+
 int main(int argc, char* argv[]) {
     QCoreApplication application(argc, argv);
     const QStringList arguments = QCoreApplication::arguments().mid(1);
+    if (arguments.size() == 3 && arguments.at(0) == QLatin1String("--per-document"))
+        return PerDocument(arguments.at(2), arguments.at(1).toDouble());
     const bool byKind = arguments.size() == 4 && arguments.at(3) == QLatin1String("--by-kind");
     if (arguments.size() != 3 && !byKind) {
         std::fprintf(stderr, "usage: vantrelis-sql-replay LIBRARY.db ENGINE TRACE [--by-kind]\n");

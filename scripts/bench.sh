@@ -60,6 +60,8 @@ run_case() {
     replayed=$("$replay" "$dir/floor.db" 10 "$dir/trace.sql")
     echo "  floor: $replayed"
     floor=$(sed -n 's/.* in \([0-9.]*\) s$/\1/p' <<<"$replayed")
+    "$replay" --per-document "$filed" "$dir/trace.sql" | sed 's/^/  /'
+
     printf '  %-9s %8s paths  %9.1f paths/s  %9.1f folders created/s  %9.1f documents filed/s\n' "$name" \
         "$paths" "$(calc '%.1f' "$paths / $seconds")" "$(calc '%.1f' "$folders / $seconds")" \
         "$(calc '%.1f' "$filed / $seconds")"

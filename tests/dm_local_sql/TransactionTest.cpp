@@ -1,9 +1,12 @@
 #include "common/Fault.h"
 #include "dm/SqlTransaction.h"
 #include "dm/local/LocalErrors.h"
+#include "dm/local/SqlTrace.h"
 #include "dm_local_sql/TestLibrary.h"
 #include "support/ExpectFault.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using vantrelis::testing::ExpectFault;
@@ -76,5 +79,64 @@ TEST(TransactionTest, UnboundObjectRefusesToBeginAndCommitWithoutScopeFaults) {
     library.sql().rollbackTransaction(); // without a scope: nothing happens
     EXPECT_EQ(library.first(kCount).toInt(), 0);
 }
+
+} // namespace
+
+namespace {
+
+// Savepoints inside savepoints are ended by the one around them (no RELEASE of their own); rolling
+// back must still undo exactly the scope rolled back, whatever ended before it under the same name.
+struct DeepCase {
+    const char* what;
+    bool commitFirst;  // the first inner scope (level 2)
+    bool commitSecond; // a second inner scope of the same level, after the first
+    bool commitMiddle; // the scope around both (level 1)
+    int rowsLeft;      // of 1 (outermost) + 1 (middle) + 1 + 1 (inner scopes)
+};
+
+class DeepScopeTest : public ::testing::TestWithParam<DeepCase> {};
+
+TEST_P(DeepScopeTest, InnerScopesEndWithTheScopeAroundThem) {
+    const DeepCase row = GetParam();
+    TestLibrary library(kEngineMssql);
+    QTemporaryDir folder;
+    const QString traceFile = folder.filePath(QStringLiteral("trace.sql"));
+    library.db()->setTrace(std::make_shared<SqlTrace>(traceFile));
+    {
+        dm::SqlTransaction outer(library.sql());
+        ASSERT_EQ(library.sql().execute(Insert(101)), 0);
+        {
+            dm::SqlTransaction middle(library.sql());
+            ASSERT_EQ(library.sql().execute(Insert(102)), 0);
+            for (const auto& [id, commit] :
+                 {std::pair{103, row.commitFirst}, std::pair{104, row.commitSecond}}) {
+                dm::SqlTransaction inner(library.sql());
+                ASSERT_EQ(library.sql().execute(Insert(id)), 0);
+                if (commit)
+                    inner.commit();
+            }
+            if (row.commitMiddle)
+                middle.commit();
+        }
+        outer.commit();
+    }
+    library.db()->setTrace(nullptr);
+    EXPECT_EQ(library.first(kCount).toInt(), row.rowsLeft) << row.what;
+    EXPECT_FALSE(library.db()->inTransaction());
+    QFile trace(traceFile);
+    ASSERT_TRUE(trace.open(QIODevice::ReadOnly));
+    const QString statements = QString::fromUtf8(trace.readAll());
+    EXPECT_EQ(statements.count(QStringLiteral("\tRELEASE level2")),
+              (row.commitFirst ? 0 : 1) + (row.commitSecond ? 0 : 1))
+        << "only a rolled-back inner scope is released by itself";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, DeepScopeTest,
+    ::testing::Values(DeepCase{"all kept", true, true, true, 4},
+                      DeepCase{"first undone", false, true, true, 3},
+                      DeepCase{"second undone after the first ended", true, false, true, 3},
+                      DeepCase{"both undone", false, false, true, 2},
+                      DeepCase{"middle undone takes the ended inner ones", true, true, false, 1}));
 
 } // namespace

@@ -485,7 +485,7 @@ void LibraryDatabase::raiseDamage(qint64 number, const QString& message) {
 sqlite3_stmt* LibraryDatabase::prepare(const QString& sql) {
     const bool guarded = m_authorizer.guarded();
     if (const StatementCache::Entry* cached = m_statements.find(guarded, sql)) {
-        if (cached->writesTrusteeTables)
+        if (cached->writesNameTables)
             m_trusteeNames.forget();
         return cached->statement;
     }
@@ -524,9 +524,9 @@ sqlite3_stmt* LibraryDatabase::prepare(const QString& sql) {
     // A statement that writes the people or group tables (as SQLite's authorizer saw it prepared,
     // triggers and schema changes included) forgets the trustee names found so far, now and
     // whenever it runs again.
-    const StatementCache::Entry entry{statement, m_authorizer.writesTrusteeTables()};
+    const StatementCache::Entry entry{statement, m_authorizer.writesNameTables()};
     m_statements.insert(guarded, sql, entry);
-    if (entry.writesTrusteeTables)
+    if (entry.writesNameTables)
         m_trusteeNames.forget();
     return statement;
 }
@@ -732,6 +732,23 @@ std::optional<TrusteeName> LibraryDatabase::findTrustee(bool isGroup, const QStr
     return trustee;
 }
 
+QVariant LibraryDatabase::lookupKey(const QString& sql, const QVariantList& params) {
+    const bool keep = m_transactionDepth > 0 && inTransaction();
+    QString lookup;
+    if (keep) {
+        lookup = sql;
+        for (const QVariant& param : params)
+            lookup += QLatin1Char('\x1f') + QString::fromLatin1(param.typeName()) + QLatin1Char(':') +
+                      param.toString();
+        if (const auto known = m_trusteeNames.findKey(lookup))
+            return *known;
+    }
+    const QVariant answer = scalar(sql, params);
+    if (keep)
+        m_trusteeNames.rememberKey(lookup, answer);
+    return answer;
+}
+
 LibraryDatabase::ChangeStamp LibraryDatabase::changeStamp() const {
     if (m_transactionDepth == 0 || !inTransaction())
         return {};
@@ -765,8 +782,12 @@ void LibraryDatabase::commit() {
     if (m_transactionDepth == 1) {
         execute(QStringLiteral("COMMIT"));
         m_ownDataVersion = dataVersion();
-    } else
+    } else if (m_transactionDepth == 2) {
         execute(QStringLiteral("RELEASE level%1").arg(m_transactionDepth - 1));
+    }
+    // A savepoint inside another savepoint stays open: releasing (or rolling back to) the one
+    // around it ends it too, so its own RELEASE would cost a statement and change nothing. A later
+    // savepoint of the same name is the one that ROLLBACK TO and RELEASE find, the most recent.
     --m_transactionDepth;
 }
 

@@ -73,6 +73,8 @@ public:
     // Inside a transaction of begin() the answers are kept until a statement of this connection
     // writes to PEOPLE or GROUPS, another connection commits, or the transaction rolls back.
     std::optional<TrusteeName> findTrustee(bool isGroup, const QString& name) override;
+    // Kept the same way as findTrustee's answers.
+    QVariant lookupKey(const QString& sql, const QVariantList& params) override;
     // Without a shared trace the database opens its own when VANTRELIS_SQL_TRACE is set.
     void setTrace(std::shared_ptr<SqlTrace> trace) override;
     void traceStatement(const QString& sql) override { trace(sql); }

@@ -5,6 +5,10 @@
 
 namespace vantrelis::dm::local {
 
+QVariant LibraryStore::lookupKey(const QString& sql, const QVariantList& params) {
+    return scalar(sql, params);
+}
+
 void LibraryStore::RaiseSeveralStatements(const QString& sql) {
     throw Fault(kErrorSeveralStatements, QStringLiteral("LocalBackend"),
                 QStringLiteral("Only one SQL statement can be executed at a time: %1").arg(sql.simplified()));

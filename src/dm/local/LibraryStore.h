@@ -84,6 +84,10 @@ public:
     // collation matches it. Answers may be kept inside a transaction of begin() while nothing can
     // have changed them.
     virtual std::optional<TrusteeName> findTrustee(bool isGroup, const QString& name) = 0;
+    // scalar() of a statement that reads only tables rows are found in by name (APPS,
+    // DOCUMENTTYPES, FORMS, CLIENT, MATTER, PEOPLE, GROUPS): the key of a row named by a profile's
+    // column. A store may keep the answers as findTrustee's; this one does not.
+    virtual QVariant lookupKey(const QString& sql, const QVariantList& params);
 
     // Shares one trace file between the libraries of a server.
     virtual void setTrace(std::shared_ptr<SqlTrace> trace) = 0;

@@ -49,8 +49,8 @@ QString InvalidValueText(const QString& value, const QString& column) {
 // SYSTEM_ID of the row of `table` whose `key` column equals `value` (the library's collation
 // decides letter case); an invalid QVariant when there is none.
 QVariant LookupId(LibraryStore& db, const QString& table, const QString& key, const QString& value) {
-    return db.scalar(QStringLiteral("SELECT SYSTEM_ID FROM DOCSADM.%1 WHERE %2 = ?1").arg(table, key),
-                     {value});
+    return db.lookupKey(QStringLiteral("SELECT SYSTEM_ID FROM DOCSADM.%1 WHERE %2 = ?1").arg(table, key),
+                        {value});
 }
 
 } // namespace
@@ -77,9 +77,18 @@ std::shared_ptr<LocalProfile> LocalProfile::Load(std::shared_ptr<LocalLibrary> l
 
 namespace {
 
+// The SECURITY rows of a profile with the names of the people and groups they name. (The index on
+// THING holds the rows in their stored order, so ORDER BY S.ROWID costs no sort.)
+QString TrusteeJoins(const QString& profileKey) {
+    return QStringLiteral(" LEFT JOIN DOCSADM.SECURITY S ON S.THING = ") + profileKey +
+           QStringLiteral(" LEFT JOIN DOCSADM.PEOPLE U ON U.SYSTEM_ID = S.PERSONORGROUP"
+                          " LEFT JOIN DOCSADM.GROUPS G ON G.SYSTEM_ID = S.PERSONORGROUP");
+}
+
 // One SELECT for every column: lookups joined to the rows they name, and the document's FOLDER row
-// (its number and public flag last). A reference to a missing row reads as empty and is not
-// rewritten unless the column is changed.
+// (its number and public flag last), then its SECURITY rows in their stored order, one result row
+// each (the columns repeat). A reference to a missing row reads as empty and is not rewritten
+// unless the column is changed.
 QString ProfileReadText() {
     const auto& defs = ProfileColumns();
     QStringList selected;
@@ -105,11 +114,16 @@ QString ProfileReadText() {
         }
     }
     selected << QStringLiteral("F.DOCNUMBER") << QStringLiteral("F.IS_PUBLIC");
+    selected << QStringLiteral("S.ROWID") << QStringLiteral("S.PERSONORGROUP")
+             << QStringLiteral("S.ACCESSRIGHTS") << QStringLiteral("U.USER_ID")
+             << QStringLiteral("G.GROUP_ID");
     joins += QStringLiteral(" LEFT JOIN DOCSADM.MATTER LM ON LM.SYSTEM_ID = P.MATTER"
                             " LEFT JOIN DOCSADM.CLIENT LC ON LC.SYSTEM_ID = LM.CLIENT_ID"
-                            " LEFT JOIN DOCSADM.FOLDER F ON F.DOCNUMBER = P.DOCNUMBER");
+                            " LEFT JOIN DOCSADM.FOLDER F ON F.DOCNUMBER = P.DOCNUMBER") +
+             TrusteeJoins(QStringLiteral("P.SYSTEM_ID"));
     return QStringLiteral("SELECT ") + selected.join(QStringLiteral(", ")) +
-           QStringLiteral(" FROM DOCSADM.PROFILE P") + joins + QStringLiteral(" WHERE P.DOCNUMBER = ?1");
+           QStringLiteral(" FROM DOCSADM.PROFILE P") + joins +
+           QStringLiteral(" WHERE P.DOCNUMBER = ?1 ORDER BY S.ROWID");
 }
 
 } // namespace
@@ -137,7 +151,10 @@ bool LocalProfile::read(qint64 docNumber) {
     m_isPublic = m_isFolder && ValueText(row.at(defs.size() + 1)).trimmed().toUpper() == QLatin1String("Y");
     m_storedPublic = m_isPublic;
 
+    m_rounds.clear();
+    m_heldSaveFailed = false;
     forgetEdits();
+    takeTrusteeRows(result, defs.size() + 2);
     m_stamp = db->changeStamp();
     return true;
 }
@@ -199,11 +216,18 @@ int LocalProfile::open(int /*mode*/) {
 void LocalProfile::close() {
     if (m_isNew)
         return;
+    // Saves that answered yes while the trustee edit stayed open are written now.
+    if (!m_rounds.empty()) {
+        m_editing = false;
+        flushRounds();
+    }
+    m_heldSaveFailed = false;
     forgetEdits();
 }
 
 bool LocalProfile::hasChanges() const {
-    return m_values != m_stored || m_clearSecurity || !m_touched.empty() || m_isPublic != m_storedPublic;
+    return m_values != m_stored || m_clearSecurity || !m_touched.empty() || !m_rounds.empty() ||
+           m_isPublic != m_storedPublic;
 }
 
 QString LocalProfile::columnValue(int column) const {
@@ -267,11 +291,24 @@ void LocalProfile::fillDefaults() {
 }
 
 bool LocalProfile::save(int /*mode*/) {
+    if (m_heldSaveFailed) {
+        // The error of the held saves' write stays for the caller to read.
+        m_heldSaveFailed = false;
+        return false;
+    }
     m_errorNumber = 0;
     m_errorText.clear();
     try {
         if (!m_isNew && !hasChanges())
             return true;
+        if (!m_isNew && deferrable()) {
+            // While the trustee edit is open each change is saved by itself; the rows they add up to
+            // are written when the edit ends, in one go, as they would stand after every save.
+            closeRound();
+            return m_editing || flushRounds();
+        }
+        if (!m_rounds.empty() && !flushRounds())
+            return false;
         std::vector<QVariant> stored(ProfileColumns().size());
         if (!resolve(stored))
             return false;
@@ -341,10 +378,12 @@ bool LocalProfile::resolve(std::vector<QVariant>& stored) {
                              .arg(Quoted(clientId)));
                 return false;
             }
-            rows =
-                db->query(QStringLiteral(
-                              "SELECT SYSTEM_ID FROM DOCSADM.MATTER WHERE CLIENT_ID = ?1 AND MATTER_ID = ?2"),
-                          {clientKey.toLongLong(), matterId});
+            const QVariant matterFound = db->lookupKey(
+                QStringLiteral(
+                    "SELECT SYSTEM_ID FROM DOCSADM.MATTER WHERE CLIENT_ID = ?1 AND MATTER_ID = ?2"),
+                {clientKey.toLongLong(), matterId});
+            if (matterFound.isValid() && !matterFound.isNull())
+                rows.rows.push_back({matterFound});
         } else if (!matterId.isEmpty()) {
             rows = db->query(QStringLiteral("SELECT SYSTEM_ID FROM DOCSADM.MATTER WHERE MATTER_ID = ?1"),
                              {matterId});
@@ -440,59 +479,50 @@ bool LocalProfile::create(const std::vector<QVariant>& stored) {
     return true;
 }
 
-bool LocalProfile::update(const std::vector<QVariant>& stored) {
-    auto db = m_library->database();
-    const auto& defs = ProfileColumns();
+namespace {
 
-    QStringList sets;
+// The UPDATE of a saved profile's changed columns and LAST_EDIT_DATE.
+struct ProfileUpdate {
+    QString text;
     QVariantList values;
+    bool columnsChanged = false;
+};
+
+ProfileUpdate BuildUpdate(const std::vector<QString>& values, const std::vector<QString>& storedValues,
+                          const std::vector<QVariant>& stored, qint64 systemId, const QString& now) {
+    const auto& defs = ProfileColumns();
+    ProfileUpdate update;
+    QStringList sets;
     for (std::size_t i = 0; i < defs.size(); ++i) {
         if (defs[i].kind == ColumnKind::Protected || defs[i].profileColumn.isEmpty())
             continue;
-        const bool changed =
-            m_values[i] != m_stored[i] || (defs[i].kind == ColumnKind::Matter &&
-                                           m_values[static_cast<std::size_t>(Column("CLIENT_ID"))] !=
-                                               m_stored[static_cast<std::size_t>(Column("CLIENT_ID"))]);
+        const auto client = static_cast<std::size_t>(Column("CLIENT_ID"));
+        const bool changed = values[i] != storedValues[i] ||
+                             (defs[i].kind == ColumnKind::Matter && values[client] != storedValues[client]);
         if (!changed)
             continue;
-        values << stored[i];
-        sets << QStringLiteral("%1 = ?%2").arg(defs[i].profileColumn).arg(values.size());
+        update.values << stored[i];
+        sets << QStringLiteral("%1 = ?%2").arg(defs[i].profileColumn).arg(update.values.size());
     }
-    const bool columnsChanged = !sets.isEmpty();
+    update.columnsChanged = !sets.isEmpty();
+    update.values << now;
+    sets << QStringLiteral("LAST_EDIT_DATE = ?%1").arg(update.values.size());
+    update.values << systemId;
+    update.text = QStringLiteral("UPDATE DOCSADM.PROFILE SET ") + sets.join(QStringLiteral(", ")) +
+                  QStringLiteral(" WHERE SYSTEM_ID = ?%1").arg(update.values.size());
+    return update;
+}
+
+} // namespace
+
+bool LocalProfile::update(const std::vector<QVariant>& stored) {
+    auto db = m_library->database();
     const QString now = Now();
-    values << now;
-    sets << QStringLiteral("LAST_EDIT_DATE = ?%1").arg(values.size());
-    values << m_systemId;
-    const QString where = QStringLiteral(" WHERE SYSTEM_ID = ?%1").arg(values.size());
+    const ProfileUpdate change = BuildUpdate(m_values, m_stored, stored, m_systemId, now);
 
     // Nothing else wrote to the library since the profile and its trustee list were last read or
-    // saved: the profile reads back as written, and only what differs from the stored rows is written.
+    // saved: the profile reads back as written.
     const bool current = savesAsEdited() && db->unchangedSince(m_stamp);
-    if (current && !m_clearSecurity) {
-        const std::vector<TrusteeWrite> writes = trusteeWrites(true);
-        const bool dated =
-            columnsChanged || m_stored[static_cast<std::size_t>(Column("LAST_EDIT_DATE"))] != now;
-        const std::size_t statements = (dated ? 1 : 0) + writes.size();
-        // One statement is all or nothing by itself; more share a savepoint.
-        if (statements > 1)
-            db->begin();
-        try {
-            if (dated)
-                db->execute(QStringLiteral("UPDATE DOCSADM.PROFILE SET ") + sets.join(QStringLiteral(", ")) +
-                                where,
-                            values);
-            writeTrustees(writes);
-            if (statements > 1)
-                db->commit();
-        } catch (...) {
-            if (statements > 1)
-                db->rollback();
-            throw;
-        }
-        takeSaved(now);
-        return true;
-    }
-
     const bool becomesPublic = m_isPublic && !m_storedPublic;
     const qint64 rootId =
         becomesPublic && m_isFolder &&
@@ -502,12 +532,14 @@ bool LocalProfile::update(const std::vector<QVariant>& stored) {
             ? db->nextKey(QStringLiteral("SYSTEMKEY"))
             : 0;
 
+    closeRound();
+    std::vector<StoredTrustee> rows;
     db->begin();
     try {
-        const qint64 rows = db->execute(
-            QStringLiteral("UPDATE DOCSADM.PROFILE SET ") + sets.join(QStringLiteral(", ")) + where, values);
-        if (rows == 0) {
+        const qint64 changed = db->execute(change.text, change.values);
+        if (changed == 0) {
             db->rollback();
+            m_rounds.clear();
             setError(kErrorNoDocument, QStringLiteral("Document #%1 does not exist in library %2")
                                            .arg(m_docNumber)
                                            .arg(m_library->name()));
@@ -525,19 +557,23 @@ bool LocalProfile::update(const std::vector<QVariant>& stored) {
                                    "DISPLAYNAME) VALUES (?1, ?2, ?3, '')"),
                     {rootId, m_docNumber, m_library->userSystemId()});
         }
-        if (m_clearSecurity)
+        if (m_clearSecurity) {
             // DEFAULT_RIGHTS 0: the document has no security of its own, so its list goes, edits included.
             db->execute(QStringLiteral("DELETE FROM DOCSADM.SECURITY WHERE THING = ?1"), {m_systemId});
-        else
-            writeTrustees(trusteeWrites(false));
+            m_rounds.clear();
+        } else {
+            std::size_t statements = 0;
+            rows = writeRounds(current, statements, false);
+        }
         db->commit();
     } catch (...) {
+        m_rounds.clear();
         db->rollback();
         throw;
     }
 
     if (current) {
-        takeSaved(now);
+        takeSaved(now, std::move(rows));
         return true;
     }
     if (!read(m_docNumber)) {
@@ -545,6 +581,243 @@ bool LocalProfile::update(const std::vector<QVariant>& stored) {
         return false;
     }
     return true;
+}
+
+bool LocalProfile::deferrable() const {
+    return !m_isNew && !m_clearSecurity && savesAsEdited();
+}
+
+void LocalProfile::closeRound() {
+    // A save writes the trustees it touched by their keys: each one's rows go, and its entry (if it
+    // keeps one) follows the rows already there.
+    Round saved;
+    saved.values = m_values;
+    std::vector<RoundWrite>& round = saved.writes;
+    for (const qint64 id : m_touched) {
+        RoundWrite write{id, false, 0};
+        for (const auto& entry : m_trustees) {
+            if (entry.id == id) {
+                write.present = true;
+                write.rights = entry.rights;
+                break;
+            }
+        }
+        round.push_back(write);
+    }
+    m_rounds.push_back(std::move(saved));
+    m_touched.clear();
+}
+
+std::vector<StoredTrustee> LocalProfile::writeRounds(bool current, std::size_t& statements, bool dryRun) {
+    auto db = m_library->database();
+    statements = 0;
+    const QString deleteOne =
+        QStringLiteral("DELETE FROM DOCSADM.SECURITY WHERE THING = ?1 AND PERSONORGROUP = ?2");
+    const QString insertOne = QStringLiteral(
+        "INSERT INTO DOCSADM.SECURITY (THING, PERSONORGROUP, ACCESSRIGHTS) VALUES (?1, ?2, ?3)");
+
+    // The rows every save in turn leaves.
+    std::vector<StoredTrustee> rows = m_storedRows;
+    for (const auto& round : m_rounds) {
+        for (const RoundWrite& write : round.writes) {
+            rows.erase(std::remove_if(rows.begin(), rows.end(),
+                                      [&](const StoredTrustee& row) { return row.id == write.id; }),
+                       rows.end());
+            if (write.present)
+                rows.push_back({0, write.id, write.rights});
+        }
+    }
+
+    if (!current) {
+        // The stored rows are not known: every save's writes, in the order they were made.
+        for (const auto& round : m_rounds) {
+            for (const RoundWrite& write : round.writes) {
+                statements += write.present ? 2 : 1;
+                if (dryRun)
+                    continue;
+                db->execute(deleteOne, {m_systemId, write.id});
+                if (write.present)
+                    db->execute(insertOne, {m_systemId, write.id, write.rights});
+            }
+        }
+        if (!dryRun)
+            m_rounds.clear();
+        return rows;
+    }
+
+    // The rows that stay where they are: the longest run from the start that the saves leave as
+    // it was. The rest is deleted from the first of them on (by its row id, which the library hands
+    // out in rising order) and written again, so the order comes out as the saves leave it.
+    std::size_t same = 0;
+    while (same < rows.size() && same < m_storedRows.size() && rows[same] == m_storedRows[same])
+        ++same;
+    while (same > 0 && same < m_storedRows.size() && m_storedRows[same].rowId == 0)
+        --same;
+    if (same < m_storedRows.size()) {
+        ++statements;
+        if (!dryRun) {
+            if (same == 0 || m_storedRows[same].rowId == 0)
+                db->execute(QStringLiteral("DELETE FROM DOCSADM.SECURITY WHERE THING = ?1"), {m_systemId});
+            else
+                db->execute(QStringLiteral("DELETE FROM DOCSADM.SECURITY WHERE THING = ?1 AND ROWID >= ?2"),
+                            {m_systemId, m_storedRows[same].rowId});
+        }
+    }
+    for (std::size_t i = same; i < rows.size(); ++i) {
+        ++statements;
+        rows[i].rowId = 0;
+        if (!dryRun)
+            db->execute(insertOne, {m_systemId, rows[i].id, rows[i].rights});
+    }
+    if (!dryRun)
+        m_rounds.clear();
+    return rows;
+}
+
+bool LocalProfile::flushRounds() {
+    if (m_rounds.empty())
+        return true;
+    // What was edited after the last held save is not part of it and stays pending.
+    const std::vector<QString> unsavedValues = m_values;
+    const std::set<qint64> unsavedTouched = m_touched;
+    const std::vector<TrusteeEntry> edited = m_trustees;
+    const std::vector<QString> held = m_rounds.back().values;
+    m_values = held;
+    m_touched.clear();
+    const bool written = writeHeld();
+    for (std::size_t i = 0; i < held.size(); ++i) {
+        if (unsavedValues[i] != held[i])
+            m_values[i] = unsavedValues[i];
+    }
+    m_touched = unsavedTouched;
+    if (!unsavedTouched.empty()) {
+        loadTrustees();
+        for (const qint64 id : unsavedTouched) {
+            const auto keep =
+                std::find_if(edited.begin(), edited.end(), [id](const auto& e) { return e.id == id; });
+            const auto at = std::find_if(m_trustees.begin(), m_trustees.end(),
+                                         [id](const auto& e) { return e.id == id; });
+            if (at != m_trustees.end() && keep != edited.end())
+                *at = *keep;
+            else if (at != m_trustees.end())
+                m_trustees.erase(at);
+            else if (keep != edited.end())
+                m_trustees.push_back(*keep);
+        }
+    }
+    return written;
+}
+
+bool LocalProfile::writeHeld() {
+    auto db = m_library->database();
+    const bool current = db->unchangedSince(m_stamp);
+    try {
+        std::vector<QVariant> stored(ProfileColumns().size());
+        if (!resolve(stored)) {
+            m_rounds.clear();
+            forgetEdits();
+            return false;
+        }
+        const QString now = Now();
+        const ProfileUpdate change = BuildUpdate(m_values, m_stored, stored, m_systemId, now);
+        if (!current) {
+            // Written as a save of a library that may have changed: the row must still be there, every
+            // save's trustee writes run as they came, and the profile is read again afterwards.
+            db->begin();
+            try {
+                if (db->execute(change.text, change.values) == 0) {
+                    db->rollback();
+                    m_rounds.clear();
+                    forgetEdits();
+                    setError(kErrorNoDocument, QStringLiteral("Document #%1 does not exist in library %2")
+                                                   .arg(m_docNumber)
+                                                   .arg(m_library->name()));
+                    return false;
+                }
+                std::size_t statements = 0;
+                writeRounds(false, statements, false);
+                db->commit();
+            } catch (...) {
+                db->rollback();
+                throw;
+            }
+            if (!read(m_docNumber)) {
+                setError(kErrorNoDocument,
+                         QStringLiteral("Document #%1 vanished after its save").arg(m_docNumber));
+                return false;
+            }
+            return true;
+        }
+        const bool dated =
+            change.columnsChanged || m_stored[static_cast<std::size_t>(Column("LAST_EDIT_DATE"))] != now;
+        std::size_t trusteeStatements = 0;
+        writeRounds(true, trusteeStatements, true);
+        // One statement is all or nothing by itself; more share a savepoint.
+        const bool together = (dated ? 1 : 0) + trusteeStatements > 1;
+        if (together)
+            db->begin();
+        std::vector<StoredTrustee> rows;
+        try {
+            if (dated)
+                db->execute(change.text, change.values);
+            std::size_t written = 0;
+            rows = writeRounds(true, written, false);
+            if (together)
+                db->commit();
+        } catch (...) {
+            if (together)
+                db->rollback();
+            throw;
+        }
+        takeSaved(now, std::move(rows));
+        return true;
+    } catch (const Fault& fault) {
+        setError(fault.number(), fault.description());
+        writeHeldOneByOne();
+        return false;
+    }
+}
+
+void LocalProfile::writeHeldOneByOne() noexcept {
+    // As the saves would have been written as they came: each by itself, up to the first one the
+    // library refuses. What is stored is read again on the next use.
+    try {
+        auto db = m_library->database();
+        std::vector<QString> written = m_stored;
+        for (const Round& round : m_rounds) {
+            m_values = round.values;
+            std::vector<QVariant> stored(ProfileColumns().size());
+            if (!resolve(stored))
+                break;
+            const ProfileUpdate change = BuildUpdate(m_values, written, stored, m_systemId, Now());
+            db->begin();
+            try {
+                db->execute(change.text, change.values);
+                for (const RoundWrite& write : round.writes) {
+                    db->execute(QStringLiteral(
+                                    "DELETE FROM DOCSADM.SECURITY WHERE THING = ?1 AND PERSONORGROUP = ?2"),
+                                {m_systemId, write.id});
+                    if (write.present)
+                        db->execute(QStringLiteral("INSERT INTO DOCSADM.SECURITY (THING, PERSONORGROUP, "
+                                                   "ACCESSRIGHTS) VALUES (?1, ?2, ?3)"),
+                                    {m_systemId, write.id, write.rights});
+                }
+                db->commit();
+            } catch (...) {
+                db->rollback();
+                break;
+            }
+            written = round.values;
+        }
+    } catch (...) {
+    }
+    m_rounds.clear();
+    m_stamp = {};
+    try {
+        read(m_docNumber);
+    } catch (...) {
+        forgetEdits();
+    }
 }
 
 bool LocalProfile::savesAsEdited() const {
@@ -560,64 +833,63 @@ bool LocalProfile::savesAsEdited() const {
     return true;
 }
 
-void LocalProfile::takeSaved(const QString& lastEdit) {
+void LocalProfile::takeSaved(const QString& lastEdit, std::vector<StoredTrustee> rows) {
     m_stored = m_values;
     m_stored[static_cast<std::size_t>(Column("LAST_EDIT_DATE"))] = lastEdit;
-    if (m_clearSecurity) {
-        m_trustees.clear();
-        m_trusteesLoaded = true;
-    } else if (!m_touched.empty()) {
-        // The rewritten entries now follow the others, in the order writeTrustees() wrote them: the
-        // order loadTrustees() reads (ORDER BY the rows' insertion order).
-        std::stable_sort(m_trustees.begin(), m_trustees.end(), [this](const auto& a, const auto& b) {
-            const bool aTouched = m_touched.count(a.id) != 0;
-            const bool bTouched = m_touched.count(b.id) != 0;
-            if (aTouched != bTouched)
-                return bTouched;
-            return aTouched && a.id < b.id;
-        });
+    if (m_clearSecurity)
+        rows.clear();
+    // The list as reading it again would give: one entry per trustee, in the rows' order.
+    std::vector<TrusteeEntry> entries;
+    for (const StoredTrustee& row : rows) {
+        bool known = false;
+        for (const auto& entry : entries)
+            known = known || entry.id == row.id;
+        if (known)
+            continue;
+        TrusteeEntry entry;
+        entry.id = row.id;
+        entry.rights = row.rights;
+        for (const auto& edited : m_trustees) {
+            if (edited.id == row.id) {
+                entry.name = edited.name;
+                entry.isGroup = edited.isGroup;
+                break;
+            }
+        }
+        entries.push_back(entry);
     }
+    m_trustees = std::move(entries);
+    m_trusteesLoaded = true;
+    m_rounds.clear();
     forgetEdits(true);
-    m_storedTrustees = m_trustees;
+    m_storedRows = std::move(rows);
     m_stamp = m_library->database()->changeStamp();
 }
 
-std::vector<LocalProfile::TrusteeWrite> LocalProfile::trusteeWrites(bool againstStored) const {
-    std::vector<TrusteeWrite> writes;
-    for (const qint64 id : m_touched) {
-        const TrusteeEntry* edited = nullptr;
-        for (const auto& entry : m_trustees)
-            if (entry.id == id && !edited)
-                edited = &entry;
-        // A trustee the stored list does not hold has no row to delete; one that keeps no entry and
-        // had none needs nothing. Rewritten entries move behind the others, as a rewrite always did.
-        bool stored = true;
-        if (againstStored) {
-            stored = false;
-            for (const auto& entry : m_storedTrustees)
-                stored = stored || entry.id == id;
-        }
-        if (stored)
-            writes.push_back({id, false, 0});
-        if (edited)
-            writes.push_back({id, true, edited->rights});
+void LocalProfile::takeTrusteeRows(const QueryResult& rows, std::size_t first) {
+    m_trustees.clear();
+    m_storedRows.clear();
+    for (const auto& row : rows.rows) {
+        if (row.size() < first + 5 || row.at(first).isNull())
+            continue;
+        StoredTrustee stored;
+        stored.rowId = row.at(first).toLongLong();
+        stored.id = row.at(first + 1).toLongLong();
+        stored.rights = row.at(first + 2).toLongLong();
+        m_storedRows.push_back(stored);
+        bool duplicate = false;
+        for (const auto& known : m_trustees)
+            duplicate = duplicate || known.id == stored.id;
+        if (duplicate)
+            continue;
+        TrusteeEntry entry;
+        entry.id = stored.id;
+        entry.rights = stored.rights;
+        entry.isGroup = row.at(first + 3).isNull() && !row.at(first + 4).isNull();
+        entry.name = entry.isGroup ? ValueText(row.at(first + 4)) : ValueText(row.at(first + 3));
+        m_trustees.push_back(entry);
     }
-    return writes;
-}
-
-void LocalProfile::writeTrustees(const std::vector<TrusteeWrite>& writes) {
-    auto db = m_library->database();
-    for (const TrusteeWrite& write : writes) {
-        if (!write.insert)
-            db->execute(
-                QStringLiteral("DELETE FROM DOCSADM.SECURITY WHERE THING = ?1 AND PERSONORGROUP = ?2"),
-                {m_systemId, write.id});
-        else
-            db->execute(
-                QStringLiteral(
-                    "INSERT INTO DOCSADM.SECURITY (THING, PERSONORGROUP, ACCESSRIGHTS) VALUES (?1, ?2, ?3)"),
-                {m_systemId, write.id, write.rights});
-    }
+    m_trusteesLoaded = true;
 }
 
 void LocalProfile::loadTrustees() {
@@ -626,31 +898,13 @@ void LocalProfile::loadTrustees() {
     const auto db = m_library->database();
     if (!db->unchangedSince(m_stamp))
         m_stamp = {}; // the list is read as it is now, the columns were read before
-    // In the order the rows were written: a save rewrites the entries it changed as new rows, and
-    // takeSaved() keeps the list in that order without reading it again. (The index on THING
-    // already holds that order, so the ORDER BY costs no sort.)
-    const QueryResult rows =
-        db->query(QStringLiteral(
-                      "SELECT S.PERSONORGROUP, S.ACCESSRIGHTS, U.USER_ID, G.GROUP_ID FROM DOCSADM.SECURITY S "
-                      "LEFT JOIN DOCSADM.PEOPLE U ON U.SYSTEM_ID = S.PERSONORGROUP "
-                      "LEFT JOIN DOCSADM.GROUPS G ON G.SYSTEM_ID = S.PERSONORGROUP WHERE S.THING = ?1 "
-                      "ORDER BY S.ROWID"),
-                  {m_systemId});
-    m_trustees.clear();
-    for (const auto& row : rows.rows) {
-        TrusteeEntry entry;
-        entry.id = row.at(0).toLongLong();
-        entry.rights = row.at(1).toLongLong();
-        entry.isGroup = row.at(2).isNull() && !row.at(3).isNull();
-        entry.name = entry.isGroup ? ValueText(row.at(3)) : ValueText(row.at(2));
-        bool duplicate = false;
-        for (const auto& known : m_trustees)
-            duplicate = duplicate || known.id == entry.id;
-        if (!duplicate)
-            m_trustees.push_back(entry);
-    }
-    m_storedTrustees = m_trustees;
-    m_trusteesLoaded = true;
+    const QueryResult rows = db->query(
+        QStringLiteral("SELECT S.ROWID, S.PERSONORGROUP, S.ACCESSRIGHTS, U.USER_ID, G.GROUP_ID FROM "
+                       "DOCSADM.SECURITY S LEFT JOIN DOCSADM.PEOPLE U ON U.SYSTEM_ID = S.PERSONORGROUP "
+                       "LEFT JOIN DOCSADM.GROUPS G ON G.SYSTEM_ID = S.PERSONORGROUP WHERE S.THING = ?1 "
+                       "ORDER BY S.ROWID"),
+        {m_systemId});
+    takeTrusteeRows(rows, 0);
 }
 
 const std::vector<TrusteeEntry>& LocalProfile::trusteeEntries() {
@@ -666,6 +920,11 @@ void LocalProfile::beginTrusteeEdit() {
 }
 
 void LocalProfile::endTrusteeEdit(bool commit) {
+    // The saves made during the edit are written as it ends.
+    if (!m_rounds.empty()) {
+        m_editing = false;
+        m_heldSaveFailed = !flushRounds();
+    }
     if (m_editing && !commit) {
         m_trustees = m_editTrustees;
         m_touched = m_editTouched;

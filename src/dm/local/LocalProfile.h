@@ -14,6 +14,14 @@ namespace vantrelis::dm::local {
 
 class LocalLibrary;
 
+// One SECURITY row of a profile: its row id (0 when not known) and what it holds.
+struct StoredTrustee {
+    qint64 rowId = 0;
+    qint64 id = 0;
+    qint64 rights = 0;
+    bool operator==(const StoredTrustee& other) const { return id == other.id && rights == other.rights; }
+};
+
 // A profile: PROFILE row of a document (and, for a folder, its FOLDER row) held as the column
 // values the object model shows, plus its trustee list from SECURITY. Edits stay in memory until
 // save, which writes them in one transaction or not at all. A new profile (of a new folder) is
@@ -59,11 +67,26 @@ public:
 private:
     bool read(qint64 docNumber);
     void loadTrustees();
+    // Fills the trustee list from SECURITY rows read as (ROWID, PERSONORGROUP, ACCESSRIGHTS, USER_ID,
+    // GROUP_ID) starting at `first`; rows whose ROWID is NULL are skipped.
+    void takeTrusteeRows(const QueryResult& rows, std::size_t first);
     // Drops pending edits; the trustee list is read again on its next use unless `keepTrustees`.
     void forgetEdits(bool keepTrustees = false);
+    // Whether a save can be held back while the trustee edit is open: it changes nothing but
+    // trustees and plain columns (no lookups, no public flag, no dropped list).
+    bool deferrable() const;
+    // Records a save: the trustees touched since the last one, as the SECURITY writes that save
+    // stands for, and the column values it saves.
+    void closeRound();
+    // Writes the saves held back in one go; edits made after the last of them stay pending. When
+    // the library refuses that write, the saves are written one by one up to the one it refuses.
+    // False leaves the error number and text.
+    bool flushRounds();
+    bool writeHeld();
+    void writeHeldOneByOne() noexcept;
     // After a save that began on an unchanged library: what was written becomes what is stored,
     // as reading the profile again would show it.
-    void takeSaved(const QString& lastEdit);
+    void takeSaved(const QString& lastEdit, std::vector<StoredTrustee> rows);
     // Whether the saved columns read back exactly as edited (no lookups, no public change).
     bool savesAsEdited() const;
     // The values to store for the changed columns (all columns of a new profile), by column index;
@@ -71,15 +94,11 @@ private:
     bool resolve(std::vector<QVariant>& stored);
     bool create(const std::vector<QVariant>& stored);
     bool update(const std::vector<QVariant>& stored);
-    // The SECURITY rows a save writes for the touched trustees: a delete and an insert each, or, when
-    // `againstStored` (the stored list is known), only what differs from the stored list.
-    struct TrusteeWrite {
-        qint64 id = 0;
-        bool insert = false;
-        qint64 rights = 0;
-    };
-    std::vector<TrusteeWrite> trusteeWrites(bool againstStored) const;
-    void writeTrustees(const std::vector<TrusteeWrite>& writes);
+    // The SECURITY writes of the saves held in m_rounds. Against the rows known to be stored
+    // (`current`), only the rows from the first one that differs on are rewritten, which leaves the
+    // same rows in the same order; otherwise every save's deletes and inserts run as they came.
+    // Answers the rows the profile then has (valid when `current`).
+    std::vector<StoredTrustee> writeRounds(bool current, std::size_t& statements, bool dryRun);
     bool hasChanges() const;
     [[noreturn]] void raise(qint64 number, const QString& text);
     void setError(qint64 number, const QString& text);
@@ -99,8 +118,24 @@ private:
 
     bool m_trusteesLoaded = false;
     std::vector<TrusteeEntry> m_trustees;
-    std::set<qint64> m_touched;                 // trustees whose SECURITY rows the next save rewrites
-    std::vector<TrusteeEntry> m_storedTrustees; // the list as SECURITY held it when last read or saved
+    std::set<qint64> m_touched; // trustees whose SECURITY rows the next save rewrites
+    // The SECURITY rows as the library held them when last read or saved, duplicates included, in
+    // their stored order.
+    std::vector<StoredTrustee> m_storedRows;
+    // Saves not written yet (held while the trustee edit is open): per save, the touched trustees
+    // in the order that save writes them, with the entry each keeps (rights -1: none).
+    struct RoundWrite {
+        qint64 id = 0;
+        bool present = false;
+        qint64 rights = 0;
+    };
+    struct Round {
+        std::vector<RoundWrite> writes;
+        std::vector<QString> values;
+    };
+    std::vector<Round> m_rounds;
+    // The held saves could not be written when the edit ended: the next save answers no.
+    bool m_heldSaveFailed = false;
     bool m_editing = false;
     std::vector<TrusteeEntry> m_editTrustees; // state at beginEdit, for endEdit(false)
     std::set<qint64> m_editTouched;

@@ -18,8 +18,16 @@ bool IsReadingPragma(const char* name) {
     return name && reading.contains(QByteArray(name).toLower());
 }
 
-bool IsTrusteeTable(const char* table) {
-    return table && (qstricmp(table, "PEOPLE") == 0 || qstricmp(table, "GROUPS") == 0);
+// The tables whose rows the object model finds by name: people, groups and the lookup tables of a
+// profile's columns.
+bool IsNameTable(const char* table) {
+    if (!table)
+        return false;
+    for (const char* name : {"PEOPLE", "GROUPS", "APPS", "DOCUMENTTYPES", "FORMS", "CLIENT", "MATTER"}) {
+        if (qstricmp(table, name) == 0)
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -40,10 +48,10 @@ int StatementAuthorizer::authorize(int action, const char* first, const char* se
     case SQLITE_DELETE:
     case SQLITE_DROP_TABLE:
     case SQLITE_CREATE_TABLE:
-        m_writesTrusteeTables = m_writesTrusteeTables || IsTrusteeTable(first);
+        m_writesNameTables = m_writesNameTables || IsNameTable(first);
         break;
     case SQLITE_ALTER_TABLE:
-        m_writesTrusteeTables = m_writesTrusteeTables || IsTrusteeTable(second);
+        m_writesNameTables = m_writesNameTables || IsNameTable(second);
         break;
     default:
         break;

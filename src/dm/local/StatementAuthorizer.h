@@ -8,8 +8,9 @@ namespace vantrelis::dm::local {
 
 // SQLite's authorizer on a library connection. While guarded (the SQL object's statements) it
 // refuses what would reach outside the library or take over its transactions, and keeps what it
-// refused for the fault's text. Always, it notes whether a statement being prepared writes the
-// PEOPLE or GROUPS table (by SQLite's own account of the statement, triggers and schema changes
+// refused for the fault's text. Always, it notes whether a statement being prepared writes a table
+// rows are found in by name (PEOPLE, GROUPS and the lookup tables APPS, DOCUMENTTYPES, FORMS,
+// CLIENT and MATTER; by SQLite's own account of the statement, triggers and schema changes
 // included), so that what was read from them can be forgotten.
 class StatementAuthorizer {
 public:
@@ -21,8 +22,8 @@ public:
     void clearDenied() { m_denied.clear(); }
 
     // Starts noting the tables of a statement about to be prepared.
-    void startStatement() { m_writesTrusteeTables = false; }
-    bool writesTrusteeTables() const { return m_writesTrusteeTables; }
+    void startStatement() { m_writesNameTables = false; }
+    bool writesNameTables() const { return m_writesNameTables; }
 
 private:
     static int Authorize(void* self, int action, const char* first, const char* second, const char* database,
@@ -31,7 +32,7 @@ private:
 
     bool m_guarded = false;
     QString m_denied;
-    bool m_writesTrusteeTables = false;
+    bool m_writesNameTables = false;
 };
 
 // Guards the authorizer for the lifetime of the object.

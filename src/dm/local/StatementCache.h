@@ -14,7 +14,7 @@ class StatementCache {
 public:
     struct Entry {
         sqlite3_stmt* statement = nullptr;
-        bool writesTrusteeTables = false;
+        bool writesNameTables = false;
     };
 
     StatementCache() = default;
