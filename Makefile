@@ -52,13 +52,19 @@ test-asan: deps $(ASAN_BUILD)/build.ninja
 # 50,000 documents, with the run's statements replayed through sqlite3 as the floor
 # (IMPORT_BENCH_ARGS=--quick for the small one only, --full for 5,000 and 50,000 paths, --skip to
 # leave it out).
+# Then MANY_WRITERS unattended runs at once into the same generated library (0 leaves them out): the
+# same file each, and the file split by client, each beside one run alone.
 BENCHES    ?= vantrelis-folder-bench
 BENCH_ARGS ?=
 IMPORT_BENCH_ARGS ?=
+MANY_WRITERS ?= 8
 
 bench: build
 	@for b in $(BENCHES); do echo "== $$b"; $(BUILD)/bin/$$b $(BENCH_ARGS) || exit 1; done
 	@if [ "$(IMPORT_BENCH_ARGS)" != "--skip" ]; then echo "== import run"; scripts/bench.sh $(BUILD) $(IMPORT_BENCH_ARGS); fi
+	@if [ "$(MANY_WRITERS)" != "0" ]; then echo "== many writers"; \
+	  bench/many_writers.sh $(BUILD) --bench $(MANY_WRITERS); \
+	  bench/many_writers.sh $(BUILD) --split $(MANY_WRITERS); fi
 
 # Each libFuzzer target for FUZZ_TIME seconds, from its seed corpus under fuzz/corpus/NAME (clang; not
 # part of the tests; no tests built). FUZZ_TARGETS names the ones to run.

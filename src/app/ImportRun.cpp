@@ -9,6 +9,7 @@
 
 #include <QFileInfo>
 #include <QTextStream>
+#include <algorithm>
 
 namespace vantrelis::app {
 
@@ -56,13 +57,14 @@ ImportRun::ImportRun(AppContext& context, RunView& view, engine::FolderOperation
     : m_context(context), m_view(view), m_folders(folders, context.gateway(), context.log()),
       m_errorOutput([](const QString& line) { QTextStream(stderr) << line << Qt::endl; }),
       m_profileFill(context.gateway(), context.log()),
+      // A library that another writer holds is left between two items, like a stop.
       m_filer(
-          context, view, m_folders, [this] { return StopRequested(); },
+          context, view, m_folders, [this] { return StopRequested() || LibraryHeld(); },
           [this] {
               m_progress.ItemDone();
               ShowRate();
           }),
-      m_walk(context, m_folders, m_columns, m_filer, [this] { return StopRequested(); }),
+      m_walk(context, m_folders, m_columns, m_filer, [this] { return StopRequested() || LibraryHeld(); }),
       m_report(m_lines, m_paths) {
     m_report.setFailureOutput([this](const QString& reason) { ReportFailed(reason); });
 }
@@ -261,11 +263,10 @@ void ImportRun::ProcessLibraries(const RunChoices& choices, const QString& setNa
         choice.ticked = LiveTick(m_view, index);
         if (choice.ticked)
             m_report.LibraryStart(choice.name);
-        const int walkedBefore = m_summary.libraries;
-        QString libraryError;
-        const bool goOn = !choice.ticked || ProcessLibrary(index, choice.name, setName, libraryError);
+        LibraryEnd end;
+        const bool goOn = !choice.ticked || ProcessLibrary(index, choice.name, setName, end);
         if (choice.ticked)
-            m_report.LibraryEnd(m_summary.libraries > walkedBefore, libraryError);
+            m_report.LibraryEnd(end.error, end.failed);
         if (!goOn) {
             log.WriteLog(StandardLines::StepSeparator());
             log.WriteLog(QStringLiteral("Warning: The import run was stopped before its end"));
@@ -280,8 +281,7 @@ void ImportRun::ProcessLibraries(const RunChoices& choices, const QString& setNa
         log.ShowMessage(QStringLiteral("Finished processing."), StyleInformation);
 }
 
-bool ImportRun::ProcessLibrary(int index, const QString& caption, const QString& setName,
-                               QString& libraryError) {
+bool ImportRun::ProcessLibrary(int index, const QString& caption, const QString& setName, LibraryEnd& end) {
     Log& log = m_context.log();
     const qint64 pathCount = m_paths.size();
     m_view.setCounter(RunCounter::Total, pathCount);
@@ -294,16 +294,26 @@ bool ImportRun::ProcessLibrary(int index, const QString& caption, const QString&
     log.ShowStatus(QStringLiteral("Processing library ") + caption);
     log.WriteLog(StandardLines::SectionEnd());
     if (!m_context.connection().ConnectLibrary(caption)) {
-        libraryError = QStringLiteral("Error: Unable to connect to library ") + caption;
-        log.ShowStatus(libraryError);
+        // A library that another writer holds stays ticked: the next run does its work.
+        if (m_context.connection().lastFailurePassing()) {
+            GiveUpLibrary(caption.trimmed().toUpper(), 1, end);
+            return true;
+        }
+        end.error = QStringLiteral("Error: Unable to connect to library ") + caption;
+        log.ShowStatus(end.error);
         m_view.untickLibrary(index);
         ++m_summary.errors;
         return true;
     }
     m_libraryName = m_context.session().LibraryName();
     m_walk.setLibraryName(m_libraryName);
-    libraryError = HasFolderRights();
-    if (!libraryError.isEmpty()) {
+    bool rightsUnread = false;
+    end.error = HasFolderRights(rightsUnread);
+    if (rightsUnread) {
+        GiveUpLibrary(m_libraryName, 1, end);
+        return true;
+    }
+    if (!end.error.isEmpty()) {
         m_view.untickLibrary(index);
         ++m_summary.errors;
         return true;
@@ -311,8 +321,8 @@ bool ImportRun::ProcessLibrary(int index, const QString& caption, const QString&
     // The rule table was loaded again with this library: its own rule for the set serves here.
     const Rule rule = FindRule(setName);
     if (rule.row == 0) {
-        libraryError = RuleNotFound(setName, m_libraryName);
-        log.ShowStatus(libraryError);
+        end.error = RuleNotFound(setName, m_libraryName);
+        log.ShowStatus(end.error);
         log.WriteLog(StandardLines::SectionEnd());
         m_view.untickLibrary(index);
         ++m_summary.errors;
@@ -345,6 +355,13 @@ bool ImportRun::ProcessLibrary(int index, const QString& caption, const QString&
             Count(outcome);
             throw;
         }
+        const bool held = LibraryHeld();
+        if (held) {
+            // The path met a lock that was not released in time: whatever it did, its line is to be
+            // done again, and why is the lock.
+            outcome.kind = PathOutcome::Kind::Failed;
+            outcome.firstError = HeldReason(m_libraryName);
+        }
         Count(outcome);
         m_report.PathEnd(j, outcome, m_folders.IsPlanned(outcome.folder), m_folders.checkOnly(),
                          StopRequested());
@@ -356,6 +373,10 @@ bool ImportRun::ProcessLibrary(int index, const QString& caption, const QString&
         m_view.setCounter(RunCounter::Added, m_addedCount);
         m_view.showProgress(j, pathCount);
         log.SetStatusLabel(QStringLiteral("Finished"));
+        if (held) {
+            GiveUpLibrary(m_libraryName, j + 1, end);
+            break;
+        }
     }
     m_view.showRate(QString());
     if (StopRequested()) {
@@ -379,8 +400,32 @@ void ImportRun::ShowRate() {
         m_view.showRate(text);
 }
 
-QString ImportRun::HasFolderRights() {
+bool ImportRun::LibraryHeld() const {
+    const auto& library = m_context.session().currentLibrary;
+    return library && library->heldByAnotherWriter();
+}
+
+QString ImportRun::HeldReason(const QString& name) {
+    return QStringLiteral("Error: Library ") + name +
+           QStringLiteral(" is held by another writer and the wait for it ran out");
+}
+
+void ImportRun::GiveUpLibrary(const QString& name, qint64 firstPath, LibraryEnd& end) {
+    const qint64 remaining = std::max<qint64>(0, m_paths.size() - firstPath + 1);
+    end.error = HeldReason(name);
+    end.failed = true;
     Log& log = m_context.log();
+    log.ShowStatus(end.error + QStringLiteral(" - its remaining ") + FormatWhole(remaining) +
+                   QStringLiteral(" paths are not processed and count as errors (a rerun completes them)"));
+    log.WriteLog(StandardLines::SectionEnd());
+    m_summary.errors += remaining;
+    m_errorCount += remaining;
+    m_view.setCounter(RunCounter::Errors, m_errorCount);
+}
+
+QString ImportRun::HasFolderRights(bool& passing) {
+    Log& log = m_context.log();
+    passing = false;
     const auto& library = m_context.session().currentLibrary;
     bool allowed = false;
     QString userId;
@@ -396,6 +441,11 @@ QString ImportRun::HasFolderRights() {
     }
     if (allowed)
         return QString();
+    // Parameters that another writer's lock kept from being read say nothing about the rights.
+    if (LibraryHeld()) {
+        passing = true;
+        return QString();
+    }
     const QString error = QStringLiteral("Error: ") + userId +
                           QStringLiteral(" does not have rights to manage folders in library ") +
                           m_libraryName;

@@ -54,10 +54,23 @@ private:
     Rule FindRule(const QString& setName) const;
     bool Prepare(const RunChoices& choices, const QString& setName, const Rule& rule);
     void ProcessLibraries(const RunChoices& choices, const QString& setName);
-    // Walks the library's paths; false when the run stops. `libraryError` receives why a library
-    // that is not walked was left.
-    bool ProcessLibrary(int index, const QString& caption, const QString& setName, QString& libraryError);
-    QString HasFolderRights();
+    // How a library's visit ended, for the report's lines that were not walked.
+    struct LibraryEnd {
+        QString error;       // why the library (or the rest of it) was left; empty: walked or stopped
+        bool failed = false; // its remaining lines failed (another writer held it) rather than skipped
+    };
+    // Walks the library's paths; false when the run stops.
+    bool ProcessLibrary(int index, const QString& caption, const QString& setName, LibraryEnd& end);
+    // The rights error line (empty when the rights are there); `passing` is set when the rights could
+    // not be read because another writer held the library.
+    QString HasFolderRights(bool& passing);
+    // Whether another writer has held the current library for as long as the run waits for it.
+    bool LibraryHeld() const;
+    // Leaves the library that another writer holds: one error line, and the paths from `firstPath`
+    // (1-based) on counted as failed.
+    void GiveUpLibrary(const QString& name, qint64 firstPath, LibraryEnd& end);
+    // The reason of the lines left because another writer holds the library.
+    static QString HeldReason(const QString& name);
     void LoadForeignColumns();
     void Finish() noexcept;
     // The outcome of a path in the counters and the summary.

@@ -86,20 +86,20 @@ void RunReport::PathEnd(qint64 pathIndex, const PathOutcome& outcome, bool plann
     m_reportedPaths = pathIndex;
 }
 
-void RunReport::LibraryEnd(bool walked, const QString& libraryError) {
+void RunReport::LibraryEnd(const QString& reason, bool failed) {
     if (!isOpen())
         return;
-    const QString reason = walked || libraryError.isEmpty()
-                               ? QStringLiteral("not processed - the run was stopped before this line")
-                               : QStringLiteral("not processed - ") + libraryError;
+    const QString error = reason.isEmpty()
+                              ? QStringLiteral("not processed - the run was stopped before this line")
+                              : QStringLiteral("not processed - ") + reason;
     for (qint64 j = m_reportedPaths + 1; j <= m_lines.pathLines.size(); ++j) {
         LineReport::Row row;
         row.line = m_lines.pathLines.at(j - 1);
         LinesBefore(row.line);
         row.library = m_library;
         row.path = m_paths.at(j - 1);
-        row.outcome = QStringLiteral("skipped");
-        row.error = reason;
+        row.outcome = failed ? QStringLiteral("failed") : QStringLiteral("skipped");
+        row.error = error;
         Write(row);
     }
     LinesBefore(std::numeric_limits<qint64>::max());

@@ -28,9 +28,10 @@ public:
     void LibraryStart(const QString& caption);
     // The row of path `pathIndex` (1-based). `planned`: its folder is only planned by a check.
     void PathEnd(qint64 pathIndex, const PathOutcome& outcome, bool planned, bool checkOnly, bool stopped);
-    // The lines of the library not yet reported: skipped, because of `libraryError` when the library
-    // was not walked, else because the run stopped.
-    void LibraryEnd(bool walked, const QString& libraryError);
+    // The lines of the library not yet reported, for `reason` (the error that left the library; empty:
+    // the run stopped): failed when `failed` (the library was held by another writer; a rerun does
+    // them), else skipped.
+    void LibraryEnd(const QString& reason, bool failed);
     void Close();
 
 private:

@@ -155,7 +155,17 @@ bool Startup::Load() {
     PreselectImportFile();
     SetDocumentOptions();
     m_state.stage = StartupStage::FormFilled;
-    if (!HasRights()) {
+    const bool rights = HasRights();
+    if (!rights && RightsUnread()) {
+        // Another writer's lock kept the rights from being read: that says nothing about them.
+        const QString text = QStringLiteral("Error: Library ") + m_context.session().LibraryName() +
+                             QStringLiteral(" is held by another writer - the rights could not be "
+                                            "verified; try again later");
+        log.WriteLog(text);
+        log.ShowMessage(text, StyleExclamation);
+        return Stop(true, text);
+    }
+    if (!rights) {
         const QString text =
             QStringLiteral("Error: You are not a member of any groups with Universal Access = ") +
             QString::number(kAdministratorAccess) + QStringLiteral(". ") +
@@ -296,6 +306,15 @@ bool Startup::HasRights() noexcept {
         log.Yield();
         dm::SqlRows rows(m_context.gateway(), AdministratorCheckSql(userName));
         return LeadingNumber(rows.value(1)) != 0;
+    } catch (...) {
+        return false;
+    }
+}
+
+bool Startup::RightsUnread() noexcept {
+    try {
+        const auto& library = m_context.session().currentLibrary;
+        return m_context.gateway().LastErrorPassing() || (library && library->heldByAnotherWriter());
     } catch (...) {
         return false;
     }

@@ -45,6 +45,8 @@ private:
     void PreselectImportFile() noexcept;
     void SetDocumentOptions() noexcept;
     bool HasRights() noexcept;
+    // Whether the rights query failed because another writer held the library.
+    bool RightsUnread() noexcept;
     // `why`: the text that stopped the start, for its line on standard output when no error line
     // came before it.
     bool Stop(bool userTold, const QString& why) noexcept;

@@ -112,8 +112,6 @@ void Log::WriteLog(const QString& text) noexcept {
 void Log::Write(const QString& text, bool always) noexcept {
     try {
         const QString line = TrimBlanks(text);
-        if (m_errorWatch && line.startsWith(QLatin1String("Error"), Qt::CaseInsensitive))
-            m_errorWatch(line);
         const bool error = line.startsWith(QLatin1String("ERROR:"), Qt::CaseInsensitive);
         if (error)
             NoteError(line);

@@ -73,9 +73,6 @@ public:
     QString StatusLabel() const noexcept;
     void Yield() noexcept;
 
-    // Sees every line given to WriteLog that begins with "Error", whether it is logged or not.
-    void setErrorWatch(std::function<void(const QString&)> watch) { m_errorWatch = std::move(watch); }
-
     // Where the log's own failure is told (standard error in the program) and, in an unattended run,
     // every error line as well, so that whoever started it sees why it stopped.
     void setErrorOutput(std::function<void(const QString&)> output) { m_errorOutput = std::move(output); }
@@ -129,7 +126,6 @@ private:
     QString m_nameBase;
     QString m_fileName;
     QStringEncoder m_encoder{QStringConverter::System};
-    std::function<void(const QString&)> m_errorWatch;
     std::function<void(const QString&)> m_errorOutput;
     QString m_firstError;
     QString m_lastToldError;

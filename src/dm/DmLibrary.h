@@ -23,6 +23,9 @@ public:
     // Whether that failure passes by itself (another writer held the library): the library is
     // sound and may be tried again later.
     virtual bool errorIsPassing() const { return false; }
+    // Whether another writer has held the library's write lock for as long as the library waits for
+    // it: writes fail at once until it is released. The library is sound; the work may be done later.
+    virtual bool heldByAnotherWriter() const { return false; }
     virtual std::shared_ptr<DmParameters> parameters() = 0;
     // nullptr when the library has no such document.
     virtual std::shared_ptr<DmProfile> profile(qint64 docNumber) = 0;

@@ -201,6 +201,7 @@ bool FusionConnection::ConnectLibrary(const QString& libraryName) {
         }
         m_connected = false;
         m_lastFailurePassing = false;
+        const qint64 passingBefore = m_gateway.PassingErrors();
         m_session.currentLibrary = found;
         // The general settings are the library's own: a key it does not set must not keep another
         // library's value (a parent folder number of one library names some other item in the next).
@@ -271,6 +272,19 @@ bool FusionConnection::ConnectLibrary(const QString& libraryName) {
         if (m_loader) {
             m_loader->LoadRules();
             m_loader->LoadImportSets();
+        }
+        if (m_gateway.PassingErrors() != passingBefore) {
+            // What another writer's lock kept from being read (the settings table, the rules) is not
+            // the library's: nothing of it is kept, and the library may be connected again later.
+            if (row != 0) {
+                m_library.setLibraryField(row, LibraryContext::kFieldSettingsTable, QString());
+                m_library.setLibraryField(row, LibraryContext::kFieldQuotedIdentifier, QString());
+            }
+            m_connected = false;
+            m_lastFailurePassing = true;
+            m_log.WriteLog(QStringLiteral("Error: Library ") + name +
+                           QStringLiteral(" cannot be used now: another writer holds it"));
+            return ConnectionFailure(name, false);
         }
         m_log.WriteLog(QStringLiteral("Connected to ") + m_library.engineName() +
                        QStringLiteral(" Library Object ") + currentName + QLatin1Char('.'));

@@ -87,6 +87,7 @@ bool SqlGateway::ExecuteSQL(const QString& instruction) {
                 m_log.WriteLog(QStringLiteral("SQL Error ") + FormatWhole(error) +
                                (text.isEmpty() ? QString() : QStringLiteral(": ") + text));
                 m_lastErrorPassing = sql->errorIsPassing();
+                m_passingErrors += m_lastErrorPassing ? 1 : 0;
             }
         }
         m_log.WriteLog(StandardLines::StepSeparator());

@@ -36,6 +36,9 @@ public:
     // Whether the last instruction was refused for a passing reason (another writer held the
     // library): an empty answer then says nothing about the library's rows or rights.
     bool LastErrorPassing() const { return m_lastErrorPassing; }
+    // How many instructions were refused for a passing reason so far: a caller compares it before
+    // and after a series of reads whose empty answers must not be taken for the library's.
+    qint64 PassingErrors() const { return m_passingErrors; }
 
 private:
     bool Guard(const QString& text);
@@ -46,6 +49,7 @@ private:
     Log& m_log;
     SettingsStore& m_settings;
     bool m_lastErrorPassing = false;
+    qint64 m_passingErrors = 0;
 };
 
 } // namespace vantrelis::dm

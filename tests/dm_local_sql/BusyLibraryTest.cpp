@@ -5,6 +5,7 @@
 #include "dm/local/LocalLibrary.h"
 #include "support/ExpectFault.h"
 
+#include <QElapsedTimer>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
@@ -95,6 +96,45 @@ TEST(BusyLibraryTest, ALockedLibraryIsNotDamagedAfterwards) {
     library.prepare();
     EXPECT_EQ(library.userName(), QStringLiteral("GARY")) << library.errorText().toStdString();
     EXPECT_TRUE(library.errorText().isEmpty());
+}
+
+// The wait for a lock adds up over the statements that find the library locked: once the limit is
+// spent they fail at once, until a write of the connection gets through again.
+TEST(BusyLibraryTest, TheWaitForALockIsSpentOnceNotPerStatement) {
+    ScopedEnv timeout("VANTRELIS_BUSY_TIMEOUT_MS", "400");
+    TestLibrary lib(kEngineMssql);
+    const auto db = lib.db();
+    auto& sql = lib.sql();
+    const QString write = QStringLiteral("UPDATE DOCSADM.CLIENT SET CLIENT_NAME = CLIENT_NAME");
+    const auto timed = [&](qint64& ms) {
+        QElapsedTimer timer;
+        timer.start();
+        const qint64 answer = sql.execute(write);
+        ms = timer.elapsed();
+        return answer;
+    };
+    qint64 first = 0;
+    qint64 second = 0;
+    {
+        const OtherWriter other(lib.file(), "BEGIN IMMEDIATE");
+        EXPECT_FALSE(db->lockWaitSpent());
+        EXPECT_EQ(kErrorLocked, timed(first));
+        EXPECT_GE(first, 350);
+        EXPECT_TRUE(db->lockWaitSpent());
+        ExpectOnlyBusy(sql.errorText());
+        // The library is still held: the next write does not wait all over again.
+        EXPECT_EQ(kErrorLocked, timed(second));
+        EXPECT_LT(second, 400);
+        EXPECT_TRUE(db->lockWaitSpent());
+        // Reads go on while the other writes.
+        EXPECT_EQ(0, sql.execute(QStringLiteral("SELECT COUNT(*) FROM DOCSADM.CLIENT")));
+    }
+    // A write that gets through ends the spent wait; a new lock is waited for in full again.
+    EXPECT_EQ(0, sql.execute(write)) << sql.errorText().toStdString();
+    EXPECT_FALSE(db->lockWaitSpent());
+    const OtherWriter again(lib.file(), "BEGIN IMMEDIATE");
+    EXPECT_EQ(kErrorLocked, timed(first));
+    EXPECT_GE(first, 350);
 }
 
 TEST(BusyLibraryTest, AFullDiskIsCalledAFullDisk) {

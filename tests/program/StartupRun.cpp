@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <sys/stat.h>
 
 namespace {
@@ -51,6 +52,8 @@ protected:
         environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
         // No DM server unless a test makes one: the user's own server file must never be reached.
         environment.insert(QStringLiteral("VANTRELIS_DM_SERVER"), m_serverFile);
+        for (const auto& [name, value] : m_environment)
+            environment.insert(name, value);
         if (m_withoutDisplay)
             for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
                 environment.remove(QLatin1String(name));
@@ -89,6 +92,8 @@ protected:
     }
 
     QTemporaryDir m_dir;
+    // Further variables of the program's environment.
+    QList<std::pair<QString, QString>> m_environment;
     QString m_serverFile = m_dir.filePath(QStringLiteral("no-dm-server.ini"));
     QByteArray m_output;
     bool m_withoutDisplay = false;
@@ -427,6 +432,64 @@ TEST_F(StartupRun, ImportsIntoBothDemoLibrariesAndASecondRunCreatesNothing) {
         ASSERT_TRUE(tool.waitForFinished(60000));
         EXPECT_EQ(tool.exitCode(), 0) << library << tool.readAllStandardOutput().right(2000).toStdString();
     }
+}
+
+// Another writer holds one demo library's lock and never lets go: the run waits for it once (not five
+// seconds for every write of its lines, which took half an hour), fails that library's lines with one
+// line saying why, imports the other library, and keeps the held one ticked for the next run.
+TEST_F(StartupRun, ALibraryHeldByAnotherWriterFailsAloneAndStaysTicked) {
+    makeDemo(QStringLiteral("VANTRELIS_ORACLE"));
+    writeSettings("LogFile=" + logBase().toUtf8() +
+                  "\n[Libraries]\nVANTRELIS_MSSQL=1\nVANTRELIS_ORACLE=1\nVANTRELIS_SMALL=0\n");
+    m_environment.append({QStringLiteral("VANTRELIS_BUSY_TIMEOUT_MS"), QStringLiteral("1000")});
+    const QString demo = m_dir.filePath(QStringLiteral("demo"));
+    const QString report = m_dir.filePath(QStringLiteral("run.csv"));
+    sqlite3* other = nullptr;
+    ASSERT_EQ(
+        SQLITE_OK,
+        sqlite3_open(QFile::encodeName(demo + QStringLiteral("/vantrelis_mssql.db")).constData(), &other));
+    ASSERT_EQ(SQLITE_OK, sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr));
+    const int status =
+        run(kUnattended + QStringList{QStringLiteral("/F"), demo + QStringLiteral("/import.csv"),
+                                      QStringLiteral("/S"), QStringLiteral("CLIENT_MATTER"),
+                                      QStringLiteral("--report"), report});
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+
+    EXPECT_EQ(status, 1) << m_output.toStdString() << m_errors.toStdString();
+    const QRegularExpressionMatch summary =
+        QRegularExpression(QStringLiteral("^Vantrelis Import finished: (\\d+) paths, 2 libraries, (\\d+) "
+                                          "folders added, \\d+ documents filed, (\\d+) errors"))
+            .match(QString::fromUtf8(m_output));
+    ASSERT_TRUE(summary.hasMatch()) << m_output.toStdString();
+    const int paths = summary.captured(1).toInt();
+    EXPECT_GT(summary.captured(2).toInt(), 0) << "the other library is imported";
+    EXPECT_GE(summary.captured(3).toInt(), paths) << "every line of the held library is an error";
+    const QString log = QString::fromUtf8(read(todaysLog()));
+    EXPECT_EQ(log.count(QStringLiteral("Error: Library VANTRELIS_MSSQL is held by another writer")), 1)
+        << m_errors.toStdString();
+    for (const char* wrong : {"damaged", "does not have rights", "UserName not identified", "malformed"})
+        EXPECT_FALSE(log.contains(QLatin1String(wrong), Qt::CaseInsensitive)) << wrong;
+    EXPECT_TRUE(read(m_dir.filePath(kSettingsFile)).contains("VANTRELIS_MSSQL=1"));
+    const auto outcomes = [&](const char* outcome, const char* library = "VANTRELIS_MSSQL") {
+        int count = 0;
+        for (const QString& row : QString::fromUtf8(read(report)).split(QStringLiteral("\r\n")))
+            count += row.section(QLatin1Char(','), 1, 1) == QLatin1String(library) &&
+                     row.section(QLatin1Char(','), 3, 3) == QLatin1String(outcome);
+        return count;
+    };
+    EXPECT_EQ(outcomes("failed"), paths);
+
+    // The lock is gone: a rerun completes the held library's lines.
+    EXPECT_LE(run(kUnattended + QStringList{QStringLiteral("/F"), demo + QStringLiteral("/import.csv"),
+                                            QStringLiteral("/S"), QStringLiteral("CLIENT_MATTER"),
+                                            QStringLiteral("--report"), report}),
+              1)
+        << m_output.toStdString() << m_errors.toStdString();
+    // Only the lines that fail in any library (the demo has a few) are left.
+    EXPECT_EQ(outcomes("failed"), outcomes("failed", "VANTRELIS_ORACLE"));
+    EXPECT_LT(outcomes("failed"), paths / 10);
+    EXPECT_GT(outcomes("created"), 0);
 }
 
 } // namespace

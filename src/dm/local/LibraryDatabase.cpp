@@ -12,7 +12,9 @@
 #include <QFileInfo>
 #include <QSet>
 #include <QUrl>
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <sqlite3.h>
@@ -214,12 +216,79 @@ void LibraryDatabase::guardWrite(sqlite3_stmt* statement) {
         checkFileUnchanged();
 }
 
-namespace {} // namespace
+namespace {
+
+// The pauses between two tries for a lock, in milliseconds, as SQLite's own busy timeout makes them;
+// the last one repeats.
+constexpr int kLockRetryMs[] = {1, 2, 5, 10, 15, 20, 25, 25, 25, 50, 50, 100};
+
+qint64 SteadyMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+} // namespace
 
 int LibraryDatabase::BusyTimeoutMs() {
     bool ok = false;
     const int value = qEnvironmentVariableIntValue("VANTRELIS_BUSY_TIMEOUT_MS", &ok);
-    return ok && value >= 0 ? value : 5000;
+    return ok && value >= 0 ? value : kLockWaitLimitMs;
+}
+
+int LibraryDatabase::BusyHandler(void* self, int count) {
+    return static_cast<LibraryDatabase*>(self)->waitForLock(count) ? 1 : 0;
+}
+
+int LibraryDatabase::CommitHook(void* self) {
+    // A write got through: the library is not held, whatever was waited before.
+    static_cast<LibraryDatabase*>(self)->m_lockWaitedMs = 0;
+    return 0;
+}
+
+bool LibraryDatabase::waitForLock(int count) {
+    // One wait for a library that another writer never releases, not one per statement: the time
+    // adds up over the statements that find it locked, and once the limit is spent they fail at once.
+    if (m_probingLock)
+        return false;
+    qint64 now = SteadyMs();
+    if (count == 0) {
+        if (m_lastLockWaitAt >= 0 && now - m_lastLockWaitAt > std::max(m_busyTimeoutMs, kLockRecentMs))
+            m_lockWaitedMs = 0;
+        m_lockWaitedBefore = m_lockWaitedMs;
+        m_lockWaitStart = now;
+    }
+    m_lockWaitedMs = m_lockWaitedBefore + (now - m_lockWaitStart);
+    m_lastLockWaitAt = now;
+    const qint64 left = m_busyTimeoutMs - m_lockWaitedMs;
+    if (left <= 0)
+        return false;
+    const int step = kLockRetryMs[std::min<std::size_t>(std::size_t(count), std::size(kLockRetryMs) - 1)];
+    sqlite3_sleep(int(std::min<qint64>(step, left)));
+    now = SteadyMs();
+    m_lockWaitedMs = m_lockWaitedBefore + (now - m_lockWaitStart);
+    m_lastLockWaitAt = now;
+    return true;
+}
+
+bool LibraryDatabase::lockWaitSpent() {
+    if (m_lastLockWaitAt < 0 || m_lockWaitedMs < m_busyTimeoutMs || inTransaction())
+        return false;
+    // A give-up long ago says nothing about the library now: the next lock is waited for in full.
+    if (SteadyMs() - m_lastLockWaitAt > std::max(m_busyTimeoutMs, kLockRecentMs)) {
+        m_lockWaitedMs = 0;
+        return false;
+    }
+    // Reads go on while another writer holds the lock, so only a try tells whether it still does:
+    // one attempt, without waiting.
+    m_probingLock = true;
+    const int rc = sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    m_probingLock = false;
+    if (rc != SQLITE_OK)
+        return true;
+    sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    m_lockWaitedMs = 0;
+    return false;
 }
 
 LibraryDatabase::LibraryDatabase(QString file, int engineCode)
@@ -285,7 +354,8 @@ void LibraryDatabase::openConnection(OpenMode mode) {
                              nullptr);
     if (rc != SQLITE_OK)
         raise(rc, QString());
-    sqlite3_busy_timeout(m_db, m_busyTimeoutMs);
+    sqlite3_busy_handler(m_db, &LibraryDatabase::BusyHandler, this);
+    sqlite3_commit_hook(m_db, &LibraryDatabase::CommitHook, this);
     execRaw("PRAGMA temp_store = MEMORY");
 
     // A URI with mode=rw keeps ATTACH from creating a file that should exist.
@@ -426,9 +496,10 @@ void LibraryDatabase::raise(int resultCode, const QString& sql) {
         // Another writer, not the library, is the cause: one number for both, a passing failure.
         throw Fault(
             kErrorLocked, kSource,
-            QStringLiteral("The library database %1 is locked by another process; gave up after %2 ms (%3)")
+            QStringLiteral("The library database %1 is locked by another process; gave up after waiting "
+                           "%2 ms for it in all (%3)")
                 .arg(m_libraryName)
-                .arg(m_busyTimeoutMs)
+                .arg(m_lockWaitedMs)
                 .arg(message));
     case SQLITE_FULL:
         throw Fault(kErrorDiskFull, kSource,

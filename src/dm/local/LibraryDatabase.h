@@ -81,8 +81,19 @@ public:
     // The file at the library's path is not the one this connection has open.
     bool replaced() const override { return m_replaced; }
 
-    // Busy timeout in milliseconds: VANTRELIS_BUSY_TIMEOUT_MS, else 5000.
+    // Whether this connection waited its whole limit for another writer's lock, no write of its own
+    // got through since, and the lock is still taken (tried once, without waiting): statements that
+    // need the lock then fail at once.
+    bool lockWaitSpent() override;
+
+    // The longest a connection waits for another writer's lock in all, in milliseconds, before its
+    // statements fail with kErrorLocked: VANTRELIS_BUSY_TIMEOUT_MS, else kLockWaitLimitMs. The wait
+    // adds up over the statements that find the library locked, and starts again from nothing once
+    // a write of the connection commits (or nothing has waited for as long as the limit).
     static int BusyTimeoutMs();
+    static constexpr int kLockWaitLimitMs = 60000;
+    // How long a spent wait still counts as the library's state, at least.
+    static constexpr int kLockRecentMs = 1000;
 
 private:
     LibraryDatabase(QString file, int engineCode);
@@ -106,6 +117,10 @@ private:
     // Checks the file before a statement that begins a write transaction of its own.
     void guardWrite(sqlite3_stmt* statement);
     [[noreturn]] void raiseDamage(qint64 number, const QString& message);
+    // SQLite's busy handler and commit hook: the wait for another writer's lock, within its limit.
+    static int BusyHandler(void* self, int count);
+    static int CommitHook(void* self);
+    bool waitForLock(int count);
 
     enum class OpenMode { Create, ReadWrite, ReadOnly };
     void openConnection(OpenMode mode);
@@ -130,7 +145,15 @@ private:
     int m_engineCode;
     sqlite3* m_db = nullptr;
     QString m_libraryName;
-    int m_busyTimeoutMs = 5000;
+    int m_busyTimeoutMs = kLockWaitLimitMs;
+    // The wait for another writer's lock (milliseconds of the steady clock): waited so far in all,
+    // waited before the current locking event, when that event began, and the last moment waited.
+    qint64 m_lockWaitedMs = 0;
+    qint64 m_lockWaitedBefore = 0;
+    qint64 m_lockWaitStart = 0;
+    qint64 m_lastLockWaitAt = -1;
+    // lockWaitSpent() tries the lock once, without waiting.
+    bool m_probingLock = false;
     StatementCache m_statements;
     StatementAuthorizer m_authorizer;
     std::shared_ptr<SqlTrace> m_trace;

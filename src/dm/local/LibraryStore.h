@@ -97,6 +97,9 @@ public:
     // Whether the library's storage turned out not to be the one this store has open (a file
     // replaced or deleted while in use). Nothing more runs here; the library is opened again.
     virtual bool replaced() const = 0;
+    // Whether another writer has held the library's write lock for as long as this store waits for
+    // it in all: writes fail at once until a write gets through again. A passing state.
+    virtual bool lockWaitSpent() { return false; }
 
     // The fault for a text that holds more than one statement.
     [[noreturn]] static void RaiseSeveralStatements(const QString& sql);

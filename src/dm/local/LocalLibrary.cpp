@@ -58,6 +58,10 @@ bool LocalLibrary::errorIsPassing() const {
     return IsPassingError(m_lastErrorNumber);
 }
 
+bool LocalLibrary::heldByAnotherWriter() const {
+    return m_db && m_db->lockWaitSpent();
+}
+
 void LocalLibrary::requireConnected() const {
     connect();
     if (!m_db || m_userName.isEmpty()) {

@@ -24,6 +24,7 @@ public:
     QString primaryGroup() const override;
     QString errorText() const override { return lastError(); }
     bool errorIsPassing() const override;
+    bool heldByAnotherWriter() const override;
     std::shared_ptr<DmParameters> parameters() override;
     std::shared_ptr<DmProfile> profile(qint64 docNumber) override;
     std::shared_ptr<DmFolder> newFolder() override;
