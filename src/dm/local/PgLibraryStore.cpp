@@ -521,15 +521,19 @@ const PgLibraryStore::Prepared& PgLibraryStore::prepare(const QString& sql, cons
         forgetStatements();
     Prepared prepared{"v" + QByteArray::number(++m_statementSerial), text.parameters};
     // The server infers each parameter's type from the statement; one it cannot infer ("?2 IS
-    // NULL") takes the type of the value bound to it, as SQLite's dynamic typing would.
+    // NULL"), or infers two ways (a citext column and text), takes the type of the value bound to
+    // it, as SQLite's dynamic typing would.
     std::vector<Oid> types(size_t(text.parameters), 0);
     const QByteArray statement = text.text.toUtf8();
+    bool allTyped = false;
     for (int attempt = 0;; ++attempt) {
         const Result result = prepareOnce(prepared.name, statement, types);
         if (result && PQresultStatus(result.get()) == PGRES_COMMAND_OK)
             break;
         const char* state = result ? PQresultErrorField(result.get(), PG_DIAG_SQLSTATE) : nullptr;
-        if (state && qstrcmp(state, "42P18") == 0 && attempt < text.parameters) {
+        const QLatin1String sqlState(state ? state : "");
+        if ((sqlState == QLatin1String("42P18") || sqlState == QLatin1String("42P08")) &&
+            attempt < text.parameters) {
             static const QRegularExpression parameter(QStringLiteral("\\$(\\d+)"));
             const QRegularExpressionMatch match =
                 parameter.match(QString::fromUtf8(PQresultErrorField(result.get(), PG_DIAG_MESSAGE_PRIMARY)));
@@ -538,6 +542,16 @@ const PgLibraryStore::Prepared& PgLibraryStore::prepare(const QString& sql, cons
                 types[size_t(number - 1)] = TypeOf(params.value(number - 1));
                 continue;
             }
+        }
+        // A value the server took for text where a number was meant ("SELECT ?1 UNION SELECT
+        // PARENT ..."): every parameter takes its value's type.
+        if ((sqlState == QLatin1String("42883") || sqlState == QLatin1String("42804")) && !allTyped &&
+            !params.isEmpty()) {
+            allTyped = true;
+            for (int i = 0; i < text.parameters; ++i)
+                if (types[size_t(i)] == 0)
+                    types[size_t(i)] = TypeOf(params.value(i));
+            continue;
         }
         raise(result.get(), sql);
     }
