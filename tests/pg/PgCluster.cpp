@@ -24,6 +24,12 @@ QString& SkipText() {
     return text;
 }
 
+// Why the cluster did not start, once it failed: every later test fails with it too.
+QString& StartFailure() {
+    static QString text;
+    return text;
+}
+
 bool& Tried() {
     static bool tried = false;
     return tried;
@@ -56,6 +62,8 @@ QString FindBinFolder() {
 } // namespace
 
 PgCluster* PgCluster::Shared() {
+    if (!StartFailure().isEmpty())
+        throw std::runtime_error(StartFailure().toStdString());
     if (!Tried()) {
         Tried() = true;
         std::unique_ptr<PgCluster> cluster(new PgCluster);
@@ -66,8 +74,10 @@ PgCluster* PgCluster::Shared() {
             return nullptr;
         }
         QString error;
-        if (!cluster->start(error))
-            throw std::runtime_error(("The test PostgreSQL cluster does not start: " + error).toStdString());
+        if (!cluster->start(error)) {
+            StartFailure() = QStringLiteral("The test PostgreSQL cluster does not start: ") + error;
+            throw std::runtime_error(StartFailure().toStdString());
+        }
         SharedSlot() = std::move(cluster);
     }
     return SharedSlot().get();
