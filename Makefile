@@ -13,7 +13,7 @@ export QT_QPA_PLATFORM ?= offscreen
 export CCACHE_BASEDIR ?= $(CURDIR)
 export CCACHE_NOHASHDIR ?= 1
 
-.PHONY: all deps configure build test test-asan bench fuzz demo package format format-check clean
+.PHONY: all deps configure build test test-asan bench fuzz demo demo-server package format format-check clean
 
 all: build
 
@@ -86,6 +86,10 @@ fuzz: deps $(FUZZ_BUILD)/build.ninja
 
 demo: build
 	@scripts/demo.sh $(BUILD)
+
+# The same demo with its libraries on a private PostgreSQL cluster that it starts and stops.
+demo-server: build
+	@scripts/demo-server.sh $(BUILD)
 
 # A Debian package of the program, vantrelis-dm, the readme, the menu entry and the icon.
 package: build

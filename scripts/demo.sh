@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
 # Builds a fresh demo environment under BUILD_DIR/demo and shows it with vantrelis-dm.
 # Usage: scripts/demo.sh BUILD_DIR   (make demo passes its build folder)
+# With VANTRELIS_DEMO_SERVER set to a postgresql:// URI (scripts/demo-server.sh sets it), the
+# libraries are databases on that server instead of files, and the demo goes to BUILD_DIR/demo-server.
 set -euo pipefail
 
 build_dir=${1:?usage: scripts/demo.sh BUILD_DIR}
 build_dir=$(cd "$build_dir" && pwd)
 tool="$build_dir/bin/vantrelis-dm"
 program="$build_dir/bin/vantrelis-import"
-demo="$build_dir/demo"
+server=${VANTRELIS_DEMO_SERVER:-}
+demo="$build_dir/demo${server:+-server}"
 
 if [[ ! -x "$tool" ]]; then
     echo "demo: $tool is not built; run 'make build' first" >&2
@@ -16,18 +19,29 @@ fi
 
 rule() { printf '%s\n' "----------------------------------------------------------------------"; }
 
+# A library for the admin tool: its file, or its database on the server.
+lib() { # file name
+    if [[ -n "$server" ]]; then
+        local base=${server%%\?*} query=${server#*\?}
+        [[ "$query" == "$server" ]] && query=""
+        printf '%s%s%s' "${base%/}/" "${1%.db}" "${query:+?$query}"
+    else
+        printf '%s' "$demo/$1"
+    fi
+}
+
 rm -rf -- "$demo"
-"$tool" demo "$demo"
+"$tool" demo "$demo" ${server:+--server "$server"}
 rule
 "$tool" libraries "$demo/dm-server.ini"
 rule
-"$tool" folders "$demo/vantrelis_mssql.db"
+"$tool" folders "$(lib vantrelis_mssql.db)"
 rule
 # The first client folder's item chain: its matter folders, in chain order.
 first_client=$("$tool" sql "$demo/dm-server.ini" VANTRELIS_MSSQL \
     "SELECT MIN(F.DOCNUMBER) FROM DOCSADM.FOLDER F, DOCSADM.PROFILE P WHERE F.DOCNUMBER = P.DOCNUMBER AND P.DOCNAME = 'C1001'" |
     tail -n 1)
-"$tool" chain "$demo/vantrelis_mssql.db" "$first_client"
+"$tool" chain "$(lib vantrelis_mssql.db)" "$first_client"
 rule
 
 # ---------------------------------------------------------------------------------------------
@@ -96,8 +110,8 @@ rule
 # and the client folder's trustees.
 client=$(count VANTRELIS_MSSQL "SELECT MAX(F.DOCNUMBER) FROM DOCSADM.FOLDER F, DOCSADM.PROFILE P WHERE F.DOCNUMBER = P.DOCNUMBER AND P.DOCNAME LIKE 'C1%' AND F.DOCNUMBER NOT IN (SELECT DOCNUMBER FROM DOCSADM.FOLDER_ITEM)")
 echo "Client folder #$client as the import created it (VANTRELIS_MSSQL):"
-"$tool" chain "$demo/vantrelis_mssql.db" "$client"
+"$tool" chain "$(lib vantrelis_mssql.db)" "$client"
 matter=$(count VANTRELIS_MSSQL "SELECT MIN(DOCNUMBER) FROM DOCSADM.FOLDER_ITEM WHERE PARENT = $client AND NODE_TYPE = 'F'")
-"$tool" chain "$demo/vantrelis_mssql.db" "$matter"
-"$tool" trustees "$demo/vantrelis_mssql.db" "$client"
+"$tool" chain "$(lib vantrelis_mssql.db)" "$matter"
+"$tool" trustees "$(lib vantrelis_mssql.db)" "$client"
 exit "$overall"

@@ -7,6 +7,7 @@ packages=(
   build-essential cmake ninja-build ccache pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libsqlite3-dev sqlite3
+  libpq-dev postgresql
   googletest libgtest-dev libgmock-dev
   xvfb xauth
   clang clang-format libclang-rt-dev

@@ -1,6 +1,7 @@
 // The program's layers, checked on the include lines of its sources: each layer includes only the
 // layers it rests on, only the windows include QtWidgets, and only the local backend includes SQLite
-// or QtSql. The tests themselves are outside the rule: they drive any layer.
+// or QtSql, and only its PostgreSQL store (src/dm/local/Pg*) libpq. The tests themselves are outside the
+// rule: they drive any layer.
 
 #include <QDir>
 #include <QDirIterator>
@@ -67,6 +68,12 @@ bool IsQtSqlHeader(const QString& name) {
            name.startsWith(QLatin1String("QSql"));
 }
 
+// A header of libpq, PostgreSQL's client library.
+bool IsLibpqHeader(const QString& name) {
+    return name == QLatin1String("libpq-fe.h") || name == QLatin1String("postgresql/libpq-fe.h") ||
+           name.startsWith(QLatin1String("libpq/")) || name == QLatin1String("libpq-events.h");
+}
+
 // Why `file` (relative to the source root) may not include `include` (as written, with its "" or
 // <>); empty when it may.
 QString Forbidden(const QString& file, const QString& include) {
@@ -82,6 +89,8 @@ QString Forbidden(const QString& file, const QString& include) {
             return QStringLiteral("SQLite outside src/dm/local/");
         if (!own->sqlite && IsQtSqlHeader(name))
             return QStringLiteral("QtSql outside src/dm/local/");
+        if (IsLibpqHeader(name) && !file.startsWith(QLatin1String("src/dm/local/Pg")))
+            return QStringLiteral("libpq outside the PostgreSQL store (src/dm/local/Pg*)");
         return QString();
     }
     // A header beside the file belongs to its own folder.
@@ -110,6 +119,12 @@ TEST(LayeringTest, TellsAllowedFromForbiddenIncludes) {
         {"src/dm/local/LibraryDatabase.cpp", "<sqlite3.h>", true},
         {"src/dm/SqlGateway.cpp", "<sqlite3.h>", false},
         {"tools/dm/DmTool.cpp", "<sqlite3.h>", false},
+        {"src/dm/local/PgLibraryStore.cpp", "<libpq-fe.h>", true},
+        {"src/dm/local/PgLibraryStore.cpp", "<postgresql/libpq-fe.h>", true},
+        {"src/dm/local/LibraryDatabase.cpp", "<libpq-fe.h>", false},
+        {"src/dm/local/LocalServer.cpp", "<libpq/libpq-fs.h>", false},
+        {"src/dm/SqlGateway.cpp", "<libpq-fe.h>", false},
+        {"tools/dm/DmTool.cpp", "<libpq-fe.h>", false},
         {"src/config/FolderRules.cpp", "<QSqlQuery>", false},
         {"src/dm/local/LocalSql.cpp", "<QtSql/QSqlDatabase>", true},
         {"src/engine/FolderWalk.cpp", "<QtSql>", false},

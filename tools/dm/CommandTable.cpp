@@ -15,9 +15,11 @@ const std::vector<CommandEntry>& CommandTable() {
         {"create",
          1,
          1,
-         {QStringLiteral("--engine"), QStringLiteral("--name")},
+         {QStringLiteral("--engine"), QStringLiteral("--name"), QStringLiteral("--program-role")},
          {},
-         "create LIB.db [--engine 10|2|5|6] [--name NAME]   new library with its base rows",
+         "create LIB.db|postgresql://URI [--engine 10|2|5|6] [--name NAME] [--program-role ROLE]   new "
+         "library "
+         "with its base rows (on a server: ROLE may read and write its rows)",
          &Make<CreateCommand>},
         {"add-person",
          2,
@@ -137,7 +139,14 @@ const std::vector<CommandEntry>& CommandTable() {
          {QStringLiteral("--documents")},
          "folders LIB.db [--documents]   top-level folders and their subtrees in chain order",
          &Make<FoldersCommand>},
-        {"demo", 1, 1, {}, {}, "demo DIR   build the demo environment in DIR", &Make<DemoCommand>},
+        {"demo",
+         1,
+         1,
+         {QStringLiteral("--server")},
+         {},
+         "demo DIR [--server postgresql://URI]   build the demo environment in DIR (its libraries on the "
+         "server)",
+         &Make<DemoCommand>},
     };
     return commands;
 }

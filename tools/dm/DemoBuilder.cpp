@@ -3,6 +3,7 @@
 #include "common/Fault.h"
 #include "config/FolderRuleSpec.h"
 #include "dm/local/LibraryAdmin.h"
+#include "dm/local/PgLibraryStore.h"
 
 #include <QDate>
 #include <QDir>
@@ -10,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTextStream>
+#include <QUrl>
 #include <random>
 
 namespace vantrelis::tools {
@@ -267,13 +269,22 @@ const LibraryPlan kPlans[] = {
 };
 
 int CountOf(LibraryAdmin& admin, const QString& sql) {
-    return admin.database().scalar(sql).toInt();
+    return admin.store().scalar(sql).toInt();
 }
 
-DemoLibrarySummary BuildLibrary(const QString& directory, const LibraryPlan& plan) {
+// Where a plan's library goes: its file in the folder, or its database on the server.
+QString LibraryLocation(const QString& directory, const QString& server, const LibraryPlan& plan) {
+    if (server.isEmpty()) {
+        return QDir(directory).filePath(QLatin1String(plan.fileName));
+    }
+    QUrl url(server);
+    url.setPath(QLatin1Char('/') + QFileInfo(QLatin1String(plan.fileName)).completeBaseName());
+    return url.toString();
+}
+
+DemoLibrarySummary BuildLibrary(const QString& file, const LibraryPlan& plan) {
     QElapsedTimer timer;
     timer.start();
-    const QString file = QDir(directory).filePath(QLatin1String(plan.fileName));
     LibraryAdmin admin = LibraryAdmin::CreateLibrary(file, plan.engineCode, QLatin1String(plan.name));
     const std::vector<DemoClient> clients = MakeClients(plan.clients, plan.matters);
     admin.batch([&] {
@@ -387,7 +398,7 @@ DemoSummary DemoBuilder::Build() {
     summary.directory = dir.absolutePath();
     summary.loginUser = QLatin1String(kLoginUser);
     for (const LibraryPlan& plan : kPlans) {
-        summary.libraries.push_back(BuildLibrary(summary.directory, plan));
+        summary.libraries.push_back(BuildLibrary(LibraryLocation(summary.directory, m_server, plan), plan));
     }
 
     summary.serverFile = dir.absoluteFilePath(QStringLiteral("dm-server.ini"));
@@ -401,7 +412,9 @@ DemoSummary DemoBuilder::Build() {
             .arg(QLatin1String(kMssqlLibrary), QLatin1String(kOracleLibrary), QLatin1String(kSmallLibrary))};
     for (const LibraryPlan& plan : kPlans) {
         server << QString() << QStringLiteral("[Library.%1]").arg(QLatin1String(plan.name))
-               << QStringLiteral("Database=%1").arg(QLatin1String(plan.fileName))
+               << QStringLiteral("Database=%1")
+                      .arg(m_server.isEmpty() ? QLatin1String(plan.fileName)
+                                              : LibraryLocation(summary.directory, m_server, plan))
                << QStringLiteral("Engine=%1").arg(plan.engineCode);
     }
     WriteTextFile(summary.serverFile, server);
@@ -451,7 +464,9 @@ QStringList DemoBuilder::Describe(const DemoSummary& summary) {
                                 "%8 documents, %9 folders, %10 filed, %11 [%12 ms]")
                      .arg(library.name)
                      .arg(library.engineCode)
-                     .arg(QFileInfo(library.file).fileName())
+                     .arg(dm::local::PgLibraryStore::IsUri(library.file)
+                              ? dm::local::PgLibraryStore::PrintableUri(library.file)
+                              : QFileInfo(library.file).fileName())
                      .arg(library.people)
                      .arg(library.groups)
                      .arg(library.clients)

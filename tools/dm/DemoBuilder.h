@@ -49,6 +49,10 @@ public:
     static constexpr const char* kSmallLibrary = "VANTRELIS_SMALL";
 
     explicit DemoBuilder(QString directory);
+    // Builds the libraries on a database server instead of in files: `serverUri` names the server
+    // (postgresql://...), each library is the database of its file's name without extension, which
+    // must exist and be empty.
+    void setServer(const QString& serverUri) { m_server = serverUri; }
 
     // Raises vantrelis::Fault when the folder already holds a demo or cannot be written.
     DemoSummary Build();
@@ -62,6 +66,7 @@ public:
 
 private:
     QString m_directory;
+    QString m_server;
 };
 
 } // namespace vantrelis::tools

@@ -1,7 +1,7 @@
 #include "FolderTreePrinter.h"
 
 #include "dm/local/FolderChain.h"
-#include "dm/local/LibraryDatabase.h"
+#include "dm/local/LibraryStore.h"
 
 #include <QStringList>
 
@@ -17,8 +17,7 @@ namespace {
 constexpr int kIndentedLevels = 40;
 } // namespace
 
-FolderTreePrinter::FolderTreePrinter(dm::local::LibraryDatabase& database, QTextStream& out,
-                                     bool withDocuments)
+FolderTreePrinter::FolderTreePrinter(dm::local::LibraryStore& database, QTextStream& out, bool withDocuments)
     : m_db(database), m_out(out), m_withDocuments(withDocuments) {}
 
 QString FolderTreePrinter::Indent(int depth) {

@@ -8,7 +8,7 @@
 #include <vector>
 
 namespace vantrelis::dm::local {
-class LibraryDatabase;
+class LibraryStore;
 }
 
 namespace vantrelis::tools {
@@ -17,7 +17,7 @@ namespace vantrelis::tools {
 // so a tree of any depth prints; a folder met again below itself is marked and not followed.
 class FolderTreePrinter {
 public:
-    FolderTreePrinter(dm::local::LibraryDatabase& database, QTextStream& out, bool withDocuments);
+    FolderTreePrinter(dm::local::LibraryStore& database, QTextStream& out, bool withDocuments);
 
     // Prints a top-level folder and its subtree; false when a chain in it is broken or a folder
     // contains itself.
@@ -45,7 +45,7 @@ private:
     qint64 ParentOf(qint64 docNumber);
     static QString Indent(int depth);
 
-    dm::local::LibraryDatabase& m_db;
+    dm::local::LibraryStore& m_db;
     QTextStream& m_out;
     bool m_withDocuments;
     bool m_sound = true;

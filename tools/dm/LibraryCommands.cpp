@@ -3,9 +3,11 @@
 
 #include "common/Fault.h"
 #include "dm/local/LibraryAdmin.h"
+#include "dm/local/PgLibraryStore.h"
 #include "dm/local/TrusteeLister.h"
 
 #include <QFileInfo>
+#include <QUrl>
 
 // The commands that write to a library: its base rows, people, groups, clients, matters, documents,
 // folders, links, trustees, settings and parameters.
@@ -26,11 +28,24 @@ int CreateCommand::run(ToolArguments& args) {
     }
     return guarded([&] {
         const QString file = args.positional(0);
-        const QString name =
-            args.value(QStringLiteral("--name"), QFileInfo(file).completeBaseName().toUpper());
+        // A library on a database server is named after its database unless --name says otherwise.
+        const QString base = dm::local::PgLibraryStore::IsUri(file)
+                                 ? QUrl(file).path().section(QLatin1Char('/'), -1)
+                                 : QFileInfo(file).completeBaseName();
+        const QString name = args.value(QStringLiteral("--name"), base.toUpper());
+        const QString role = args.value(QStringLiteral("--program-role"));
+        if (!role.isEmpty() && !dm::local::PgLibraryStore::IsUri(file)) {
+            return usageError(QStringLiteral("--program-role is for a library on a database server"));
+        }
         LibraryAdmin admin = LibraryAdmin::CreateLibrary(file, static_cast<int>(engine), name);
+        if (!role.isEmpty()) {
+            static_cast<dm::local::PgLibraryStore&>(admin.store()).grantProgramRole(role);
+        }
         m_out << "Created library " << name.trimmed().toUpper() << " ("
-              << dm::EngineName(static_cast<int>(engine)) << ", engine " << engine << ") in " << file << '\n';
+              << dm::EngineName(static_cast<int>(engine)) << ", engine " << engine << ") in "
+              << (dm::local::PgLibraryStore::IsUri(file) ? dm::local::PgLibraryStore::PrintableUri(file)
+                                                         : file)
+              << '\n';
         return kOk;
     });
 }

@@ -64,7 +64,7 @@ int LibrariesCommand::run(ToolArguments& args) {
             const int engine = server->engineCode(name);
             const QString engineText = QStringLiteral("%1 %2").arg(engine).arg(dm::EngineName(engine));
             try {
-                auto db = server->library(name);
+                auto db = server->store(name);
                 const qint64 documents =
                     db->scalar(QStringLiteral("SELECT COUNT(*) FROM DOCSADM.PROFILE WHERE DOCNUMBER NOT IN "
                                               "(SELECT DOCNUMBER FROM DOCSADM.FOLDER)"))
@@ -120,7 +120,7 @@ int ChainCommand::run(ToolArguments& args) {
     }
     return guarded([&] {
         LibraryAdmin admin = openLibrary(args.positional(0), args, Access::Read);
-        LibraryDatabase& db = admin.database();
+        dm::local::LibraryStore& db = admin.store();
         const QVariant name =
             db.scalar(QStringLiteral("SELECT DOCNAME FROM DOCSADM.PROFILE WHERE DOCNUMBER = ?1"), {parent});
         if (!admin.isFolder(parent)) {
@@ -168,8 +168,8 @@ int TrusteesCommand::run(ToolArguments& args) {
     }
     return guarded([&] {
         LibraryAdmin admin = openLibrary(args.positional(0), args, Access::Read);
-        const auto entries = TrusteeLister::List(admin.database(), docNumber);
-        const dm::local::QueryResult profile = admin.database().query(
+        const auto entries = TrusteeLister::List(admin.store(), docNumber);
+        const dm::local::QueryResult profile = admin.store().query(
             QStringLiteral("SELECT DOCNAME, DEFAULT_RIGHTS FROM DOCSADM.PROFILE WHERE DOCNUMBER = ?1"),
             {docNumber});
         const auto& row = profile.rows.front();
@@ -251,7 +251,7 @@ int SqlCommand::run(ToolArguments& args) {
 int FoldersCommand::run(ToolArguments& args) {
     return guarded([&] {
         LibraryAdmin admin = openLibrary(args.positional(0), args, Access::Read);
-        LibraryDatabase& db = admin.database();
+        dm::local::LibraryStore& db = admin.store();
         // Top-level folders as the import run finds them: folders no FOLDER_ITEM row of this library holds.
         const dm::local::QueryResult top =
             db.query(TopLevelFolderSql(QStringLiteral("F.DOCNUMBER, P.DOCNAME")));
@@ -276,6 +276,7 @@ int FoldersCommand::run(ToolArguments& args) {
 int DemoCommand::run(ToolArguments& args) {
     return guarded([&] {
         DemoBuilder builder(args.positional(0));
+        builder.setServer(args.value(QStringLiteral("--server")));
         const DemoSummary summary = builder.Build();
         for (const QString& line : DemoBuilder::Describe(summary)) {
             m_out << line << '\n';

@@ -5,6 +5,7 @@
 #include "dm/DmConstants.h"
 #include "dm/local/LibraryAdmin.h"
 #include "dm/local/LibraryDatabase.h"
+#include "dm/local/PgLibraryStore.h"
 
 #include <QFileInfo>
 
@@ -12,6 +13,7 @@ namespace vantrelis::tools {
 
 using dm::local::LibraryAdmin;
 using dm::local::LibraryDatabase;
+using dm::local::PgLibraryStore;
 
 int ToolCommand::usageError(const QString& text) {
     m_err << "vantrelis-dm: " << text << "\nRun 'vantrelis-dm --help' for usage.\n";
@@ -44,7 +46,7 @@ QString ToolCommand::Quoted(const QString& text) {
 }
 
 LibraryAdmin ToolCommand::openLibrary(const QString& file, const ToolArguments& args, Access access) {
-    if (!QFileInfo::exists(file)) {
+    if (!PgLibraryStore::IsUri(file) && !QFileInfo::exists(file)) {
         throw Fault(dm::local::kAdminUnknownName, QStringLiteral("vantrelis-dm"),
                     QStringLiteral("no library file %1").arg(file));
     }
@@ -55,7 +57,7 @@ LibraryAdmin ToolCommand::openLibrary(const QString& file, const ToolArguments& 
     }
     // A library knows its own engine: the DATABASE_ENGINE of its own REMOTE_LIBRARIES row.
     LibraryAdmin probe = LibraryAdmin::OpenLibrary(file, dm::kEngineMssql, mode);
-    const int engine = probe.database()
+    const int engine = probe.store()
                            .scalar(QStringLiteral(
                                "SELECT DATABASE_ENGINE FROM DOCSADM.REMOTE_LIBRARIES WHERE SYSTEM_ID = 0"))
                            .toInt();

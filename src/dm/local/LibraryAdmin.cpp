@@ -4,6 +4,8 @@
 #include "dm/FolderItemRow.h"
 #include "dm/local/FolderChain.h"
 #include "dm/local/LibrarySchema.h"
+#include "dm/local/PgLibrarySchema.h"
+#include "dm/local/PgLibraryStore.h"
 
 #include <QDate>
 #include <QFileInfo>
@@ -67,26 +69,42 @@ QString UpperText(const QString& text) {
 
 } // namespace
 
-LibraryAdmin::LibraryAdmin(std::shared_ptr<LibraryDatabase> database) : m_database(std::move(database)) {
+LibraryAdmin::LibraryAdmin(std::shared_ptr<LibraryStore> database)
+    : m_database(std::move(database)), m_file(std::dynamic_pointer_cast<LibraryDatabase>(m_database)) {
     if (!m_database) {
         throw Fault(kAdminBadArgument, kSource, QStringLiteral("No library database given"));
     }
 }
 
+LibraryDatabase& LibraryAdmin::database() const {
+    if (!m_file) {
+        throw Fault(kAdminBadArgument, kSource,
+                    QStringLiteral("Library %1 is on a database server, not in a library file")
+                        .arg(m_database->libraryName()));
+    }
+    return *m_file;
+}
+
 LibraryAdmin LibraryAdmin::CreateLibrary(const QString& file, int engineCode, const QString& libraryName) {
-    if (QFileInfo::exists(file)) {
+    const bool onServer = PgLibraryStore::IsUri(file);
+    if (!onServer && QFileInfo::exists(file)) {
         throw Fault(kAdminDuplicate, kSource,
                     QStringLiteral("The file %1 already exists; a new library needs a new file").arg(file));
     }
     if (UpperText(libraryName).isEmpty()) {
         throw Fault(kAdminBadArgument, kSource, QStringLiteral("A library needs a name"));
     }
-    LibraryAdmin admin(LibraryDatabase::Create(file, engineCode, libraryName));
+    LibraryAdmin admin(
+        onServer ? std::shared_ptr<LibraryStore>(PgLibraryStore::Create(file, engineCode, libraryName))
+                 : LibraryDatabase::Create(file, engineCode, libraryName));
     admin.batch([&] { admin.writeBaseRows(UpperText(libraryName)); });
     return admin;
 }
 
 LibraryAdmin LibraryAdmin::OpenLibrary(const QString& file, int engineCode, LibraryDatabase::Access access) {
+    if (PgLibraryStore::IsUri(file)) {
+        return LibraryAdmin(PgLibraryStore::Open(file, engineCode));
+    }
     return LibraryAdmin(LibraryDatabase::Open(file, engineCode, access));
 }
 
@@ -122,11 +140,10 @@ void LibraryAdmin::writeBaseRows(const QString& libraryName) {
     }
     // The library's own row: FOLDER_ITEM.LIBRARY = 0 means "this library".
     m_database->execute(QStringLiteral("DELETE FROM DOCSADM.REMOTE_LIBRARIES WHERE SYSTEM_ID = 0"));
-    m_database->execute(
-        QStringLiteral("INSERT INTO DOCSADM.REMOTE_LIBRARIES "
-                       "(SYSTEM_ID, LIBRARY_NAME, DATABASE_NAME, DATABASE_ENGINE) "
-                       "VALUES (0, ?1, ?2, ?3)"),
-        {libraryName, QFileInfo(m_database->file()).completeBaseName(), m_database->engineCode()});
+    m_database->execute(QStringLiteral("INSERT INTO DOCSADM.REMOTE_LIBRARIES "
+                                       "(SYSTEM_ID, LIBRARY_NAME, DATABASE_NAME, DATABASE_ENGINE) "
+                                       "VALUES (0, ?1, ?2, ?3)"),
+                        {libraryName, databaseName(), m_database->engineCode()});
     for (const ColumnReference& ref : kReferences) {
         if (exists(QStringLiteral("SELECT 1 FROM DOCSADM.DOCSCOLUMN WHERE TBNAME = ?1 AND COLNAME = ?2"),
                    {ref.table, ref.column})) {
@@ -150,6 +167,15 @@ void LibraryAdmin::writeBaseRows(const QString& libraryName) {
             setParameter(QStringLiteral("*"), parameter.name, parameter.description);
         }
     }
+}
+
+QString LibraryAdmin::databaseName() const {
+    // A file's name without its extension; on a server, the database's name.
+    if (m_file) {
+        return QFileInfo(m_file->file()).completeBaseName();
+    }
+    const auto* server = dynamic_cast<const PgLibraryStore*>(m_database.get());
+    return server ? server->databaseName() : m_database->libraryName();
 }
 
 qint64 LibraryAdmin::newKey(const QString& counterName) {
@@ -566,7 +592,9 @@ void LibraryAdmin::addSettingsTable() {
             return;
         }
         const QStringList statements =
-            LibrarySchema::SettingsTableStatements(m_database->engineCode(), LibrarySchema::SchemaName());
+            m_file ? LibrarySchema::SettingsTableStatements(m_database->engineCode(),
+                                                            LibrarySchema::SchemaName())
+                   : PgLibrarySchema::SettingsTableStatements(m_database->engineCode());
         for (const QString& statement : statements) {
             m_database->execute(statement);
         }

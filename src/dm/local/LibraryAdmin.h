@@ -55,17 +55,22 @@ public:
     // A group's universal access runs from 0 to that of the administrators.
     static constexpr qint64 kMaxUnivAccess = kAdministratorAccess;
 
-    explicit LibraryAdmin(std::shared_ptr<LibraryDatabase> database);
+    explicit LibraryAdmin(std::shared_ptr<LibraryStore> database);
 
     // Creates the library file (refuses an existing one) and writes the base rows every library
     // needs: apps, document types, forms, its own REMOTE_LIBRARIES row, DOCSCOLUMN references,
-    // the DOCSTABLE dictionary and default parameters.
+    // the DOCSTABLE dictionary and default parameters. A postgresql:// URI instead of a file
+    // builds the library in that database (refused when it holds one).
     static LibraryAdmin CreateLibrary(const QString& file, int engineCode, const QString& libraryName);
+    // A library file, or a library on a database server by its postgresql:// URI.
     static LibraryAdmin OpenLibrary(const QString& file, int engineCode,
                                     LibraryDatabase::Access access = LibraryDatabase::Access::ReadWrite);
 
-    LibraryDatabase& database() const { return *m_database; }
-    std::shared_ptr<LibraryDatabase> sharedDatabase() const { return m_database; }
+    // The library's store, whichever engine holds it.
+    LibraryStore& store() const { return *m_database; }
+    // The SQLite store of a library file; raises for a library on a database server.
+    LibraryDatabase& database() const;
+    std::shared_ptr<LibraryDatabase> sharedDatabase() const { return m_file; }
 
     // Runs work inside one transaction; a nested batch is a savepoint of the outer one.
     void batch(const std::function<void()>& work);
@@ -117,6 +122,8 @@ public:
     bool isFolder(qint64 docNumber) const;
 
 private:
+    // DATABASE_NAME of the library's own REMOTE_LIBRARIES row.
+    QString databaseName() const;
     qint64 newKey(const QString& counterName);
     // Deletes the settings rows under a section and a sub key (any letter case).
     void dropSettings(const QString& sectionKey, const QString& subKey);
@@ -130,7 +137,9 @@ private:
     bool exists(const QString& sql, const QVariantList& params) const;
     QString cacheKey(const char* kind, const QString& name) const;
 
-    std::shared_ptr<LibraryDatabase> m_database;
+    std::shared_ptr<LibraryStore> m_database;
+    // The same store when it is an SQLite file.
+    std::shared_ptr<LibraryDatabase> m_file;
     // Ids looked up during a batch; cleared on rollback, when rows may have vanished again.
     mutable QHash<QString, qint64> m_idCache;
 };

@@ -34,6 +34,9 @@ inline constexpr qint64 kSqliteErrorBase = 30000;
     X(kErrorTransaction, 30210, "commit without a transaction, or a transaction refused")                    \
     X(kErrorFileReplaced, 30211, "the library file was replaced or deleted while in use")                    \
     X(kErrorNotWritable, 30212, "the library file or its folder cannot be written")                          \
+    X(kErrorServerUnreachable, 30213,                                                                        \
+      "the library's database server cannot be reached or refuses the login")                                \
+    X(kErrorConnectionLost, 30214, "the connection to the library's database server was lost")               \
     X(kAdminUnknownName, 31001, "a name that the library does not know")                                     \
     X(kAdminDuplicate, 31002, "a row that already exists")                                                   \
     X(kAdminBadArgument, 31003, "a missing or malformed argument")                                           \

@@ -29,7 +29,7 @@ void LocalLibrary::connect() const {
     m_lastErrorNumber = 0;
     try {
         if (!m_db || m_db->replaced())
-            m_db = m_server->library(m_name);
+            m_db = m_server->store(m_name);
         const QueryResult rows = m_db->query(
             QStringLiteral(
                 "SELECT P.SYSTEM_ID, P.USER_ID, P.FULL_NAME, P.PRIMARY_GROUP, G.GROUP_ID "

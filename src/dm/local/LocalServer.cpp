@@ -3,6 +3,7 @@
 #include "common/ConfigFile.h"
 #include "common/Fault.h"
 #include "dm/local/LocalErrors.h"
+#include "dm/local/PgLibraryStore.h"
 #include "dm/local/SqlTrace.h"
 
 #include <QDir>
@@ -97,7 +98,9 @@ std::shared_ptr<LocalServer> LocalServer::Load(const QString& serverFile) {
         const auto& values = sections.value(QLatin1String("LIBRARY.") + name);
         LibraryEntry entry;
         const QString database = values.value(QStringLiteral("DATABASE"));
-        if (!database.isEmpty())
+        if (PgLibraryStore::IsUri(database))
+            entry.file = database; // a library on a database server
+        else if (!database.isEmpty())
             entry.file = QDir::cleanPath(base.absoluteFilePath(database));
         bool ok = false;
         const int engine = values.value(QStringLiteral("ENGINE")).toInt(&ok);
@@ -161,7 +164,7 @@ QString LocalServer::checkLibrary(const QString& name) {
     try {
         // Checked and closed again: a library's database stays open only once it is used, so a
         // login to many libraries does not hold their files.
-        const auto db = m_open.contains(name) ? library(name) : openLibrary(name);
+        const auto db = m_open.contains(name) ? store(name) : openLibrary(name);
         const qint64 known = db->scalar(QStringLiteral("SELECT COUNT(*) FROM DOCSADM.PEOPLE "
                                                        "WHERE UPPER(USER_ID) = UPPER(?1)"),
                                         {m_userId})
@@ -188,6 +191,15 @@ QString LocalServer::databaseFile(const QString& libraryName) const {
 }
 
 std::shared_ptr<LibraryDatabase> LocalServer::library(const QString& libraryName) {
+    auto db = std::dynamic_pointer_cast<LibraryDatabase>(store(libraryName));
+    if (!db)
+        throw Fault(
+            kErrorLibraryUnknown, kSource,
+            QStringLiteral("Library %1 is on a database server, not in a library file").arg(libraryName));
+    return db;
+}
+
+std::shared_ptr<LibraryStore> LocalServer::store(const QString& libraryName) {
     const QString name = libraryName.trimmed().toUpper();
     const auto open = m_open.constFind(name);
     // A library whose file was replaced under it is opened again: on the file that is there now.
@@ -198,14 +210,18 @@ std::shared_ptr<LibraryDatabase> LocalServer::library(const QString& libraryName
     return db;
 }
 
-std::shared_ptr<LibraryDatabase> LocalServer::openLibrary(const QString& name) {
+std::shared_ptr<LibraryStore> LocalServer::openLibrary(const QString& name) {
     const auto entry = m_entries.constFind(name);
     if (entry == m_entries.constEnd()) {
         m_lastError = QStringLiteral("Library %1 is not known to the DM server").arg(name);
         throw Fault(kErrorLibraryUnknown, kSource, m_lastError);
     }
     try {
-        auto db = LibraryDatabase::Open(entry->file, entry->engineCode, m_access, name);
+        std::shared_ptr<LibraryStore> db;
+        if (PgLibraryStore::IsUri(entry->file))
+            db = PgLibraryStore::Open(entry->file, entry->engineCode, name);
+        else
+            db = LibraryDatabase::Open(entry->file, entry->engineCode, m_access, name);
         if (!m_traceChecked) {
             m_traceChecked = true;
             m_trace = SqlTrace::FromEnvironment();

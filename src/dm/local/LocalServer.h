@@ -36,10 +36,13 @@ public:
 
     // Engine code of a library (by name, ignoring case); 0 when unknown.
     int engineCode(const QString& libraryName) const;
-    // Database file of a library, resolved against the server file's folder.
+    // Database file of a library, resolved against the server file's folder (a postgresql:// URI
+    // as written).
     QString databaseFile(const QString& libraryName) const;
-    // The library's open database (opened once, then shared; again when its file was replaced).
-    // Raises Fault when it cannot be opened.
+    // The library's open store, SQLite or PostgreSQL (opened once, then shared; again when its
+    // file was replaced or its connection lost). Raises Fault when it cannot be opened.
+    std::shared_ptr<LibraryStore> store(const QString& libraryName);
+    // store() for a library in an SQLite file; raises for one on a database server.
     std::shared_ptr<LibraryDatabase> library(const QString& libraryName);
     // How libraries are opened from now on; read-only for tools that only look.
     void setAccess(LibraryDatabase::Access access) { m_access = access; }
@@ -48,7 +51,7 @@ private:
     // Why a library (upper-case name) cannot be used for the login user; empty when it can.
     QString checkLibrary(const QString& name);
     // Opens a library's database (upper-case name) without keeping it.
-    std::shared_ptr<LibraryDatabase> openLibrary(const QString& name);
+    std::shared_ptr<LibraryStore> openLibrary(const QString& name);
 
     struct LibraryEntry {
         QString file;
@@ -63,7 +66,7 @@ private:
     QString m_primaryLibrary;
     QString m_token;
     QHash<QString, LibraryEntry> m_entries;
-    QHash<QString, std::shared_ptr<LibraryDatabase>> m_open;
+    QHash<QString, std::shared_ptr<LibraryStore>> m_open;
     LibraryDatabase::Access m_access = LibraryDatabase::Access::ReadWrite;
     // One trace file for every library the server opens.
     std::shared_ptr<SqlTrace> m_trace;

@@ -76,7 +76,7 @@ int LocalSql::engineCode() const {
 std::shared_ptr<LibraryStore> LocalSql::database() {
     // A library whose file was replaced stays failed until it is bound again (a new connection).
     if (!m_db)
-        m_db = m_server->library(m_libraryName);
+        m_db = m_server->store(m_libraryName);
     return m_db;
 }
 
