@@ -91,7 +91,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, CheckOnlyTest,
 class CheckOnlyRepeatTest : public CheckOnlyTest {};
 
 TEST_F(CheckOnlyRepeatTest, SecondLineToTheSameFolderCountsNothingMore) {
-    SetRule(RuleTable::kTemplate, dm::local::LibraryAdmin::DefaultRuleTemplate());
+    SetRule(RuleTable::kTemplate, FolderRuleSpec::DefaultTemplate());
     Folder(QStringLiteral("ACME"));
     for (const char* name : {"Memo one", "Memo two"})
         Document(QLatin1String(name), QStringLiteral("0042"));
