@@ -2,6 +2,7 @@
 // calls leave row-identical libraries on both stores, and `vantrelis-dm` works on a URI.
 
 #include "common/Fault.h"
+#include "config/FolderRuleSpec.h"
 #include "dm/DmConstants.h"
 #include "dm/local/LibraryAdmin.h"
 #include "dm/local/LibrarySchema.h"
@@ -60,7 +61,7 @@ void BuildLibrary(LibraryAdmin& admin) {
     FolderRuleSpec rule;
     rule.name = QStringLiteral("BY_CLIENT");
     rule.pathTemplate = QStringLiteral("Clients\\%CLIENT_ID%");
-    admin.addFolderRule(rule);
+    admin.replaceSettings(rule.settingsRows());
     admin.addImportSet(QStringLiteral("LETTERS"), QStringLiteral(","),
                        {{QStringLiteral("CLIENT_ID"), 1, 10, QString(), 0},
                         {QStringLiteral("DOCNAME"), 11, 40, QString(), 1}});
