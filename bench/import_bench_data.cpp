@@ -5,7 +5,7 @@
 //   vantrelis-import-bench-data DIR [--documents N] [--clients N] [--paths N]
 // DIR must not hold a library yet. Prints what it made.
 #include "common/Fault.h"
-#include "config/FolderRuleSpec.h"
+#include "config/FolderRuleDefinition.h"
 #include "dm/local/LibraryAdmin.h"
 
 #include <QCoreApplication>
@@ -125,10 +125,10 @@ int main(int argc, char* argv[]) {
                 admin.addFolder(spec);
             }
             admin.addSettingsTable();
-            FolderRuleSpec rule;
+            FolderRuleDefinition rule;
             rule.name = QStringLiteral("CLIENT_MATTER");
-            rule.pathTemplate = FolderRuleSpec::DefaultTemplate();
-            rule.security = FolderRuleSpec::DefaultSecurity();
+            rule.pathTemplate = FolderRuleDefinition::DefaultTemplate();
+            rule.security = FolderRuleDefinition::DefaultSecurity();
             admin.replaceSettings(rule.settingsRows());
             admin.addImportSet(QStringLiteral("CLIENT_MATTER"), QStringLiteral(","),
                                {{QStringLiteral("MATTER.CLIENT_ID.CLIENT_ID"), 1, 0, QString(), 0},

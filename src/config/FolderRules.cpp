@@ -2,7 +2,7 @@
 
 #include "common/LibraryQueries.h"
 #include "common/Text.h"
-#include "config/FolderRuleSpec.h"
+#include "config/FolderRuleDefinition.h"
 #include "dm/SqlRows.h"
 
 namespace vantrelis {
@@ -11,7 +11,7 @@ FolderRules::FolderRules(dm::SqlGateway& gateway, RuleTable& rules, Log& log)
     : m_gateway(gateway), m_rules(rules), m_log(log) {}
 
 void FolderRules::SetDefaultRule(RuleTable& rules, int row, const QString& libraryName) {
-    FolderRuleSpec::DefaultRule().Fill(rules, row, libraryName);
+    FolderRuleDefinition::DefaultRule().Fill(rules, row, libraryName);
 }
 
 void FolderRules::LoadRules() {

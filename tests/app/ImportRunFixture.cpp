@@ -1,6 +1,6 @@
 #include "ImportRunFixture.h"
 
-#include "config/FolderRuleSpec.h"
+#include "config/FolderRuleDefinition.h"
 #include "dm/local/FolderChain.h"
 #include "dm/local/LocalBackend.h"
 
@@ -52,9 +52,9 @@ void AdminFolders::LoadForeignColumns() {
 ImportRunSetup::ImportRunSetup() {
     for (const auto& [name, engine] : {std::pair{"LIB_A", 10}, std::pair{"LIB_B", 2}}) {
         dm::local::LibraryAdmin& admin = env.AddLibrary(QLatin1String(name), engine, true);
-        FolderRuleSpec rule = LocalEnvironment::Rule(kSet);
-        rule.pathTemplate = FolderRuleSpec::DefaultTemplate();
-        rule.security = FolderRuleSpec::DefaultSecurity();
+        FolderRuleDefinition rule = LocalEnvironment::Rule(kSet);
+        rule.pathTemplate = FolderRuleDefinition::DefaultTemplate();
+        rule.security = FolderRuleDefinition::DefaultSecurity();
         admin.replaceSettings(rule.settingsRows());
         admin.addImportSet(kSet, QStringLiteral(","),
                            {{QStringLiteral("MATTER.CLIENT_ID.CLIENT_ID"), 1, 0, QString(), 0},

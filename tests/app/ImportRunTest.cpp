@@ -4,7 +4,7 @@
 #include "ImportRunFixture.h"
 #include "app/LineReport.h"
 #include "common/SqlText.h"
-#include "config/FolderRuleSpec.h"
+#include "config/FolderRuleDefinition.h"
 #include "support/QtPrinters.h"
 
 #include <QFile>
@@ -420,9 +420,9 @@ TEST_F(ImportRunFixture, ProfileFromLineWritesTheValuesWithTheFolder) {
 // folder's document type: the fill leaves it alone.
 TEST_F(ImportRunFixture, ProfileFromLineNeverChangesANewFoldersDocumentType) {
     dm::local::LibraryAdmin& admin = env.admin(QStringLiteral("LIB_A"));
-    FolderRuleSpec rule = LocalEnvironment::Rule(QStringLiteral("TYPES"));
+    FolderRuleDefinition rule = LocalEnvironment::Rule(QStringLiteral("TYPES"));
     rule.pathTemplate = QStringLiteral("%MATTER.CLIENT_ID.CLIENT_ID% %\\% %DOCUMENTTYPE.DESCRIPTION%");
-    rule.security = FolderRuleSpec::DefaultSecurity();
+    rule.security = FolderRuleDefinition::DefaultSecurity();
     admin.replaceSettings(rule.settingsRows());
     admin.addImportSet(QStringLiteral("TYPES"), QStringLiteral(","),
                        {{QStringLiteral("MATTER.CLIENT_ID.CLIENT_ID"), 1, 0, QString(), 0},

@@ -4,7 +4,7 @@
 #include "RecordingMainView.h"
 #include "common/ProductInfo.h"
 #include "common/SavedSetting.h"
-#include "config/FolderRuleSpec.h"
+#include "config/FolderRuleDefinition.h"
 #include "support/ConnectedProgram.h"
 #include "support/LocalEnvironment.h"
 #include "support/QtPrinters.h"

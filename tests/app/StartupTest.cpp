@@ -8,7 +8,7 @@
 #include "common/IniRegistry.h"
 #include "common/ProductInfo.h"
 #include "common/SavedSetting.h"
-#include "config/FolderRuleSpec.h"
+#include "config/FolderRuleDefinition.h"
 #include "dm/local/LocalBackend.h"
 #include "support/LocalEnvironment.h"
 #include "support/LogAssertions.h"
@@ -456,8 +456,8 @@ TEST_F(StartupTest, StopWithoutAnErrorLineNamesTheBoxText) {
 // "/G" without "/X": someone may be there, but the run's checks and its end show no box.
 TEST_F(StartupTest, GoWithoutExitShowsNoBoxForTheChecksOrTheEnd) {
     dm::local::LibraryAdmin& docs = environment.admin(QStringLiteral("DOCS"));
-    FolderRuleSpec rule = LocalEnvironment::Rule(QStringLiteral("RUN"));
-    rule.pathTemplate = FolderRuleSpec::DefaultTemplate();
+    FolderRuleDefinition rule = LocalEnvironment::Rule(QStringLiteral("RUN"));
+    rule.pathTemplate = FolderRuleDefinition::DefaultTemplate();
     docs.replaceSettings(rule.settingsRows());
     docs.addImportSet(QStringLiteral("RUN"), QStringLiteral(","),
                       {{QStringLiteral("MATTER.CLIENT_ID.CLIENT_ID"), 1, 0, QString(), 0},

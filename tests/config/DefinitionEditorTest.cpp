@@ -1,5 +1,5 @@
 #include "config/DefinitionEditor.h"
-#include "config/FolderRuleSpec.h"
+#include "config/FolderRuleDefinition.h"
 #include "dm/local/LibraryAdmin.h"
 #include "dm/local/LibraryDatabase.h"
 #include "support/ConnectedProgram.h"
@@ -22,8 +22,8 @@ TEST(DefinitionEditorTokens, OffersEachColumnTokenOnceInOrder) {
         QStringList expected;
     };
     const std::vector<Case> cases = {
-        {FolderRuleSpec::DefaultTemplate(),
-         FolderRuleSpec::DefaultSecurity(),
+        {FolderRuleDefinition::DefaultTemplate(),
+         FolderRuleDefinition::DefaultSecurity(),
          {QStringLiteral("MATTER.CLIENT_ID.CLIENT_ID"), QStringLiteral("MATTER.MATTER_ID"),
           QStringLiteral("DOCUMENTTYPE.TYPE_ID"), QStringLiteral("AUTHOR.PRIMARY_GROUP"),
           QStringLiteral("TYPIST.PRIMARY_GROUP")}},
@@ -49,17 +49,17 @@ class DefinitionEditorTest : public ::testing::Test {
 public:
     void SetUp() override {
         auto& docs = environment.AddLibrary(QStringLiteral("DOCS"), 10, true);
-        FolderRuleSpec clients;
+        FolderRuleDefinition clients;
         clients.name = QStringLiteral("CLIENTS");
         clients.pathTemplate = QStringLiteral("%CLIENT% %\\% %MATTER%%LEFT3%");
         clients.security = QStringLiteral("%AUTHOR% = 255");
         clients.form = QStringLiteral("FOLDERPROF");
         docs.replaceSettings(clients.settingsRows());
-        FolderRuleSpec matters;
+        FolderRuleDefinition matters;
         matters.name = QStringLiteral("MATTERS");
         matters.pathTemplate = QStringLiteral("%MATTER%");
         docs.replaceSettings(matters.settingsRows());
-        FolderRuleSpec noColumns;
+        FolderRuleDefinition noColumns;
         noColumns.name = QStringLiteral("NOCOLS");
         noColumns.pathTemplate = QStringLiteral("%LIBRARY% %\\% %YEAR%");
         docs.replaceSettings(noColumns.settingsRows());

@@ -1,5 +1,5 @@
 #include "common/Text.h"
-#include "config/FolderRuleSpec.h"
+#include "config/FolderRuleDefinition.h"
 #include "dm/local/LibraryDatabase.h"
 #include "support/ConnectedProgram.h"
 #include "support/DamagedTable.h"
@@ -18,7 +18,7 @@ namespace {
 class LocalConfigTest : public ::testing::Test {
 public:
     void SetUp() override {
-        FolderRuleSpec rule;
+        FolderRuleDefinition rule;
         rule.name = QStringLiteral("CLIENTS");
         rule.pathTemplate = QStringLiteral("%MATTER.CLIENT_ID.CLIENT_ID% %\\% %MATTER.MATTER_ID%");
         rule.security = QStringLiteral("GROUP:DOCS_SUPERVISORS = 255");
@@ -204,7 +204,7 @@ TEST_F(LocalConfigTest, EmptyEditorRemovesTheSet) {
 TEST(LocalDamageTest, ADamagedLibraryFailsItsConnectionAndGetsNoRules) {
     LocalEnvironment environment;
     for (const char* name : {"DOCS", "HURT"}) {
-        FolderRuleSpec rule;
+        FolderRuleDefinition rule;
         rule.name = QStringLiteral("CLIENTS");
         environment.AddLibrary(QLatin1String(name), 10, true).replaceSettings(rule.settingsRows());
     }

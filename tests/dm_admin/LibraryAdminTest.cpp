@@ -1,7 +1,7 @@
 #include "AdminFixture.h"
 
 #include "common/Fault.h"
-#include "config/FolderRuleSpec.h"
+#include "config/FolderRuleDefinition.h"
 #include "dm/local/FolderChain.h"
 #include "support/ExpectFault.h"
 
@@ -130,7 +130,7 @@ TEST_F(LibraryAdminTest, BadInputRaisesNamedFaultsAndWritesNothing) {
          [](LibraryAdmin& a) {
              a.batch([&] {
                  a.addSettingsTable();
-                 a.replaceSettings(FolderRuleSpec{}.settingsRows());
+                 a.replaceSettings(FolderRuleDefinition{}.settingsRows());
              });
          },
          kAdminBadArgument, "sub key"},
@@ -337,10 +337,10 @@ TEST_F(LibraryAdminTest, LinkingAFolderBelowItselfIsRefused) {
 TEST_F(LibraryAdminTest, RuleAndImportSetRowsAreStoredAsTheProgramReadsThem) {
     admin().addSettingsTable();
     admin().addSettingsTable(); // a second call changes nothing
-    FolderRuleSpec rule;
+    FolderRuleDefinition rule;
     rule.name = QStringLiteral("client_matter");
-    rule.pathTemplate = FolderRuleSpec::DefaultTemplate();
-    rule.security = FolderRuleSpec::DefaultSecurity();
+    rule.pathTemplate = FolderRuleDefinition::DefaultTemplate();
+    rule.security = FolderRuleDefinition::DefaultSecurity();
     admin().replaceSettings(rule.settingsRows());
     admin().replaceSettings(rule.settingsRows()); // rewriting a rule replaces its rows
     admin().addImportSet(QStringLiteral("CLIENT_MATTER"), QStringLiteral(","),

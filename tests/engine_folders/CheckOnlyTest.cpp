@@ -2,7 +2,7 @@
 // get, so that it counts the documents the run that writes then files.
 
 #include "FolderFixture.h"
-#include "config/FolderRuleSpec.h"
+#include "config/FolderRuleDefinition.h"
 #include "engine/folders/CheckOnlyFolders.h"
 
 using namespace vantrelis;
@@ -59,7 +59,7 @@ protected:
 
 TEST_P(CheckOnlyTest, CountsWhatTheRunThenFiles) {
     const CheckCase& c = GetParam();
-    SetRule(RuleTable::kTemplate, FolderRuleSpec::DefaultTemplate());
+    SetRule(RuleTable::kTemplate, FolderRuleDefinition::DefaultTemplate());
     if (c.topExists)
         Folder(QStringLiteral("ACME"));
     for (const char* name : {"Memo one", "Memo two", "Letter"})
@@ -91,7 +91,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, CheckOnlyTest,
 class CheckOnlyRepeatTest : public CheckOnlyTest {};
 
 TEST_F(CheckOnlyRepeatTest, SecondLineToTheSameFolderCountsNothingMore) {
-    SetRule(RuleTable::kTemplate, FolderRuleSpec::DefaultTemplate());
+    SetRule(RuleTable::kTemplate, FolderRuleDefinition::DefaultTemplate());
     Folder(QStringLiteral("ACME"));
     for (const char* name : {"Memo one", "Memo two"})
         Document(QLatin1String(name), QStringLiteral("0042"));

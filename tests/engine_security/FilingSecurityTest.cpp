@@ -2,7 +2,7 @@
 // cannot be found: its security stays as it was and it is not filed.
 
 #include "SecurityFixture.h"
-#include "config/FolderRuleSpec.h"
+#include "config/FolderRuleDefinition.h"
 #include "engine/folders/FolderEngine.h"
 
 using namespace vantrelis;
@@ -21,7 +21,7 @@ class FilingSecurityTest : public SecurityFixture, public ::testing::WithParamIn
 TEST_P(FilingSecurityTest, MissingPartiesNeverWeakenTheDocumentsSecurity) {
     const PartiesCase& c = GetParam();
     RuleTable& rules = program->context.rules();
-    rules.setField(1, RuleTable::kSecurity, FolderRuleSpec::DefaultSecurity());
+    rules.setField(1, RuleTable::kSecurity, FolderRuleDefinition::DefaultSecurity());
     rules.setField(1, RuleTable::kInheritSecurity, QStringLiteral("1"));
     rules.setField(1, RuleTable::kAppendTrustees, QStringLiteral("1"));
     rules.setField(1, RuleTable::kInheritMetadata, QStringLiteral("0"));

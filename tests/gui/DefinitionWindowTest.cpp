@@ -3,7 +3,7 @@
 #include "DemoBuilder.h"
 #include "WindowTestSupport.h"
 #include "app/ColumnTable.h"
-#include "config/FolderRuleSpec.h"
+#include "config/FolderRuleDefinition.h"
 #include "dm/local/LibraryAdmin.h"
 #include "dm/local/LibraryDatabase.h"
 #include "gui/DMMain.h"
@@ -56,11 +56,11 @@ private:
             if (library.name != kLibrary)
                 continue;
             auto admin = dm::local::LibraryAdmin::OpenLibrary(library.file, library.engineCode);
-            FolderRuleSpec rule;
+            FolderRuleDefinition rule;
             rule.name = QStringLiteral("MATTERS");
             rule.pathTemplate = QStringLiteral("%MATTER.MATTER_ID%%LEFT3% %\\% %YEAR%");
             admin.replaceSettings(rule.settingsRows());
-            FolderRuleSpec noColumns;
+            FolderRuleDefinition noColumns;
             noColumns.name = QStringLiteral("NOCOLS");
             noColumns.pathTemplate = QStringLiteral("%LIBRARY% %\\% %YEAR%");
             admin.replaceSettings(noColumns.settingsRows());
@@ -129,7 +129,7 @@ private Q_SLOTS:
                                                 QString(), QString()}));
         QCOMPARE(Child<QLineEdit>(*form, QStringLiteral("TextDelimiter"))->text(), QStringLiteral(","));
         QCOMPARE(Child<QLabel>(*form, QStringLiteral("LabelTemplateText"))->text(),
-                 FolderRuleSpec::DefaultTemplate());
+                 FolderRuleDefinition::DefaultTemplate());
         QCOMPARE(Child<QPushButton>(*form, QStringLiteral("ButtonApply"))->toolTip(),
                  QStringLiteral("Apply settings"));
 

@@ -4,7 +4,7 @@
 #include "app/AppContext.h"
 #include "common/IniRegistry.h"
 #include "common/ProductInfo.h"
-#include "config/FolderRuleSpec.h"
+#include "config/FolderRuleDefinition.h"
 #include "dm/local/LocalBackend.h"
 #include "gui/MainProgram.h"
 #include "gui/ProgramLook.h"

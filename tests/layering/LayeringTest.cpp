@@ -142,7 +142,7 @@ TEST(LayeringTest, TellsAllowedFromForbiddenIncludes) {
         {"tools/dm/DmTool.cpp", "\"dm/local/LibraryAdmin.h\"", true},
         {"tools/dm/DmTool.cpp", "\"config/RuleTable.h\"", true},
         {"tools/dm/DmTool.cpp", "\"engine/FolderOperations.h\"", false},
-        {"src/dm/local/LibraryAdmin.cpp", "\"config/FolderRuleSpec.h\"", false},
+        {"src/dm/local/LibraryAdmin.cpp", "\"config/FolderRuleDefinition.h\"", false},
         {"tools/dm/DmTool.cpp", "\"DmTool.h\"", true},
     };
     for (const Verdict& v : verdicts) {

@@ -2,7 +2,7 @@
 // calls leave row-identical libraries on both stores, and `vantrelis-dm` works on a URI.
 
 #include "common/Fault.h"
-#include "config/FolderRuleSpec.h"
+#include "config/FolderRuleDefinition.h"
 #include "dm/DmConstants.h"
 #include "dm/local/LibraryAdmin.h"
 #include "dm/local/LibrarySchema.h"
@@ -58,7 +58,7 @@ void BuildLibrary(LibraryAdmin& admin) {
     admin.addTrustee(acme, QStringLiteral("LITIGATION"), 63);
     admin.addTrustee(acme, QStringLiteral("gary"), 255);
     admin.addSettingsTable();
-    FolderRuleSpec rule;
+    FolderRuleDefinition rule;
     rule.name = QStringLiteral("BY_CLIENT");
     rule.pathTemplate = QStringLiteral("Clients\\%CLIENT_ID%");
     admin.replaceSettings(rule.settingsRows());

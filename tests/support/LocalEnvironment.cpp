@@ -1,5 +1,5 @@
 #include "support/LocalEnvironment.h"
-#include "config/FolderRuleSpec.h"
+#include "config/FolderRuleDefinition.h"
 
 #include "dm/local/LibraryDatabase.h"
 
@@ -44,8 +44,8 @@ std::shared_ptr<dm::local::LibraryDatabase> LocalEnvironment::CreateDatabase(con
     return database;
 }
 
-FolderRuleSpec LocalEnvironment::Rule(const QString& name) {
-    FolderRuleSpec rule;
+FolderRuleDefinition LocalEnvironment::Rule(const QString& name) {
+    FolderRuleDefinition rule;
     rule.name = name;
     return rule;
 }

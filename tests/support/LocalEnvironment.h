@@ -1,6 +1,6 @@
 #pragma once
 
-#include "config/FolderRuleSpec.h"
+#include "config/FolderRuleDefinition.h"
 #include "dm/local/LibraryAdmin.h"
 #include "dm/local/LibraryDatabase.h"
 
@@ -35,7 +35,7 @@ public:
     void setUser(const QString& user) { m_user = user; }
     void setPrimaryLibrary(const QString& name) { m_primaryLibrary = name; }
     // A folder rule of that name with the default values.
-    static FolderRuleSpec Rule(const QString& name);
+    static FolderRuleDefinition Rule(const QString& name);
 
     // Writes the server file; the current library is the first one added unless named.
     QString WriteServerFile(const QString& currentLibrary = QString());

@@ -1,7 +1,7 @@
 #include "DemoBuilder.h"
 
 #include "common/Fault.h"
-#include "config/FolderRuleSpec.h"
+#include "config/FolderRuleDefinition.h"
 #include "dm/local/LibraryAdmin.h"
 #include "dm/local/PgLibraryStore.h"
 
@@ -436,7 +436,7 @@ DemoSummary DemoBuilder::Build() {
 void DemoBuilder::AddSettings(LibraryAdmin& admin, const QString& ruleName) {
     admin.batch([&] {
         admin.addSettingsTable();
-        FolderRuleSpec rule = FolderRuleSpec::DefaultRule();
+        FolderRuleDefinition rule = FolderRuleDefinition::DefaultRule();
         rule.name = ruleName;
         admin.replaceSettings(rule.settingsRows());
         // Client folders are left in creation order; matter and type folders are kept sorted.

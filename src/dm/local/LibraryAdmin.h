@@ -100,7 +100,7 @@ public:
     bool hasSettingsTable() const;
     // Writes settings table rows as given: the rows already there under each row's section and sub
     // key (any letter case) are replaced. What the rows of a folder rule are is the rules' own
-    // business (FolderRuleSpec); this only stores them. Raises for a row without a section or sub key.
+    // business (FolderRuleDefinition); this only stores them. Raises for a row without a section or sub key.
     void replaceSettings(const std::vector<SettingsRow>& rows);
     // One row of the library's general settings (SECTION_KEY 'SETTINGS').
     void addSetting(const QString& subKey, const QVariant& charValue, const QVariant& intValue);

@@ -1,28 +1,28 @@
-#include "config/FolderRuleSpec.h"
+#include "config/FolderRuleDefinition.h"
 
 #include "common/Text.h"
 #include "config/FolderRules.h"
 
 namespace vantrelis {
 
-FolderRuleSpec FolderRuleSpec::DefaultRule() {
-    FolderRuleSpec rule;
+FolderRuleDefinition FolderRuleDefinition::DefaultRule() {
+    FolderRuleDefinition rule;
     rule.name = FolderRules::DefaultRuleName();
     rule.pathTemplate = DefaultTemplate();
     rule.security = DefaultSecurity();
     return rule;
 }
 
-QString FolderRuleSpec::DefaultTemplate() {
+QString FolderRuleDefinition::DefaultTemplate() {
     return QStringLiteral("%MATTER.CLIENT_ID.CLIENT_ID% %\\% %MATTER.MATTER_ID% %\\% %DOCUMENTTYPE.TYPE_ID%");
 }
 
-QString FolderRuleSpec::DefaultSecurity() {
+QString FolderRuleDefinition::DefaultSecurity() {
     return QStringLiteral("%AUTHOR.PRIMARY_GROUP% = 127; %TYPIST.PRIMARY_GROUP% = 127; "
                           "GROUP:DOCS_SUPERVISORS = 255; GROUP:DOCS_USERS = 0");
 }
 
-std::vector<FolderRuleSpec::FieldValue> FolderRuleSpec::fieldValues() const {
+std::vector<FolderRuleDefinition::FieldValue> FolderRuleDefinition::fieldValues() const {
     return {
         {RuleTable::kValues, values, 0},
         {RuleTable::kTemplate, pathTemplate, 0},
@@ -39,7 +39,7 @@ std::vector<FolderRuleSpec::FieldValue> FolderRuleSpec::fieldValues() const {
     };
 }
 
-void FolderRuleSpec::Fill(RuleTable& rules, int row, const QString& libraryName) const {
+void FolderRuleDefinition::Fill(RuleTable& rules, int row, const QString& libraryName) const {
     rules.setField(row, RuleTable::kLibrary, libraryName);
     rules.setField(row, RuleTable::kName, name);
     for (const FieldValue& value : fieldValues())
@@ -47,7 +47,7 @@ void FolderRuleSpec::Fill(RuleTable& rules, int row, const QString& libraryName)
                        RuleTable::IsSwitchField(value.field) ? FormatWhole(value.number) : value.text);
 }
 
-std::vector<SettingsRow> FolderRuleSpec::settingsRows() const {
+std::vector<SettingsRow> FolderRuleDefinition::settingsRows() const {
     const QString ruleName = TrimBlanks(name).toUpper();
     std::vector<SettingsRow> rows;
     for (const FieldValue& value : fieldValues()) {

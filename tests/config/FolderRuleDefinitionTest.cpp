@@ -1,4 +1,4 @@
-#include "config/FolderRuleSpec.h"
+#include "config/FolderRuleDefinition.h"
 #include "config/FolderRules.h"
 #include "config/RuleTable.h"
 #include "support/ConnectedProgram.h"
@@ -14,7 +14,7 @@ using namespace vantrelis::testing;
 namespace {
 
 // The rule keys are one list: each field of a rule has its key and each key its field.
-TEST(FolderRuleSpecTest, EveryRuleFieldHasOneKeyAndBack) {
+TEST(FolderRuleDefinitionTest, EveryRuleFieldHasOneKeyAndBack) {
     QSet<QString> keys;
     for (int field = 0; field <= RuleTable::kFieldCount + 1; ++field) {
         SCOPED_TRACE(field);
@@ -32,8 +32,8 @@ TEST(FolderRuleSpecTest, EveryRuleFieldHasOneKeyAndBack) {
 }
 
 // A rule's rows: texts in CHAR_VAL, switches in INT_VAL, under the name in upper case.
-TEST(FolderRuleSpecTest, RowsCarryTextsAndSwitchesInTheirColumns) {
-    FolderRuleSpec rule;
+TEST(FolderRuleDefinitionTest, RowsCarryTextsAndSwitchesInTheirColumns) {
+    FolderRuleDefinition rule;
     rule.name = QStringLiteral(" o'brien ");
     rule.pathTemplate = QStringLiteral("%MATTER.MATTER_ID%");
     rule.moveInto = 1;
@@ -53,10 +53,10 @@ TEST(FolderRuleSpecTest, RowsCarryTextsAndSwitchesInTheirColumns) {
 
 // What the admin tool writes is what the program reads back: every field of every rule, on the
 // real backend, and a rule written again replaces its rows.
-TEST(FolderRuleSpecTest, RulesWrittenAreReadBackFieldForField) {
+TEST(FolderRuleDefinitionTest, RulesWrittenAreReadBackFieldForField) {
     LocalEnvironment environment;
     auto& docs = environment.AddLibrary(QStringLiteral("DOCS"), 10, true);
-    FolderRuleSpec first;
+    FolderRuleDefinition first;
     first.name = QStringLiteral("clients");
     first.values = QStringLiteral("%DOCUMENTTYPE.TYPE_ID% = 'MEMO'");
     first.pathTemplate = QStringLiteral("%MATTER.CLIENT_ID.CLIENT_ID%");
@@ -70,10 +70,10 @@ TEST(FolderRuleSpecTest, RulesWrittenAreReadBackFieldForField) {
     first.appendTrustees = 0;
     first.workspaceAuthor = 1;
     first.workspaceTypist = 1;
-    FolderRuleSpec second = FolderRuleSpec::DefaultRule();
+    FolderRuleDefinition second = FolderRuleDefinition::DefaultRule();
     second.name = QStringLiteral("MATTERS");
     docs.replaceSettings(second.settingsRows());
-    FolderRuleSpec stale = first;
+    FolderRuleDefinition stale = first;
     stale.pathTemplate = QStringLiteral("%STALE%");
     stale.moveInto = 0;
     docs.replaceSettings(stale.settingsRows());
@@ -85,7 +85,7 @@ TEST(FolderRuleSpecTest, RulesWrittenAreReadBackFieldForField) {
 
     const RuleTable& loaded = program.context.rules();
     ASSERT_EQ(loaded.count(), 2);
-    for (const FolderRuleSpec* spec : {&first, &second}) {
+    for (const FolderRuleDefinition* spec : {&first, &second}) {
         const QString name = spec->name.toUpper();
         SCOPED_TRACE(name.toStdString());
         RuleTable expected;

@@ -10,7 +10,7 @@ namespace vantrelis {
 
 // A folder rule as it is written to a library: its name and the values of its twelve rule keys.
 // The defaults are those of the default rule, but for the template and the security template.
-struct FolderRuleSpec {
+struct FolderRuleDefinition {
     QString name;
     QString values = QStringLiteral("%APPLICATION.APPLICATION% <> 'FOLDER'");
     QString pathTemplate;
@@ -26,7 +26,7 @@ struct FolderRuleSpec {
     int workspaceTypist = 0;
 
     // The rule a library without rules of its own gets ("***DEFAULT RULE***").
-    static FolderRuleSpec DefaultRule();
+    static FolderRuleDefinition DefaultRule();
     static QString DefaultTemplate();
     static QString DefaultSecurity();
 
