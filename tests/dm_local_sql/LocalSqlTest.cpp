@@ -279,6 +279,11 @@ TEST(LiteralParametersTest, TakesOutOnlyTheValuesThatStandForAValue) {
          "SELECT A FROM T -- = 5\nWHERE [B = 1] = ?1 /* = 3 */",
          {2}},
         {"SELECT A FROM T WHERE B = ?1 AND C = 5", "", {}},
+        {"INSERT INTO T (A, B, C) VALUES (20, $001, 'a''b')", "", {}},
+        {"SELECT A FROM T WHERE B = :b AND C = 5 OR D = @d OR E = #e", "", {}},
+        {"SELECT A FROM T WHERE B = 'x:y' AND C = 5",
+         "SELECT A FROM T WHERE B = ?1 AND C = ?2",
+         {QStringLiteral("x:y"), 5}},
         {"CREATE TABLE T (A INT CHECK (A > 0))", "", {}},
         {"SELECT A FROM T WHERE B = 99999999999999999999", "", {}},
     };

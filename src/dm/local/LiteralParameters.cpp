@@ -156,6 +156,13 @@ LiteralParameters ParameterizeLiterals(const QString& sql) {
             i = end;
             continue;
         }
+        // A parameter the statement names itself (:name, @name, $name, #name) takes a number of its
+        // own: numbering values around it would bind them to the wrong places, so the statement is
+        // left as written.
+        if ((c == QLatin1Char(':') || c == QLatin1Char('@') || c == QLatin1Char('$') ||
+             c == QLatin1Char('#')) &&
+            IsIdentifierPart(next))
+            return LiteralParameters{};
         // Operators and punctuation.
         const QStringView two = QStringView(sql).mid(i, 2);
         if (two == QLatin1String("<=") || two == QLatin1String(">=") || two == QLatin1String("<>") ||
