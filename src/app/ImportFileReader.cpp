@@ -25,6 +25,9 @@ QStringList ImportFileReader::Read(const QString& fileName, ColumnTable& columns
             m_log.WriteLog(QStringLiteral("Error: Line ") + FormatWhole(line.number) +
                            QStringLiteral(" of ") + fileName +
                            QStringLiteral(" skipped - it contains a NUL character"));
+            // A line that cannot be read is an error of the run, not a quiet omission: an unattended
+            // run ends with status 1 and the summary counts it.
+            ++m_errorLines;
             if (lines)
                 lines->skipped.append({line.number, QStringLiteral("the line contains a NUL character")});
             continue;
@@ -34,6 +37,7 @@ QStringList ImportFileReader::Read(const QString& fileName, ColumnTable& columns
                            QStringLiteral(" of ") + fileName +
                            QStringLiteral(" skipped - it is longer than ") +
                            FormatWhole(ImportLineSource::kMaxLineBytes) + QStringLiteral(" bytes"));
+            ++m_errorLines;
             if (lines)
                 lines->skipped.append({line.number, QStringLiteral("the line is longer than ") +
                                                         FormatWhole(ImportLineSource::kMaxLineBytes) +

@@ -33,11 +33,14 @@ public:
         sets.Append({QStringLiteral("L"), QStringLiteral("S"), QStringLiteral("A:1")});
         ColumnTable columns = ColumnTable::Load(sets, QStringLiteral("L"), QStringLiteral("S"));
         ImportFileReader reader(harness.log, view);
-        return reader.Read(name, columns, QStringLiteral("%A%"), QStringLiteral("L"));
+        const QStringList paths = reader.Read(name, columns, QStringLiteral("%A%"), QStringLiteral("L"));
+        errorLines = reader.errorLines();
+        return paths;
     }
 
     LogHarness harness;
     RecordingRunView view;
+    qint64 errorLines = -1;
     QTemporaryDir folder;
     int files = 0;
 };
@@ -95,6 +98,7 @@ TEST_F(ReaderTest, DroppedLinesAreLoggedByNumber) {
                                QStringLiteral(" skipped - it contains a NUL character"),
                            QStringLiteral("Error: Line 3 of ") + name +
                                QStringLiteral(" skipped - it is longer than 65536 bytes")}));
+    EXPECT_EQ(errorLines, 2);
 }
 
 // A token that names no column would stay in the folder name: each line is an error of its own, and a
