@@ -139,4 +139,66 @@ INSTANTIATE_TEST_SUITE_P(
                       DeepCase{"both undone", false, false, true, 2},
                       DeepCase{"middle undone takes the ended inner ones", true, true, false, 1}));
 
+// A nested scope's savepoint goes out with its first write: scopes that only read cost no
+// statement, and undoing one must still leave what its siblings wrote.
+struct LazyCase {
+    const char* what;
+    bool middleWrites; // the scope around A and B writes before them
+    bool aWrites;      // inner scope A writes, then ends
+    bool commitB;      // inner scope B only reads, then ends or is undone
+    int rowsLeft;      // of 101 (outermost), 102 (middle), 103 (A)
+    int savepoints;    // SAVEPOINT statements sent
+};
+
+class LazySavepointTest : public ::testing::TestWithParam<LazyCase> {};
+
+TEST_P(LazySavepointTest, SavepointsGoOutWithTheFirstWriteInside) {
+    const LazyCase row = GetParam();
+    TestLibrary library(kEngineMssql);
+    QTemporaryDir folder;
+    const QString traceFile = folder.filePath(QStringLiteral("trace.sql"));
+    library.db()->setTrace(std::make_shared<SqlTrace>(traceFile));
+    {
+        dm::SqlTransaction outer(library.sql());
+        ASSERT_EQ(library.sql().execute(Insert(101)), 0);
+        {
+            dm::SqlTransaction middle(library.sql());
+            if (row.middleWrites) {
+                ASSERT_EQ(library.sql().execute(Insert(102)), 0);
+            }
+            {
+                dm::SqlTransaction a(library.sql());
+                if (row.aWrites) {
+                    ASSERT_EQ(library.sql().execute(Insert(103)), 0);
+                }
+                a.commit();
+            }
+            {
+                dm::SqlTransaction b(library.sql());
+                EXPECT_EQ(library.first(kCount).toInt(), 1 + int(row.middleWrites) + int(row.aWrites));
+                if (row.commitB)
+                    b.commit();
+            }
+            middle.commit();
+        }
+        outer.commit();
+    }
+    library.db()->setTrace(nullptr);
+    EXPECT_EQ(library.first(kCount).toInt(), row.rowsLeft) << row.what;
+    EXPECT_FALSE(library.db()->inTransaction());
+    QFile trace(traceFile);
+    ASSERT_TRUE(trace.open(QIODevice::ReadOnly));
+    const QString statements = QString::fromUtf8(trace.readAll());
+    EXPECT_EQ(statements.count(QStringLiteral("\tSAVEPOINT ")), row.savepoints) << row.what;
+    EXPECT_EQ(statements.count(QStringLiteral("\tROLLBACK TO ")), 0) << row.what;
+    EXPECT_EQ(statements.count(QStringLiteral("\tRELEASE ")), row.savepoints > 0 ? 1 : 0) << row.what;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, LazySavepointTest,
+    ::testing::Values(LazyCase{"scopes that only read", false, false, true, 1, 0},
+                      LazyCase{"a reader undone", false, false, false, 1, 0},
+                      LazyCase{"a reader undone after its writing sibling", false, true, false, 2, 2},
+                      LazyCase{"a write inside a scope that wrote", true, true, true, 3, 2}));
+
 } // namespace

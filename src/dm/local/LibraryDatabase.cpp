@@ -10,6 +10,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QSet>
 #include <QUrl>
 #include <algorithm>
@@ -211,9 +212,29 @@ void LibraryDatabase::checkFileUnchanged() {
 }
 
 void LibraryDatabase::guardWrite(sqlite3_stmt* statement) {
+    if (sqlite3_stmt_readonly(statement))
+        return;
     // A write outside a transaction is one of its own: it begins here.
-    if (!sqlite3_stmt_readonly(statement) && sqlite3_get_autocommit(m_db))
+    if (sqlite3_get_autocommit(m_db))
         checkFileUnchanged();
+    else
+        sendPendingSavepoints();
+}
+
+void LibraryDatabase::sendPendingSavepoints() {
+    if (m_savepointsSent >= m_transactionDepth - 1)
+        return;
+    // The savepoints are the library's own statements, also when the write that needs them came
+    // through the SQL object, whose statements may not set savepoints.
+    const bool guarded = m_authorizer.guarded();
+    m_authorizer.setGuarded(false);
+    const auto restore = qScopeGuard([&] { m_authorizer.setGuarded(guarded); });
+    // Outermost first, so that each rollback finds its own level and the ones inside it.
+    while (m_savepointsSent < m_transactionDepth - 1) {
+        const int level = m_savepointsSent + 1;
+        execute(QStringLiteral("SAVEPOINT level%1").arg(level));
+        m_savepointsSent = level;
+    }
 }
 
 namespace {
@@ -663,6 +684,7 @@ QueryResult LibraryDatabase::query(const QString& sql, const QVariantList& param
     ensureUsable();
     trace(sql, params);
     sqlite3_stmt* statement = prepare(sql);
+    guardWrite(statement);
     StatementGuard guard(statement);
     bind(statement, params);
     QueryResult result;
@@ -704,6 +726,7 @@ QVariant LibraryDatabase::scalar(const QString& sql, const QVariantList& params)
     ensureUsable();
     trace(sql, params);
     sqlite3_stmt* statement = prepare(sql);
+    guardWrite(statement);
     StatementGuard guard(statement);
     bind(statement, params);
     QVariant value;
@@ -842,8 +865,9 @@ void LibraryDatabase::begin() {
         // The write lock is held: the data version now tells whether anyone else committed.
         if (dataVersion() != m_ownDataVersion)
             m_trusteeNames.forget();
-    } else
-        execute(QStringLiteral("SAVEPOINT level%1").arg(m_transactionDepth));
+        m_savepointsSent = 0;
+    }
+    // A nested level's SAVEPOINT waits for its first write (sendPendingSavepoints).
     ++m_transactionDepth;
 }
 
@@ -853,12 +877,18 @@ void LibraryDatabase::commit() {
     if (m_transactionDepth == 1) {
         execute(QStringLiteral("COMMIT"));
         m_ownDataVersion = dataVersion();
+        m_savepointsSent = 0;
     } else if (m_transactionDepth == 2) {
-        execute(QStringLiteral("RELEASE level%1").arg(m_transactionDepth - 1));
+        if (m_savepointsSent >= 1)
+            execute(QStringLiteral("RELEASE level1"));
+        m_savepointsSent = 0;
+    } else {
+        // A savepoint inside another savepoint stays open: releasing (or rolling back to) the one
+        // around it ends it too, so its own RELEASE would cost a statement and change nothing. The
+        // next unit at this level sends a savepoint of the same name, the one that ROLLBACK TO
+        // and RELEASE find, the most recent.
+        m_savepointsSent = std::min(m_savepointsSent, m_transactionDepth - 2);
     }
-    // A savepoint inside another savepoint stays open: releasing (or rolling back to) the one
-    // around it ends it too, so its own RELEASE would cost a statement and change nothing. A later
-    // savepoint of the same name is the one that ROLLBACK TO and RELEASE find, the most recent.
     --m_transactionDepth;
 }
 
@@ -874,10 +904,13 @@ void LibraryDatabase::rollback() noexcept {
     if (m_transactionDepth == 0) {
         if (inTransaction())
             runQuietly(QStringLiteral("ROLLBACK"));
-    } else {
+        m_savepointsSent = 0;
+    } else if (m_savepointsSent >= m_transactionDepth) {
         runQuietly(QStringLiteral("ROLLBACK TO level%1").arg(m_transactionDepth));
         runQuietly(QStringLiteral("RELEASE level%1").arg(m_transactionDepth));
+        m_savepointsSent = m_transactionDepth - 1;
     }
+    // A level whose savepoint was never sent wrote nothing: there is nothing to undo.
 }
 
 qint64 LibraryDatabase::nextKey(const QString& counterName) {

@@ -159,6 +159,11 @@ private:
     std::shared_ptr<SqlTrace> m_trace;
     bool m_traceChecked = false;
     int m_transactionDepth = 0;
+    // Nested levels whose SAVEPOINT has been sent: level1 .. level<m_savepointsSent>. A nested
+    // level's savepoint goes out just before the first write inside it, so a unit that only reads
+    // (a filing that finds its document already in the folder) costs no SAVEPOINT and no RELEASE.
+    int m_savepointsSent = 0;
+    void sendPendingSavepoints();
     // Numbers the outermost transactions; a rollback at any level starts a new number.
     quint64 m_transactionSerial = 0;
     // findTrustee's answers: forgotten when a statement that writes PEOPLE or GROUPS runs, when a
