@@ -49,22 +49,30 @@ test-asan: deps $(ASAN_BUILD)/build.ninja
 
 # Benchmarks that print their figures (not part of the tests); BENCHES names the programs to run and
 # BENCH_ARGS what each is given. Then the unattended import on generated libraries of 5,000 and
-# 50,000 documents, with the run's statements replayed through sqlite3 as the floor
-# (IMPORT_BENCH_ARGS=--quick for the small one only, --full for 5,000 and 50,000 paths, --skip to
-# leave it out).
-# Then MANY_WRITERS unattended runs at once into the same generated library (0 leaves them out): the
-# same file each, and the file split by client, each beside one run alone.
+# 50,000 documents on each engine of BENCH_ENGINES side by side (the same rows as a file and in a
+# PostgreSQL database on a private cluster, over a Unix socket), with the SQLite run's statements
+# replayed through sqlite3 as the floor (IMPORT_BENCH_ARGS=--quick for the small one only, --full for
+# 5,000 and 50,000 paths, --skip to leave it out).
+# Then MANY_WRITERS unattended runs at once into the same generated library file, and PG_WRITERS into
+# the same library on PostgreSQL (0 leaves them out): the same file each, and the file split by
+# client, each beside one run alone.
 BENCHES    ?= vantrelis-folder-bench
 BENCH_ARGS ?=
 IMPORT_BENCH_ARGS ?=
+BENCH_ENGINES ?= sqlite,postgresql
 MANY_WRITERS ?= 8
+PG_WRITERS ?= 4
 
 bench: build
 	@for b in $(BENCHES); do echo "== $$b"; $(BUILD)/bin/$$b $(BENCH_ARGS) || exit 1; done
-	@if [ "$(IMPORT_BENCH_ARGS)" != "--skip" ]; then echo "== import run"; scripts/bench.sh $(BUILD) $(IMPORT_BENCH_ARGS); fi
+	@if [ "$(IMPORT_BENCH_ARGS)" != "--skip" ]; then echo "== import run"; \
+	  scripts/bench.sh $(BUILD) $(IMPORT_BENCH_ARGS) --engines $(BENCH_ENGINES); fi
 	@if [ "$(MANY_WRITERS)" != "0" ]; then echo "== many writers"; \
 	  bench/many_writers.sh $(BUILD) --bench $(MANY_WRITERS); \
 	  bench/many_writers.sh $(BUILD) --split $(MANY_WRITERS); fi
+	@if [ "$(PG_WRITERS)" != "0" ]; then echo "== many writers on PostgreSQL"; \
+	  bench/many_writers.sh $(BUILD) --bench $(PG_WRITERS) --engine postgresql; \
+	  bench/many_writers.sh $(BUILD) --split $(PG_WRITERS) --engine postgresql; fi
 
 # Each libFuzzer target for FUZZ_TIME seconds, from its seed corpus under fuzz/corpus/NAME (clang; not
 # part of the tests; no tests built). FUZZ_TARGETS names the ones to run.

@@ -1,27 +1,50 @@
 #!/usr/bin/env bash
 # The import benchmark: a generated library and import file, an unattended run with the default
-# rule and verbose logging, its rates, and its statement trace replayed directly through sqlite3 on
-# a copy of the library as it was before the run (the floor), at two sizes ten times apart.
-# Usage: scripts/bench.sh BUILD_DIR [--quick|--full]   (make bench passes its build folder)
-# Default: 500 paths on 5,000 documents, then 5,000 paths on 50,000; --full: 5,000 and 50,000 paths.
+# rule and verbose logging, its rates on each engine side by side (the library as a file, and the
+# same rows in a PostgreSQL database reached over a Unix socket), at two sizes ten times apart. On
+# SQLite the run's statement trace is replayed directly through sqlite3 on a copy of the library as
+# it was before the run (the floor).
+# Usage: scripts/bench.sh BUILD_DIR [--quick|--full] [--engines sqlite,postgresql]
+#   (make bench passes its build folder)
+# Default: 500 paths on 5,000 documents, then 5,000 paths on 50,000; --quick: the small one only;
+# --full: 5,000 and 50,000 paths. --engines: the engines to run on (both by default). The PostgreSQL
+# runs use a private cluster started and stopped here (scripts/pg-cluster.sh, synchronous commit
+# off: a crash loses the last moments' commits, never consistency, as SQLite's WAL with
+# synchronous=NORMAL), or the one PG_CLUSTER_URI names.
 set -euo pipefail
 
-build_dir=${1:?usage: scripts/bench.sh BUILD_DIR [--quick]}
+build_dir=${1:?usage: scripts/bench.sh BUILD_DIR [--quick|--full] [--engines sqlite,postgresql]}
 build_dir=$(cd "$build_dir" && pwd)
-quick=${2:-}
+shift
+size="" engines="sqlite,postgresql"
+while (($#)); do
+    case "$1" in
+    --quick | --full) size=$1 ;;
+    --engines) engines=${2:-}; shift ;;
+    *) echo "bench: unknown option $1" >&2; exit 2 ;;
+    esac
+    shift
+done
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/pg-cluster.sh"
+. "$here/library-runs.sh"
+libraries=(BENCH)
 data_tool="$build_dir/bin/vantrelis-import-bench-data"
 replay="$build_dir/bin/vantrelis-sql-replay"
-program="$build_dir/bin/vantrelis-import"
 work="$build_dir/bench-run"
-for tool in "$data_tool" "$replay" "$program"; do
-    [[ -x "$tool" ]] || { echo "bench: $tool is not built; run 'make build' first" >&2; exit 1; }
+for needed in "$data_tool" "$replay" "$program" "$tool"; do
+    [[ -x "$needed" ]] || { echo "bench: $needed is not built; run 'make build' first" >&2; exit 1; }
 done
+if [[ ",$engines," == *,postgresql,* && -z "${PG_CLUSTER_URI:-}" ]]; then
+    trap pg_cluster_stop EXIT
+    pg_cluster_start --async-commit
+fi
 
 now() { date +%s.%N; }
 calc() { awk "BEGIN { printf \"$1\", $2 }"; }
 
-# run_import DIR [TRACE]: the unattended import in DIR's library; with TRACE, its statements go there.
-run_import() {
+# timed_run DIR [TRACE]: the unattended import in DIR's library; with TRACE, its statements go there.
+timed_run() {
     local dir=$1 trace=${2:-}
     mkdir -p "$dir/config/vantrelis" "$dir/data"
     printf '[General]\r\nLogFile=%s\r\nLogMethod=1\r\nCheckAddNewDocs=1\r\nCheckAddExistingDocs=1\r\n[Libraries]\r\nBENCH=1\r\n' \
@@ -33,58 +56,87 @@ run_import() {
         >"$dir/summary.txt")
 }
 
-# run_case NAME DOCUMENTS CLIENTS PATHS: prints the figures and leaves the run's seconds in $seconds.
-# The timed run writes no statement trace (one write per statement is the instrument's cost, not the
-# program's); the same run on a copy of the library records the statements for the floor.
-run_case() {
-    local name=$1 documents=$2 clients=$3 paths=$4
-    local dir="$work/$name"
-    rm -rf -- "$dir" "$dir-traced"
-    "$data_tool" "$dir" --documents "$documents" --clients "$clients" --paths "$paths"
-    cp -r "$dir" "$dir-traced"
-    cp "$dir/bench.db" "$dir/floor.db"
-    local start end status=0
+# engine_case DIR ENGINE: the timed run on a copy of the data; leaves "seconds folders filed" in
+# DIR-ENGINE/figures and prints the run's summary.
+engine_case() {
+    local data=$1 engine=$2
+    local dir="$data-$engine"
+    copy_environment "$data" "$dir" "$engine"
+    local start status=0 seconds
     start=$(now)
-    run_import "$dir" || status=$?
-    end=$(now)
-    seconds=$(calc '%.3f' "$end - $start")
-    run_import "$dir-traced" "$dir/trace.sql" || true
-    local summary folders filed statements floor
-    summary=$(cat "$dir/summary.txt")
-    echo "  $summary (exit status $status)"
-    folders=$(sed -n 's/.* \([0-9]*\) folders added.*/\1/p' <<<"$summary")
-    filed=$(sed -n 's/.* \([0-9]*\) documents filed.*/\1/p' <<<"$summary")
-    statements=$(wc -l <"$dir/trace.sql")
-    rm -rf -- "$dir-traced"
-    local replayed
+    timed_run "$dir" || status=$?
+    seconds=$(calc '%.3f' "$(now) - $start")
+    local summary
+    summary=$(sed 's/; log: .*//' "$dir/summary.txt")
+    printf '  %-10s %s (exit status %s)\n' "$engine:" "$summary" "$status"
+    printf '%s %s %s\n' "$seconds" "$(sed -n 's/.* \([0-9]*\) folders added.*/\1/p' <<<"$summary")" \
+        "$(sed -n 's/.* \([0-9]*\) documents filed.*/\1/p' <<<"$summary")" >"$dir/figures"
+}
+
+# The SQLite run's statements, replayed through sqlite3 on the library as it was (the floor).
+sqlite_floor() {
+    local data=$1
+    local dir="$data-sqlite"
+    rm -rf -- "$data-traced"
+    cp -r "$data" "$data-traced"
+    timed_run "$data-traced" "$dir/trace.sql" || true
+    rm -rf -- "$data-traced"
+    local replayed floor
+    cp "$data/bench.db" "$dir/floor.db"
     replayed=$("$replay" "$dir/floor.db" 10 "$dir/trace.sql")
     echo "  floor: $replayed"
     floor=$(sed -n 's/.* in \([0-9.]*\) s$/\1/p' <<<"$replayed")
-    "$replay" --per-document "$filed" "$dir/trace.sql" | sed 's/^/  /'
-
-    printf '  %-9s %8s paths  %9.1f paths/s  %9.1f folders created/s  %9.1f documents filed/s\n' "$name" \
-        "$paths" "$(calc '%.1f' "$paths / $seconds")" "$(calc '%.1f' "$folders / $seconds")" \
-        "$(calc '%.1f' "$filed / $seconds")"
-    printf '  %-9s run %.2f s, %s statements executed, floor %.2f s, run/floor %.2f\n' "$name" "$seconds" \
-        "$statements" "$floor" "$(calc '%.2f' "$seconds / $floor")"
+    "$replay" --per-document "$(cut -d' ' -f3 "$dir/figures")" "$dir/trace.sql" | sed 's/^/  /'
+    printf '  sqlite run %.2f s, %s statements executed, floor %.2f s, run/floor %.2f\n' \
+        "$(cut -d' ' -f1 "$dir/figures")" "$(wc -l <"$dir/trace.sql")" "$floor" \
+        "$(calc '%.2f' "$(cut -d' ' -f1 "$dir/figures") / $floor")"
 }
 
-echo "Import benchmark (verbose logging on, default rule; the statements traced in a second run)"
-case "$quick" in
+# run_case NAME DOCUMENTS CLIENTS PATHS: prints the figures of each engine side by side.
+run_case() {
+    local name=$1 documents=$2 clients=$3 paths=$4
+    local data="$work/$name"
+    rm -rf -- "$data" "$data"-*
+    echo "$name: $("$data_tool" "$data" --documents "$documents" --clients "$clients" --paths "$paths")"
+    local engine
+    for engine in ${engines//,/ }; do
+        engine_case "$data" "$engine"
+    done
+    [[ ",$engines," != *,sqlite,* ]] || sqlite_floor "$data"
+    printf '  %-9s %-11s %8s %10s %12s %12s %12s\n' "$name" engine paths "run s" "paths/s" "folders/s" \
+        "documents/s"
+    for engine in ${engines//,/ }; do
+        local seconds folders filed
+        read -r seconds folders filed <"$data-$engine/figures"
+        printf '  %-9s %-11s %8s %10.2f %12.1f %12.1f %12.1f\n' "$name" "$engine" "$paths" "$seconds" \
+            "$(calc '%.1f' "$paths / $seconds")" "$(calc '%.1f' "${folders:-0} / $seconds")" \
+            "$(calc '%.1f' "${filed:-0} / $seconds")"
+    done
+}
+
+# How much longer each engine took for ten times the paths.
+growth() { # small large
+    local engine
+    for engine in ${engines//,/ }; do
+        printf '  %s: ten times the paths took %.2f times as long\n' "$engine" \
+            "$(calc '%.2f' "$(cut -d' ' -f1 "$work/$2-$engine/figures") / $(cut -d' ' -f1 "$work/$1-$engine/figures")")"
+    done
+}
+
+echo "Import benchmark (verbose logging on, default rule; on SQLite the statements traced in a second run)"
+case "$size" in
 --quick)
     run_case small 5000 200 500
     ;;
 --full)
     run_case base 50000 2000 5000
-    base=$seconds
     run_case tenfold 500000 20000 50000
-    printf '  ten times the paths took %.2f times as long\n' "$(calc '%.2f' "$seconds / $base")"
+    growth base tenfold
     ;;
 *)
     # A tenth of the data first, so that the two runs show how the cost grows with the paths.
     run_case tenth 5000 200 500
-    tenth=$seconds
     run_case base 50000 2000 5000
-    printf '  ten times the paths took %.2f times as long\n' "$(calc '%.2f' "$seconds / $tenth")"
+    growth tenth base
     ;;
 esac

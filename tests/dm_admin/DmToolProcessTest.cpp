@@ -179,6 +179,10 @@ TEST_F(DmToolProcessTest, ExitCodesAndMessagesOnBadInput) {
          "NOTATYPE"},
         {{"link", "{lib}", "{doc}", "{broken}"}, 1, false, "not a folder"},
         {{"create", "{lib}"}, 1, false, "already exists"},
+        {{"copy", "{lib}", "{lib}"}, 1, false, "already exists"},
+        {{"copy", "{dir}/missing.db", "{dir}/never.db"}, 1, false, "no library file"},
+        {{"copy", "{lib}", "{dir}/never.db", "--program-role", "vantrelis"}, 2, false, "--program-role"},
+        {{"rows", "{lib}", "NOPE"}, 2, false, "no table NOPE"},
         {{"libraries", "{dir}/none.ini"}, 1, false, "no DM server file"},
         {{"libraries", "{badserver}"}, 1, true, "cannot be opened"},
         // A library whose file is gone fails alone; the others of the login still work.
@@ -330,6 +334,57 @@ TEST_F(DmToolProcessTest, CommandsThatOnlyLookLeaveTheLibraryFilesAsTheyWere) {
         EXPECT_EQ(run.exitCode, c.exitCode) << run.out.toStdString() << run.err.toStdString();
         EXPECT_EQ(snapshot(), before);
     }
+}
+
+// The lines of `rows` for one table, its header first.
+QStringList TableLines(const QString& rows, const QString& table) {
+    QStringList lines;
+    for (const QString& line : rows.split(QLatin1Char('\n')))
+        if (line.startsWith(table + QLatin1String(" | ")) ||
+            line.startsWith(QLatin1String("# ") + table + QLatin1String(" | ")))
+            lines += line;
+    return lines;
+}
+
+TEST_F(DmToolProcessTest, ACopyHoldsEveryRowAsItWasBrokenChainsIncluded) {
+    const QDir dir(s_dir->path());
+    struct Case {
+        QString source;
+        const char* copied; // the tool's report
+    };
+    const QString oracle = dir.filePath(QStringLiteral("copy-source-oracle.db"));
+    ASSERT_EQ(RunTool({QStringLiteral("create"), oracle, QStringLiteral("--engine"), QStringLiteral("2"),
+                       QStringLiteral("--name"), QStringLiteral("O'Reilly")})
+                  .exitCode,
+              0);
+    const Case cases[] = {
+        {s_places.value(QStringLiteral("{lib}")), "Copied library TESTLIB (MSSQL, engine 10)"},
+        {oracle, "Copied library O'REILLY (Oracle, engine 2)"}};
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.source.toStdString());
+        const QString target = dir.filePath(QStringLiteral("copy%1.db").arg(++n));
+        const ToolRun copy = RunTool({QStringLiteral("copy"), c.source, target});
+        ASSERT_EQ(copy.exitCode, 0) << copy.err.toStdString();
+        EXPECT_TRUE(copy.out.contains(QString::fromUtf8(c.copied))) << copy.out.toStdString();
+        const ToolRun original = RunTool({QStringLiteral("rows"), c.source});
+        const ToolRun copied = RunTool({QStringLiteral("rows"), target});
+        ASSERT_EQ(original.exitCode, 0) << original.err.toStdString();
+        EXPECT_EQ(copied.out, original.out);
+        const QStringList keys = TableLines(original.out, QStringLiteral("KEY_COUNTERS"));
+        ASSERT_GE(keys.size(), 2) << original.out.toStdString();
+        EXPECT_TRUE(keys.first().startsWith(QLatin1String("# KEY_COUNTERS | NAME | LAST_KEY")))
+            << keys.first().toStdString();
+        // One table alone gives the same lines as in the whole.
+        const ToolRun people = RunTool({QStringLiteral("rows"), target, QStringLiteral("people")});
+        EXPECT_EQ(people.out.trimmed().split(QLatin1Char('\n')),
+                  TableLines(original.out, QStringLiteral("PEOPLE")));
+    }
+    // The broken chain is copied as it is, and still reported.
+    EXPECT_EQ(RunTool({QStringLiteral("chain"), dir.filePath(QStringLiteral("copy1.db")),
+                       s_places.value(QStringLiteral("{broken}"))})
+                  .exitCode,
+              3);
 }
 
 TEST_F(DmToolProcessTest, DemoAndLibrariesListing) {

@@ -5,6 +5,7 @@
 #include "config/FolderRuleDefinition.h"
 #include "dm/DmConstants.h"
 #include "dm/local/LibraryAdmin.h"
+#include "dm/local/LibraryCopy.h"
 #include "dm/local/LibrarySchema.h"
 #include "dm/local/LocalErrors.h"
 #include "dm/local/LocalServer.h"
@@ -123,6 +124,66 @@ TEST(PgAdminTest, TheSameCallsLeaveRowIdenticalLibrariesOnBothStores) {
     }
 }
 
+// The trustee rows in the order they were added, in which a profile's trustees are listed.
+QStringList TrusteeOrder(LibraryStore& store) {
+    QStringList rows;
+    for (const auto& row :
+         store.query(QStringLiteral("SELECT THING, PERSONORGROUP FROM DOCSADM.SECURITY ORDER BY ROWID")).rows)
+        rows += row[0].toString() + QLatin1Char('/') + row[1].toString();
+    return rows;
+}
+
+TEST(PgAdminTest, ALibraryCopiedOntoAServerAndBackHoldsTheSameRows) {
+    VANTRELIS_REQUIRE_PG();
+    for (const int engine : {dm::kEngineMssql, dm::kEngineOracle}) {
+        SCOPED_TRACE(engine);
+        QTemporaryDir folder;
+        LibraryAdmin original = LibraryAdmin::CreateLibrary(folder.filePath(QStringLiteral("firm.db")),
+                                                            engine, QStringLiteral("FIRM"));
+        BuildLibrary(original);
+        PgCluster* cluster = PgCluster::Shared();
+        const QString uri = cluster->uri(cluster->createDatabase(QStringLiteral("copy")));
+        LibraryAdmin onServer = LibraryAdmin::CreateLibrary(uri, engine, QStringLiteral("FIRM"));
+        const std::vector<LibraryCopy::TableRows> copied = LibraryCopy::CopyRows(original.store(), onServer);
+        LibraryAdmin back = LibraryAdmin::CreateLibrary(folder.filePath(QStringLiteral("back.db")), engine,
+                                                        QStringLiteral("FIRM"));
+        LibraryCopy::CopyRows(onServer.store(), back);
+
+        const QStringList rows = Dump(original.store());
+        EXPECT_EQ(Dump(onServer.store()), rows);
+        EXPECT_EQ(Dump(back.store()), rows);
+        qint64 total = 0;
+        for (const LibraryCopy::TableRows& table : copied)
+            total += table.rows;
+        EXPECT_EQ(total, rows.size());
+        EXPECT_TRUE(onServer.hasSettingsTable());
+        EXPECT_EQ(TrusteeOrder(onServer.store()), TrusteeOrder(original.store()));
+        // The key counters go on where the original's stand.
+        EXPECT_EQ(onServer.store().nextKey(QStringLiteral("SYSTEMKEY")),
+                  original.store().nextKey(QStringLiteral("SYSTEMKEY")));
+    }
+}
+
+TEST(PgAdminTest, AFailedCopyLeavesTheTargetAsItWas) {
+    VANTRELIS_REQUIRE_PG();
+    QTemporaryDir folder;
+    LibraryAdmin original = LibraryAdmin::CreateLibrary(folder.filePath(QStringLiteral("firm.db")),
+                                                        dm::kEngineMssql, QStringLiteral("FIRM"));
+    BuildLibrary(original);
+    // A file takes text in a number column, as a library built by hand may have it; the server does not.
+    // The tables before PEOPLE are copied by then.
+    original.store().execute(
+        QStringLiteral("UPDATE DOCSADM.PEOPLE SET PRIMARY_GROUP = 'none' WHERE USER_ID = 'ANN'"));
+    PgCluster* cluster = PgCluster::Shared();
+    const QString uri = cluster->uri(cluster->createDatabase(QStringLiteral("copyfail")));
+    LibraryAdmin onServer = LibraryAdmin::CreateLibrary(uri, dm::kEngineMssql, QStringLiteral("FIRM"));
+    onServer.addSettingsTable();
+    const QStringList before = Dump(onServer.store());
+    EXPECT_THROW(LibraryCopy::CopyRows(original.store(), onServer), Fault);
+    EXPECT_EQ(Dump(onServer.store()), before);
+    EXPECT_NE(Dump(original.store()), before);
+}
+
 QString RunTool(const QStringList& arguments, int& exitCode) {
     QProcess tool;
     tool.setProcessChannelMode(QProcess::MergedChannels);
@@ -186,6 +247,41 @@ TEST(PgAdminTest, TheAdminToolBuildsAndReadsALibraryOnAServer) {
                    QStringLiteral("DROP TABLE DOCSADM.FOLDER")},
                   code);
     EXPECT_TRUE(out.contains(QString::number(kErrorNotAuthorized))) << out.toStdString();
+}
+
+TEST(PgAdminTest, TheToolCopiesALibraryFileOntoAServerForTheProgramsRole) {
+    VANTRELIS_REQUIRE_PG();
+    PgCluster* cluster = PgCluster::Shared();
+    const QString database = cluster->createDatabase(QStringLiteral("toolcopy"));
+    cluster->createRole(QStringLiteral("vantrelis_program"));
+    QTemporaryDir folder;
+    const QString file = folder.filePath(QStringLiteral("firm.db"));
+    {
+        LibraryAdmin original = LibraryAdmin::CreateLibrary(file, dm::kEngineOracle, QStringLiteral("FIRM"));
+        BuildLibrary(original);
+    }
+    int code = 0;
+    QString out = RunTool({QStringLiteral("copy"), file, cluster->uri(database),
+                           QStringLiteral("--program-role"), QStringLiteral("vantrelis_program")},
+                          code);
+    ASSERT_EQ(code, 0) << out.toStdString();
+    EXPECT_TRUE(out.contains(QLatin1String("Copied library FIRM (Oracle, engine 2)"))) << out.toStdString();
+    // Row for row the same, read by the program's role.
+    const QString fileRows = RunTool({QStringLiteral("rows"), file}, code);
+    ASSERT_EQ(code, 0) << fileRows.toStdString();
+    const QString serverRows =
+        RunTool({QStringLiteral("rows"), cluster->uri(database, QStringLiteral("vantrelis_program"))}, code);
+    ASSERT_EQ(code, 0) << serverRows.toStdString();
+    QStringList fileLines = fileRows.split(QLatin1Char('\n'));
+    QStringList serverLines = serverRows.split(QLatin1Char('\n'));
+    fileLines.sort();
+    serverLines.sort();
+    EXPECT_EQ(serverLines, fileLines);
+    EXPECT_TRUE(fileRows.contains(QLatin1String("PEOPLE | "))) << fileRows.toStdString();
+    // A database that holds a library already is refused.
+    out = RunTool({QStringLiteral("copy"), file, cluster->uri(database)}, code);
+    EXPECT_EQ(code, 1) << out.toStdString();
+    EXPECT_TRUE(out.contains(QLatin1String("already holds a library"))) << out.toStdString();
 }
 
 TEST(PgAdminTest, TheDocumentedGrantsAreTheOnesTheToolMakes) {

@@ -12,6 +12,12 @@ public:
     int run(ToolArguments& args) override;
 };
 
+class CopyCommand : public ToolCommand {
+public:
+    using ToolCommand::ToolCommand;
+    int run(ToolArguments& args) override;
+};
+
 class AddPersonCommand : public ToolCommand {
 public:
     using ToolCommand::ToolCommand;
@@ -103,6 +109,12 @@ public:
 };
 
 class FoldersCommand : public ToolCommand {
+public:
+    using ToolCommand::ToolCommand;
+    int run(ToolArguments& args) override;
+};
+
+class RowsCommand : public ToolCommand {
 public:
     using ToolCommand::ToolCommand;
     int run(ToolArguments& args) override;

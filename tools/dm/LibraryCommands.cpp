@@ -3,6 +3,7 @@
 
 #include "common/Fault.h"
 #include "dm/local/LibraryAdmin.h"
+#include "dm/local/LibraryCopy.h"
 #include "dm/local/PgLibraryStore.h"
 #include "dm/local/TrusteeLister.h"
 
@@ -46,6 +47,37 @@ int CreateCommand::run(ToolArguments& args) {
               << (dm::local::PgLibraryStore::IsUri(file) ? dm::local::PgLibraryStore::PrintableUri(file)
                                                          : file)
               << '\n';
+        return kOk;
+    });
+}
+
+int CopyCommand::run(ToolArguments& args) {
+    const QString target = args.positional(1);
+    const QString role = args.value(QStringLiteral("--program-role"));
+    if (!role.isEmpty() && !dm::local::PgLibraryStore::IsUri(target)) {
+        return usageError(QStringLiteral("--program-role is for a library on a database server"));
+    }
+    return guarded([&] {
+        LibraryAdmin source = openLibrary(args.positional(0), args, Access::Read);
+        const QString name = source.store()
+                                 .scalar(QStringLiteral(
+                                     "SELECT LIBRARY_NAME FROM DOCSADM.REMOTE_LIBRARIES WHERE SYSTEM_ID = 0"))
+                                 .toString();
+        const int engine = source.store().engineCode();
+        LibraryAdmin copy = LibraryAdmin::CreateLibrary(target, engine, name);
+        const auto tables = dm::local::LibraryCopy::CopyRows(source.store(), copy);
+        if (!role.isEmpty()) {
+            static_cast<dm::local::PgLibraryStore&>(copy.store()).grantProgramRole(role);
+        }
+        qint64 rows = 0;
+        for (const auto& table : tables) {
+            rows += table.rows;
+        }
+        m_out << "Copied library " << name << " (" << dm::EngineName(engine) << ", engine " << engine
+              << ") to "
+              << (dm::local::PgLibraryStore::IsUri(target) ? dm::local::PgLibraryStore::PrintableUri(target)
+                                                           : target)
+              << ": " << rows << " rows in " << tables.size() << " tables\n";
         return kOk;
     });
 }

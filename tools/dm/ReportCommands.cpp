@@ -6,6 +6,7 @@
 #include "common/LibraryQueries.h"
 #include "dm/local/FolderChain.h"
 #include "dm/local/LibraryAdmin.h"
+#include "dm/local/LibraryCopy.h"
 #include "dm/local/LibraryDatabase.h"
 #include "dm/local/LocalServer.h"
 #include "dm/local/LocalSql.h"
@@ -270,6 +271,37 @@ int FoldersCommand::run(ToolArguments& args) {
             m_out << "Some item chains are broken or folders contain themselves (marked !).\n";
         }
         return sound ? kOk : kChainBroken;
+    });
+}
+
+int RowsCommand::run(ToolArguments& args) {
+    return guarded([&] {
+        LibraryAdmin admin = openLibrary(args.positional(0), args, Access::Read);
+        const QString only = args.positional(1).trimmed().toUpper();
+        bool found = only.isEmpty();
+        for (const dm::local::LibrarySchema::Table& table : dm::local::LibrarySchema::Tables()) {
+            if (!only.isEmpty() && table.name != only) {
+                continue;
+            }
+            found = true;
+            if (table.optional && !admin.store().hasTable(table.name)) {
+                continue;
+            }
+            const dm::local::QueryResult rows = dm::local::LibraryCopy::RowsOf(admin.store(), table);
+            m_out << "# " << table.name;
+            for (const QString& column : rows.columns) {
+                m_out << " | " << column;
+            }
+            m_out << '\n';
+            for (const auto& row : rows.rows) {
+                m_out << table.name;
+                for (const QVariant& value : row) {
+                    m_out << " | " << (value.isNull() ? QStringLiteral("\\N") : value.toString());
+                }
+                m_out << '\n';
+            }
+        }
+        return found ? kOk : usageError(QStringLiteral("a library has no table %1").arg(only));
     });
 }
 
