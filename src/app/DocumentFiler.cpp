@@ -87,7 +87,7 @@ void DocumentFiler::File(const QString& path, qint32 folder, bool folderExisted,
     // The documents are filed in batches that commit at least every kBatchMs: a commit per document
     // cost a fifth of the run. Each filing stays all or nothing; a batch that cannot commit takes
     // its documents back out of the counts, with an error naming them.
-    bool batched = m_folders.BeginBatch();
+    bool batched = m_folders.BeginBatch(folder);
     QElapsedTimer batchAge;
     batchAge.start();
     qint64 unsettled = 0;
@@ -122,7 +122,7 @@ void DocumentFiler::File(const QString& path, qint32 folder, bool folderExisted,
             m_itemDone();
             if (batched && batchAge.hasExpired(kBatchMs)) {
                 settle();
-                batched = m_folders.BeginBatch();
+                batched = m_folders.BeginBatch(folder);
                 batchAge.restart();
             }
         }

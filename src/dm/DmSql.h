@@ -49,6 +49,11 @@ public:
     // then commit with it). Begin and commit raise Fault when the library refuses; roll back never
     // fails. These are not SQL instructions: they are not sent through execute() and not logged.
     virtual void beginTransaction() = 0;
+    // A scope whose writes stay within one folder's items (filing into it, creating a folder under
+    // it; 0: the top level). It shuts out the other writers of that folder; on a server library,
+    // writers of other folders go on meanwhile. Where the library has one write lock, the same as
+    // beginTransaction().
+    virtual void beginFolderTransaction(qint64 /*folder*/) { beginTransaction(); }
     virtual void commitTransaction() = 0;
     virtual void rollbackTransaction() noexcept = 0;
 };

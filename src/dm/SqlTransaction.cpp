@@ -7,6 +7,11 @@ SqlTransaction::SqlTransaction(DmSql& sql) : m_sql(sql) {
     m_open = true;
 }
 
+SqlTransaction::SqlTransaction(DmSql& sql, qint64 folder) : m_sql(sql) {
+    m_sql.beginFolderTransaction(folder);
+    m_open = true;
+}
+
 SqlTransaction::~SqlTransaction() {
     rollback();
 }

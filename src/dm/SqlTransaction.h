@@ -11,6 +11,9 @@ class SqlTransaction {
 public:
     // Raises Fault when the library refuses to begin (busy, not bound).
     explicit SqlTransaction(DmSql& sql);
+    // A scope whose writes stay within one folder's items (0: the top level); see
+    // DmSql::beginFolderTransaction.
+    SqlTransaction(DmSql& sql, qint64 folder);
     ~SqlTransaction();
     SqlTransaction(const SqlTransaction&) = delete;
     SqlTransaction& operator=(const SqlTransaction&) = delete;

@@ -89,11 +89,12 @@ public:
     // items to look up. A run that writes plans nothing.
     virtual bool IsPlanned(qint32 /*folder*/) const { return false; }
 
-    // AddFolderItem calls may share one transaction, as a commit per item costs more than the item
-    // itself: BeginBatch opens it and answers whether it did; EndBatch commits it (with false: undoes
-    // it) and answers whether the items added since BeginBatch are in the library. Each item stays
-    // all or nothing within the batch. An implementation that does not batch answers false and true.
-    virtual bool BeginBatch() { return false; }
+    // AddFolderItem calls into one folder may share one transaction, as a commit per item costs more
+    // than the item itself: BeginBatch opens it (holding that folder's write lock) and answers whether
+    // it did; EndBatch commits it (with false: undoes it) and answers whether the items added since
+    // BeginBatch are in the library. Each item stays all or nothing within the batch. An
+    // implementation that does not batch answers false and true.
+    virtual bool BeginBatch(qint32 /*folder*/) { return false; }
     // A new run: what the engine kept of the libraries during the last one (the folders it knows as
     // sorted, their versions) may have been changed since by another writer.
     virtual void ForgetRunState() {}

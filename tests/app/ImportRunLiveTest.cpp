@@ -74,7 +74,7 @@ TEST_F(ImportRunFixture, TicksAndOptionsChangedDuringTheRunApplyFromTheNextItem)
 TEST_F(ImportRunFixture, ABatchUndoneByAFaultNamesItsDocumentsAsNotFiled) {
     struct FaultOnSecond : AdminFolders {
         using AdminFolders::AdminFolders;
-        bool BeginBatch() override { return true; }
+        bool BeginBatch(qint32) override { return true; }
         bool EndBatch(bool commit) override {
             ends.push_back(commit);
             return commit;

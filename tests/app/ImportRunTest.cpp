@@ -257,7 +257,7 @@ TEST_F(ImportRunFixture, CheckOnlyWritesNothingAndCountsWhatTheRunThenDoes) {
 TEST_F(ImportRunFixture, ABatchThatCannotCommitCountsItsDocumentsAsErrors) {
     struct CommitFails : AdminFolders {
         using AdminFolders::AdminFolders;
-        bool BeginBatch() override { return true; }
+        bool BeginBatch(qint32) override { return true; }
         bool EndBatch(bool) override { return false; }
     };
     AddDocument(QStringLiteral("LIB_A"), QStringLiteral("Memo one"));

@@ -170,7 +170,7 @@ TEST(LibraryConnectionTest, NothingStaysOpenBetweenUserActions) {
     ASSERT_NE(top, 0);
     EXPECT_EQ(othersView("SELECT COUNT(*) FROM PROFILE WHERE DOCNAME = 'Client One'"), QStringLiteral("1"))
         << "after a folder was made";
-    const bool batched = folders.BeginBatch();
+    const bool batched = folders.BeginBatch(top);
     EXPECT_NE(folders.CreateFolder(QStringLiteral("Matter One"), top, QString(), 1, 0, {}), 0);
     EXPECT_TRUE(folders.EndBatch(batched));
     EXPECT_EQ(othersView("SELECT COUNT(*) FROM PROFILE WHERE DOCNAME = 'Matter One'"), QStringLiteral("1"))

@@ -5,6 +5,7 @@
 #include "FolderFixture.h"
 #include "engine/folders/CheckOnlyFolders.h"
 #include "support/InterposedSql.h"
+#include "support/LibraryRows.h"
 
 #include <QFile>
 #include <functional>
@@ -51,22 +52,7 @@ protected:
     }
     // The folders of that name: at the top level, or among the parent's items.
     QList<qint64> Named(const QString& name, qint64 parent) {
-        const auto rows =
-            parent == 0
-                ? admin().database().query(
-                      QStringLiteral("SELECT F.DOCNUMBER FROM DOCSADM.FOLDER F JOIN DOCSADM.PROFILE P ON "
-                                     "P.DOCNUMBER = F.DOCNUMBER WHERE P.DOCNAME = ?1 AND NOT EXISTS "
-                                     "(SELECT 1 FROM DOCSADM.FOLDER_ITEM I WHERE I.DOCNUMBER = "
-                                     "F.DOCNUMBER) ORDER BY 1"),
-                      {name})
-                : admin().database().query(
-                      QStringLiteral("SELECT DOCNUMBER FROM DOCSADM.FOLDER_ITEM WHERE PARENT = ?1 AND "
-                                     "DISPLAYNAME = ?2 ORDER BY 1"),
-                      {parent, name});
-        QList<qint64> numbers;
-        for (const auto& row : rows.rows)
-            numbers << row.at(0).toLongLong();
-        return numbers;
+        return FoldersNamed(admin().database(), name, parent);
     }
 };
 

@@ -1,6 +1,6 @@
 #include "FolderFixture.h"
 
-#include "dm/local/FolderChain.h"
+#include "support/LibraryRows.h"
 
 namespace vantrelis::testing {
 
@@ -60,13 +60,7 @@ QVariant FolderFixture::Value(const QString& sql, qint64 docNumber) {
 }
 
 QStringList FolderFixture::Chain(qint64 parent) {
-    const dm::ItemChain chain = dm::local::FolderChain::Read(admin().database(), parent);
-    for (const dm::ChainProblem& problem : chain.problems())
-        ADD_FAILURE() << "folder " << parent << ": " << problem.text.toStdString();
-    QStringList names;
-    for (const dm::ChainItem& item : chain.items())
-        names << item.displayName;
-    return names;
+    return ChainNames(admin().database(), parent);
 }
 
 void FolderFixture::Refuse(const QString& table, const QString& event) {

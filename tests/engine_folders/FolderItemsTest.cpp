@@ -66,7 +66,7 @@ TEST_F(FolderItemsTest, ABatchCommitsItsItemsTogetherAndEachItemStaysWhole) {
     const qint64 c = Document(QStringLiteral("C"));
     for (const bool commit : {false, true}) {
         SCOPED_TRACE(commit ? "committed" : "undone");
-        ASSERT_TRUE(engine->BeginBatch());
+        ASSERT_TRUE(engine->BeginBatch(qint32(folder)));
         ASSERT_TRUE(Add(a, folder));
         EXPECT_EQ(Chain(folder), QStringList()) << "another reader sees nothing before the commit";
         EXPECT_FALSE(Add(b, folder));

@@ -128,7 +128,7 @@ TEST_P(SortedFilingTest, AnUndoneFilingLeavesTheFolderToBeSortedInFull) {
     const qint64 folder = Folder(QStringLiteral("Box"));
     const qint64 c = Document(QStringLiteral("C"));
     const qint64 a = Document(QStringLiteral("A"));
-    ASSERT_TRUE(engine->BeginBatch());
+    ASSERT_TRUE(engine->BeginBatch(qint32(folder)));
     ASSERT_TRUE(File(c, folder));
     ASSERT_TRUE(File(a, folder));
     EXPECT_FALSE(engine->EndBatch(false));

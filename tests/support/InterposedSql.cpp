@@ -4,8 +4,9 @@
 
 namespace vantrelis::testing {
 
-InterposedSql::InterposedSql(std::shared_ptr<dm::DmSql> inner, std::function<void()> beforeBegin)
-    : m_inner(std::move(inner)), m_beforeBegin(std::move(beforeBegin)) {}
+InterposedSql::InterposedSql(std::shared_ptr<dm::DmSql> inner, std::function<void()> beforeBegin,
+                             std::function<void()> afterBegin)
+    : m_inner(std::move(inner)), m_beforeBegin(std::move(beforeBegin)), m_afterBegin(std::move(afterBegin)) {}
 
 void InterposedSql::setToken(const QString& token) {
     m_inner->setToken(token);
@@ -59,6 +60,15 @@ void InterposedSql::beginTransaction() {
     if (m_beforeBegin)
         std::exchange(m_beforeBegin, {})();
     m_inner->beginTransaction();
+    if (m_afterBegin)
+        std::exchange(m_afterBegin, {})();
+}
+void InterposedSql::beginFolderTransaction(qint64 folder) {
+    if (m_beforeBegin)
+        std::exchange(m_beforeBegin, {})();
+    m_inner->beginFolderTransaction(folder);
+    if (m_afterBegin)
+        std::exchange(m_afterBegin, {})();
 }
 void InterposedSql::commitTransaction() {
     m_inner->commitTransaction();

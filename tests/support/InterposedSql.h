@@ -9,9 +9,11 @@ namespace vantrelis::testing {
 
 // A library's own SQL object with `beforeBegin` run once, just before the first transaction begins:
 // another connection's write lands between what this one looked up and the write lock it then takes.
+// `afterBegin` runs once just after it began: another connection works while this one holds its lock.
 class InterposedSql : public dm::DmSql {
 public:
-    InterposedSql(std::shared_ptr<dm::DmSql> inner, std::function<void()> beforeBegin);
+    InterposedSql(std::shared_ptr<dm::DmSql> inner, std::function<void()> beforeBegin,
+                  std::function<void()> afterBegin = {});
 
     void setToken(const QString& token) override;
     void setLibrary(const QString& libraryName) override;
@@ -30,12 +32,14 @@ public:
     void releaseResults() override;
     qint64 nextKey(const QString& counterName) override;
     void beginTransaction() override;
+    void beginFolderTransaction(qint64 folder) override;
     void commitTransaction() override;
     void rollbackTransaction() noexcept override;
 
 private:
     std::shared_ptr<dm::DmSql> m_inner;
     std::function<void()> m_beforeBegin;
+    std::function<void()> m_afterBegin;
 };
 
 } // namespace vantrelis::testing

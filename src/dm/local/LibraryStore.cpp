@@ -9,6 +9,10 @@ QVariant LibraryStore::lookupKey(const QString& sql, const QVariantList& params)
     return scalar(sql, params);
 }
 
+void LibraryStore::beginForFolder(qint64 /*folder*/) {
+    begin();
+}
+
 void LibraryStore::RaiseSeveralStatements(const QString& sql) {
     throw Fault(kErrorSeveralStatements, QStringLiteral("LocalBackend"),
                 QStringLiteral("Only one SQL statement can be executed at a time: %1").arg(sql.simplified()));

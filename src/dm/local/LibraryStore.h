@@ -65,6 +65,12 @@ public:
     // Transactions (all or nothing). begin() takes the library's write lock at once, so a busy
     // library fails there rather than half way through; a begin() inside another is a savepoint.
     virtual void begin() = 0;
+    // begin() for writes that stay within one folder's items: filing into it, or creating a folder
+    // under it (0: the top level). A store that can lock a part of the library shuts out only the
+    // writers of the same folder, so that writers of different folders do not wait for each other;
+    // inside a transaction it is a savepoint that takes the folder's lock as well. Elsewhere it is
+    // begin().
+    virtual void beginForFolder(qint64 folder);
     virtual void commit() = 0;
     virtual void rollback() noexcept = 0;
     virtual bool inTransaction() const = 0;

@@ -245,13 +245,24 @@ qint64 LocalSql::nextKey(const QString& counterName) {
 }
 
 void LocalSql::beginTransaction() {
+    beginScope(std::nullopt);
+}
+
+void LocalSql::beginFolderTransaction(qint64 folder) {
+    beginScope(folder);
+}
+
+void LocalSql::beginScope(std::optional<qint64> folder) {
     if (!bound())
         throw Fault(kErrorNotBound, QStringLiteral("LocalSql"),
                     QStringLiteral("The SQL object is not connected: no transaction can begin"));
     // The scope stays with the database it began on, even if the object is bound elsewhere
     // before it ends.
     std::shared_ptr<LibraryStore> db = database();
-    db->begin();
+    if (folder)
+        db->beginForFolder(*folder);
+    else
+        db->begin();
     m_scopes.push_back(std::move(db));
 }
 

@@ -5,6 +5,7 @@
 #include "dm/local/LocalServer.h"
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace vantrelis::dm::local {
@@ -37,11 +38,14 @@ public:
     qint64 nextKey(const QString& counterName) override;
 
     void beginTransaction() override;
+    void beginFolderTransaction(qint64 folder) override;
     void commitTransaction() override;
     void rollbackTransaction() noexcept override;
 
 private:
     bool bound() const;
+    // A transaction scope: the library's (no folder) or one folder's.
+    void beginScope(std::optional<qint64> folder);
     std::shared_ptr<LibraryStore> database();
     qint64 fail(qint64 number, const QString& text);
     // Answers true when the instruction was a server command (handled, result or error set).

@@ -17,6 +17,8 @@
 #include <QUrlQuery>
 #include <cmath>
 #include <libpq-fe.h>
+#include <limits>
+#include <utility>
 #include <vector>
 
 namespace vantrelis::dm::local {
@@ -25,9 +27,45 @@ namespace {
 
 const QString kSource = QStringLiteral("LocalBackend");
 
-// The library's write lock: a transaction-scoped advisory lock of the database, in a key space
-// ("VANT") of its own.
-const char* const kWriteLock = "SELECT pg_advisory_xact_lock(1447120468, 0)";
+// The write locks are transaction-scoped advisory locks. Advisory locks are the database's, and a
+// library is a database of its own, so a key needs no library in it. Two key spaces of the program's
+// own: "VANT" for the whole library, "VANF" for one folder's items. A writer of one folder holds the
+// library's lock shared and the folder's alone, so writers of different folders go on side by side
+// while a writer of the whole library waits for all of them (and they for it).
+constexpr qint64 kLibraryLockSpace = 1447120468; // "VANT"
+constexpr qint64 kFolderLockSpace = 1447120454;  // "VANF"
+
+QString LibraryLock() {
+    return QStringLiteral("SELECT pg_advisory_xact_lock(%1, 0)").arg(kLibraryLockSpace);
+}
+
+// The second key of a folder's lock. A number beyond 32 bits is folded into them: two folders that
+// share a key only wait for each other.
+qint32 FolderLockKey(qint64 folder) {
+    if (folder >= std::numeric_limits<qint32>::min() && folder <= std::numeric_limits<qint32>::max())
+        return qint32(folder);
+    return qint32(quint32(quint64(folder)) ^ quint32(quint64(folder) >> 32));
+}
+
+QString FolderLock(qint64 folder) {
+    return QStringLiteral("SELECT pg_advisory_xact_lock(%1, %2)")
+        .arg(kFolderLockSpace)
+        .arg(FolderLockKey(folder));
+}
+
+QString FolderWriterLocks(qint64 folder) {
+    return QStringLiteral("SELECT pg_advisory_xact_lock_shared(%1, 0), pg_advisory_xact_lock(%2, %3)")
+        .arg(kLibraryLockSpace)
+        .arg(kFolderLockSpace)
+        .arg(FolderLockKey(folder));
+}
+
+// A key counter's step: the row's lock is held for this statement alone (see nextKey).
+const char* const kAdvanceKey =
+    "UPDATE DOCSADM.KEY_COUNTERS SET LAST_KEY = CASE WHEN COALESCE(LAST_KEY, 0) + 1 = 0 "
+    "THEN 1 ELSE COALESCE(LAST_KEY, 0) + 1 END WHERE NAME = ?1 RETURNING LAST_KEY";
+const char* const kAddCounter =
+    "INSERT INTO DOCSADM.KEY_COUNTERS (NAME, LAST_KEY) VALUES (?1, 0) ON CONFLICT (NAME) DO NOTHING";
 
 // Statements kept prepared on one connection before they are all let go again: texts that carry
 // values the shaping leaves in place (one per folder name, say) would otherwise pile up.
@@ -277,6 +315,8 @@ PgLibraryStore::PgLibraryStore(QString uri, int engineCode, QString libraryName)
       m_busyTimeoutMs(LibraryDatabase::BusyTimeoutMs()) {}
 
 PgLibraryStore::~PgLibraryStore() {
+    if (m_keyConn)
+        PQfinish(m_keyConn);
     if (m_conn)
         PQfinish(m_conn);
 }
@@ -687,16 +727,18 @@ bool PgLibraryStore::hasTable(const QString& tableName) {
 qint64 PgLibraryStore::nextKey(const QString& counterName) {
     ensureUsable();
     const QString name = counterName.toUpper();
-    // One statement, atomic on its own: the row lock serializes the clients that advance it.
-    const QString advance =
-        QStringLiteral("UPDATE DOCSADM.KEY_COUNTERS SET LAST_KEY = CASE WHEN COALESCE(LAST_KEY, 0) + 1 = 0 "
-                       "THEN 1 ELSE COALESCE(LAST_KEY, 0) + 1 END WHERE NAME = ?1 RETURNING LAST_KEY");
-    QVariant advanced = scalar(advance, {name});
+    // One statement, atomic on its own: the row lock serializes the clients that advance it. Inside
+    // a transaction that lock would be held until the commit, so every writer that needs a key (every
+    // filing, every new folder) would wait for the others' commits, whatever folder it writes: there
+    // the key is taken on the key connection, and the lock is held for the statement alone.
+    const bool apart = m_transactionDepth > 0;
+    const auto step = [&](const char* statement, const char* sql) {
+        return apart ? keyStatement(statement, sql, name) : scalar(QLatin1String(sql), {name});
+    };
+    QVariant advanced = step("advance", kAdvanceKey);
     if (!advanced.isValid()) {
-        execute(QStringLiteral("INSERT INTO DOCSADM.KEY_COUNTERS (NAME, LAST_KEY) VALUES (?1, 0) "
-                               "ON CONFLICT (NAME) DO NOTHING"),
-                {name});
-        advanced = scalar(advance, {name});
+        step("add", kAddCounter);
+        advanced = step("advance", kAdvanceKey);
     }
     const qint64 key = advanced.toLongLong();
     if (key == 0)
@@ -706,11 +748,92 @@ qint64 PgLibraryStore::nextKey(const QString& counterName) {
     return key;
 }
 
+QVariant PgLibraryStore::keyStatement(const char* statement, const char* sql, const QString& name) {
+    const QString text = QLatin1String(sql);
+    trace(text, {name});
+    if (!m_keyConn)
+        openKeyConnection();
+    const BoundValues bound({name});
+    Result result(PQexecPrepared(m_keyConn, statement, 1, bound.values.data(), bound.lengths.data(),
+                                 bound.formats.data(), 0));
+    const ExecStatusType status = result ? PQresultStatus(result.get()) : PGRES_FATAL_ERROR;
+    if (status == PGRES_TUPLES_OK || status == PGRES_COMMAND_OK)
+        return PQntuples(result.get()) > 0 ? ValueOf(result.get(), 0, 0) : QVariant();
+    if (PQstatus(m_keyConn) == CONNECTION_BAD) {
+        const QString message = QString::fromUtf8(PQerrorMessage(m_keyConn)).simplified();
+        PQfinish(m_keyConn);
+        m_keyConn = nullptr;
+        raiseLost(message);
+    }
+    raise(result.get(), text);
+}
+
+void PgLibraryStore::openKeyConnection() {
+    // The same server, database, user and settings as the library's connection.
+    PQconninfoOption* const options = PQconninfo(m_conn);
+    std::vector<const char*> keywords;
+    std::vector<const char*> values;
+    for (const PQconninfoOption* option = options; option && option->keyword; ++option) {
+        if (option->val && *option->val) {
+            keywords.push_back(option->keyword);
+            values.push_back(option->val);
+        }
+    }
+    keywords.push_back(nullptr);
+    values.push_back(nullptr);
+    pg_conn* const conn = PQconnectdbParams(keywords.data(), values.data(), 0);
+    PQconninfoFree(options);
+    if (!conn || PQstatus(conn) != CONNECTION_OK) {
+        const QString reason =
+            conn ? QString::fromUtf8(PQerrorMessage(conn)).simplified() : QStringLiteral("out of memory");
+        PQfinish(conn);
+        throw Fault(kErrorServerUnreachable, kSource,
+                    QStringLiteral("The database server of library %1 at %2 refuses a second connection, for "
+                                   "its key counters: %3")
+                        .arg(m_libraryName, m_uri, reason));
+    }
+    m_keyConn = conn;
+    // Each step commits at once. It need not wait for the disk: a row that carries the key is
+    // committed later, and that commit flushes the log up to it, the step included; a step lost in a
+    // crash only hands out again a number that no row carries.
+    const QString setup =
+        QStringLiteral("SET search_path TO %1; SET lock_timeout = %2; SET synchronous_commit = off")
+            .arg(PgLibrarySchema::SearchPath(m_engineCode))
+            .arg(m_busyTimeoutMs);
+    Result result(PQexec(m_keyConn, setup.toUtf8().constData()));
+    bool ready = result && PQresultStatus(result.get()) == PGRES_COMMAND_OK;
+    for (const auto& [name, sql] : {std::pair{"advance", kAdvanceKey}, std::pair{"add", kAddCounter}}) {
+        if (!ready)
+            break;
+        const QByteArray text = PgStatementText::From(QLatin1String(sql)).text.toUtf8();
+        result.reset(PQprepare(m_keyConn, name, text.constData(), 0, nullptr));
+        ready = result && PQresultStatus(result.get()) == PGRES_COMMAND_OK;
+    }
+    if (!ready) {
+        const QString reason =
+            QString::fromUtf8(result ? PQresultErrorMessage(result.get()) : PQerrorMessage(m_keyConn))
+                .simplified();
+        PQfinish(m_keyConn);
+        m_keyConn = nullptr;
+        throw Fault(kErrorSqlite, kSource,
+                    QStringLiteral("The key counters of library %1 cannot be prepared: %2")
+                        .arg(m_libraryName, reason));
+    }
+}
+
 void PgLibraryStore::begin() {
+    beginWith(LibraryLock(), QString());
+}
+
+void PgLibraryStore::beginForFolder(qint64 folder) {
+    beginWith(FolderWriterLocks(folder), FolderLock(folder));
+}
+
+void PgLibraryStore::beginWith(const QString& locks, const QString& nestedLocks) {
     ensureUsable();
     if (m_transactionDepth == 0) {
-        // BEGIN and the write lock in one round trip; a lock not had within lock_timeout ends it.
-        const QString sql = QStringLiteral("BEGIN; %1").arg(QLatin1String(kWriteLock));
+        // BEGIN and the write locks in one round trip; a lock not had within lock_timeout ends it.
+        const QString sql = QStringLiteral("BEGIN; %1").arg(locks);
         trace(sql);
         const Result result(PQexec(m_conn, sql.toUtf8().constData()));
         if (!result || PQresultStatus(result.get()) != PGRES_TUPLES_OK) {
@@ -718,10 +841,25 @@ void PgLibraryStore::begin() {
                 commandQuietly(QStringLiteral("ROLLBACK"));
             raise(result.get(), sql);
         }
-    } else {
+    } else if (nestedLocks.isEmpty()) {
+        // Whatever the outer scope locked covers the savepoint's writes.
         const QString sql = QStringLiteral("SAVEPOINT level%1").arg(m_transactionDepth);
         trace(sql);
         command(sql);
+    } else {
+        // A savepoint and the folder's lock in one round trip. A lock not had ends the savepoint
+        // alone; the outer transaction goes on.
+        const QString savepoint = QStringLiteral("level%1").arg(m_transactionDepth);
+        const QString sql = QStringLiteral("SAVEPOINT %1; %2").arg(savepoint, nestedLocks);
+        trace(sql);
+        const Result result(PQexec(m_conn, sql.toUtf8().constData()));
+        if (!result || PQresultStatus(result.get()) != PGRES_TUPLES_OK) {
+            if (PQstatus(m_conn) != CONNECTION_BAD && PQtransactionStatus(m_conn) == PQTRANS_INERROR) {
+                commandQuietly(QStringLiteral("ROLLBACK TO SAVEPOINT %1").arg(savepoint));
+                commandQuietly(QStringLiteral("RELEASE SAVEPOINT %1").arg(savepoint));
+            }
+            raise(result.get(), sql);
+        }
     }
     ++m_transactionDepth;
 }

@@ -63,11 +63,16 @@ public:
     // (kErrorNotAuthorized); DDL and other schemas are refused by the server to the program's role.
     void queryText(const QString& sql, TextResult& result) override;
     bool hasTable(const QString& tableName) override;
-    // One UPDATE ... RETURNING under the counter row's lock.
+    // One UPDATE ... RETURNING under the counter row's lock; inside a transaction on a connection of
+    // its own, committed at once, so that the lock is not held until the transaction's commit. A key
+    // taken by a transaction that is rolled back is skipped, never handed out again.
     qint64 nextKey(const QString& counterName) override;
     // BEGIN and the library's write lock (a transaction-scoped advisory lock), waited for up to the
     // busy timeout; nested: savepoints.
     void begin() override;
+    // BEGIN, the library's lock shared and the folder's alone (advisory locks, waited for up to the
+    // busy timeout); nested: a savepoint that takes the folder's lock too.
+    void beginForFolder(qint64 folder) override;
     void commit() override;
     void rollback() noexcept override;
     bool inTransaction() const override;
@@ -94,6 +99,11 @@ private:
     using Result = std::unique_ptr<pg_result, ResultDeleter>;
 
     void connect(const QString& uri);
+    // BEGIN and `locks`, or (nested) a savepoint and `nestedLocks`.
+    void beginWith(const QString& locks, const QString& nestedLocks);
+    // A key counter's statement (prepared as `statement`) on the key connection, opened on first use.
+    QVariant keyStatement(const char* statement, const char* sql, const QString& name);
+    void openKeyConnection();
     void validateSchema();
     QString ownLibraryName();
     // Prepares a text once per connection. Inside a transaction a failed preparation is undone by
@@ -116,6 +126,8 @@ private:
     int m_engineCode;
     QString m_libraryName;
     pg_conn* m_conn = nullptr;
+    // Key counters advanced inside a transaction: each step commits at once.
+    pg_conn* m_keyConn = nullptr;
     int m_busyTimeoutMs = 5000;
     QHash<QString, Prepared> m_statements;
     quint64 m_statementSerial = 0;

@@ -38,7 +38,7 @@ public:
                        qint32 sortAfterAdd) override;
     QString AddDocsSQL(qint32 folderDocNumber, int ruleIndex) override;
     bool IsPlanned(qint32 folder) const override { return m_plannedNumbers.contains(folder); }
-    bool BeginBatch() override { return !m_checkOnly && m_engine.BeginBatch(); }
+    bool BeginBatch(qint32 folder) override { return !m_checkOnly && m_engine.BeginBatch(folder); }
     bool EndBatch(bool commit) override { return m_engine.EndBatch(commit); }
     void ForgetRunState() override { m_engine.ForgetRunState(); }
     CreationLock LockForCreation(qint32 parentFolder) override {

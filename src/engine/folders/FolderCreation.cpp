@@ -279,8 +279,9 @@ qint64 FolderCreation::Create(const QString& folderName, qint64 parentFolder, co
     m_log.WriteLog(StandardLines::StepSeparator());
     m_log.ShowStatus(QStringLiteral("Saving profile object for folder ") + quotedName);
     m_log.WriteLog(StandardLines::StepSeparator());
-    // From the first write to the link under the parent: all of it, or nothing of it.
-    dm::SqlTransaction creation(SessionSql(m_gateway, kSource));
+    // From the first write to the link under the parent: all of it, or nothing of it. Only the
+    // writers of the same parent (or of the top level) wait for it.
+    dm::SqlTransaction creation(SessionSql(m_gateway, kSource), parentFolder);
     const auto saveError = [&] {
         m_log.ShowStatus(QStringLiteral("Error: (") + FormatWhole(folder->errorNumber()) +
                          QStringLiteral(") - ") + folder->errorText());

@@ -39,11 +39,11 @@ void FolderEngine::ForgetRunState() {
     m_items.ForgetVersions();
 }
 
-bool FolderEngine::BeginBatch() {
+bool FolderEngine::BeginBatch(qint32 folder) {
     if (m_batch)
         return true;
     try {
-        m_batch.emplace(SessionSql(m_gateway, QStringLiteral("BeginBatch")));
+        m_batch.emplace(SessionSql(m_gateway, QStringLiteral("BeginBatch")), folder);
         return true;
     } catch (...) {
         // A library that is busy or not bound: each item takes a transaction of its own.
@@ -72,11 +72,11 @@ bool FolderEngine::EndBatch(bool commit) {
     }
 }
 
-CreationLock FolderEngine::LockForCreation(qint32 /*parentFolder*/) {
+CreationLock FolderEngine::LockForCreation(qint32 parentFolder) {
     if (m_creationLock)
         return CreationLock::Held;
     try {
-        m_creationLock.emplace(SessionSql(m_gateway, QStringLiteral("CreateFolder")));
+        m_creationLock.emplace(SessionSql(m_gateway, QStringLiteral("CreateFolder")), parentFolder);
         return CreationLock::Held;
     } catch (...) {
         ReportCurrentFault(m_log);

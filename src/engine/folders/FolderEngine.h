@@ -40,11 +40,11 @@ public:
     // Sorts one folder's items by name, or with 0 every folder's.
     void SortFolders(qint32 parentFolder);
 
-    bool BeginBatch() override;
+    bool BeginBatch(qint32 folder) override;
     void ForgetRunState() override;
     bool EndBatch(bool commit) override;
-    // The library's write lock (a transaction that takes it at once; inside a batch, which holds it
-    // already, a savepoint).
+    // The parent's write lock: a transaction that takes it at once (on one library file the whole
+    // library's; inside a batch, a savepoint that takes the parent's lock too).
     CreationLock LockForCreation(qint32 parentFolder) override;
     bool UnlockCreation(bool commit) override;
 

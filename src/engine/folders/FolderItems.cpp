@@ -169,8 +169,8 @@ bool FolderItems::AddFolderItem(qint64 itemDocNumber, qint64 parentFolder, const
         // The row, the link to it and what the rule does for the new item land together: an
         // interrupted filing leaves no row that a rerun would take as done. The lock taken here
         // keeps another writer from linking after the same tail, and from filing the item between
-        // the check and the insert.
-        dm::SqlTransaction filing(SessionSql(m_gateway, kSource));
+        // the check and the insert. It is the folder's lock: writers of other folders go on.
+        dm::SqlTransaction filing(SessionSql(m_gateway, kSource), parentFolder);
         qint64 count = 0;
         {
             const dm::SqlRows rows(m_gateway, QStringLiteral("SELECT COUNT(*) FROM ") + OwnerPrefix() +

@@ -127,9 +127,9 @@ void FolderSorting::SortFolder(int k, const Folder& folder, qint64 newItem, cons
     m_log.ShowStatus(QStringLiteral("Sorting folder ") + FormatWhole(k) + QStringLiteral(" (") +
                      folder.headName + QLatin1Char(')'));
     bool changed = false;
-    // The items are read and relinked under one lock: a fault or a refused row leaves the folder's
-    // chain as it was, never half rewritten.
-    dm::SqlTransaction rewrite(SessionSql(m_gateway, kSource));
+    // The items are read and relinked under the folder's lock: a fault or a refused row leaves the
+    // folder's chain as it was, never half rewritten.
+    dm::SqlTransaction rewrite(SessionSql(m_gateway, kSource), LeadingWhole(folder.parent));
     if (newItem != 0) {
         if (Place(folder, newItem, newName)) {
             rewrite.commit();
