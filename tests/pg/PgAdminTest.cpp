@@ -247,6 +247,25 @@ TEST(PgAdminTest, TheAdminToolBuildsAndReadsALibraryOnAServer) {
                    QStringLiteral("DROP TABLE DOCSADM.FOLDER")},
                   code);
     EXPECT_TRUE(out.contains(QString::number(kErrorNotAuthorized))) << out.toStdString();
+    // A query opens the library for reading only; any other statement, for writing.
+    struct Opening {
+        const char* statement;
+        const char* readOnly;
+    };
+    for (const Opening& opening :
+         {Opening{"SELECT current_setting('default_transaction_read_only') AS RO", "on"},
+          Opening{"select\ncurrent_setting('default_transaction_read_only') AS RO", "on"},
+          Opening{
+              "WITH S AS (SELECT current_setting('default_transaction_read_only') AS RO) SELECT RO FROM S",
+              "off"}}) {
+        SCOPED_TRACE(opening.statement);
+        out = RunTool(
+            {QStringLiteral("sql"), serverFile, QStringLiteral("FIRM"), QString::fromUtf8(opening.statement)},
+            code);
+        EXPECT_EQ(code, 0) << out.toStdString();
+        EXPECT_TRUE(out.contains(QStringLiteral("\nRO\n%1\n").arg(QLatin1String(opening.readOnly))))
+            << out.toStdString();
+    }
 }
 
 TEST(PgAdminTest, TheToolCopiesALibraryFileOntoAServerForTheProgramsRole) {

@@ -119,15 +119,14 @@ TEST_P(PgLockScopeTest, WritersOfDifferentFoldersDoNotWaitForEachOther) {
     EXPECT_EQ(first.scalar(QStringLiteral("SELECT COUNT(*) FROM DOCSADM.CLIENT")).toLongLong(), clients + 2);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Scopes, PgLockScopeTest,
-    ::testing::Values(LockCase{"DifferentFolders", {101}, {102}, false},
-                      LockCase{"SameFolder", {101}, {101}, true},
-                      LockCase{"TopLevelAndAFolder", {0}, {101}, false},
-                      LockCase{"TopLevelTwice", {0}, {0}, true},
-                      LockCase{"FolderThenWholeLibrary", {101}, {}, true},
-                      LockCase{"WholeLibraryThenFolder", {}, {101}, true}),
-    [](const auto& info) { return std::string(info.param.label); });
+INSTANTIATE_TEST_SUITE_P(Scopes, PgLockScopeTest,
+                         ::testing::Values(LockCase{"DifferentFolders", {101}, {102}, false},
+                                           LockCase{"SameFolder", {101}, {101}, true},
+                                           LockCase{"TopLevelAndAFolder", {0}, {101}, false},
+                                           LockCase{"TopLevelTwice", {0}, {0}, true},
+                                           LockCase{"FolderThenWholeLibrary", {101}, {}, true},
+                                           LockCase{"WholeLibraryThenFolder", {}, {101}, true}),
+                         [](const auto& info) { return std::string(info.param.label); });
 
 using PgKeyTest = PgStoresTest;
 
@@ -190,8 +189,8 @@ protected:
         VANTRELIS_REQUIRE_PG();
         PgCluster* cluster = PgCluster::Shared();
         const QString uri = cluster->uri(cluster->createDatabase(QStringLiteral("DOCS")));
-        m_admin = std::make_unique<LibraryAdmin>(LibraryAdmin::CreateLibrary(uri, dm::kEngineMssql,
-                                                                             QStringLiteral("DOCS")));
+        m_admin = std::make_unique<LibraryAdmin>(
+            LibraryAdmin::CreateLibrary(uri, dm::kEngineMssql, QStringLiteral("DOCS")));
         m_admin->batch([&] {
             m_admin->addGroup(QStringLiteral("DOCS_SUPERVISORS"), QStringLiteral("Supervisors"), 255);
             m_admin->addPerson(kUser, QStringLiteral("Test User"), QStringLiteral("DOCS_SUPERVISORS"));
@@ -211,8 +210,8 @@ protected:
             ASSERT_TRUE(context.connection().StartFusion())
                 << client->program.harness.Lines().join(QLatin1Char('\n')).toStdString();
             ASSERT_EQ(context.rules().count(), kRule);
-            for (const int field : {RuleTable::kInheritMetadata, RuleTable::kInheritSecurity,
-                                    RuleTable::kAppendTrustees})
+            for (const int field :
+                 {RuleTable::kInheritMetadata, RuleTable::kInheritSecurity, RuleTable::kAppendTrustees})
                 context.rules().setField(kRule, field, QStringLiteral("0"));
             client->engine = std::make_unique<engine::FolderEngine>(context.gateway(), context.log(),
                                                                     context.rules(), client->security);

@@ -248,6 +248,7 @@ TEST(PgErrorMappingTest, ServerStatesMapToTheErrorTable) {
         {"57P01", kErrorConnectionLost},
         {"28P01", kErrorServerUnreachable},
         {"3D000", kErrorServerUnreachable},
+        {"25006", kErrorReadOnly},
         {"25P02", kErrorTransaction},
         {"22P02", kErrorSqlite},
         {"P0001", kErrorSqlite},

@@ -5,9 +5,14 @@
 #include "dm/DmConstants.h"
 #include "dm/local/LibraryStore.h"
 #include "dm/local/LocalErrors.h"
+#include "dm/local/LocalServer.h"
+#include "dm/local/LocalSql.h"
 #include "pg/TestStores.h"
 #include "support/ExpectFault.h"
 
+#include <QFile>
+#include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace vantrelis::testing {
@@ -302,6 +307,91 @@ TEST_P(StoreContractTest, FaultsCarryTheErrorTablesNumbers) {
     const QString text =
         ExpectFault(kErrorSqlite, [&] { db().query(QStringLiteral("SELECT * FROM DOCSADM.NOPE")); });
     EXPECT_TRUE(text.contains(QLatin1String("NOPE"), Qt::CaseInsensitive)) << text.toStdString();
+}
+
+// A library opened for reading only (a check, a report) answers reads, and the engine itself refuses
+// every write with one fault of the error table, however the write comes.
+TEST_P(StoreContractTest, AReadOnlyOpenRefusesEveryWrite) {
+    const auto reader = m_library->openAgain(LibraryDatabase::Access::ReadOnly);
+    EXPECT_EQ(reader->scalar(QStringLiteral("SELECT USER_ID FROM DOCSADM.PEOPLE")),
+              QVariant(QStringLiteral("GARY")));
+    struct Write {
+        const char* label;
+        std::function<void()> write;
+    };
+    const Write writes[] = {
+        {"insert",
+         [&] {
+             reader->execute(
+                 QStringLiteral("INSERT INTO DOCSADM.CLIENT (SYSTEM_ID, CLIENT_ID) VALUES (1, 'C1')"));
+         }},
+        {"delete", [&] { reader->execute(QStringLiteral("DELETE FROM DOCSADM.PEOPLE")); }},
+        {"SQL object",
+         [&] {
+             TextResult result;
+             reader->queryText(QStringLiteral("UPDATE DOCSADM.PEOPLE SET FULL_NAME = 'X'"), result);
+         }},
+        {"key", [&] { reader->nextKey(QStringLiteral("SYSTEMKEY")); }},
+        {"key in a transaction",
+         [&] {
+             reader->begin();
+             reader->nextKey(QStringLiteral("SYSTEMKEY"));
+         }},
+        {"folder's transaction",
+         [&] {
+             reader->beginForFolder(0);
+             reader->execute(
+                 QStringLiteral("INSERT INTO DOCSADM.CLIENT (SYSTEM_ID, CLIENT_ID) VALUES (1, 'C1')"));
+         }},
+    };
+    const qint64 key =
+        db().scalar(QStringLiteral("SELECT LAST_KEY FROM DOCSADM.KEY_COUNTERS WHERE NAME = 'SYSTEMKEY'"))
+            .toLongLong();
+    for (const Write& write : writes) {
+        SCOPED_TRACE(write.label);
+        const QString text = ExpectFault(kErrorReadOnly, write.write);
+        reader->rollback();
+        EXPECT_TRUE(text.contains(QLatin1String("open for reading only"))) << text.toStdString();
+    }
+    EXPECT_EQ(count(QStringLiteral("CLIENT")), 0);
+    EXPECT_EQ(db().scalar(QStringLiteral("SELECT FULL_NAME FROM DOCSADM.PEOPLE")),
+              QVariant(QStringLiteral("Gary O'Neil")));
+    EXPECT_EQ(
+        db().scalar(QStringLiteral("SELECT LAST_KEY FROM DOCSADM.KEY_COUNTERS WHERE NAME = 'SYSTEMKEY'"))
+            .toLongLong(),
+        key);
+    // The writer beside it is not held up by the reader.
+    EXPECT_GT(db().nextKey(QStringLiteral("SYSTEMKEY")), key);
+}
+
+// Through the SQL object of a server whose libraries are opened for reading only (a check), a write
+// answers the read-only error and its text; a query answers as ever.
+TEST_P(StoreContractTest, TheSqlObjectOfAReadOnlyServerRefusesWrites) {
+    QTemporaryDir folder;
+    QFile file(folder.filePath(QStringLiteral("dm-server.ini")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QStringLiteral(
+                   "[Server]\nUser=gary\nLibraries=CONTRACT\n\n[Library.CONTRACT]\nDatabase=%1\nEngine=%2\n")
+                   .arg(m_library->database())
+                   .arg(GetParam().engineCode)
+                   .toUtf8());
+    file.close();
+    const auto server = LocalServer::Load(file.fileName());
+    server->setAccess(LibraryDatabase::Access::ReadOnly);
+    LocalSql sql(server);
+    sql.setToken(server->login());
+    sql.setLibrary(QStringLiteral("CONTRACT"));
+    ASSERT_EQ(sql.execute(QStringLiteral("SELECT FULL_NAME FROM DOCSADM.PEOPLE")), 0)
+        << sql.errorText().toStdString();
+    EXPECT_EQ(sql.columnValue(1), QStringLiteral("Gary O'Neil"));
+    EXPECT_EQ(sql.execute(QStringLiteral("UPDATE DOCSADM.PEOPLE SET FULL_NAME = 'X'")), kErrorReadOnly);
+    EXPECT_EQ(sql.errorNumber(), kErrorReadOnly);
+    EXPECT_TRUE(sql.errorText().startsWith(QLatin1String("Library CONTRACT is open for reading only")))
+        << sql.errorText().toStdString();
+    EXPECT_EQ(sql.nextKey(QStringLiteral("SYSTEMKEY")), 0);
+    EXPECT_EQ(sql.errorNumber(), kErrorReadOnly);
+    EXPECT_EQ(db().scalar(QStringLiteral("SELECT FULL_NAME FROM DOCSADM.PEOPLE")),
+              QVariant(QStringLiteral("Gary O'Neil")));
 }
 
 INSTANTIATE_TEST_SUITE_P(BothStores, StoreContractTest,

@@ -21,10 +21,10 @@ TestStores::TestStores(StoreKind kind, int engineCode, const QString& name)
     m_store = PgLibraryStore::Create(m_database, engineCode, name);
 }
 
-std::shared_ptr<dm::local::LibraryStore> TestStores::openAgain() const {
+std::shared_ptr<dm::local::LibraryStore> TestStores::openAgain(LibraryDatabase::Access access) const {
     if (m_kind == StoreKind::Sqlite)
-        return LibraryDatabase::Open(m_database, m_engineCode, LibraryDatabase::Access::ReadWrite, m_name);
-    return PgLibraryStore::Open(m_database, m_engineCode, m_name);
+        return LibraryDatabase::Open(m_database, m_engineCode, access, m_name);
+    return PgLibraryStore::Open(m_database, m_engineCode, m_name, access);
 }
 
 const char* KindName(StoreKind kind) {

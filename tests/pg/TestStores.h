@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dm/local/LibraryDatabase.h"
 #include "dm/local/LibraryStore.h"
 #include "pg/PgCluster.h"
 
@@ -18,7 +19,8 @@ public:
 
     std::shared_ptr<dm::local::LibraryStore> store() const { return m_store; }
     // Another connection to the same library (another client).
-    std::shared_ptr<dm::local::LibraryStore> openAgain() const;
+    std::shared_ptr<dm::local::LibraryStore> openAgain(
+        dm::local::LibraryDatabase::Access access = dm::local::LibraryDatabase::Access::ReadWrite) const;
     // The Database= of a server file for the library.
     const QString& database() const { return m_database; }
     // The PostgreSQL database's name (empty for SQLite).

@@ -13,6 +13,7 @@
 #include "dm/local/TrusteeLister.h"
 
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <algorithm>
 
 // The commands that read: a server's libraries, a folder's chain, a profile's trustees, one
@@ -199,6 +200,13 @@ int SqlCommand::run(ToolArguments& args) {
     }
     return guarded([&] {
         auto server = LocalServer::Load(serverFile);
+        // A query only looks: the library is opened for reading only, so the engine refuses any write
+        // it might hide (a function, a data-changing common table expression).
+        const QString statement = args.positional(2).trimmed();
+        if (statement.section(QRegularExpression(QStringLiteral("\\s")), 0, 0)
+                .compare(QLatin1String("SELECT"), Qt::CaseInsensitive) == 0) {
+            server->setAccess(LibraryDatabase::Access::ReadOnly);
+        }
         const QString token = server->login();
         if (token.isEmpty()) {
             return failed(QStringLiteral("login fails: %1").arg(server->lastError()));

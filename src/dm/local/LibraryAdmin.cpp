@@ -103,7 +103,7 @@ LibraryAdmin LibraryAdmin::CreateLibrary(const QString& file, int engineCode, co
 
 LibraryAdmin LibraryAdmin::OpenLibrary(const QString& file, int engineCode, LibraryDatabase::Access access) {
     if (PgLibraryStore::IsUri(file)) {
-        return LibraryAdmin(PgLibraryStore::Open(file, engineCode));
+        return LibraryAdmin(PgLibraryStore::Open(file, engineCode, QString(), access));
     }
     return LibraryAdmin(LibraryDatabase::Open(file, engineCode, access));
 }

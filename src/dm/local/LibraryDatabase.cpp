@@ -330,6 +330,7 @@ std::shared_ptr<LibraryDatabase> LibraryDatabase::Open(const QString& file, int 
     std::shared_ptr<LibraryDatabase> db(new LibraryDatabase(file, engineCode));
     if (!libraryName.isEmpty())
         db->m_libraryName = libraryName;
+    db->m_readOnly = access == Access::ReadOnly;
     db->openConnection(access == Access::ReadOnly ? OpenMode::ReadOnly : OpenMode::ReadWrite);
     db->validateSchema();
     const QString ownName = db->ownLibraryName().trimmed().toUpper();
@@ -529,10 +530,13 @@ void LibraryDatabase::raise(int resultCode, const QString& sql) {
     case SQLITE_NOTADB:
     case SQLITE_CORRUPT:
         raiseDamage(number, message);
+    case SQLITE_READONLY:
+        if (m_readOnly)
+            RaiseReadOnly(m_libraryName, message);
+        [[fallthrough]];
     case SQLITE_CANTOPEN:
     case SQLITE_PERM:
     case SQLITE_AUTH:
-    case SQLITE_READONLY:
         text = QStringLiteral("The library database %1 cannot be opened for reading and writing (%2)")
                    .arg(m_file, message);
         if (primary == SQLITE_CANTOPEN)

@@ -176,6 +176,8 @@ private:
     FileIdentity m_walIdentity;
     FileIdentity m_shmIdentity;
     bool m_replaced = false;
+    // Opened for reading only: a write is refused (kErrorReadOnly).
+    bool m_readOnly = false;
     // A malformed page was once taken for another writer's passing change.
     bool m_malformedSeen = false;
     // The fault's number and text once the library was found damaged.

@@ -18,4 +18,11 @@ void LibraryStore::RaiseSeveralStatements(const QString& sql) {
                 QStringLiteral("Only one SQL statement can be executed at a time: %1").arg(sql.simplified()));
 }
 
+void LibraryStore::RaiseReadOnly(const QString& libraryName, const QString& detail) {
+    throw Fault(kErrorReadOnly, QStringLiteral("LocalBackend"),
+                QStringLiteral("Library %1 is open for reading only (a check or a report): nothing may be "
+                               "written to it (%2)")
+                    .arg(libraryName, detail));
+}
+
 } // namespace vantrelis::dm::local

@@ -109,6 +109,8 @@ public:
 
     // The fault for a text that holds more than one statement.
     [[noreturn]] static void RaiseSeveralStatements(const QString& sql);
+    // The fault for a write to a library opened for reading only; `detail` is the engine's word.
+    [[noreturn]] static void RaiseReadOnly(const QString& libraryName, const QString& detail);
 };
 
 } // namespace vantrelis::dm::local

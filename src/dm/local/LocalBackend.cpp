@@ -7,12 +7,14 @@
 
 namespace vantrelis::dm::local {
 
-void RegisterLocalBackend(DmFactory& factory, const QString& serverFile) {
+void RegisterLocalBackend(DmFactory& factory, const QString& serverFile, LibraryDatabase::Access access) {
     // Loaded when the first object is made, so registering costs nothing and reads the file then.
     auto holder = std::make_shared<std::shared_ptr<LocalServer>>();
-    auto server = [holder, serverFile]() {
-        if (!*holder)
+    auto server = [holder, serverFile, access]() {
+        if (!*holder) {
             *holder = LocalServer::Load(serverFile);
+            (*holder)->setAccess(access);
+        }
         return *holder;
     };
     factory.registerClass(QString::fromLatin1(kApplicationClass),

@@ -18,6 +18,8 @@ inline constexpr qint64 kSqliteErrorBase = 30000;
     X(kErrorCorrupt, kSqliteErrorBase + 11, "the database file is damaged (malformed)")                      \
     X(kErrorDiskFull, kSqliteErrorBase + 13, "the disk under the library is full")                           \
     X(kErrorConstraint, kSqliteErrorBase + 19, "constraint violated (UNIQUE, NOT NULL)")                     \
+    X(kErrorReadOnly, kSqliteErrorBase + 8,                                                                  \
+      "refused: the library is open for reading only (a check or a report), nothing may be written")         \
     X(kErrorNotAuthorized, kSqliteErrorBase + 23,                                                            \
       "refused: the statement would reach outside the library or take over its transactions")                \
     X(kErrorNotADatabase, kSqliteErrorBase + 26, "the file is not a database")                               \

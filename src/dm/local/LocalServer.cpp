@@ -219,7 +219,7 @@ std::shared_ptr<LibraryStore> LocalServer::openLibrary(const QString& name) {
     try {
         std::shared_ptr<LibraryStore> db;
         if (PgLibraryStore::IsUri(entry->file))
-            db = PgLibraryStore::Open(entry->file, entry->engineCode, name);
+            db = PgLibraryStore::Open(entry->file, entry->engineCode, name, m_access);
         else
             db = LibraryDatabase::Open(entry->file, entry->engineCode, m_access, name);
         if (!m_traceChecked) {

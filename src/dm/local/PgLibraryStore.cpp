@@ -60,6 +60,11 @@ QString FolderWriterLocks(qint64 folder) {
         .arg(FolderLockKey(folder));
 }
 
+// A connection of a library opened for reading only: the server refuses every write on it.
+QString ReadOnlySetting(bool readOnly) {
+    return readOnly ? QStringLiteral("; SET default_transaction_read_only = on") : QString();
+}
+
 // A key counter's step: the row's lock is held for this statement alone (see nextKey).
 const char* const kAdvanceKey =
     "UPDATE DOCSADM.KEY_COUNTERS SET LAST_KEY = CASE WHEN COALESCE(LAST_KEY, 0) + 1 = 0 "
@@ -281,6 +286,7 @@ qint64 PgLibraryStore::ErrorNumberFor(const QString& sqlState) {
     // Full states before their classes.
     static const Mapping kMappings[] = {
         {"42501", kErrorNotAuthorized}, // insufficient privilege: the role may not do this
+        {"25006", kErrorReadOnly},      // a write in a read-only transaction
         {"40001", kErrorLocked},        // serialization failure
         {"40P01", kErrorLocked},        // deadlock detected
         {"55P03", kErrorLocked},        // lock not available within lock_timeout
@@ -322,8 +328,10 @@ PgLibraryStore::~PgLibraryStore() {
 }
 
 std::shared_ptr<PgLibraryStore> PgLibraryStore::Open(const QString& uri, int engineCode,
-                                                     const QString& libraryName) {
+                                                     const QString& libraryName,
+                                                     LibraryDatabase::Access access) {
     std::shared_ptr<PgLibraryStore> store(new PgLibraryStore(uri, engineCode, libraryName));
+    store->m_readOnly = access == LibraryDatabase::Access::ReadOnly;
     // The checks of the schema are not the library's statements: they are not traced.
     store->m_traceChecked = true;
     store->connect(uri);
@@ -378,9 +386,10 @@ void PgLibraryStore::connect(const QString& uri) {
     }
     command(
         QStringLiteral("SET search_path TO %1; SET lock_timeout = %2; SET standard_conforming_strings = on; "
-                       "SET bytea_output = 'hex'")
+                       "SET bytea_output = 'hex'%3")
             .arg(PgLibrarySchema::SearchPath(m_engineCode))
-            .arg(m_busyTimeoutMs));
+            .arg(m_busyTimeoutMs)
+            .arg(ReadOnlySetting(m_readOnly)));
 }
 
 QString PgLibraryStore::databaseName() const {
@@ -499,6 +508,8 @@ void PgLibraryStore::raise(const pg_result* result, const QString& sql) {
     case kErrorDiskFull:
         throw Fault(number, kSource,
                     QStringLiteral("The disk under library %1 is full (%2)").arg(m_libraryName, message));
+    case kErrorReadOnly:
+        RaiseReadOnly(m_libraryName, message);
     default:
         throw Fault(number, kSource, QStringLiteral("%1 [SQLSTATE %2]%3").arg(message, sqlState, where));
     }
@@ -797,9 +808,10 @@ void PgLibraryStore::openKeyConnection() {
     // committed later, and that commit flushes the log up to it, the step included; a step lost in a
     // crash only hands out again a number that no row carries.
     const QString setup =
-        QStringLiteral("SET search_path TO %1; SET lock_timeout = %2; SET synchronous_commit = off")
+        QStringLiteral("SET search_path TO %1; SET lock_timeout = %2; SET synchronous_commit = off%3")
             .arg(PgLibrarySchema::SearchPath(m_engineCode))
-            .arg(m_busyTimeoutMs);
+            .arg(m_busyTimeoutMs)
+            .arg(ReadOnlySetting(m_readOnly));
     Result result(PQexec(m_keyConn, setup.toUtf8().constData()));
     bool ready = result && PQresultStatus(result.get()) == PGRES_COMMAND_OK;
     for (const auto& [name, sql] : {std::pair{"advance", kAdvanceKey}, std::pair{"add", kAddCounter}}) {

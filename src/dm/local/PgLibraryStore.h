@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dm/local/LibraryDatabase.h"
 #include "dm/local/LibraryStore.h"
 
 #include <QByteArray>
@@ -36,8 +37,11 @@ public:
     // Connects and checks the schema (missing tables and columns are named, as on SQLite).
     // `libraryName` names the library in traces and messages; without it, its own
     // REMOTE_LIBRARIES row does.
-    static std::shared_ptr<PgLibraryStore> Open(const QString& uri, int engineCode,
-                                                const QString& libraryName = QString());
+    // Opened for reading only, every transaction on the server is read-only
+    // (default_transaction_read_only): a write is refused there (kErrorReadOnly).
+    static std::shared_ptr<PgLibraryStore>
+    Open(const QString& uri, int engineCode, const QString& libraryName = QString(),
+         LibraryDatabase::Access access = LibraryDatabase::Access::ReadWrite);
     // Builds a new library (schema, flavour views, tables, first rows) in the database the URI
     // names, all or nothing; refuses a database that already has a DOCSADM schema.
     static std::shared_ptr<PgLibraryStore> Create(const QString& uri, int engineCode,
@@ -134,6 +138,7 @@ private:
     std::shared_ptr<SqlTrace> m_trace;
     bool m_traceChecked = false;
     int m_transactionDepth = 0;
+    bool m_readOnly = false;
     bool m_lost = false;
     qint64 m_damageNumber = 0;
     QString m_damage;
