@@ -130,19 +130,28 @@ INSTANTIATE_TEST_SUITE_P(Scopes, PgLockScopeTest,
 
 using PgKeyTest = PgStoresTest;
 
-// Keys taken inside a transaction are the library's at once: one that its transaction rolls back is
-// skipped, never handed out again, and a transaction that took a key keeps nobody else from one.
-TEST_F(PgKeyTest, AKeyTakenInATransactionIsNeverHandedOutAgain) {
+// Keys taken inside a folder's transaction are the library's at once: one that its transaction rolls
+// back is skipped, never handed out again, and a transaction that took a key keeps nobody else from
+// one. A transaction of the whole library keeps everyone out anyway: its keys stay in it, and one it
+// rolls back is handed out again, as on a library file.
+TEST_F(PgKeyTest, AKeyTakenInAFoldersTransactionIsNeverHandedOutAgain) {
     LibraryStore& first = *m_library->store();
     const auto second = m_library->openAgain();
-    first.begin();
+    first.beginForFolder(101);
     const qint64 undone = first.nextKey(QStringLiteral("SYSTEMKEY"));
     const qint64 theirs = second->nextKey(QStringLiteral("SYSTEMKEY"));
     EXPECT_GT(theirs, undone) << "taken while the first transaction is open, without waiting for it";
     first.rollback();
-    EXPECT_GT(first.nextKey(QStringLiteral("SYSTEMKEY")), theirs);
-    // A counter that does not exist yet is made on the way, inside a transaction too.
+    const qint64 next = first.nextKey(QStringLiteral("SYSTEMKEY"));
+    EXPECT_GT(next, theirs);
+
     first.begin();
+    EXPECT_EQ(first.nextKey(QStringLiteral("SYSTEMKEY")), next + 1);
+    first.rollback();
+    EXPECT_EQ(second->nextKey(QStringLiteral("SYSTEMKEY")), next + 1);
+
+    // A counter that does not exist yet is made on the way, inside a transaction too.
+    first.beginForFolder(0);
     EXPECT_EQ(first.nextKey(QStringLiteral("LOCKTEST")), 1);
     first.commit();
     EXPECT_EQ(second->nextKey(QStringLiteral("locktest")), 2);
@@ -161,6 +170,42 @@ TEST_F(PgKeyTest, ALockRefusedInsideATransactionLeavesItGoing) {
     second->commit();
     first.commit();
     EXPECT_EQ(first.scalar(QStringLiteral("SELECT COUNT(*) FROM DOCSADM.CLIENT")).toLongLong(), 2);
+}
+
+// A savepoint that takes another folder's lock gives it back when it is rolled back, and keeps it for
+// its transaction when it is released; asked for again, a lock given back is taken again.
+TEST_F(PgKeyTest, ASavepointRolledBackGivesBackTheLockItTook) {
+    LibraryStore& first = *m_library->store();
+    const auto second = m_library->openAgain();
+    const auto secondGets = [&](qint64 folder) {
+        try {
+            second->beginForFolder(folder);
+            second->commit();
+            return true;
+        } catch (const Fault& fault) {
+            EXPECT_EQ(fault.number(), kErrorLocked) << fault.description().toStdString();
+            return false;
+        }
+    };
+    first.beginForFolder(101);
+    first.beginForFolder(102);
+    first.rollback();
+    EXPECT_TRUE(secondGets(102)) << "given back with the savepoint";
+    first.beginForFolder(102);
+    first.beginForFolder(103);
+    first.commit();
+    first.beginForFolder(101);
+    first.commit();
+    first.commit();
+    EXPECT_FALSE(secondGets(101));
+    EXPECT_FALSE(secondGets(102)) << "taken again";
+    EXPECT_FALSE(secondGets(103)) << "kept by the transaction";
+    second->beginForFolder(104);
+    ExpectFault(kErrorLocked, [&] { first.beginForFolder(104); });
+    EXPECT_TRUE(first.inTransaction());
+    first.commit();
+    second->commit();
+    EXPECT_TRUE(secondGets(102));
 }
 
 // --- The folder engine: two clients of one library -----------------------------------------------

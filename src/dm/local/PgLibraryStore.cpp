@@ -15,6 +15,7 @@
 #include <QSet>
 #include <QUrl>
 #include <QUrlQuery>
+#include <algorithm>
 #include <cmath>
 #include <libpq-fe.h>
 #include <limits>
@@ -741,8 +742,10 @@ qint64 PgLibraryStore::nextKey(const QString& counterName) {
     // One statement, atomic on its own: the row lock serializes the clients that advance it. Inside
     // a transaction that lock would be held until the commit, so every writer that needs a key (every
     // filing, every new folder) would wait for the others' commits, whatever folder it writes: there
-    // the key is taken on the key connection, and the lock is held for the statement alone.
-    const bool apart = m_transactionDepth > 0;
+    // the key is taken on the key connection, and the lock is held for the statement alone. A
+    // transaction that holds the whole library's lock shuts out every other writer anyway: there the
+    // step stays in the transaction, which costs the server less than a commit of its own.
+    const bool apart = m_transactionDepth > 0 && !m_wholeLibrary;
     const auto step = [&](const char* statement, const char* sql) {
         return apart ? keyStatement(statement, sql, name) : scalar(QLatin1String(sql), {name});
     };
@@ -835,10 +838,27 @@ void PgLibraryStore::openKeyConnection() {
 
 void PgLibraryStore::begin() {
     beginWith(LibraryLock(), QString());
+    if (m_transactionDepth == 1) {
+        m_wholeLibrary = true;
+        m_folderLocks.clear();
+    }
 }
 
 void PgLibraryStore::beginForFolder(qint64 folder) {
-    beginWith(FolderWriterLocks(folder), FolderLock(folder));
+    const qint32 key = FolderLockKey(folder);
+    // A lock the transaction holds already (the batch's folder, a new folder's parent) is not asked
+    // for again: the savepoint alone costs the server less.
+    const bool held =
+        m_transactionDepth > 0 &&
+        (m_wholeLibrary || std::any_of(m_folderLocks.cbegin(), m_folderLocks.cend(),
+                                       [key](const FolderLockHeld& lock) { return lock.key == key; }));
+    beginWith(FolderWriterLocks(folder), held ? QString() : FolderLock(folder));
+    if (m_transactionDepth == 1) {
+        m_wholeLibrary = false;
+        m_folderLocks.clear();
+    }
+    if (!held)
+        m_folderLocks.push_back({key, m_transactionDepth});
 }
 
 void PgLibraryStore::beginWith(const QString& locks, const QString& nestedLocks) {
@@ -892,12 +912,20 @@ void PgLibraryStore::commit() {
                             : QStringLiteral("RELEASE SAVEPOINT level%1").arg(m_transactionDepth - 1);
     trace(sql);
     command(sql);
+    // The savepoint's locks are its parent's now.
+    for (FolderLockHeld& lock : m_folderLocks)
+        lock.depth = std::min(lock.depth, m_transactionDepth - 1);
     --m_transactionDepth;
 }
 
 void PgLibraryStore::rollback() noexcept {
     if (m_transactionDepth == 0)
         return;
+    // The server lets go of the locks that the scope rolled back took.
+    const int depth = m_transactionDepth;
+    m_folderLocks.erase(std::remove_if(m_folderLocks.begin(), m_folderLocks.end(),
+                                       [depth](const FolderLockHeld& lock) { return lock.depth >= depth; }),
+                        m_folderLocks.end());
     --m_transactionDepth;
     if (m_transactionDepth == 0) {
         if (PQtransactionStatus(m_conn) != PQTRANS_IDLE)

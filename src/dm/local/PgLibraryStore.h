@@ -67,9 +67,9 @@ public:
     // (kErrorNotAuthorized); DDL and other schemas are refused by the server to the program's role.
     void queryText(const QString& sql, TextResult& result) override;
     bool hasTable(const QString& tableName) override;
-    // One UPDATE ... RETURNING under the counter row's lock; inside a transaction on a connection of
-    // its own, committed at once, so that the lock is not held until the transaction's commit. A key
-    // taken by a transaction that is rolled back is skipped, never handed out again.
+    // One UPDATE ... RETURNING under the counter row's lock; inside a folder's transaction on a
+    // connection of its own, committed at once, so that the lock is not held until the transaction's
+    // commit. A key taken by a transaction that is rolled back is skipped, never handed out again.
     qint64 nextKey(const QString& counterName) override;
     // BEGIN and the library's write lock (a transaction-scoped advisory lock), waited for up to the
     // busy timeout; nested: savepoints.
@@ -138,6 +138,14 @@ private:
     std::shared_ptr<SqlTrace> m_trace;
     bool m_traceChecked = false;
     int m_transactionDepth = 0;
+    // The transaction open holds the whole library's lock (begin(), not beginForFolder()).
+    bool m_wholeLibrary = false;
+    // The folders' locks it holds, each with the depth of the scope that took it.
+    struct FolderLockHeld {
+        qint32 key;
+        int depth;
+    };
+    std::vector<FolderLockHeld> m_folderLocks;
     bool m_readOnly = false;
     bool m_lost = false;
     qint64 m_damageNumber = 0;
