@@ -94,14 +94,25 @@ struct DeepCase {
     int rowsLeft;      // of 1 (outermost) + 1 (middle) + 1 + 1 (inner scopes)
 };
 
+// A library whose statements are traced until statements() hands them over.
+struct TracedLibrary {
+    TracedLibrary() { library.db()->setTrace(std::make_shared<SqlTrace>(file)); }
+    QString statements() {
+        library.db()->setTrace(nullptr);
+        QFile trace(file);
+        return trace.open(QIODevice::ReadOnly) ? QString::fromUtf8(trace.readAll()) : QString();
+    }
+    TestLibrary library{kEngineMssql};
+    QTemporaryDir folder;
+    QString file = folder.filePath(QStringLiteral("trace.sql"));
+};
+
 class DeepScopeTest : public ::testing::TestWithParam<DeepCase> {};
 
 TEST_P(DeepScopeTest, InnerScopesEndWithTheScopeAroundThem) {
     const DeepCase row = GetParam();
-    TestLibrary library(kEngineMssql);
-    QTemporaryDir folder;
-    const QString traceFile = folder.filePath(QStringLiteral("trace.sql"));
-    library.db()->setTrace(std::make_shared<SqlTrace>(traceFile));
+    TracedLibrary traced;
+    TestLibrary& library = traced.library;
     {
         dm::SqlTransaction outer(library.sql());
         ASSERT_EQ(library.sql().execute(Insert(101)), 0);
@@ -120,12 +131,9 @@ TEST_P(DeepScopeTest, InnerScopesEndWithTheScopeAroundThem) {
         }
         outer.commit();
     }
-    library.db()->setTrace(nullptr);
+    const QString statements = traced.statements();
     EXPECT_EQ(library.first(kCount).toInt(), row.rowsLeft) << row.what;
     EXPECT_FALSE(library.db()->inTransaction());
-    QFile trace(traceFile);
-    ASSERT_TRUE(trace.open(QIODevice::ReadOnly));
-    const QString statements = QString::fromUtf8(trace.readAll());
     EXPECT_EQ(statements.count(QStringLiteral("\tRELEASE level2")),
               (row.commitFirst ? 0 : 1) + (row.commitSecond ? 0 : 1))
         << "only a rolled-back inner scope is released by itself";
@@ -154,10 +162,8 @@ class LazySavepointTest : public ::testing::TestWithParam<LazyCase> {};
 
 TEST_P(LazySavepointTest, SavepointsGoOutWithTheFirstWriteInside) {
     const LazyCase row = GetParam();
-    TestLibrary library(kEngineMssql);
-    QTemporaryDir folder;
-    const QString traceFile = folder.filePath(QStringLiteral("trace.sql"));
-    library.db()->setTrace(std::make_shared<SqlTrace>(traceFile));
+    TracedLibrary traced;
+    TestLibrary& library = traced.library;
     {
         dm::SqlTransaction outer(library.sql());
         ASSERT_EQ(library.sql().execute(Insert(101)), 0);
@@ -183,12 +189,9 @@ TEST_P(LazySavepointTest, SavepointsGoOutWithTheFirstWriteInside) {
         }
         outer.commit();
     }
-    library.db()->setTrace(nullptr);
+    const QString statements = traced.statements();
     EXPECT_EQ(library.first(kCount).toInt(), row.rowsLeft) << row.what;
     EXPECT_FALSE(library.db()->inTransaction());
-    QFile trace(traceFile);
-    ASSERT_TRUE(trace.open(QIODevice::ReadOnly));
-    const QString statements = QString::fromUtf8(trace.readAll());
     EXPECT_EQ(statements.count(QStringLiteral("\tSAVEPOINT ")), row.savepoints) << row.what;
     EXPECT_EQ(statements.count(QStringLiteral("\tROLLBACK TO ")), 0) << row.what;
     EXPECT_EQ(statements.count(QStringLiteral("\tRELEASE ")), row.savepoints > 0 ? 1 : 0) << row.what;
