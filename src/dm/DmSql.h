@@ -54,6 +54,10 @@ public:
     // writers of other folders go on meanwhile. Where the library has one write lock, the same as
     // beginTransaction().
     virtual void beginFolderTransaction(qint64 /*folder*/) { beginTransaction(); }
+    // Inside a folder's scope: keeps other writers off one document (its trustees and profile)
+    // until the outermost scope ends, so that two filings of the same document into different
+    // folders take turns. Where the scope already shuts out every other writer, nothing.
+    virtual void lockDocument(qint64 /*docNumber*/) {}
     virtual void commitTransaction() = 0;
     virtual void rollbackTransaction() noexcept = 0;
 };

@@ -401,5 +401,24 @@ TEST_F(PgFolderEngineTest, ABatchHoldsItsFolderOnly) {
     EXPECT_EQ(Chain(crate), QStringList{QStringLiteral("Second")});
 }
 
+// Two clients filing the same document into different folders take turns: each rewrites its
+// trustees, and side by side the second would keep the rows the first inserted beside its own.
+TEST_F(PgFolderEngineTest, TheSameDocumentIntoTwoFoldersTakesTurns) {
+    const qint64 box = Folder(QStringLiteral("Box"));
+    const qint64 crate = Folder(QStringLiteral("Crate"));
+    const qint64 memo = Document(QStringLiteral("Memo"));
+    const qint64 note = Document(QStringLiteral("Note"));
+    ASSERT_TRUE(mine().engine->BeginBatch(qint32(box)));
+    ASSERT_TRUE(File(mine(), memo, box));
+
+    EXPECT_FALSE(File(theirs(), memo, crate));
+    EXPECT_TRUE(File(theirs(), note, crate));
+
+    EXPECT_TRUE(mine().engine->EndBatch(true));
+    EXPECT_TRUE(File(theirs(), memo, crate));
+    EXPECT_EQ(Chain(box), QStringList{QStringLiteral("Memo")});
+    EXPECT_EQ(Chain(crate), (QStringList{QStringLiteral("Note"), QStringLiteral("Memo")}));
+}
+
 } // namespace
 } // namespace vantrelis::testing

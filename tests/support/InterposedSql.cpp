@@ -70,6 +70,9 @@ void InterposedSql::beginFolderTransaction(qint64 folder) {
     if (m_afterBegin)
         std::exchange(m_afterBegin, {})();
 }
+void InterposedSql::lockDocument(qint64 docNumber) {
+    m_inner->lockDocument(docNumber);
+}
 void InterposedSql::commitTransaction() {
     m_inner->commitTransaction();
 }

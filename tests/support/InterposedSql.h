@@ -33,6 +33,7 @@ public:
     qint64 nextKey(const QString& counterName) override;
     void beginTransaction() override;
     void beginFolderTransaction(qint64 folder) override;
+    void lockDocument(qint64 docNumber) override;
     void commitTransaction() override;
     void rollbackTransaction() noexcept override;
 

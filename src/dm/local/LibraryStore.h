@@ -71,6 +71,10 @@ public:
     // inside a transaction it is a savepoint that takes the folder's lock as well. Elsewhere it is
     // begin().
     virtual void beginForFolder(qint64 folder);
+    // Inside a folder's transaction: shuts other writers out of one document until the transaction
+    // ends (waited for as a folder's lock is). A store whose transactions hold the whole library
+    // has nothing to do.
+    virtual void lockDocument(qint64 /*docNumber*/) {}
     virtual void commit() = 0;
     virtual void rollback() noexcept = 0;
     virtual bool inTransaction() const = 0;

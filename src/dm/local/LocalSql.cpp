@@ -266,6 +266,12 @@ void LocalSql::beginScope(std::optional<qint64> folder) {
     m_scopes.push_back(std::move(db));
 }
 
+void LocalSql::lockDocument(qint64 docNumber) {
+    // The lock belongs to the transaction the scope opened, on the database it began on.
+    if (!m_scopes.empty())
+        m_scopes.back()->lockDocument(docNumber);
+}
+
 void LocalSql::commitTransaction() {
     if (m_scopes.empty())
         throw Fault(kErrorTransaction, QStringLiteral("LocalSql"),

@@ -39,6 +39,7 @@ public:
 
     void beginTransaction() override;
     void beginFolderTransaction(qint64 folder) override;
+    void lockDocument(qint64 docNumber) override;
     void commitTransaction() override;
     void rollbackTransaction() noexcept override;
 

@@ -35,6 +35,10 @@ const QString kSource = QStringLiteral("LocalBackend");
 // while a writer of the whole library waits for all of them (and they for it).
 constexpr qint64 kLibraryLockSpace = 1447120468; // "VANT"
 constexpr qint64 kFolderLockSpace = 1447120454;  // "VANF"
+// Writers of different folders may file the same document: each replaces its trustees (DELETE, then
+// INSERT). Read committed, the second DELETE does not see the rows the first inserted, and both
+// sets stay. A document's own lock ("VAND") makes them take turns.
+constexpr qint64 kDocumentLockSpace = 1447120452; // "VAND"
 
 QString LibraryLock() {
     return QStringLiteral("SELECT pg_advisory_xact_lock(%1, 0)").arg(kLibraryLockSpace);
@@ -859,6 +863,19 @@ void PgLibraryStore::beginForFolder(qint64 folder) {
     }
     if (!held)
         m_folderLocks.push_back({key, m_transactionDepth});
+}
+
+void PgLibraryStore::lockDocument(qint64 docNumber) {
+    if (m_transactionDepth == 0 || m_wholeLibrary)
+        return;
+    ensureUsable();
+    const QString sql = QStringLiteral("SELECT pg_advisory_xact_lock(%1, %2)")
+                            .arg(kDocumentLockSpace)
+                            .arg(FolderLockKey(docNumber));
+    trace(sql);
+    const Result result(PQexec(m_conn, sql.toUtf8().constData()));
+    if (!result || PQresultStatus(result.get()) != PGRES_TUPLES_OK)
+        raise(result.get(), sql);
 }
 
 void PgLibraryStore::beginWith(const QString& locks, const QString& nestedLocks) {

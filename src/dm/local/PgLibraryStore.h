@@ -77,6 +77,8 @@ public:
     // BEGIN, the library's lock shared and the folder's alone (advisory locks, waited for up to the
     // busy timeout); nested: a savepoint that takes the folder's lock too.
     void beginForFolder(qint64 folder) override;
+    // The document's own advisory lock, held to the end of the transaction.
+    void lockDocument(qint64 docNumber) override;
     void commit() override;
     void rollback() noexcept override;
     bool inTransaction() const override;

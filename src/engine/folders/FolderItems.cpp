@@ -188,6 +188,10 @@ bool FolderItems::AddFolderItem(qint64 itemDocNumber, qint64 parentFolder, const
         } else {
             m_log.ShowStatus(QStringLiteral("Adding document #") + item + QStringLiteral(" to folder"));
             m_log.WriteLog(StandardLines::SectionEnd());
+            // The document's trustees and profile are rewritten below: a writer filing it into
+            // another folder at the same time waits (the folder's lock does not keep it out).
+            if (nodeType != QLatin1String("F"))
+                SessionSql(m_gateway, kSource).lockDocument(itemDocNumber);
             const bool placeBySort = sortAfterAdd == 1 && m_sorting.isSorted(parentFolder);
             qint64 newKey = 0;
             QString displayName;
