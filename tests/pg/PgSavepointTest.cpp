@@ -23,9 +23,10 @@ using namespace dm::local;
 const QString kCount = QStringLiteral("SELECT COUNT(*) FROM DOCSADM.CLIENT WHERE SYSTEM_ID > 100");
 
 void Insert(LibraryStore& store, qint64 key) {
-    ASSERT_EQ(store.execute(QStringLiteral("INSERT INTO DOCSADM.CLIENT (SYSTEM_ID, CLIENT_ID) VALUES (?1, ?2)"),
-                            {key, QStringLiteral("C%1").arg(key)}),
-              1);
+    ASSERT_EQ(
+        store.execute(QStringLiteral("INSERT INTO DOCSADM.CLIENT (SYSTEM_ID, CLIENT_ID) VALUES (?1, ?2)"),
+                      {key, QStringLiteral("C%1").arg(key)}),
+        1);
 }
 
 // A library on the server whose store traces what it sends.
@@ -97,7 +98,7 @@ TEST_P(PgScopeTest, SavepointsGoOutWithTheNextStatement) {
 INSTANTIATE_TEST_SUITE_P(
     Rows, PgScopeTest,
     ::testing::Values(
-        // what                                   mid    A wr   A ok   B rd   B ok  rows sp rel rb
+        // what; middle writes; A writes, A ends; B reads, B ends; rows; SAVEPOINTs, RELEASEs, ROLLBACK TOs
         ScopeCase{"scopes that send nothing", false, false, true, false, true, 1, 0, 0, 0},
         ScopeCase{"scopes sending nothing undone", false, false, false, false, false, 1, 0, 0, 0},
         ScopeCase{"a scope that only reads", false, false, true, true, true, 1, 2, 0, 0},
@@ -146,7 +147,8 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"a write", 1, "INSERT INTO DOCSADM.CLIENT (SYSTEM_ID, CLIENT_ID) VALUES (101, 'again')",
                     kErrorConstraint},
         FailureCase{"a write three scopes deep", 3,
-                    "INSERT INTO DOCSADM.CLIENT (SYSTEM_ID, CLIENT_ID) VALUES (101, 'again')", kErrorConstraint}),
+                    "INSERT INTO DOCSADM.CLIENT (SYSTEM_ID, CLIENT_ID) VALUES (101, 'again')",
+                    kErrorConstraint}),
     [](const ::testing::TestParamInfo<FailureCase>& info) { return std::to_string(info.index); });
 
 // A scope that locks another folder sends its savepoint at once, with the ones still pending
