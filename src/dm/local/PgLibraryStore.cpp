@@ -217,7 +217,9 @@ struct BoundValues {
     std::vector<int> lengths;
     std::vector<int> formats;
 
-    explicit BoundValues(const QVariantList& params) {
+    // `count`: the statement's parameters, which it gets exactly: missing ones are NULL, as SQLite
+    // binds them (all of `params` when negative).
+    explicit BoundValues(const QVariantList& params, int count = -1) {
         storage.reserve(size_t(params.size()));
         for (const QVariant& value : params) {
             if (value.isNull()) {
@@ -256,6 +258,11 @@ struct BoundValues {
             values.push_back(storage.back().constData());
             lengths.push_back(int(storage.back().size()));
             formats.push_back(format);
+        }
+        if (count >= 0) {
+            values.resize(size_t(count), nullptr);
+            lengths.resize(size_t(count), 0);
+            formats.resize(size_t(count), 0);
         }
     }
 };
@@ -475,6 +482,8 @@ void PgLibraryStore::ensureUsable() const {
 void PgLibraryStore::raiseLost(const QString& message) {
     m_lost = true;
     m_transactionDepth = 0;
+    m_pending.clear();
+    m_pendingTraced = 0;
     throw Fault(kErrorConnectionLost, kSource,
                 QStringLiteral("The connection to the database server of library %1 (%2) was lost: %3")
                     .arg(m_libraryName, m_uri, message));
@@ -520,14 +529,31 @@ void PgLibraryStore::raise(const pg_result* result, const QString& sql) {
     }
 }
 
-void PgLibraryStore::trace(const QString& sql, const QVariantList& params) {
+void PgLibraryStore::trace(const QString& sql, const QVariantList& params, bool afterPending) {
     if (!m_traceChecked) {
         m_traceChecked = true;
         if (!m_trace)
             m_trace = SqlTrace::FromEnvironment();
     }
-    if (m_trace)
-        m_trace->write(m_libraryName, sql, params);
+    if (!m_trace)
+        return;
+    // The trace shows the statements in the order the server gets them.
+    if (afterPending)
+        for (; m_pendingTraced < m_pending.size(); ++m_pendingTraced)
+            m_trace->write(m_libraryName, m_pending.at(m_pendingTraced), {});
+    m_trace->write(m_libraryName, sql, params);
+}
+
+void PgLibraryStore::queueCommand(const QString& sql) {
+    m_pending += sql;
+}
+
+bool PgLibraryStore::dropUnsentSavepoint(int level) {
+    if (m_pending.isEmpty() || m_pending.constLast() != QStringLiteral("SAVEPOINT level%1").arg(level))
+        return false;
+    m_pending.removeLast();
+    m_pendingTraced = std::min(m_pendingTraced, m_pending.size());
+    return true;
 }
 
 void PgLibraryStore::setTrace(std::shared_ptr<SqlTrace> trace) {
@@ -633,23 +659,68 @@ PgLibraryStore::Result PgLibraryStore::prepareOnce(const QByteArray& name, const
 
 PgLibraryStore::Result PgLibraryStore::run(const Prepared& statement, const QVariantList& params,
                                            const QString& sql) {
-    const BoundValues bound(params);
-    // A statement gets exactly its parameters: missing ones are NULL, as SQLite binds them.
-    const int count = statement.parameters;
-    std::vector<const char*> values(size_t(count), nullptr);
-    std::vector<int> lengths(size_t(count), 0);
-    std::vector<int> formats(size_t(count), 0);
-    for (int i = 0; i < count && i < int(bound.values.size()); ++i) {
-        values[size_t(i)] = bound.values[size_t(i)];
-        lengths[size_t(i)] = bound.lengths[size_t(i)];
-        formats[size_t(i)] = bound.formats[size_t(i)];
-    }
-    Result result(PQexecPrepared(m_conn, statement.name.constData(), count, values.data(), lengths.data(),
-                                 formats.data(), 0));
+    if (!m_pending.isEmpty())
+        return runPipelined(statement, params, sql);
+    const BoundValues bound(params, statement.parameters);
+    Result result(PQexecPrepared(m_conn, statement.name.constData(), statement.parameters,
+                                 bound.values.data(), bound.lengths.data(), bound.formats.data(), 0));
     const ExecStatusType status = result ? PQresultStatus(result.get()) : PGRES_FATAL_ERROR;
     if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK)
         raise(result.get(), sql);
     return result;
+}
+
+PgLibraryStore::Result PgLibraryStore::runPipelined(const Prepared& statement, const QVariantList& params,
+                                                    const QString& sql) {
+    // The pending savepoint commands, then the statement, then one Sync: the server answers them
+    // all at once. After a failure it skips the rest up to the Sync, as it would have refused them
+    // one by one in the failed transaction.
+    std::vector<QByteArray> commands;
+    for (const QString& command : std::as_const(m_pending))
+        commands.push_back(command.toUtf8());
+    m_pending.clear();
+    m_pendingTraced = 0;
+    const BoundValues bound(params, statement.parameters);
+    bool sent = PQenterPipelineMode(m_conn) == 1;
+    for (const QByteArray& command : commands)
+        sent = sent &&
+               PQsendQueryParams(m_conn, command.constData(), 0, nullptr, nullptr, nullptr, nullptr, 0) == 1;
+    sent =
+        sent && PQsendQueryPrepared(m_conn, statement.name.constData(), statement.parameters,
+                                    bound.values.data(), bound.lengths.data(), bound.formats.data(), 0) == 1;
+    sent = sent && PQpipelineSync(m_conn) == 1;
+    // Each query's results end with a null; the Sync's result ends the pipeline.
+    std::vector<Result> results;
+    if (sent) {
+        for (size_t i = 0; i <= commands.size(); ++i) {
+            Result first(PQgetResult(m_conn));
+            if (!first)
+                break;
+            while (PGresult* more = PQgetResult(m_conn))
+                PQclear(more);
+            results.push_back(std::move(first));
+        }
+        if (results.size() == commands.size() + 1) {
+            const Result sync(PQgetResult(m_conn));
+            sent = sync && PQresultStatus(sync.get()) == PGRES_PIPELINE_SYNC;
+        } else {
+            sent = false;
+        }
+    }
+    // A connection left in pipeline mode (answers not read) cannot run the next statement: it is
+    // given up as a lost one.
+    if (PQexitPipelineMode(m_conn) != 1 || (!sent && PQstatus(m_conn) == CONNECTION_BAD)) {
+        const QString message = QString::fromUtf8(PQerrorMessage(m_conn)).simplified();
+        raiseLost(message);
+    }
+    for (size_t i = 0; i < results.size(); ++i) {
+        const ExecStatusType status = PQresultStatus(results[i].get());
+        if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK)
+            raise(results[i].get(), i < commands.size() ? QString::fromUtf8(commands[i]) : sql);
+    }
+    if (!sent)
+        raise(nullptr, sql);
+    return std::move(results.back());
 }
 
 QueryResult PgLibraryStore::query(const QString& sql, const QVariantList& params) {
@@ -768,7 +839,7 @@ qint64 PgLibraryStore::nextKey(const QString& counterName) {
 
 QVariant PgLibraryStore::keyStatement(const char* statement, const char* sql, const QString& name) {
     const QString text = QLatin1String(sql);
-    trace(text, {name});
+    trace(text, {name}, false);
     if (!m_keyConn)
         openKeyConnection();
     const BoundValues bound({name});
@@ -891,16 +962,19 @@ void PgLibraryStore::beginWith(const QString& locks, const QString& nestedLocks)
             raise(result.get(), sql);
         }
     } else if (nestedLocks.isEmpty()) {
-        // Whatever the outer scope locked covers the savepoint's writes.
-        const QString sql = QStringLiteral("SAVEPOINT level%1").arg(m_transactionDepth);
-        trace(sql);
-        command(sql);
+        // Whatever the outer scope locked covers the savepoint's writes. The SAVEPOINT goes out with
+        // the scope's first statement, in its round trip; a scope that sends none needs none.
+        queueCommand(QStringLiteral("SAVEPOINT level%1").arg(m_transactionDepth));
     } else {
-        // A savepoint and the folder's lock in one round trip. A lock not had ends the savepoint
-        // alone; the outer transaction goes on.
+        // A savepoint and the folder's lock in one round trip (with the savepoint commands still
+        // pending before them). A lock not had ends the savepoint alone; the outer transaction goes on.
         const QString savepoint = QStringLiteral("level%1").arg(m_transactionDepth);
-        const QString sql = QStringLiteral("SAVEPOINT %1; %2").arg(savepoint, nestedLocks);
+        QString sql = QStringLiteral("SAVEPOINT %1; %2").arg(savepoint, nestedLocks);
         trace(sql);
+        if (!m_pending.isEmpty())
+            sql = m_pending.join(QLatin1String("; ")) + QLatin1String("; ") + sql;
+        m_pending.clear();
+        m_pendingTraced = 0;
         const Result result(PQexec(m_conn, sql.toUtf8().constData()));
         if (!result || PQresultStatus(result.get()) != PGRES_TUPLES_OK) {
             if (PQstatus(m_conn) != CONNECTION_BAD && PQtransactionStatus(m_conn) == PQTRANS_INERROR) {
@@ -924,11 +998,23 @@ void PgLibraryStore::commit() {
                     QStringLiteral("The transaction on library %1 cannot be committed: a statement in it "
                                    "failed")
                         .arg(m_libraryName));
-    const QString sql = m_transactionDepth == 1
-                            ? QStringLiteral("COMMIT")
-                            : QStringLiteral("RELEASE SAVEPOINT level%1").arg(m_transactionDepth - 1);
-    trace(sql);
-    command(sql);
+    if (m_transactionDepth == 1) {
+        // The savepoints' RELEASEs still pending end with the transaction.
+        m_pending.clear();
+        m_pendingTraced = 0;
+        trace(QStringLiteral("COMMIT"));
+        command(QStringLiteral("COMMIT"));
+    } else if (!dropUnsentSavepoint(m_transactionDepth - 1)) {
+        // The RELEASE goes out with the next statement. It ends the savepoints opened inside this
+        // one too, so their RELEASEs still pending are not needed.
+        const int level = m_transactionDepth - 1;
+        while (!m_pending.isEmpty() &&
+               m_pending.constLast().startsWith(QLatin1String("RELEASE SAVEPOINT level")) &&
+               m_pending.constLast().mid(23).toInt() > level)
+            m_pending.removeLast();
+        m_pendingTraced = std::min(m_pendingTraced, m_pending.size());
+        queueCommand(QStringLiteral("RELEASE SAVEPOINT level%1").arg(level));
+    }
     // The savepoint's locks are its parent's now.
     for (FolderLockHeld& lock : m_folderLocks)
         lock.depth = std::min(lock.depth, m_transactionDepth - 1);
@@ -945,9 +1031,16 @@ void PgLibraryStore::rollback() noexcept {
                         m_folderLocks.end());
     --m_transactionDepth;
     if (m_transactionDepth == 0) {
+        m_pending.clear();
+        m_pendingTraced = 0;
         if (PQtransactionStatus(m_conn) != PQTRANS_IDLE)
             commandQuietly(QStringLiteral("ROLLBACK"));
-    } else {
+    } else if (!dropUnsentSavepoint(m_transactionDepth)) {
+        // The scope's SAVEPOINT went out, and with it every command pending before it: what is
+        // pending now are RELEASEs of scopes inside this one, which the ROLLBACK TO ends anyway.
+        // A scope whose SAVEPOINT never went out sent nothing, and has nothing to undo.
+        m_pending.clear();
+        m_pendingTraced = 0;
         commandQuietly(QStringLiteral("ROLLBACK TO SAVEPOINT level%1").arg(m_transactionDepth));
         commandQuietly(QStringLiteral("RELEASE SAVEPOINT level%1").arg(m_transactionDepth));
     }

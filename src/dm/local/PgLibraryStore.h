@@ -72,7 +72,8 @@ public:
     // commit. A key taken by a transaction that is rolled back is skipped, never handed out again.
     qint64 nextKey(const QString& counterName) override;
     // BEGIN and the library's write lock (a transaction-scoped advisory lock), waited for up to the
-    // busy timeout; nested: savepoints.
+    // busy timeout; nested: savepoints. A nested scope's SAVEPOINT, and the RELEASE that ends it, go
+    // out with the next statement, in its round trip; a scope that sends no statement sends neither.
     void begin() override;
     // BEGIN, the library's lock shared and the folder's alone (advisory locks, waited for up to the
     // busy timeout); nested: a savepoint that takes the folder's lock too.
@@ -119,13 +120,20 @@ private:
     std::unique_ptr<pg_result, ResultDeleter> prepareOnce(const QByteArray& name, const QByteArray& statement,
                                                           const std::vector<unsigned>& types);
     Result run(const Prepared& statement, const QVariantList& params, const QString& sql);
+    // run() for a statement that carries the pending savepoint commands: one round trip for all.
+    Result runPipelined(const Prepared& statement, const QVariantList& params, const QString& sql);
+    // A nested scope's SAVEPOINT, or the RELEASE that ends it, waits for the next statement.
+    void queueCommand(const QString& sql);
+    // Drops a nested scope's SAVEPOINT that never went out; whether there was one.
+    bool dropUnsentSavepoint(int level);
     // A command without parameters or result (BEGIN, COMMIT, SET ...), raising on failure.
     void command(const QString& sql);
     bool commandQuietly(const QString& sql) noexcept;
     [[noreturn]] void raise(const pg_result* result, const QString& sql);
     [[noreturn]] void raiseLost(const QString& message);
     void ensureUsable() const;
-    void trace(const QString& sql, const QVariantList& params = {});
+    // Traces `sql`; the pending commands that go out before it first, unless it goes elsewhere.
+    void trace(const QString& sql, const QVariantList& params = {}, bool afterPending = true);
     void forgetStatements();
 
     QString m_uri;
@@ -148,6 +156,10 @@ private:
         int depth;
     };
     std::vector<FolderLockHeld> m_folderLocks;
+    // SAVEPOINT and RELEASE SAVEPOINT of nested scopes not sent yet, in order: they go out with the
+    // next statement, in its round trip. A scope that sends no statement sends neither.
+    QStringList m_pending;
+    qsizetype m_pendingTraced = 0;
     bool m_readOnly = false;
     bool m_lost = false;
     qint64 m_damageNumber = 0;
