@@ -944,7 +944,14 @@ void PgLibraryStore::lockDocument(qint64 docNumber) {
                             .arg(kDocumentLockSpace)
                             .arg(FolderLockKey(docNumber));
     trace(sql);
-    const Result result(PQexec(m_conn, sql.toUtf8().constData()));
+    // With the savepoint commands still pending before it, in one round trip. A lock not had
+    // fails the statement: the caller's scope is rolled back.
+    QString batch = sql;
+    if (!m_pending.isEmpty())
+        batch = m_pending.join(QLatin1String("; ")) + QLatin1String("; ") + sql;
+    m_pending.clear();
+    m_pendingTraced = 0;
+    const Result result(PQexec(m_conn, batch.toUtf8().constData()));
     if (!result || PQresultStatus(result.get()) != PGRES_TUPLES_OK)
         raise(result.get(), sql);
 }
