@@ -116,9 +116,9 @@ QString RunLine(const QString& libraryName, const dm::RunRecord& run) {
     return run.runId + QLatin1Char(' ') + libraryName + QLatin1Char(' ') + run.started + QLatin1Char(' ') +
            run.user + QStringLiteral(" file ") + run.importFile + QStringLiteral(" set ") + run.importSet +
            QStringLiteral(": ") + FormatWhole(run.paths) + QStringLiteral(" paths, ") +
-           FormatWhole(run.foldersAdded) + QStringLiteral(" folders added, ") + FormatWhole(run.documentsFiled) +
-           QStringLiteral(" documents filed, ") + FormatWhole(run.errors) + QStringLiteral(" errors (") +
-           run.status + QLatin1Char(')');
+           FormatWhole(run.foldersAdded) + QStringLiteral(" folders added, ") +
+           FormatWhole(run.documentsFiled) + QStringLiteral(" documents filed, ") + FormatWhole(run.errors) +
+           QStringLiteral(" errors (") + run.status + QLatin1Char(')');
 }
 
 QString NoJournalLine(const QString& libraryName) {

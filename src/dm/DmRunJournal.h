@@ -49,8 +49,9 @@ public:
     virtual bool createdByRun(qint64 docNumber) const = 0;
     virtual void noteCreated(qint64 docNumber) = 0;
     // The document's trustee list as it stands, as the journal writes it: compact JSON, an array of
-    // [trustee SYSTEM_ID, rights] in stored order.
-    virtual QString trusteeList(qint64 docNumber) = 0;
+    // [trustee SYSTEM_ID, rights] in stored order. `profileId`, the profile's SYSTEM_ID when the
+    // caller holds it, saves a lookup.
+    virtual QString trusteeList(qint64 docNumber, qint64 profileId = 0) = 0;
     virtual void trusteesReplaced(qint64 docNumber, const QString& before, const QString& after) = 0;
     // Profile columns changed on an existing document: JSON objects of column name to value.
     virtual void profileChanged(qint64 docNumber, const QString& before, const QString& after) = 0;

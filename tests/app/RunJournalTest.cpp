@@ -1,7 +1,7 @@
 // The run journal on temporary libraries: what a run writes there, and what it does not.
 
-#include "ImportRunFixture.h"
 #include "app/RunJournal.h"
+#include "ImportRunFixture.h"
 #include "support/QtPrinters.h"
 
 #include <QDateTime>
@@ -87,9 +87,9 @@ TEST_F(RunJournalTest, ARunWritesOneRowPerLibraryAndARowForEveryChange) {
     QString runId;
     for (const QString& library : {kLibA, kLibB}) {
         SCOPED_TRACE(library.toStdString());
-        const auto runs = Db(library).query(
-            QStringLiteral("SELECT RUN_ID, RUN_USER, IMPORT_SET, OPTIONS, PATHS, FOLDERS_ADDED, DOCUMENTS_FILED, "
-                           "ERRORS, STATUS, ENDED, FILE_SHA256 FROM DOCSADM.VANTRELIS_RUNS"));
+        const auto runs = Db(library).query(QStringLiteral(
+            "SELECT RUN_ID, RUN_USER, IMPORT_SET, OPTIONS, PATHS, FOLDERS_ADDED, DOCUMENTS_FILED, "
+            "ERRORS, STATUS, ENDED, FILE_SHA256 FROM DOCSADM.VANTRELIS_RUNS"));
         ASSERT_EQ(runs.rows.size(), 1u);
         const auto& row = runs.rows.front();
         if (runId.isEmpty())
@@ -123,7 +123,8 @@ TEST_F(RunJournalTest, ARunWritesOneRowPerLibraryAndARowForEveryChange) {
         // Every item row in the library is the run's, folders and the memo alike.
         EXPECT_EQ(ItemRows(library, QStringLiteral("SELECT ITEM_ID, PARENT, DOCNUMBER FROM "
                                                    "DOCSADM.VANTRELIS_RUN_CHANGES WHERE KIND = 'ITEM'")),
-                  ItemRows(library, QStringLiteral("SELECT SYSTEM_ID, PARENT, DOCNUMBER FROM DOCSADM.FOLDER_ITEM")));
+                  ItemRows(library,
+                           QStringLiteral("SELECT SYSTEM_ID, PARENT, DOCNUMBER FROM DOCSADM.FOLDER_ITEM")));
         // The memo's trustees: the last journal row leaves them as they are now, the first found
         // them as the memo was made (no rows).
         const auto trustees = Db(library).query(
@@ -134,15 +135,17 @@ TEST_F(RunJournalTest, ARunWritesOneRowPerLibraryAndARowForEveryChange) {
         EXPECT_EQ(trustees.rows.front().at(0).toString(), QStringLiteral("[]"));
         EXPECT_EQ(trustees.rows.back().at(1).toString(), TrusteesOf(library, memos[library]));
         for (std::size_t i = 1; i < trustees.rows.size(); ++i)
-            EXPECT_EQ(trustees.rows[i].at(0), trustees.rows[i - 1].at(1)) << "each row starts where the last ended";
+            EXPECT_EQ(trustees.rows[i].at(0), trustees.rows[i - 1].at(1))
+                << "each row starts where the last ended";
         // No trustee or profile row for a folder the run made: its FOLDER row covers it.
         EXPECT_EQ(Count(library, QStringLiteral("SELECT COUNT(*) FROM DOCSADM.VANTRELIS_RUN_CHANGES WHERE "
                                                 "KIND IN ('TRUSTEES', 'PROFILE') AND DOCNUMBER IN "
                                                 "(SELECT DOCNUMBER FROM DOCSADM.FOLDER)")),
                   0);
         // The sequence numbers run without repeats.
-        EXPECT_EQ(Count(library, QStringLiteral("SELECT COUNT(DISTINCT SEQ) FROM DOCSADM.VANTRELIS_RUN_CHANGES")),
-                  Count(library, QStringLiteral("SELECT COUNT(*) FROM DOCSADM.VANTRELIS_RUN_CHANGES")));
+        EXPECT_EQ(
+            Count(library, QStringLiteral("SELECT COUNT(DISTINCT SEQ) FROM DOCSADM.VANTRELIS_RUN_CHANGES")),
+            Count(library, QStringLiteral("SELECT COUNT(*) FROM DOCSADM.VANTRELIS_RUN_CHANGES")));
     }
 }
 
@@ -151,11 +154,14 @@ TEST_F(RunJournalTest, ARunWritesOneRowPerLibraryAndARowForEveryChange) {
 TEST_F(RunJournalTest, AProfileValueInheritedByAnExistingDocumentIsJournalledBeforeAndAfter) {
     env.admin(kLibA).addJournalTables();
     const qint64 memo = AddMatterMemo(kLibA, QStringLiteral("C1"), QStringLiteral("M1"));
-    const QString matterOf = QStringLiteral("SELECT COALESCE(MATTER, 0) FROM DOCSADM.PROFILE WHERE DOCNUMBER = ?1");
+    const QString matterOf =
+        QStringLiteral("SELECT COALESCE(MATTER, 0) FROM DOCSADM.PROFILE WHERE DOCNUMBER = ?1");
     const qint64 matter = Count(kLibA, matterOf, {memo});
     const qint64 folder = AddFolder(kLibA, QStringLiteral("Matters"), 0);
-    Db(kLibA).execute(QStringLiteral("UPDATE DOCSADM.PROFILE SET MATTER = ?1 WHERE DOCNUMBER = ?2"), {matter, folder});
-    Db(kLibA).execute(QStringLiteral("UPDATE DOCSADM.PROFILE SET MATTER = NULL WHERE DOCNUMBER = ?1"), {memo});
+    Db(kLibA).execute(QStringLiteral("UPDATE DOCSADM.PROFILE SET MATTER = ?1 WHERE DOCNUMBER = ?2"),
+                      {matter, folder});
+    Db(kLibA).execute(QStringLiteral("UPDATE DOCSADM.PROFILE SET MATTER = NULL WHERE DOCNUMBER = ?1"),
+                      {memo});
 
     Start();
     app::RunJournal journal(context->session(), harness.clock);
@@ -177,10 +183,12 @@ TEST_F(RunJournalTest, AProfileValueInheritedByAnExistingDocumentIsJournalledBef
     ASSERT_EQ(changes.rows.size(), 1u);
     EXPECT_EQ(changes.rows.front().at(0).toString(), QStringLiteral("{\"MATTER\":\"\"}"));
     EXPECT_EQ(changes.rows.front().at(1).toString(), QStringLiteral("{\"MATTER\":\"%1\"}").arg(matter));
-    EXPECT_EQ(ItemRows(kLibA, QStringLiteral("SELECT ITEM_ID, PARENT, DOCNUMBER FROM DOCSADM.VANTRELIS_RUN_CHANGES "
-                                             "WHERE KIND = 'ITEM'")),
-              ItemRows(kLibA, QStringLiteral("SELECT SYSTEM_ID, PARENT, DOCNUMBER FROM DOCSADM.FOLDER_ITEM WHERE "
-                                             "PARENT = ") + QString::number(folder)));
+    EXPECT_EQ(
+        ItemRows(kLibA, QStringLiteral("SELECT ITEM_ID, PARENT, DOCNUMBER FROM DOCSADM.VANTRELIS_RUN_CHANGES "
+                                       "WHERE KIND = 'ITEM'")),
+        ItemRows(kLibA, QStringLiteral("SELECT SYSTEM_ID, PARENT, DOCNUMBER FROM DOCSADM.FOLDER_ITEM WHERE "
+                                       "PARENT = ") +
+                            QString::number(folder)));
     EXPECT_EQ(Count(kLibA, QStringLiteral("SELECT STATUS = 'finished' FROM DOCSADM.VANTRELIS_RUNS")), 1);
 }
 
@@ -189,14 +197,16 @@ TEST_F(RunJournalTest, AProfileValueInheritedByAnExistingDocumentIsJournalledBef
 TEST_F(RunJournalTest, AChangeThatRolledBackLeavesNoJournalRow) {
     env.admin(kLibA).addJournalTables();
     AddMatterMemo(kLibA, QStringLiteral("C1"), QStringLiteral("M1"));
-    Db(kLibA).execute(QStringLiteral("CREATE TRIGGER DOCSADM.REFUSE_MATTER BEFORE UPDATE OF MATTER ON PROFILE "
-                                     "WHEN NEW.MATTER > 0 BEGIN SELECT RAISE(ABORT, 'refused'); END"));
+    Db(kLibA).execute(
+        QStringLiteral("CREATE TRIGGER DOCSADM.REFUSE_MATTER BEFORE UPDATE OF MATTER ON PROFILE "
+                       "WHEN NEW.MATTER > 0 BEGIN SELECT RAISE(ABORT, 'refused'); END"));
     RunLines({QStringLiteral("C1,M1,MEMO")}, {true, false});
     EXPECT_EQ(FolderCount(kLibA), 1);
     EXPECT_EQ(Count(kLibA, QStringLiteral("SELECT COUNT(*) FROM DOCSADM.VANTRELIS_RUN_CHANGES")), 1);
-    EXPECT_EQ(Count(kLibA, QStringLiteral("SELECT COUNT(*) FROM DOCSADM.VANTRELIS_RUN_CHANGES J, DOCSADM.FOLDER F "
-                                          "WHERE J.KIND = 'FOLDER' AND J.DOCNUMBER = F.DOCNUMBER")),
-              1);
+    EXPECT_EQ(
+        Count(kLibA, QStringLiteral("SELECT COUNT(*) FROM DOCSADM.VANTRELIS_RUN_CHANGES J, DOCSADM.FOLDER F "
+                                    "WHERE J.KIND = 'FOLDER' AND J.DOCNUMBER = F.DOCNUMBER")),
+        1);
     EXPECT_EQ(Count(kLibA, QStringLiteral("SELECT ERRORS FROM DOCSADM.VANTRELIS_RUNS")), 1);
 }
 
@@ -255,7 +265,9 @@ TEST(RunJournalText, OptionsNameTheSwitchesThatShapedTheRun) {
         {false, false, {}, QString()},
         {true, true, {}, QStringLiteral("/ADNF /ADEF")},
         {false, true, {QStringLiteral("/G"), QStringLiteral("/X")}, QStringLiteral("/ADEF /G /X")},
-        {true, false, {QStringLiteral("--profile-from-line"), QStringLiteral("--report=r.csv")},
+        {true,
+         false,
+         {QStringLiteral("--profile-from-line"), QStringLiteral("--report=r.csv")},
          QStringLiteral("/ADNF --profile-from-line --report")},
     };
     for (const Case& c : cases) {
@@ -274,16 +286,18 @@ TEST_F(RunJournalTest, RunsAreListedNewestFirstAcrossTheLibraries) {
     for (const char* line : {"C1,M1,MEMO", "C2,M2,MEMO"}) {
         harness.clock.time = harness.clock.time.addSecs(60);
         RunLines({QString::fromLatin1(line)}, {true, true});
-        ids.prepend(Db(kLibA)
-                        .scalar(QStringLiteral("SELECT RUN_ID FROM DOCSADM.VANTRELIS_RUNS ORDER BY RUN_ID DESC"))
-                        .toString());
+        ids.prepend(
+            Db(kLibA)
+                .scalar(QStringLiteral("SELECT RUN_ID FROM DOCSADM.VANTRELIS_RUNS ORDER BY RUN_ID DESC"))
+                .toString());
     }
     ASSERT_NE(ids.at(0), ids.at(1));
     Start(app::CommandLine::Parse({QStringLiteral("--runs")}));
     const QStringList lines = app::ListRuns(*context, Choices({}, {false, true}));
     ASSERT_EQ(lines.size(), 3) << lines.join(QLatin1Char('\n')).toStdString();
     EXPECT_TRUE(lines.at(0).startsWith(ids.at(0) + QStringLiteral(" LIB_A "))) << lines.at(0).toStdString();
-    EXPECT_TRUE(lines.at(0).endsWith(QStringLiteral(": 1 paths, 3 folders added, 0 documents filed, 0 errors (finished)")))
+    EXPECT_TRUE(lines.at(0).endsWith(
+        QStringLiteral(": 1 paths, 3 folders added, 0 documents filed, 0 errors (finished)")))
         << lines.at(0).toStdString();
     EXPECT_TRUE(lines.at(1).startsWith(ids.at(1) + QStringLiteral(" LIB_A "))) << lines.at(1).toStdString();
     EXPECT_EQ(lines.at(2), app::NoJournalLine(kLibB));

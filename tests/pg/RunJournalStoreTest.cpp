@@ -72,17 +72,20 @@ TEST_P(RunJournalStoreTest, ChangeRowsCommitAndRollBackWithTheirChange) {
     journal.trusteesReplaced(77, QStringLiteral("[[11,255]]"), QStringLiteral("[[11,255]]")); // no change
 
     EXPECT_EQ(count(QStringLiteral("DOCNUMBER IN (500, 501)")), 0);
-    EXPECT_EQ(count(QStringLiteral("KIND = 'FOLDER' AND DOCNUMBER = 502 AND PARENT = 501 AND ITEM_ID = 9001")), 1);
+    EXPECT_EQ(
+        count(QStringLiteral("KIND = 'FOLDER' AND DOCNUMBER = 502 AND PARENT = 501 AND ITEM_ID = 9001")), 1);
     EXPECT_EQ(count(QStringLiteral("KIND = 'ITEM' AND DOCNUMBER = 77 AND PARENT = 502 AND ITEM_ID = 9002 AND "
                                    "BEFORE_VALUES = '{\"previous\":9001}'")),
               1);
-    EXPECT_EQ(db().scalar(QStringLiteral("SELECT AFTER_VALUES FROM DOCSADM.VANTRELIS_RUN_CHANGES WHERE KIND = "
-                                         "'PROFILE'"))
-                  .toString(),
-              QStringLiteral("{\"ABSTRACT\":\"O'Brien \\\"memo\\\"\"}"));
+    EXPECT_EQ(
+        db().scalar(QStringLiteral("SELECT AFTER_VALUES FROM DOCSADM.VANTRELIS_RUN_CHANGES WHERE KIND = "
+                                   "'PROFILE'"))
+            .toString(),
+        QStringLiteral("{\"ABSTRACT\":\"O'Brien \\\"memo\\\"\"}"));
     EXPECT_EQ(count(QStringLiteral("KIND = 'PROFILE'")), 1);
-    EXPECT_EQ(count(QStringLiteral("KIND = 'TRUSTEES' AND BEFORE_VALUES = '[]' AND AFTER_VALUES = '[[11,255]]'")),
-              1);
+    EXPECT_EQ(
+        count(QStringLiteral("KIND = 'TRUSTEES' AND BEFORE_VALUES = '[]' AND AFTER_VALUES = '[[11,255]]'")),
+        1);
     EXPECT_EQ(count(QStringLiteral("RUN_ID = '20261209-051530-K3'")), 4);
 
     run.ended = QStringLiteral("2026-12-09T05:16:00");
@@ -111,6 +114,20 @@ TEST_P(RunJournalStoreTest, ChangeRowsCommitAndRollBackWithTheirChange) {
     EXPECT_EQ(runs[1].foldersAdded, 1);
     EXPECT_EQ(runs[1].documentsFiled, 1);
     EXPECT_EQ(runs[1].status, QStringLiteral("finished"));
+}
+
+// A trustee list reads in the order its rows were written, by the profile's key or its number.
+TEST_P(RunJournalStoreTest, TrusteeListsReadInStoredOrder) {
+    LibraryAdmin(m_library->store()).addJournalTables();
+    LocalRunJournal journal(m_library->store());
+    db().execute(QStringLiteral("INSERT INTO DOCSADM.PROFILE (SYSTEM_ID, DOCNUMBER) VALUES (900, 42)"));
+    EXPECT_EQ(journal.trusteeList(42, 900), QStringLiteral("[]"));
+    for (const auto& [trustee, rights] : {std::pair{12, 63}, std::pair{11, 255}, std::pair{13, -1}})
+        db().execute(QStringLiteral("INSERT INTO DOCSADM.SECURITY (THING, PERSONORGROUP, ACCESSRIGHTS) "
+                                    "VALUES (900, ?1, ?2)"),
+                     {trustee, rights});
+    EXPECT_EQ(journal.trusteeList(42, 900), QStringLiteral("[[12,63],[11,255],[13,-1]]"));
+    EXPECT_EQ(journal.trusteeList(42), QStringLiteral("[[12,63],[11,255],[13,-1]]"));
 }
 
 INSTANTIATE_TEST_SUITE_P(BothStores, RunJournalStoreTest,

@@ -597,14 +597,14 @@ QString LocalProfile::journalledTrustees(bool writesTrustees) const {
     LocalRunJournal* journal = m_library->activeJournal();
     if (!writesTrustees || !journal || m_isNew || journal->createdByRun(m_docNumber))
         return QString();
-    return journal->trusteeList(m_docNumber);
+    return journal->trusteeList(m_docNumber, m_systemId);
 }
 
 void LocalProfile::journalTrustees(const QString& before) const {
     if (before.isNull())
         return;
     if (LocalRunJournal* journal = m_library->activeJournal())
-        journal->trusteesReplaced(m_docNumber, before, journal->trusteeList(m_docNumber));
+        journal->trusteesReplaced(m_docNumber, before, journal->trusteeList(m_docNumber, m_systemId));
 }
 
 bool LocalProfile::deferrable() const {

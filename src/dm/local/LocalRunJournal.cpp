@@ -35,20 +35,22 @@ void LocalRunJournal::finishRun(const RunRecord& run) {
     const QString runId = m_runId;
     m_runId.clear();
     m_created.clear();
-    m_store->execute(QStringLiteral("UPDATE DOCSADM.VANTRELIS_RUNS SET ENDED = ?2, PATHS = ?3, "
-                                    "FOLDERS_ADDED = ?4, DOCUMENTS_FILED = ?5, ERRORS = ?6, STATUS = ?7 "
-                                    "WHERE RUN_ID = ?1"),
-                     {runId, run.ended, run.paths, run.foldersAdded, run.documentsFiled, run.errors, run.status});
+    m_store->execute(
+        QStringLiteral("UPDATE DOCSADM.VANTRELIS_RUNS SET ENDED = ?2, PATHS = ?3, "
+                       "FOLDERS_ADDED = ?4, DOCUMENTS_FILED = ?5, ERRORS = ?6, STATUS = ?7 "
+                       "WHERE RUN_ID = ?1"),
+        {runId, run.ended, run.paths, run.foldersAdded, run.documentsFiled, run.errors, run.status});
 }
 
 void LocalRunJournal::change(const char* kind, qint64 docNumber, qint64 parent, qint64 itemRow,
                              const QVariant& before, const QVariant& after) {
     if (m_runId.isEmpty())
         return;
-    m_store->execute(QStringLiteral("INSERT INTO DOCSADM.VANTRELIS_RUN_CHANGES (RUN_ID, SEQ, KIND, DOCNUMBER, "
-                                    "PARENT, ITEM_ID, BEFORE_VALUES, AFTER_VALUES) "
-                                    "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)"),
-                     {m_runId, ++m_sequence, QString::fromLatin1(kind), docNumber, parent, itemRow, before, after});
+    m_store->execute(
+        QStringLiteral("INSERT INTO DOCSADM.VANTRELIS_RUN_CHANGES (RUN_ID, SEQ, KIND, DOCNUMBER, "
+                       "PARENT, ITEM_ID, BEFORE_VALUES, AFTER_VALUES) "
+                       "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)"),
+        {m_runId, ++m_sequence, QString::fromLatin1(kind), docNumber, parent, itemRow, before, after});
 }
 
 void LocalRunJournal::folderCreated(qint64 docNumber, qint64 parent, qint64 linkRow) {
@@ -67,11 +69,17 @@ void LocalRunJournal::noteCreated(qint64 docNumber) {
         m_created.insert(docNumber);
 }
 
-QString LocalRunJournal::trusteeList(qint64 docNumber) {
-    const QueryResult rows = m_store->query(
-        QStringLiteral("SELECT S.PERSONORGROUP, S.ACCESSRIGHTS FROM DOCSADM.SECURITY S, DOCSADM.PROFILE P "
-                       "WHERE S.THING = P.SYSTEM_ID AND P.DOCNUMBER = ?1"),
-        {docNumber});
+QString LocalRunJournal::trusteeList(qint64 docNumber, qint64 profileId) {
+    const QueryResult rows =
+        profileId != 0
+            ? m_store->query(QStringLiteral("SELECT PERSONORGROUP, ACCESSRIGHTS FROM DOCSADM.SECURITY "
+                                            "WHERE THING = ?1 ORDER BY ROWID"),
+                             {profileId})
+            : m_store->query(
+                  QStringLiteral("SELECT S.PERSONORGROUP, S.ACCESSRIGHTS FROM DOCSADM.SECURITY S, "
+                                 "DOCSADM.PROFILE P WHERE S.THING = P.SYSTEM_ID AND P.DOCNUMBER = ?1 "
+                                 "ORDER BY S.ROWID"),
+                  {docNumber});
     QStringList entries;
     for (const auto& row : rows.rows)
         entries += QLatin1Char('[') + QString::number(row.at(0).toLongLong()) + QLatin1Char(',') +
@@ -92,10 +100,10 @@ void LocalRunJournal::profileChanged(qint64 docNumber, const QString& before, co
 }
 
 std::vector<RunRecord> LocalRunJournal::runs() {
-    const QueryResult rows = m_store->query(
-        QStringLiteral("SELECT RUN_ID, STARTED, ENDED, RUN_USER, MACHINE, IMPORT_FILE, FILE_SHA256, IMPORT_SET, "
-                       "OPTIONS, PATHS, FOLDERS_ADDED, DOCUMENTS_FILED, ERRORS, STATUS "
-                       "FROM DOCSADM.VANTRELIS_RUNS ORDER BY STARTED DESC, RUN_ID DESC"));
+    const QueryResult rows = m_store->query(QStringLiteral(
+        "SELECT RUN_ID, STARTED, ENDED, RUN_USER, MACHINE, IMPORT_FILE, FILE_SHA256, IMPORT_SET, "
+        "OPTIONS, PATHS, FOLDERS_ADDED, DOCUMENTS_FILED, ERRORS, STATUS "
+        "FROM DOCSADM.VANTRELIS_RUNS ORDER BY STARTED DESC, RUN_ID DESC"));
     std::vector<RunRecord> runs;
     for (const auto& row : rows.rows) {
         RunRecord run;

@@ -27,7 +27,7 @@ public:
     void itemLinked(qint64 itemRow, qint64 parent, qint64 docNumber, qint64 previousRow) override;
     bool createdByRun(qint64 docNumber) const override { return m_created.contains(docNumber); }
     void noteCreated(qint64 docNumber) override;
-    QString trusteeList(qint64 docNumber) override;
+    QString trusteeList(qint64 docNumber, qint64 profileId = 0) override;
     void trusteesReplaced(qint64 docNumber, const QString& before, const QString& after) override;
     void profileChanged(qint64 docNumber, const QString& before, const QString& after) override;
     std::vector<RunRecord> runs() override;

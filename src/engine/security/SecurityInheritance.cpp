@@ -132,7 +132,7 @@ void SecurityInheritance::InheritSecurity(qint64 docNumber, qint64 parentFolder,
         dm::DmRunJournal* journal = m_gateway.session().journal.get();
         if (journal && journal->createdByRun(docNumber))
             journal = nullptr;
-        const QString before = journal ? journal->trusteeList(docNumber) : QString();
+        const QString before = journal ? journal->trusteeList(docNumber, systemId.toLongLong()) : QString();
         if (!Replace(doc, systemId, author, typist, parentRows)) {
             copy.rollback();
             m_log.ShowStatus(KeptMessage(doc));
