@@ -5,7 +5,8 @@
 # SQLite the run's statement trace is replayed directly through sqlite3 on a copy of the library as
 # it was before the run (the floor).
 # Usage: scripts/bench.sh BUILD_DIR [--quick|--full] [--engines sqlite,postgresql]
-#   (make bench passes its build folder)
+#   (make bench passes its build folder; with BENCH_JOURNAL=1 in the environment the timed runs'
+#   libraries keep the run journal, vantrelis-dm upgrade)
 # Default: 500 paths on 5,000 documents, then 5,000 paths on 50,000; --quick: the small one only;
 # --full: 5,000 and 50,000 paths. --engines: the engines to run on (both by default). The PostgreSQL
 # runs use a private cluster started and stopped here (scripts/pg-cluster.sh, synchronous commit
@@ -62,6 +63,10 @@ engine_case() {
     local data=$1 engine=$2
     local dir="$data-$engine"
     copy_environment "$data" "$dir" "$engine"
+    # BENCH_JOURNAL=1: the library keeps the run journal, to measure what journalling costs.
+    if [[ -n "${BENCH_JOURNAL:-}" ]]; then
+        "$tool" upgrade "$(library_location "$dir" BENCH)" >/dev/null
+    fi
     local start status=0 seconds
     start=$(now)
     timed_run "$dir" || status=$?

@@ -78,11 +78,12 @@ int main(int argc, char* argv[]) {
     IniRegistry registry(IniRegistry::EnvironmentFileName());
     app::AppContext context(commandLine, settings, prompter, clock, launcher);
     const QString serverFile = dm::local::LocalServer::DefaultServerFile();
-    // A check only looks: its libraries are opened for reading only, so that not even a fault can
-    // change them.
+    // A check and a listing of runs only look: their libraries are opened for reading only, so
+    // that not even a fault can change them.
     dm::local::RegisterLocalBackend(context.factory(), serverFile,
-                                    commandLine.check ? dm::local::LibraryDatabase::Access::ReadOnly
-                                                      : dm::local::LibraryDatabase::Access::ReadWrite);
+                                    commandLine.check || commandLine.runs
+                                        ? dm::local::LibraryDatabase::Access::ReadOnly
+                                        : dm::local::LibraryDatabase::Access::ReadWrite);
 
     app::ProgramState state;
     state.programFolder = QCoreApplication::applicationDirPath();

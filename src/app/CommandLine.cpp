@@ -213,6 +213,8 @@ QStringList ReadOptions(const QStringList& arguments, CommandLine& result) {
             result.check = true;
         } else if (argument == QLatin1StringView("--profile-from-line")) {
             result.profileFromLine = true;
+        } else if (argument == QLatin1StringView("--runs")) {
+            result.runs = true;
         } else if (argument == report && i + 1 < arguments.size() && !arguments[i + 1].isEmpty()) {
             result.reportFile = arguments[++i];
         } else if (argument.startsWith(report + QLatin1Char('=')) && argument.size() > report.size() + 1) {
@@ -313,6 +315,10 @@ QString CommandLine::Usage() {
         "              columns the template reaches up to that folder's level (for the default\n"
         "              rule, a new matter folder gets the line's client and matter), so that the\n"
         "              documents of that matter are filed into it\n"
+        "  --runs      list the import runs of the current library and the ticked ones, newest\n"
+        "              first, one line per run and library: run id, library, start, user, import\n"
+        "              file, import set and counts; then end. A library without the run journal\n"
+        "              says so (vantrelis-dm upgrade adds it)\n"
         "\n"
         "Exit status: 0 run without errors, 1 run with errors counted, 2 stopped before or during\n"
         "the run (a check, the login, the rights, a fault) or an unknown option.\n");

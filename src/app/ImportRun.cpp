@@ -65,7 +65,7 @@ ImportRun::ImportRun(AppContext& context, RunView& view, engine::FolderOperation
               ShowRate();
           }),
       m_walk(context, m_folders, m_columns, m_filer, [this] { return StopRequested() || LibraryHeld(); }),
-      m_report(m_lines, m_paths) {
+      m_report(m_lines, m_paths), m_journal(context.session(), context.log().clock()) {
     m_report.setFailureOutput([this](const QString& reason) { ReportFailed(reason); });
 }
 
@@ -90,6 +90,7 @@ void ImportRun::Button_Go_Click(bool checkOnly) {
         // A check reads the line's values too: the folders it plans are answered with them.
         m_fillFromLine = m_choices.fillFromLine || m_context.commandLine().profileFromLine;
         const QString setName = TrimBlanks(m_choices.importSet);
+        m_journal.Begin(m_choices, setName, m_context.commandLine(), m_folders.checkOnly());
         if (!Checks(m_choices, setName)) {
             m_summary.stopped = true;
         } else {
@@ -337,47 +338,65 @@ bool ImportRun::ProcessLibrary(int index, const QString& caption, const QString&
     log.WriteLog(StandardLines::StepSeparator());
     ++m_summary.libraries;
     const qint64 pathsAfter = PathsAfter(m_view, index, pathCount);
-    for (qint64 j = 1; j <= pathCount; ++j) {
-        if (StopRequested())
-            break;
-        const QString& path = m_paths.at(j - 1);
-        const PathWalk::LineValues lineValues = [&](int level) {
-            if (!m_fillFromLine || j > m_lines.pathValues.size())
-                return engine::LineColumns{};
-            return m_profileFill.Columns(level, m_lines.pathValues.at(j - 1), m_lines.pathLines.at(j - 1),
-                                         m_choices.importFile);
-        };
-        PathOutcome outcome;
-        try {
-            m_walk.Walk(path, rule.row, rule.form, lineValues, outcome);
-        } catch (...) {
-            // What the path did before the fault is in the counts.
+    // This library's share of the run, for its journal row.
+    const RunSummary before = m_summary;
+    qint64 walked = 0;
+    const auto journalEnd = [&](const QString& status) {
+        m_journal.LibraryEnd(walked, m_summary.folders - before.folders,
+                             m_summary.documents - before.documents, m_summary.errors - before.errors,
+                             status);
+    };
+    m_journal.LibraryStart();
+    try {
+        for (qint64 j = 1; j <= pathCount; ++j) {
+            if (StopRequested())
+                break;
+            const QString& path = m_paths.at(j - 1);
+            const PathWalk::LineValues lineValues = [&](int level) {
+                if (!m_fillFromLine || j > m_lines.pathValues.size())
+                    return engine::LineColumns{};
+                return m_profileFill.Columns(level, m_lines.pathValues.at(j - 1), m_lines.pathLines.at(j - 1),
+                                             m_choices.importFile);
+            };
+            PathOutcome outcome;
+            walked = j;
+            try {
+                m_walk.Walk(path, rule.row, rule.form, lineValues, outcome);
+            } catch (...) {
+                // What the path did before the fault is in the counts.
+                Count(outcome);
+                throw;
+            }
+            const bool held = LibraryHeld();
+            if (held) {
+                // The path met a lock that was not released in time: whatever it did, its line is to be
+                // done again, and why is the lock.
+                outcome.kind = PathOutcome::Kind::Failed;
+                outcome.firstError = HeldReason(m_libraryName);
+            }
             Count(outcome);
-            throw;
+            m_report.PathEnd(j, outcome, m_folders.IsPlanned(outcome.folder), m_folders.checkOnly(),
+                             StopRequested());
+            m_progress.PathDone(pathCount - j + pathsAfter);
+            ShowRate();
+            log.ShowStatus(StandardLines::StepSeparator());
+            m_view.setCounter(RunCounter::Processed, j);
+            m_view.setCounter(RunCounter::Errors, m_errorCount);
+            m_view.setCounter(RunCounter::Added, m_addedCount);
+            m_view.showProgress(j, pathCount);
+            log.SetStatusLabel(QStringLiteral("Finished"));
+            if (held) {
+                GiveUpLibrary(m_libraryName, j + 1, end);
+                break;
+            }
         }
-        const bool held = LibraryHeld();
-        if (held) {
-            // The path met a lock that was not released in time: whatever it did, its line is to be
-            // done again, and why is the lock.
-            outcome.kind = PathOutcome::Kind::Failed;
-            outcome.firstError = HeldReason(m_libraryName);
-        }
-        Count(outcome);
-        m_report.PathEnd(j, outcome, m_folders.IsPlanned(outcome.folder), m_folders.checkOnly(),
-                         StopRequested());
-        m_progress.PathDone(pathCount - j + pathsAfter);
-        ShowRate();
-        log.ShowStatus(StandardLines::StepSeparator());
-        m_view.setCounter(RunCounter::Processed, j);
-        m_view.setCounter(RunCounter::Errors, m_errorCount);
-        m_view.setCounter(RunCounter::Added, m_addedCount);
-        m_view.showProgress(j, pathCount);
-        log.SetStatusLabel(QStringLiteral("Finished"));
-        if (held) {
-            GiveUpLibrary(m_libraryName, j + 1, end);
-            break;
-        }
+    } catch (...) {
+        journalEnd(QStringLiteral("failed"));
+        throw;
     }
+    journalEnd(StopRequested() ? QStringLiteral("stopped")
+               : end.failed    ? QStringLiteral("held")
+                               : QStringLiteral("finished"));
     m_view.showRate(QString());
     if (StopRequested()) {
         m_stopped = true;

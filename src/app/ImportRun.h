@@ -7,6 +7,7 @@
 #include "app/LineProfileFill.h"
 #include "app/PathOutcome.h"
 #include "app/PathWalk.h"
+#include "app/RunJournal.h"
 #include "app/RunProgress.h"
 #include "app/RunReport.h"
 #include "app/RunSummary.h"
@@ -110,6 +111,7 @@ private:
     DocumentFiler m_filer;
     PathWalk m_walk;
     RunReport m_report;
+    RunJournal m_journal;
 };
 
 } // namespace vantrelis::app

@@ -54,6 +54,10 @@ bool Startup::Form_Load() {
     log.Flush();
     if (!loaded)
         return false;
+    if (m_context.commandLine().runs && m_listRuns) {
+        m_listRuns();
+        return !m_state.ended;
+    }
     // With "/G" the run starts at once; with "/X" as well, it ends the program when it is done.
     if (m_context.commandLine().go && m_go)
         m_go();

@@ -22,6 +22,8 @@ public:
 
     // The Go button's handler, run at the end with "/G".
     void setGo(std::function<void()> go) { m_go = std::move(go); }
+    // What "--runs" does instead of a run: list the runs, then end the program.
+    void setListRuns(std::function<void()> listRuns) { m_listRuns = std::move(listRuns); }
     // Receives the line of a start that stopped before its run (the program prints it).
     void setStopOutput(std::function<void(const QString&)> output) { m_stopOutput = std::move(output); }
     // Made just before the login: why the DM server cannot be used (its file missing or unreadable),
@@ -58,6 +60,7 @@ private:
     RegistryComponent& m_registry;
     Shutdown& m_shutdown;
     std::function<void()> m_go;
+    std::function<void()> m_listRuns;
     std::function<void(const QString&)> m_stopOutput;
     std::function<QString()> m_loginCheck;
 };

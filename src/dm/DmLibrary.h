@@ -3,6 +3,7 @@
 #include "dm/DmFolder.h"
 #include "dm/DmParameters.h"
 #include "dm/DmProfile.h"
+#include "dm/DmRunJournal.h"
 
 #include <QString>
 #include <memory>
@@ -32,6 +33,9 @@ public:
     virtual std::shared_ptr<DmFolder> newFolder() = 0;
     // nullptr when the document number is no folder of this library.
     virtual std::shared_ptr<DmFolder> folder(qint64 docNumber) = 0;
+    // The library's run journal (the same object on every call); nullptr when the library has no
+    // journal tables.
+    virtual std::shared_ptr<DmRunJournal> runJournal() { return nullptr; }
 };
 
 } // namespace vantrelis::dm

@@ -6,6 +6,7 @@
 #include "dm/DmLibraries.h"
 #include "dm/DmLibrary.h"
 #include "dm/DmProfile.h"
+#include "dm/DmRunJournal.h"
 #include "dm/DmSql.h"
 
 #include <QString>
@@ -27,6 +28,9 @@ struct DmSession {
     // Working objects of the folder and security engines.
     std::shared_ptr<DmFolder> currentFolder;
     std::shared_ptr<DmProfile> currentProfile;
+    // The current library's journal while a run writes to it; empty otherwise (a check, a library
+    // without the journal tables).
+    std::shared_ptr<DmRunJournal> journal;
 
     // Name of the current library, empty when none is set.
     QString LibraryName() const;

@@ -1,6 +1,9 @@
 #include "gui/MainProgram.h"
 
+#include "app/RunJournal.h"
+
 #include <QCoreApplication>
+#include <QTextStream>
 
 namespace vantrelis::gui {
 
@@ -26,6 +29,11 @@ MainProgram::MainProgram(app::AppContext& context, RegistryComponent& registry, 
         EndForPendingSignal();
     });
     m_startup.setGo([this] { StartedGo(); });
+    m_startup.setListRuns([this] {
+        for (const QString& line : app::ListRuns(m_context, m_main.runChoices()))
+            QTextStream(stdout) << line << Qt::endl;
+        m_shutdown.Form_Unload(app::kExitNormal);
+    });
     Connect();
 }
 

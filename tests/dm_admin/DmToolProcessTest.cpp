@@ -145,6 +145,29 @@ struct ExitCase {
     const char* mentions;
 };
 
+// A new library has the run journal; `upgrade` adds it to one made without it, once.
+TEST_F(DmToolProcessTest, UpgradeAddsTheRunJournalOnce) {
+    const ExitCase cases[] = {
+        {{"create", "{dir}/journal.db"}, 0, true, "Created library JOURNAL"},
+        {{"upgrade", "{dir}/journal.db"},
+         0,
+         true,
+         "(VANTRELIS_RUNS, VANTRELIS_RUN_CHANGES) was there already"},
+        {{"copy", "{lib}", "{dir}/older.db"}, 0, true, "Copied library"},
+        {{"upgrade", "{dir}/older.db"}, 0, true, "Added VANTRELIS_RUNS, VANTRELIS_RUN_CHANGES"},
+        {{"upgrade", "{dir}/older.db"}, 0, true, "was there already"},
+        {{"upgrade", "{dir}/missing.db"}, 1, false, "no library file"},
+    };
+    for (const ExitCase& c : cases) {
+        const QStringList arguments = Expand(c.arguments);
+        SCOPED_TRACE(arguments.join(QLatin1Char(' ')).toStdString());
+        const ToolRun run = RunTool(arguments);
+        EXPECT_EQ(run.exitCode, c.exitCode) << run.out.toStdString() << run.err.toStdString();
+        EXPECT_TRUE((c.onStdout ? run.out : run.err).contains(QString::fromUtf8(c.mentions)))
+            << run.out.toStdString() << run.err.toStdString();
+    }
+}
+
 TEST_F(DmToolProcessTest, ExitCodesAndMessagesOnBadInput) {
     const ExitCase cases[] = {
         {{}, 2, false, "no command"},

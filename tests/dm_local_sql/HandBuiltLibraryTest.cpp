@@ -114,6 +114,16 @@ TEST(HandBuiltLibraryTest, DocumentedSqlBuildsTheSameLibraryAsCreate) {
         for (const QString& statement :
              LibrarySchema::SettingsTableStatements(kEngineMssql, LibrarySchema::SchemaName()))
             reference->execute(statement);
+        // The run journal, as `vantrelis-dm upgrade` adds it.
+        for (const LibrarySchema::Table& table : LibrarySchema::Tables()) {
+            if (!LibrarySchema::JournalTableNames().contains(table.name))
+                continue;
+            reference->execute(
+                LibrarySchema::CreateTableStatement(table, kEngineMssql, LibrarySchema::SchemaName()));
+            for (const QString& statement :
+                 LibrarySchema::CreateIndexStatements(table, LibrarySchema::SchemaName()))
+                reference->execute(statement);
+        }
     }
     const QString sql = HandBuildSql();
     ASSERT_TRUE(sql.contains(QLatin1String("CREATE TABLE FOLDER_ITEM")));

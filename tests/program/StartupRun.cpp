@@ -434,6 +434,41 @@ TEST_F(StartupRun, ImportsIntoBothDemoLibrariesAndASecondRunCreatesNothing) {
     }
 }
 
+// --runs lists each ticked library's runs and ends; a library without the run journal says so.
+TEST_F(StartupRun, RunsListsTheJournalledRunsOfTheTickedLibraries) {
+    makeDemo(QStringLiteral("VANTRELIS_MSSQL"));
+    writeSettings("LogFile=" + logBase().toUtf8() +
+                  "\n[Libraries]\nVANTRELIS_MSSQL=1\nVANTRELIS_ORACLE=1\nVANTRELIS_SMALL=0\n");
+    const QString demo = m_dir.filePath(QStringLiteral("demo"));
+    QProcess tool;
+    tool.start(QStringLiteral(VANTRELIS_DM_EXE),
+               {QStringLiteral("upgrade"), demo + QStringLiteral("/vantrelis_mssql.db")});
+    ASSERT_TRUE(tool.waitForFinished(60000));
+    ASSERT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+    const QString noJournal =
+        QStringLiteral("VANTRELIS_ORACLE: the run journal is not available in this library (add it with "
+                       "vantrelis-dm upgrade)");
+
+    EXPECT_EQ(run({QStringLiteral("--runs")}), 0) << m_errors.toStdString();
+    EXPECT_EQ(QString::fromUtf8(m_output).trimmed(), noJournal);
+    ASSERT_GE(run(kUnattended + QStringList{QStringLiteral("/F"), demo + QStringLiteral("/import.csv"),
+                                            QStringLiteral("/S"), QStringLiteral("CLIENT_MATTER")}),
+              0);
+    const QByteArray library = read(demo + QStringLiteral("/vantrelis_mssql.db"));
+    EXPECT_EQ(run({QStringLiteral("--runs")}), 0) << m_errors.toStdString();
+    const QStringList lines = QString::fromUtf8(m_output).trimmed().split(QLatin1Char('\n'));
+    ASSERT_EQ(lines.size(), 2) << m_output.toStdString();
+    EXPECT_TRUE(
+        QRegularExpression(QStringLiteral("^\\d{8}-\\d{6}-[A-Z2-7]{2} VANTRELIS_MSSQL .* set CLIENT_MATTER: "
+                                          "\\d+ paths, [1-9]\\d* folders added, \\d+ documents filed, "
+                                          "\\d+ errors \\(finished\\)$"))
+            .match(lines.at(0))
+            .hasMatch())
+        << lines.at(0).toStdString();
+    EXPECT_EQ(lines.at(1), noJournal);
+    EXPECT_EQ(read(demo + QStringLiteral("/vantrelis_mssql.db")), library) << "a listing writes nothing";
+}
+
 // Another writer holds one demo library's lock and never lets go: the run waits for it once (not five
 // seconds for every write of its lines, which took half an hour), fails that library's lines with one
 // line saying why, imports the other library, and keeps the held one ticked for the next run.

@@ -78,6 +78,12 @@ public:
     int run(ToolArguments& args) override;
 };
 
+class UpgradeCommand : public ToolCommand {
+public:
+    using ToolCommand::ToolCommand;
+    int run(ToolArguments& args) override;
+};
+
 class SetParamCommand : public ToolCommand {
 public:
     using ToolCommand::ToolCommand;

@@ -39,6 +39,8 @@ int CreateCommand::run(ToolArguments& args) {
             return usageError(QStringLiteral("--program-role is for a library on a database server"));
         }
         LibraryAdmin admin = LibraryAdmin::CreateLibrary(file, static_cast<int>(engine), name);
+        // A library made here keeps the run journal from its first run on.
+        admin.addJournalTables();
         if (!role.isEmpty()) {
             static_cast<dm::local::PgLibraryStore&>(admin.store()).grantProgramRole(role);
         }
@@ -243,6 +245,19 @@ int AddSettingsCommand::run(ToolArguments& args) {
                   << args.value(QStringLiteral("--rule")).trimmed().toUpper() << " written";
         }
         m_out << '\n';
+        return kOk;
+    });
+}
+
+int UpgradeCommand::run(ToolArguments& args) {
+    return guarded([&] {
+        LibraryAdmin admin = openLibrary(args.positional(0), args);
+        const QStringList added = admin.addJournalTables();
+        if (added.isEmpty()) {
+            m_out << "The run journal (VANTRELIS_RUNS, VANTRELIS_RUN_CHANGES) was there already\n";
+        } else {
+            m_out << "Added " << added.join(QStringLiteral(", ")) << '\n';
+        }
         return kOk;
     });
 }

@@ -601,6 +601,37 @@ void LibraryAdmin::addSettingsTable() {
     });
 }
 
+bool LibraryAdmin::hasJournalTables() const {
+    for (const QString& table : LibrarySchema::JournalTableNames())
+        if (!m_database->hasTable(table))
+            return false;
+    return true;
+}
+
+QStringList LibraryAdmin::addJournalTables() {
+    QStringList added;
+    batch([&] {
+        added.clear();
+        const int engine = m_database->engineCode();
+        for (const LibrarySchema::Table& table : LibrarySchema::Tables()) {
+            if (!LibrarySchema::JournalTableNames().contains(table.name) || m_database->hasTable(table.name))
+                continue;
+            QStringList statements;
+            if (m_file) {
+                statements += LibrarySchema::CreateTableStatement(table, engine, LibrarySchema::SchemaName());
+                statements += LibrarySchema::CreateIndexStatements(table, LibrarySchema::SchemaName());
+            } else {
+                statements += PgLibrarySchema::CreateTableStatement(table.name, engine);
+                statements += PgLibrarySchema::CreateIndexStatements(table.name);
+            }
+            for (const QString& statement : statements)
+                m_database->execute(statement);
+            added += table.name;
+        }
+    });
+    return added;
+}
+
 void LibraryAdmin::replaceSettings(const std::vector<SettingsRow>& rows) {
     if (rows.empty()) {
         throw Fault(kAdminBadArgument, kSource, QStringLiteral("No settings rows to write"));

@@ -98,6 +98,10 @@ public:
     // The optional settings table, created when missing.
     void addSettingsTable();
     bool hasSettingsTable() const;
+    // The run journal's tables (VANTRELIS_RUNS, VANTRELIS_RUN_CHANGES), each created when missing;
+    // answers the names of the tables it added.
+    QStringList addJournalTables();
+    bool hasJournalTables() const;
     // Writes settings table rows as given: the rows already there under each row's section and sub
     // key (any letter case) are replaced. What the rows of a folder rule are is the rules' own
     // business (FolderRuleDefinition); this only stores them. Raises for a row without a section or sub key.

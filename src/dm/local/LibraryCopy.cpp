@@ -47,11 +47,14 @@ std::vector<LibraryCopy::TableRows> LibraryCopy::CopyRows(LibraryStore& source, 
     target.batch([&] {
         LibraryStore& store = target.store();
         for (const LibrarySchema::Table& table : LibrarySchema::Tables()) {
-            // The one optional table is the settings table.
+            // The optional tables: the settings table and the run journal's.
             if (table.optional) {
                 if (!source.hasTable(table.name))
                     continue;
-                target.addSettingsTable();
+                if (LibrarySchema::JournalTableNames().contains(table.name))
+                    target.addJournalTables();
+                else
+                    target.addSettingsTable();
             }
             const QString columns = ColumnList(table);
             const QueryResult rows = RowsOf(source, table);

@@ -165,6 +165,24 @@ std::vector<Table> LibrarySchema::Tables() {
                       {I("QORV_SETTINGS_KEYS", "MASTER_KEY, SECTION_KEY, SUB_KEY")},
                       true,
                       true});
+    // The run journal: what each import run did, so that a run can be listed and taken back.
+    tables.push_back(
+        {QStringLiteral("VANTRELIS_RUNS"),
+         {C("RUN_ID", "TEXT NOT NULL"), C("STARTED", "TEXT"), C("ENDED", "TEXT"), C("RUN_USER", "TEXT"),
+          C("MACHINE", "TEXT"), C("IMPORT_FILE", "TEXT"), C("FILE_SHA256", "TEXT"), C("IMPORT_SET", "TEXT"),
+          C("OPTIONS", "TEXT"), C("PATHS", "INTEGER"), C("FOLDERS_ADDED", "INTEGER"),
+          C("DOCUMENTS_FILED", "INTEGER"), C("ERRORS", "INTEGER"), C("STATUS", "TEXT")},
+         {I("VANTRELIS_RUNS_ID", "RUN_ID", true), I("VANTRELIS_RUNS_STARTED", "STARTED")},
+         true,
+         false});
+    tables.push_back({QStringLiteral("VANTRELIS_RUN_CHANGES"),
+                      {C("RUN_ID", "TEXT NOT NULL"), C("SEQ", "INTEGER NOT NULL"), C("KIND", "TEXT"),
+                       C("DOCNUMBER", "INTEGER"), C("PARENT", "INTEGER"), C("ITEM_ID", "INTEGER"),
+                       C("BEFORE_VALUES", "TEXT"), C("AFTER_VALUES", "TEXT")},
+                      {I("VANTRELIS_RUN_CHANGES_RUN", "RUN_ID, SEQ", true),
+                       I("VANTRELIS_RUN_CHANGES_DOCNUMBER", "DOCNUMBER, RUN_ID")},
+                      true,
+                      false});
     return tables;
 }
 
@@ -243,6 +261,10 @@ QStringList LibrarySchema::SettingsTableStatements(int engineCode, const QString
     statements += QLatin1String("INSERT OR IGNORE INTO ") + Prefix(schema) +
                   QLatin1String("DOCSTABLE (TABLE_NAME) VALUES ('QORV_SETTINGS')");
     return statements;
+}
+
+QStringList LibrarySchema::JournalTableNames() {
+    return {QStringLiteral("VANTRELIS_RUNS"), QStringLiteral("VANTRELIS_RUN_CHANGES")};
 }
 
 namespace {

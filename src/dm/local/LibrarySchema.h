@@ -26,7 +26,7 @@ public:
         QString name;
         std::vector<Column> columns;
         std::vector<Index> indexes;
-        bool optional = false;       // the library works without it (QORV_SETTINGS)
+        bool optional = false;       // the library works without it (QORV_SETTINGS, the run journal)
         bool dataDictionary = false; // listed in DOCSTABLE
     };
 
@@ -43,6 +43,9 @@ public:
     static QStringList CreateStatements(int engineCode, const QString& schema, const QString& libraryName);
     // The statements that add QORV_SETTINGS (table, index, DOCSTABLE row) to a library.
     static QStringList SettingsTableStatements(int engineCode, const QString& schema);
+    // The run journal's tables (VANTRELIS_RUNS, VANTRELIS_RUN_CHANGES), optional; LibraryAdmin adds
+    // them (addJournalTables) with CreateTableStatement and CreateIndexStatements of either store.
+    static QStringList JournalTableNames();
 
     // Names listed in DOCSTABLE by CreateStatements.
     static QStringList DocsTableNames();

@@ -5,6 +5,7 @@
 #include "dm/local/LocalFolder.h"
 #include "dm/local/LocalParameters.h"
 #include "dm/local/LocalProfile.h"
+#include "dm/local/LocalRunJournal.h"
 
 namespace vantrelis::dm::local {
 
@@ -125,6 +126,19 @@ std::shared_ptr<DmProfile> LocalLibrary::profile(qint64 docNumber) {
 
 std::shared_ptr<DmFolder> LocalLibrary::newFolder() {
     return std::make_shared<LocalFolder>(LocalProfile::CreateNew(shared_from_this()));
+}
+
+std::shared_ptr<DmRunJournal> LocalLibrary::runJournal() {
+    const std::shared_ptr<LibraryStore> store = database();
+    if (!LocalRunJournal::Present(*store))
+        return nullptr;
+    if (!m_journal || m_journal->store() != store)
+        m_journal = std::make_shared<LocalRunJournal>(store);
+    return m_journal;
+}
+
+LocalRunJournal* LocalLibrary::activeJournal() const {
+    return m_journal && m_journal->active() && m_journal->store() == m_db ? m_journal.get() : nullptr;
 }
 
 std::shared_ptr<DmFolder> LocalLibrary::folder(qint64 docNumber) {

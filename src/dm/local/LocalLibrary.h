@@ -10,6 +10,7 @@
 namespace vantrelis::dm::local {
 
 class LocalParameters;
+class LocalRunJournal;
 
 // One library of the login: its database, opened through the server on first use, and the login
 // user's row in its PEOPLE table. Folders and profiles keep their library alive.
@@ -29,6 +30,11 @@ public:
     std::shared_ptr<DmProfile> profile(qint64 docNumber) override;
     std::shared_ptr<DmFolder> newFolder() override;
     std::shared_ptr<DmFolder> folder(qint64 docNumber) override;
+    // Looks for the journal tables on every call (an administrator may add them meanwhile); the
+    // journal object stays the same while the store does.
+    std::shared_ptr<DmRunJournal> runJournal() override;
+    // The journal while a run is journalled here; nullptr otherwise. No lookup: for every save.
+    LocalRunJournal* activeJournal() const;
 
     // For the library's folders and profiles. Both raise a Fault when the library is not connected.
     std::shared_ptr<LibraryStore> database() const;
@@ -56,6 +62,7 @@ private:
     mutable qint64 m_primaryGroupId = 0;
     mutable QString m_lastError;
     mutable qint64 m_lastErrorNumber = 0;
+    std::shared_ptr<LocalRunJournal> m_journal;
 };
 
 } // namespace vantrelis::dm::local

@@ -5,6 +5,7 @@
 #include "dm/local/LocalErrors.h"
 #include "dm/local/LocalLibrary.h"
 #include "dm/local/LocalParameters.h"
+#include "dm/local/LocalRunJournal.h"
 #include "dm/local/LocalTrustees.h"
 #include "dm/local/ProfileColumnMap.h"
 
@@ -536,6 +537,7 @@ bool LocalProfile::update(const std::vector<QVariant>& stored) {
     std::vector<StoredTrustee> rows;
     db->begin();
     try {
+        const QString trusteesBefore = journalledTrustees(m_clearSecurity || hasTrusteeWrites());
         const qint64 changed = db->execute(change.text, change.values);
         if (changed == 0) {
             db->rollback();
@@ -565,6 +567,7 @@ bool LocalProfile::update(const std::vector<QVariant>& stored) {
             std::size_t statements = 0;
             rows = writeRounds(current, statements, false);
         }
+        journalTrustees(trusteesBefore);
         db->commit();
     } catch (...) {
         m_rounds.clear();
@@ -581,6 +584,27 @@ bool LocalProfile::update(const std::vector<QVariant>& stored) {
         return false;
     }
     return true;
+}
+
+bool LocalProfile::hasTrusteeWrites() const {
+    for (const Round& round : m_rounds)
+        if (!round.writes.empty())
+            return true;
+    return false;
+}
+
+QString LocalProfile::journalledTrustees(bool writesTrustees) const {
+    LocalRunJournal* journal = m_library->activeJournal();
+    if (!writesTrustees || !journal || m_isNew || journal->createdByRun(m_docNumber))
+        return QString();
+    return journal->trusteeList(m_docNumber, m_systemId);
+}
+
+void LocalProfile::journalTrustees(const QString& before) const {
+    if (before.isNull())
+        return;
+    if (LocalRunJournal* journal = m_library->activeJournal())
+        journal->trusteesReplaced(m_docNumber, before, journal->trusteeList(m_docNumber, m_systemId));
 }
 
 bool LocalProfile::deferrable() const {
@@ -725,6 +749,7 @@ bool LocalProfile::writeHeld() {
             // save's trustee writes run as they came, and the profile is read again afterwards.
             db->begin();
             try {
+                const QString trusteesBefore = journalledTrustees(hasTrusteeWrites());
                 if (db->execute(change.text, change.values) == 0) {
                     db->rollback();
                     m_rounds.clear();
@@ -736,6 +761,7 @@ bool LocalProfile::writeHeld() {
                 }
                 std::size_t statements = 0;
                 writeRounds(false, statements, false);
+                journalTrustees(trusteesBefore);
                 db->commit();
             } catch (...) {
                 db->rollback();
@@ -752,16 +778,20 @@ bool LocalProfile::writeHeld() {
             change.columnsChanged || m_stored[static_cast<std::size_t>(Column("LAST_EDIT_DATE"))] != now;
         std::size_t trusteeStatements = 0;
         writeRounds(true, trusteeStatements, true);
-        // One statement is all or nothing by itself; more share a savepoint.
-        const bool together = (dated ? 1 : 0) + trusteeStatements > 1;
+        // One statement is all or nothing by itself; more share a savepoint, as do the trustee
+        // writes and their journal row.
+        const bool journalled = trusteeStatements > 0 && m_library->activeJournal();
+        const bool together = (dated ? 1 : 0) + trusteeStatements > 1 || journalled;
         if (together)
             db->begin();
         std::vector<StoredTrustee> rows;
         try {
+            const QString trusteesBefore = journalledTrustees(trusteeStatements > 0);
             if (dated)
                 db->execute(change.text, change.values);
             std::size_t written = 0;
             rows = writeRounds(true, written, false);
+            journalTrustees(trusteesBefore);
             if (together)
                 db->commit();
         } catch (...) {

@@ -70,6 +70,13 @@ private:
     // Fills the trustee list from SECURITY rows read as (ROWID, PERSONORGROUP, ACCESSRIGHTS, USER_ID,
     // GROUP_ID) starting at `first`; rows whose ROWID is NULL are skipped.
     void takeTrusteeRows(const QueryResult& rows, std::size_t first);
+    // Whether the held saves write trustee rows.
+    bool hasTrusteeWrites() const;
+    // While a run journals the library: the document's trustee list before a save that writes it
+    // (null when there is nothing to journal), and the journal row of the change, written in the
+    // save's transaction.
+    QString journalledTrustees(bool writesTrustees) const;
+    void journalTrustees(const QString& before) const;
     // Drops pending edits; the trustee list is read again on its next use unless `keepTrustees`.
     void forgetEdits(bool keepTrustees = false);
     // Whether a save can be held back while the trustee edit is open: it changes nothing but

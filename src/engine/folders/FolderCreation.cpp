@@ -319,6 +319,9 @@ qint64 FolderCreation::Create(const QString& folderName, qint64 parentFolder, co
                          QStringLiteral(" - cannot continue"));
         return 0;
     }
+    dm::DmRunJournal* journal = session.journal.get();
+    if (journal)
+        journal->noteCreated(newDoc);
     m_log.ShowStatus(QStringLiteral("Document # ") + FormatWhole(newDoc) +
                      QStringLiteral(" assigned to folder ") + quotedName);
     m_log.WriteLog(StandardLines::StepSeparator());
@@ -341,6 +344,8 @@ qint64 FolderCreation::Create(const QString& folderName, qint64 parentFolder, co
     // After the link: its metadata step would carry them up into the parent's empty columns.
     if (!PostLineColumns(newDoc, folderName, lineColumns))
         return 0;
+    if (journal)
+        journal->folderCreated(newDoc, parentFolder, parentFolder != 0 ? m_items.LastLinkRow() : 0);
     creation.commit();
     return newDoc;
 }

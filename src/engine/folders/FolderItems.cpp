@@ -128,6 +128,9 @@ bool FolderItems::Link(const QString& item, const QString& parent, const QString
             return false;
         }
     }
+    if (dm::DmRunJournal* journal = m_gateway.session().journal.get())
+        journal->itemLinked(newKey, parent.toLongLong(), item.toLongLong(),
+                            tail.isFirst || placeBySort ? 0 : tail.lastItem);
     return true;
 }
 
@@ -155,6 +158,7 @@ bool FolderItems::ApplySecurity(qint64 itemDocNumber, qint64 parentFolder, int r
 bool FolderItems::AddFolderItem(qint64 itemDocNumber, qint64 parentFolder, const QString& nodeType,
                                 int ruleIndex, qint32 sortAfterAdd) {
     m_itemExisted = false;
+    m_lastLinkRow = 0;
     const QString item = FormatWhole(itemDocNumber);
     if (itemDocNumber == 0 || parentFolder == 0) {
         m_log.ShowStatus(QStringLiteral("Error: Cannot add folder item for document #") + item);
@@ -217,6 +221,7 @@ bool FolderItems::AddFolderItem(qint64 itemDocNumber, qint64 parentFolder, const
                 m_log.WriteLog(StandardLines::StepSeparator());
                 if (ApplySecurity(itemDocNumber, parentFolder, ruleIndex, nodeType != QLatin1String("F"))) {
                     filing.commit();
+                    m_lastLinkRow = newKey;
                     undone.committed = true;
                     added = true;
                     m_log.ShowStatus(QStringLiteral("Folder Item successfully added to folder."));

@@ -26,6 +26,8 @@ public:
     bool AddFolderItem(qint64 itemDocNumber, qint64 parentFolder, const QString& nodeType, int ruleIndex,
                        qint32 sortAfterAdd);
     bool ItemExisted() const { return m_itemExisted; }
+    // The FOLDER_ITEM row the last AddFolderItem linked (0 when it linked none).
+    qint64 LastLinkRow() const { return m_lastLinkRow; }
     // A new run (or an undone batch) reads every folder's VERSION_ID again.
     void ForgetVersions() { m_versions.clear(); }
 
@@ -57,6 +59,7 @@ private:
     FolderSorting& m_sorting;
     MetadataInheritance& m_metadata;
     bool m_itemExisted = false;
+    qint64 m_lastLinkRow = 0;
     // VERSION_ID by library and folder, for this run.
     QHash<QString, qint64> m_versions;
 };

@@ -3,8 +3,11 @@
 #include "common/SqlText.h"
 #include "common/StandardLines.h"
 #include "common/Text.h"
+#include "dm/RunJournalText.h"
 #include "dm/SqlRows.h"
+
 #include "engine/folders/FolderSupport.h"
+#include <algorithm>
 
 namespace vantrelis::engine {
 
@@ -74,6 +77,21 @@ void MetadataInheritance::Fill(const ResultList& targetValues, qint64 target, qi
     const dm::SqlRows update(m_gateway, QStringLiteral("UPDATE ") + OwnerPrefix() +
                                             QStringLiteral("PROFILE SET ") + setList +
                                             QStringLiteral(" WHERE DOCNUMBER = ") + FormatWhole(target));
+    dm::DmRunJournal* journal = m_gateway.session().journal.get();
+    if (!journal || !update.ok() || update.rowsAffected() == 0 || journal->createdByRun(target))
+        return;
+    // The columns were empty; they now hold what SetList put in them.
+    std::vector<std::pair<QString, QString>> before;
+    std::vector<std::pair<QString, QString>> after;
+    for (const auto& [name, value] : sourceValues) {
+        if (value.isEmpty() ||
+            std::any_of(after.begin(), after.end(), [&](const auto& set) { return set.first == name; }))
+            continue;
+        before.emplace_back(name, QString());
+        after.emplace_back(name, FormatWhole(LeadingWhole(value)));
+    }
+    journal->profileChanged(target, dm::RunJournalText::ColumnValues(before),
+                            dm::RunJournalText::ColumnValues(after));
 }
 
 void MetadataInheritance::Inherit(qint64 itemDocNumber, qint64 parentFolder, int ruleIndex) {

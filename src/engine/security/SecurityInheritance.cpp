@@ -4,6 +4,7 @@
 #include "common/FaultReport.h"
 #include "common/SqlText.h"
 #include "common/Text.h"
+#include "dm/RunJournalText.h"
 #include "dm/SqlRows.h"
 #include "dm/SqlTransaction.h"
 
@@ -128,11 +129,24 @@ void SecurityInheritance::InheritSecurity(qint64 docNumber, qint64 parentFolder,
         // shuts out.
         dm::SqlTransaction copy(*sql);
         replacing = true;
+        dm::DmRunJournal* journal = m_gateway.session().journal.get();
+        if (journal && journal->createdByRun(docNumber))
+            journal = nullptr;
+        const QString before = journal ? journal->trusteeList(docNumber, systemId.toLongLong()) : QString();
         if (!Replace(doc, systemId, author, typist, parentRows)) {
             copy.rollback();
             m_log.ShowStatus(KeptMessage(doc));
             succeeded = false;
             return;
+        }
+        if (journal) {
+            // The rows Replace wrote, in its order.
+            std::vector<std::pair<qint64, qint64>> after{{author.toLongLong(), 255}};
+            if (typist != author)
+                after.emplace_back(typist.toLongLong(), 255);
+            for (const ParentRow& row : parentRows)
+                after.emplace_back(row.personOrGroup.toLongLong(), row.rights.toLongLong());
+            journal->trusteesReplaced(docNumber, before, dm::RunJournalText::Trustees(after));
         }
         copy.commit();
         m_log.ShowStatus(QStringLiteral("Finished adding ") +

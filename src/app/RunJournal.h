@@ -1,0 +1,66 @@
+#pragma once
+
+#include "app/RunView.h"
+#include "common/Clock.h"
+#include "dm/DmRunJournal.h"
+#include "dm/DmSession.h"
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+namespace vantrelis::app {
+
+class AppContext;
+struct CommandLine;
+
+// The journal side of one import run: its id, the same in every library it touches, and its row
+// in each library that has the journal tables (started when the run starts work there, completed
+// when it leaves). While the run writes to a library, the session's journal slot holds that
+// library's journal, so that the engine and the object model journal each change they make.
+class RunJournal {
+public:
+    RunJournal(dm::DmSession& session, const Clock& clock);
+    ~RunJournal();
+    RunJournal(const RunJournal&) = delete;
+    RunJournal& operator=(const RunJournal&) = delete;
+
+    // "20261209-051530-K3": the date and time, then two random characters of the base32 alphabet
+    // (A-Z, 2-7), so that runs started in the same second still differ.
+    static QString NewRunId(const QDateTime& now);
+    // The switches that shaped a run, as its row keeps them: "/ADNF /ADEF --profile-from-line".
+    static QString Options(const RunChoices& choices, const CommandLine& commandLine);
+    // SHA-256 of a file's bytes in hex; empty when it cannot be read.
+    static QString FileChecksum(const QString& file);
+
+    // A new run (nothing is written yet). A check-only run is never journalled.
+    void Begin(const RunChoices& choices, const QString& setName, const CommandLine& commandLine,
+               bool checkOnly);
+    const QString& runId() const { return m_record.runId; }
+
+    // The run starts work on the session's current library: its row, when the library keeps a
+    // journal. Raises when the library refuses the row (the run does not work there unjournalled).
+    void LibraryStart();
+    // The run leaves the library: completes its row with its counts and status. Never raises.
+    void LibraryEnd(qint64 paths, qint64 folders, qint64 documents, qint64 errors,
+                    const QString& status) noexcept;
+
+private:
+    dm::DmSession& m_session;
+    const Clock& m_clock;
+    bool m_checkOnly = true;
+    dm::RunRecord m_record;
+    std::shared_ptr<dm::DmRunJournal> m_journal;
+};
+
+// One line of `--runs` for one run in one library.
+QString RunLine(const QString& libraryName, const dm::RunRecord& run);
+// The line for a library that keeps no journal.
+QString NoJournalLine(const QString& libraryName);
+
+// `--runs`: the runs of the current library and of the ticked ones, a line per run and library,
+// newest first; after them a line for each library without the journal tables (or that could not
+// be opened). The current library is connected again afterwards.
+QStringList ListRuns(AppContext& context, const RunChoices& choices);
+
+} // namespace vantrelis::app

@@ -1,0 +1,129 @@
+#include "dm/local/LocalRunJournal.h"
+
+namespace vantrelis::dm::local {
+
+namespace {
+
+QVariant Text(const QString& text) {
+    return text.isNull() ? QVariant() : QVariant(text);
+}
+
+} // namespace
+
+LocalRunJournal::LocalRunJournal(std::shared_ptr<LibraryStore> store) : m_store(std::move(store)) {}
+
+bool LocalRunJournal::Present(LibraryStore& store) {
+    return store.hasTable(QStringLiteral("VANTRELIS_RUNS")) &&
+           store.hasTable(QStringLiteral("VANTRELIS_RUN_CHANGES"));
+}
+
+void LocalRunJournal::startRun(const RunRecord& run) {
+    m_store->execute(QStringLiteral("INSERT INTO DOCSADM.VANTRELIS_RUNS (RUN_ID, STARTED, RUN_USER, MACHINE, "
+                                    "IMPORT_FILE, FILE_SHA256, IMPORT_SET, OPTIONS, PATHS, FOLDERS_ADDED, "
+                                    "DOCUMENTS_FILED, ERRORS, STATUS) "
+                                    "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, 0, 0, 0, 0, 'running')"),
+                     {run.runId, run.started, Text(run.user), Text(run.machine), Text(run.importFile),
+                      Text(run.fileChecksum), Text(run.importSet), Text(run.options)});
+    m_runId = run.runId;
+    m_sequence = 0;
+    m_created.clear();
+}
+
+void LocalRunJournal::finishRun(const RunRecord& run) {
+    if (m_runId.isEmpty())
+        return;
+    const QString runId = m_runId;
+    m_runId.clear();
+    m_created.clear();
+    m_store->execute(
+        QStringLiteral("UPDATE DOCSADM.VANTRELIS_RUNS SET ENDED = ?2, PATHS = ?3, "
+                       "FOLDERS_ADDED = ?4, DOCUMENTS_FILED = ?5, ERRORS = ?6, STATUS = ?7 "
+                       "WHERE RUN_ID = ?1"),
+        {runId, run.ended, run.paths, run.foldersAdded, run.documentsFiled, run.errors, run.status});
+}
+
+void LocalRunJournal::change(const char* kind, qint64 docNumber, qint64 parent, qint64 itemRow,
+                             const QVariant& before, const QVariant& after) {
+    if (m_runId.isEmpty())
+        return;
+    m_store->execute(
+        QStringLiteral("INSERT INTO DOCSADM.VANTRELIS_RUN_CHANGES (RUN_ID, SEQ, KIND, DOCNUMBER, "
+                       "PARENT, ITEM_ID, BEFORE_VALUES, AFTER_VALUES) "
+                       "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)"),
+        {m_runId, ++m_sequence, QString::fromLatin1(kind), docNumber, parent, itemRow, before, after});
+}
+
+void LocalRunJournal::folderCreated(qint64 docNumber, qint64 parent, qint64 linkRow) {
+    m_created.insert(docNumber);
+    change("FOLDER", docNumber, parent, linkRow, QVariant(), QVariant());
+}
+
+void LocalRunJournal::itemLinked(qint64 itemRow, qint64 parent, qint64 docNumber, qint64 previousRow) {
+    // What the chain held before: the row the new one follows (its NEXT pointed past the chain's end).
+    change("ITEM", docNumber, parent, itemRow, QStringLiteral("{\"previous\":%1}").arg(previousRow),
+           QVariant());
+}
+
+void LocalRunJournal::noteCreated(qint64 docNumber) {
+    if (!m_runId.isEmpty())
+        m_created.insert(docNumber);
+}
+
+QString LocalRunJournal::trusteeList(qint64 docNumber, qint64 profileId) {
+    const QueryResult rows =
+        profileId != 0
+            ? m_store->query(QStringLiteral("SELECT PERSONORGROUP, ACCESSRIGHTS FROM DOCSADM.SECURITY "
+                                            "WHERE THING = ?1 ORDER BY ROWID"),
+                             {profileId})
+            : m_store->query(
+                  QStringLiteral("SELECT S.PERSONORGROUP, S.ACCESSRIGHTS FROM DOCSADM.SECURITY S, "
+                                 "DOCSADM.PROFILE P WHERE S.THING = P.SYSTEM_ID AND P.DOCNUMBER = ?1 "
+                                 "ORDER BY S.ROWID"),
+                  {docNumber});
+    QStringList entries;
+    for (const auto& row : rows.rows)
+        entries += QLatin1Char('[') + QString::number(row.at(0).toLongLong()) + QLatin1Char(',') +
+                   QString::number(row.at(1).toLongLong()) + QLatin1Char(']');
+    return QLatin1Char('[') + entries.join(QLatin1Char(',')) + QLatin1Char(']');
+}
+
+void LocalRunJournal::trusteesReplaced(qint64 docNumber, const QString& before, const QString& after) {
+    if (before == after || m_created.contains(docNumber))
+        return;
+    change("TRUSTEES", docNumber, 0, 0, before, after);
+}
+
+void LocalRunJournal::profileChanged(qint64 docNumber, const QString& before, const QString& after) {
+    if (before == after || m_created.contains(docNumber))
+        return;
+    change("PROFILE", docNumber, 0, 0, before, after);
+}
+
+std::vector<RunRecord> LocalRunJournal::runs() {
+    const QueryResult rows = m_store->query(QStringLiteral(
+        "SELECT RUN_ID, STARTED, ENDED, RUN_USER, MACHINE, IMPORT_FILE, FILE_SHA256, IMPORT_SET, "
+        "OPTIONS, PATHS, FOLDERS_ADDED, DOCUMENTS_FILED, ERRORS, STATUS "
+        "FROM DOCSADM.VANTRELIS_RUNS ORDER BY STARTED DESC, RUN_ID DESC"));
+    std::vector<RunRecord> runs;
+    for (const auto& row : rows.rows) {
+        RunRecord run;
+        run.runId = row.at(0).toString();
+        run.started = row.at(1).toString();
+        run.ended = row.at(2).toString();
+        run.user = row.at(3).toString();
+        run.machine = row.at(4).toString();
+        run.importFile = row.at(5).toString();
+        run.fileChecksum = row.at(6).toString();
+        run.importSet = row.at(7).toString();
+        run.options = row.at(8).toString();
+        run.paths = row.at(9).toLongLong();
+        run.foldersAdded = row.at(10).toLongLong();
+        run.documentsFiled = row.at(11).toLongLong();
+        run.errors = row.at(12).toLongLong();
+        run.status = row.at(13).toString();
+        runs.push_back(run);
+    }
+    return runs;
+}
+
+} // namespace vantrelis::dm::local

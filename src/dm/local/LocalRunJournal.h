@@ -1,0 +1,45 @@
+#pragma once
+
+#include "dm/DmRunJournal.h"
+#include "dm/local/LibraryStore.h"
+
+#include <QSet>
+#include <memory>
+
+namespace vantrelis::dm::local {
+
+// The run journal of one library, in its tables VANTRELIS_RUNS and VANTRELIS_RUN_CHANGES, written
+// through the library's store on the connection the run's own writes use: a change row goes into
+// whatever transaction the change is in.
+class LocalRunJournal : public DmRunJournal {
+public:
+    explicit LocalRunJournal(std::shared_ptr<LibraryStore> store);
+
+    // Whether the library has both journal tables.
+    static bool Present(LibraryStore& store);
+
+    const std::shared_ptr<LibraryStore>& store() const { return m_store; }
+
+    void startRun(const RunRecord& run) override;
+    void finishRun(const RunRecord& run) override;
+    bool active() const override { return !m_runId.isEmpty(); }
+    void folderCreated(qint64 docNumber, qint64 parent, qint64 linkRow) override;
+    void itemLinked(qint64 itemRow, qint64 parent, qint64 docNumber, qint64 previousRow) override;
+    bool createdByRun(qint64 docNumber) const override { return m_created.contains(docNumber); }
+    void noteCreated(qint64 docNumber) override;
+    QString trusteeList(qint64 docNumber, qint64 profileId = 0) override;
+    void trusteesReplaced(qint64 docNumber, const QString& before, const QString& after) override;
+    void profileChanged(qint64 docNumber, const QString& before, const QString& after) override;
+    std::vector<RunRecord> runs() override;
+
+private:
+    void change(const char* kind, qint64 docNumber, qint64 parent, qint64 itemRow, const QVariant& before,
+                const QVariant& after);
+
+    std::shared_ptr<LibraryStore> m_store;
+    QString m_runId;
+    qint64 m_sequence = 0;
+    QSet<qint64> m_created;
+};
+
+} // namespace vantrelis::dm::local

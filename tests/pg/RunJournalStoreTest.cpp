@@ -1,0 +1,140 @@
+// The run journal's tables and rows on both stores: `upgrade` adds the tables once, and a change row
+// lives and dies with the transaction it was written in.
+
+#include "dm/DmConstants.h"
+#include "dm/RunJournalText.h"
+#include "dm/local/LibraryAdmin.h"
+#include "dm/local/LocalRunJournal.h"
+#include "pg/TestStores.h"
+
+#include <gtest/gtest.h>
+
+namespace vantrelis::testing {
+namespace {
+
+using namespace dm::local;
+
+class RunJournalStoreTest : public ::testing::TestWithParam<StoreKind> {
+protected:
+    void SetUp() override {
+        if (GetParam() == StoreKind::Postgres)
+            VANTRELIS_REQUIRE_PG();
+        m_library = std::make_unique<TestStores>(GetParam(), dm::kEngineMssql);
+    }
+    LibraryStore& db() { return *m_library->store(); }
+    qint64 count(const QString& where) {
+        return db()
+            .scalar(QStringLiteral("SELECT COUNT(*) FROM DOCSADM.VANTRELIS_RUN_CHANGES WHERE ") + where)
+            .toLongLong();
+    }
+
+    std::unique_ptr<TestStores> m_library;
+};
+
+TEST_P(RunJournalStoreTest, UpgradeAddsTheTablesOnce) {
+    LibraryAdmin admin(m_library->store());
+    EXPECT_FALSE(admin.hasJournalTables());
+    EXPECT_FALSE(LocalRunJournal::Present(db()));
+    EXPECT_EQ(admin.addJournalTables(),
+              QStringList({QStringLiteral("VANTRELIS_RUNS"), QStringLiteral("VANTRELIS_RUN_CHANGES")}));
+    EXPECT_TRUE(admin.hasJournalTables());
+    EXPECT_TRUE(LocalRunJournal::Present(db()));
+    EXPECT_EQ(admin.addJournalTables(), QStringList());
+}
+
+TEST_P(RunJournalStoreTest, ChangeRowsCommitAndRollBackWithTheirChange) {
+    LibraryAdmin(m_library->store()).addJournalTables();
+    LocalRunJournal journal(m_library->store());
+    dm::RunRecord run;
+    run.runId = QStringLiteral("20261209-051530-K3");
+    run.started = QStringLiteral("2026-12-09T05:15:30");
+    run.user = QStringLiteral("GARY");
+    run.importFile = QStringLiteral("/data/O'Brien.csv");
+    run.importSet = QStringLiteral("CLIENTS");
+    journal.folderCreated(500, 0, 0); // before the run: nothing is written
+    journal.startRun(run);
+    EXPECT_TRUE(journal.active());
+
+    db().begin();
+    journal.folderCreated(501, 0, 0);
+    db().rollback();
+    db().begin();
+    journal.folderCreated(502, 501, 9001);
+    journal.itemLinked(9002, 502, 77, 9001);
+    db().commit();
+    EXPECT_TRUE(journal.createdByRun(502));
+    const QString before = dm::RunJournalText::ColumnValues({{QStringLiteral("ABSTRACT"), QString()}});
+    const QString after =
+        dm::RunJournalText::ColumnValues({{QStringLiteral("ABSTRACT"), QStringLiteral("O'Brien \"memo\"")}});
+    journal.profileChanged(77, before, after);
+    journal.profileChanged(502, before, after); // the run's own folder: its FOLDER row covers it
+    journal.trusteesReplaced(77, QStringLiteral("[]"), QStringLiteral("[[11,255]]"));
+    journal.trusteesReplaced(77, QStringLiteral("[[11,255]]"), QStringLiteral("[[11,255]]")); // no change
+
+    EXPECT_EQ(count(QStringLiteral("DOCNUMBER IN (500, 501)")), 0);
+    EXPECT_EQ(
+        count(QStringLiteral("KIND = 'FOLDER' AND DOCNUMBER = 502 AND PARENT = 501 AND ITEM_ID = 9001")), 1);
+    EXPECT_EQ(count(QStringLiteral("KIND = 'ITEM' AND DOCNUMBER = 77 AND PARENT = 502 AND ITEM_ID = 9002 AND "
+                                   "BEFORE_VALUES = '{\"previous\":9001}'")),
+              1);
+    EXPECT_EQ(
+        db().scalar(QStringLiteral("SELECT AFTER_VALUES FROM DOCSADM.VANTRELIS_RUN_CHANGES WHERE KIND = "
+                                   "'PROFILE'"))
+            .toString(),
+        QStringLiteral("{\"ABSTRACT\":\"O'Brien \\\"memo\\\"\"}"));
+    EXPECT_EQ(count(QStringLiteral("KIND = 'PROFILE'")), 1);
+    EXPECT_EQ(
+        count(QStringLiteral("KIND = 'TRUSTEES' AND BEFORE_VALUES = '[]' AND AFTER_VALUES = '[[11,255]]'")),
+        1);
+    EXPECT_EQ(count(QStringLiteral("RUN_ID = '20261209-051530-K3'")), 4);
+
+    run.ended = QStringLiteral("2026-12-09T05:16:00");
+    run.paths = 3;
+    run.foldersAdded = 1;
+    run.documentsFiled = 1;
+    run.status = QStringLiteral("finished");
+    journal.finishRun(run);
+    EXPECT_FALSE(journal.active());
+    journal.folderCreated(503, 0, 0); // after the run: nothing
+    EXPECT_EQ(count(QStringLiteral("DOCNUMBER = 503")), 0);
+
+    dm::RunRecord later = run;
+    later.runId = QStringLiteral("20261209-061000-AB");
+    later.started = QStringLiteral("2026-12-09T06:10:00");
+    journal.startRun(later);
+    const std::vector<dm::RunRecord> runs = journal.runs();
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_EQ(runs[0].runId, later.runId);
+    EXPECT_EQ(runs[0].status, QStringLiteral("running"));
+    EXPECT_TRUE(runs[0].ended.isEmpty());
+    EXPECT_EQ(runs[1].runId, run.runId);
+    EXPECT_EQ(runs[1].importFile, run.importFile);
+    EXPECT_EQ(runs[1].ended, run.ended);
+    EXPECT_EQ(runs[1].paths, 3);
+    EXPECT_EQ(runs[1].foldersAdded, 1);
+    EXPECT_EQ(runs[1].documentsFiled, 1);
+    EXPECT_EQ(runs[1].status, QStringLiteral("finished"));
+}
+
+// A trustee list reads in the order its rows were written, by the profile's key or its number.
+TEST_P(RunJournalStoreTest, TrusteeListsReadInStoredOrder) {
+    LibraryAdmin(m_library->store()).addJournalTables();
+    LocalRunJournal journal(m_library->store());
+    db().execute(QStringLiteral("INSERT INTO DOCSADM.PROFILE (SYSTEM_ID, DOCNUMBER) VALUES (900, 42)"));
+    EXPECT_EQ(journal.trusteeList(42, 900), QStringLiteral("[]"));
+    for (const auto& [trustee, rights] : {std::pair{12, 63}, std::pair{11, 255}, std::pair{13, -1}})
+        db().execute(QStringLiteral("INSERT INTO DOCSADM.SECURITY (THING, PERSONORGROUP, ACCESSRIGHTS) "
+                                    "VALUES (900, ?1, ?2)"),
+                     {trustee, rights});
+    EXPECT_EQ(journal.trusteeList(42, 900), QStringLiteral("[[12,63],[11,255],[13,-1]]"));
+    EXPECT_EQ(journal.trusteeList(42), QStringLiteral("[[12,63],[11,255],[13,-1]]"));
+}
+
+INSTANTIATE_TEST_SUITE_P(BothStores, RunJournalStoreTest,
+                         ::testing::Values(StoreKind::Sqlite, StoreKind::Postgres),
+                         [](const ::testing::TestParamInfo<StoreKind>& info) {
+                             return std::string(KindName(info.param));
+                         });
+
+} // namespace
+} // namespace vantrelis::testing
