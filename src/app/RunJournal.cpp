@@ -30,7 +30,10 @@ RunJournal::~RunJournal() {
 
 QString RunJournal::NewRunId(const QDateTime& now) {
     QString id = now.toString(QStringLiteral("yyyyMMdd-HHmmss-"));
-    for (int i = 0; i < 2; ++i)
+    // Four random characters: two runs started in the same second (a cron entry started twice) get
+    // the same id about once in a million; with two it was once in 1,024, and the second run's row
+    // was refused by the unique index, which stopped that run.
+    for (int i = 0; i < 4; ++i)
         id += QLatin1Char(kBase32[QRandomGenerator::global()->bounded(32)]);
     return id;
 }

@@ -25,7 +25,7 @@ public:
     RunJournal(const RunJournal&) = delete;
     RunJournal& operator=(const RunJournal&) = delete;
 
-    // "20261209-051530-K3": the date and time, then two random characters of the base32 alphabet
+    // "20261209-051530-K3QZ": the date and time, then four random characters of the base32 alphabet
     // (A-Z, 2-7), so that runs started in the same second still differ.
     static QString NewRunId(const QDateTime& now);
     // The switches that shaped a run, as its row keeps them: "/ADNF /ADEF --profile-from-line".

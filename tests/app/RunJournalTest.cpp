@@ -244,7 +244,7 @@ TEST_F(RunJournalTest, LibrariesWithoutTheTablesAndCheckOnlyRunsWriteNoJournal) 
 
 TEST(RunJournalText, RunIdsAreTimeBasedAndShort) {
     const QDateTime at(QDate(2026, 12, 9), QTime(5, 15, 30));
-    const QRegularExpression shape(QStringLiteral("^20261209-051530-[A-Z2-7]{2}$"));
+    const QRegularExpression shape(QStringLiteral("^20261209-051530-[A-Z2-7]{4}$"));
     std::set<QString> seen;
     for (int i = 0; i < 64; ++i) {
         const QString id = app::RunJournal::NewRunId(at);

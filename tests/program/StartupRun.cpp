@@ -459,7 +459,7 @@ TEST_F(StartupRun, RunsListsTheJournalledRunsOfTheTickedLibraries) {
     const QStringList lines = QString::fromUtf8(m_output).trimmed().split(QLatin1Char('\n'));
     ASSERT_EQ(lines.size(), 2) << m_output.toStdString();
     EXPECT_TRUE(
-        QRegularExpression(QStringLiteral("^\\d{8}-\\d{6}-[A-Z2-7]{2} VANTRELIS_MSSQL .* set CLIENT_MATTER: "
+        QRegularExpression(QStringLiteral("^\\d{8}-\\d{6}-[A-Z2-7]{4} VANTRELIS_MSSQL .* set CLIENT_MATTER: "
                                           "\\d+ paths, [1-9]\\d* folders added, \\d+ documents filed, "
                                           "\\d+ errors \\(finished\\)$"))
             .match(lines.at(0))
