@@ -84,8 +84,9 @@ void MetadataInheritance::Fill(const ResultList& targetValues, qint64 target, qi
     std::vector<std::pair<QString, QString>> before;
     std::vector<std::pair<QString, QString>> after;
     for (const auto& [name, value] : sourceValues) {
+        const QString& column = name; // a lambda may not capture a structured binding before clang 16
         if (value.isEmpty() ||
-            std::any_of(after.begin(), after.end(), [&](const auto& set) { return set.first == name; }))
+            std::any_of(after.begin(), after.end(), [&](const auto& set) { return set.first == column; }))
             continue;
         before.emplace_back(name, QString());
         after.emplace_back(name, FormatWhole(LeadingWhole(value)));
