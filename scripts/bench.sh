@@ -64,7 +64,7 @@ engine_case() {
     local dir="$data-$engine"
     copy_environment "$data" "$dir" "$engine"
     # BENCH_JOURNAL=1: the library keeps the run journal, to measure what journalling costs.
-    if [[ -n "${BENCH_JOURNAL:-}" ]]; then
+    if [[ "${BENCH_JOURNAL:-0}" != 0 ]]; then
         "$tool" upgrade "$(library_location "$dir" BENCH)" >/dev/null
     fi
     local start status=0 seconds
