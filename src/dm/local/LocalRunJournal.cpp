@@ -1,5 +1,7 @@
 #include "dm/local/LocalRunJournal.h"
 
+#include "dm/RunJournalText.h"
+
 namespace vantrelis::dm::local {
 
 namespace {
@@ -70,6 +72,9 @@ void LocalRunJournal::noteCreated(qint64 docNumber) {
 }
 
 QString LocalRunJournal::trusteeList(qint64 docNumber, qint64 profileId) {
+    // A document the run created is undone whole: its trustees are not journalled, nor read for it.
+    if (m_created.contains(docNumber))
+        return QString();
     const QueryResult rows =
         profileId != 0
             ? m_store->query(QStringLiteral("SELECT PERSONORGROUP, ACCESSRIGHTS FROM DOCSADM.SECURITY "
@@ -80,11 +85,11 @@ QString LocalRunJournal::trusteeList(qint64 docNumber, qint64 profileId) {
                                  "DOCSADM.PROFILE P WHERE S.THING = P.SYSTEM_ID AND P.DOCNUMBER = ?1 "
                                  "ORDER BY S.ROWID"),
                   {docNumber});
-    QStringList entries;
+    std::vector<std::pair<qint64, qint64>> trustees;
+    trustees.reserve(rows.rows.size());
     for (const auto& row : rows.rows)
-        entries += QLatin1Char('[') + QString::number(row.at(0).toLongLong()) + QLatin1Char(',') +
-                   QString::number(row.at(1).toLongLong()) + QLatin1Char(']');
-    return QLatin1Char('[') + entries.join(QLatin1Char(',')) + QLatin1Char(']');
+        trustees.emplace_back(row.at(0).toLongLong(), row.at(1).toLongLong());
+    return RunJournalText::Trustees(trustees);
 }
 
 void LocalRunJournal::trusteesReplaced(qint64 docNumber, const QString& before, const QString& after) {
