@@ -181,6 +181,7 @@ dump_rows() { # dir library [--portable]
     if [[ "${3:-}" == --portable ]]; then
         rows=$(sed -E 's#[0-9]{4}[-/][0-9]{2}[-/][0-9]{2}( [0-9]{2}:[0-9]{2}(:[0-9]{2})?( [AP]M)?)?#<date>#g' <<<"$rows" |
             awk -F ' [|] ' -v OFS=' | ' '
+                $1 ~ /^(# )?VANTRELIS_RUN/ { next }
                 $1 == "# FOLDER_ITEM" { for (i = 2; i <= NF; i++) if ($i == "SYSTEM_ID" || $i == "ISFIRST" || $i == "NEXT") aside[i] = 1 }
                 $1 == "FOLDER_ITEM" { for (i in aside) $i = "*" }
                 { print }')

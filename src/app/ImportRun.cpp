@@ -346,7 +346,16 @@ bool ImportRun::ProcessLibrary(int index, const QString& caption, const QString&
                              m_summary.documents - before.documents, m_summary.errors - before.errors,
                              status);
     };
-    m_journal.LibraryStart();
+    try {
+        m_journal.LibraryStart();
+    } catch (...) {
+        // The run's journal row is its first write here: a library another writer holds fails alone
+        // and stays ticked, as when its first path finds it held.
+        if (!LibraryHeld())
+            throw;
+        GiveUpLibrary(m_libraryName, 1, end);
+        return true;
+    }
     try {
         for (qint64 j = 1; j <= pathCount; ++j) {
             if (StopRequested())

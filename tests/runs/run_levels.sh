@@ -10,7 +10,7 @@
 #   four     four runs at once: each ends with exit status 0 or 1 and the clean run's errors, none
 #            gives up a library another one holds, and the libraries end as after one clean run
 #   engines  (postgresql only) the same two runs on library files leave the same rows and chains,
-#            dates and the numbering of item rows aside (dump_rows --portable)
+#            dates, the numbering of item rows and the run journal aside (dump_rows --portable)
 # On postgresql the libraries hold the demo's rows in a private cluster in a temporary folder,
 # started here and stopped at the end however the script ends.
 # Usage: tests/runs/run_levels.sh BUILD_DIR sqlite|postgresql [--lines N]

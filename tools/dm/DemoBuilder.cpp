@@ -286,6 +286,8 @@ DemoLibrarySummary BuildLibrary(const QString& file, const LibraryPlan& plan) {
     QElapsedTimer timer;
     timer.start();
     LibraryAdmin admin = LibraryAdmin::CreateLibrary(file, plan.engineCode, QLatin1String(plan.name));
+    // As `vantrelis-dm create` makes them: runs into the demo's libraries are journalled.
+    admin.addJournalTables();
     const std::vector<DemoClient> clients = MakeClients(plan.clients, plan.matters);
     admin.batch([&] {
         AddGroupsAndPeople(admin, plan.people);
