@@ -27,7 +27,8 @@ struct RunRecord {
 // What one run changed in one library, row by row, so that the run can be taken back. Each change
 // is written in the transaction of the change itself: a rolled-back change leaves no row. A
 // library without the journal tables has no journal (DmLibrary::runJournal answers nullptr).
-// Every call raises Fault when the library refuses the row, so that the change fails with it.
+// A row the library refuses raises Fault, at the call or at the commit of the change's transaction, so
+// that the change fails with it.
 class DmRunJournal {
 public:
     virtual ~DmRunJournal() = default;

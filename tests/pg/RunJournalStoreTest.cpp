@@ -1,6 +1,7 @@
 // The run journal's tables and rows on both stores: `upgrade` adds the tables once, and a change row
 // lives and dies with the transaction it was written in.
 
+#include "common/Fault.h"
 #include "dm/DmConstants.h"
 #include "dm/RunJournalText.h"
 #include "dm/local/LibraryAdmin.h"
@@ -114,6 +115,86 @@ TEST_P(RunJournalStoreTest, ChangeRowsCommitAndRollBackWithTheirChange) {
     EXPECT_EQ(runs[1].foldersAdded, 1);
     EXPECT_EQ(runs[1].documentsFiled, 1);
     EXPECT_EQ(runs[1].status, QStringLiteral("finished"));
+}
+
+// Inside a transaction the change rows wait for its commit: a savepoint rolled back drops the rows
+// written inside it (whether or not it wrote anything else), the commit writes the rest in the order
+// of the changes, and a row that cannot be written fails the commit and the change with it.
+TEST_P(RunJournalStoreTest, KeptRowsFollowTheirSavepointsAndFailTheCommitTheyCannotJoin) {
+    LibraryAdmin(m_library->store()).addJournalTables();
+    LocalRunJournal journal(m_library->store());
+    dm::RunRecord run;
+    run.runId = QStringLiteral("20261209-051530-K3QZ");
+    run.started = QStringLiteral("2026-12-09T05:15:30");
+    journal.startRun(run);
+    const auto profile = [&](qint64 docNumber) {
+        db().execute(QStringLiteral("INSERT INTO DOCSADM.PROFILE (SYSTEM_ID, DOCNUMBER) VALUES (?1, ?1)"),
+                     {docNumber});
+    };
+    const auto profiles = [&](const QString& numbers) {
+        return db()
+            .scalar(
+                QStringLiteral("SELECT COUNT(*) FROM DOCSADM.PROFILE WHERE DOCNUMBER IN (%1)").arg(numbers))
+            .toLongLong();
+    };
+
+    db().begin();
+    journal.itemLinked(1, 10, 1, 0);
+    profile(1);
+    db().begin(); // rolled back after a write of its own
+    profile(2);
+    journal.itemLinked(2, 10, 2, 1);
+    db().rollback();
+    db().begin(); // rolled back having written nothing but its row
+    journal.itemLinked(3, 10, 3, 1);
+    db().rollback();
+    db().begin();
+    journal.itemLinked(4, 10, 4, 1);
+    db().begin();
+    profile(5);
+    journal.itemLinked(5, 10, 5, 4);
+    db().begin(); // inside a kept savepoint, rolled back
+    journal.itemLinked(6, 10, 6, 5);
+    db().rollback();
+    db().commit();
+    db().commit();
+    // More rows than one statement carries, and not a power of two of them.
+    for (qint64 item = 100; item < 100 + 2 * DeferredRows::kMaxRowsPerStatement + 7; ++item)
+        journal.itemLinked(item, 10, item, item - 1);
+    db().commit();
+
+    std::vector<qint64> order;
+    for (const auto& row : db().query(QStringLiteral("SELECT DOCNUMBER FROM DOCSADM.VANTRELIS_RUN_CHANGES "
+                                                     "ORDER BY SEQ"))
+                               .rows)
+        order.push_back(row.at(0).toLongLong());
+    std::vector<qint64> expected{1, 4, 5};
+    for (qint64 item = 100; item < 100 + 2 * DeferredRows::kMaxRowsPerStatement + 7; ++item)
+        expected.push_back(item);
+    EXPECT_EQ(order, expected);
+    EXPECT_EQ(profiles(QStringLiteral("1, 2, 5")), 2);
+
+    // A row the library refuses (its run and number taken already): the change does not commit,
+    // and the library takes the next transaction.
+    const qint64 next =
+        db().scalar(QStringLiteral("SELECT MAX(SEQ) FROM DOCSADM.VANTRELIS_RUN_CHANGES")).toLongLong() + 1;
+    db().execute(QStringLiteral("INSERT INTO DOCSADM.VANTRELIS_RUN_CHANGES (RUN_ID, SEQ, DOCNUMBER) "
+                                "VALUES (?1, ?2, 0)"),
+                 {run.runId, next});
+    db().begin();
+    profile(7);
+    journal.itemLinked(7, 10, 7, 5);
+    EXPECT_THROW(db().commit(), Fault);
+    EXPECT_FALSE(db().inTransaction());
+    db().rollback(); // as a caller's guard does: nothing is left to roll back
+    EXPECT_EQ(profiles(QStringLiteral("7")), 0);
+    EXPECT_EQ(count(QStringLiteral("DOCNUMBER = 7")), 0);
+    db().begin();
+    profile(8);
+    journal.itemLinked(8, 10, 8, 5);
+    db().commit();
+    EXPECT_EQ(profiles(QStringLiteral("8")), 1);
+    EXPECT_EQ(count(QStringLiteral("DOCNUMBER = 8")), 1);
 }
 
 // A trustee list reads in the order its rows were written, by the profile's key or its number.

@@ -873,12 +873,14 @@ void LibraryDatabase::begin() {
     }
     // A nested level's SAVEPOINT waits for its first write (sendPendingSavepoints).
     ++m_transactionDepth;
+    m_deferredRows.enter();
 }
 
 void LibraryDatabase::commit() {
     if (m_transactionDepth == 0)
         throw Fault(kErrorTransaction, kSource, QStringLiteral("Commit without a transaction"));
     if (m_transactionDepth == 1) {
+        writeDeferredRows();
         execute(QStringLiteral("COMMIT"));
         m_ownDataVersion = dataVersion();
         m_savepointsSent = 0;
@@ -894,12 +896,14 @@ void LibraryDatabase::commit() {
         m_savepointsSent = std::min(m_savepointsSent, m_transactionDepth - 2);
     }
     --m_transactionDepth;
+    m_deferredRows.keep();
 }
 
 void LibraryDatabase::rollback() noexcept {
     if (m_transactionDepth == 0)
         return;
     --m_transactionDepth;
+    m_deferredRows.drop();
     ++m_transactionSerial;
     // What was read inside may have been undone with it.
     m_trusteeNames.forget();

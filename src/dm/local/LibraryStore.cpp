@@ -13,6 +13,30 @@ void LibraryStore::beginForFolder(qint64 /*folder*/) {
     begin();
 }
 
+void LibraryStore::insertAtCommit(const QString& head, QVariantList values) {
+    if (m_deferredRows.open()) {
+        m_deferredRows.add(head, std::move(values));
+        return;
+    }
+    DeferredRows now;
+    now.add(head, std::move(values));
+    for (const DeferredRows::Statement& statement : now.take())
+        execute(statement.sql, statement.params);
+}
+
+void LibraryStore::writeDeferredRows() {
+    if (m_deferredRows.empty())
+        return;
+    try {
+        for (const DeferredRows::Statement& statement : m_deferredRows.take())
+            execute(statement.sql, statement.params);
+    } catch (...) {
+        // The transaction's changes would commit without their rows: none of it commits.
+        rollback();
+        throw;
+    }
+}
+
 void LibraryStore::RaiseSeveralStatements(const QString& sql) {
     throw Fault(kErrorSeveralStatements, QStringLiteral("LocalBackend"),
                 QStringLiteral("Only one SQL statement can be executed at a time: %1").arg(sql.simplified()));

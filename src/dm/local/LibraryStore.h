@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dm/local/DeferredRows.h"
 #include "dm/local/TrusteeNameCache.h"
 
 #include <QString>
@@ -79,6 +80,14 @@ public:
     virtual void rollback() noexcept = 0;
     virtual bool inTransaction() const = 0;
 
+    // Writes one row to a table that nothing reads back inside the transaction (the run journal).
+    // Inside a transaction the row is kept and written with the transaction's other kept rows just
+    // before its COMMIT, a few statements for all of them, in the order they were given: a
+    // savepoint rolled back drops the rows given inside it, and a row that cannot be written fails
+    // the commit, which rolls the whole transaction back. Outside a transaction it is written at
+    // once. `head` is the statement up to its values ("INSERT INTO T (A, B)"), `values` one a column.
+    void insertAtCommit(const QString& head, QVariantList values);
+
     // What this connection has done to the library by a given moment inside a transaction of
     // begin(), for objects that keep what they read. Only such a transaction shuts other writers
     // out, so outside one (and after any rollback) no stamp counts as unchanged.
@@ -115,6 +124,14 @@ public:
     [[noreturn]] static void RaiseSeveralStatements(const QString& sql);
     // The fault for a write to a library opened for reading only; `detail` is the engine's word.
     [[noreturn]] static void RaiseReadOnly(const QString& libraryName, const QString& detail);
+
+protected:
+    // The rows of insertAtCommit: a store enters a level on each begin, keeps a nested level's rows
+    // on its commit, drops a level's rows on its rollback, and writes them (writeDeferredRows)
+    // before the outermost COMMIT.
+    DeferredRows m_deferredRows;
+    // Writes the kept rows; when one cannot be written, rolls the transaction back and raises.
+    void writeDeferredRows();
 };
 
 } // namespace vantrelis::dm::local

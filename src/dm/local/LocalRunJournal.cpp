@@ -48,11 +48,12 @@ void LocalRunJournal::change(const char* kind, qint64 docNumber, qint64 parent, 
                              const QVariant& before, const QVariant& after) {
     if (m_runId.isEmpty())
         return;
-    m_store->execute(
-        QStringLiteral("INSERT INTO DOCSADM.VANTRELIS_RUN_CHANGES (RUN_ID, SEQ, KIND, DOCNUMBER, "
-                       "PARENT, ITEM_ID, BEFORE_VALUES, AFTER_VALUES) "
-                       "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)"),
-        {m_runId, ++m_sequence, QString::fromLatin1(kind), docNumber, parent, itemRow, before, after});
+    // Written with the transaction's commit, together with the transaction's other rows.
+    static const QString head = QStringLiteral("INSERT INTO DOCSADM.VANTRELIS_RUN_CHANGES (RUN_ID, SEQ, "
+                                               "KIND, DOCNUMBER, PARENT, ITEM_ID, BEFORE_VALUES, "
+                                               "AFTER_VALUES)");
+    m_store->insertAtCommit(
+        head, {m_runId, ++m_sequence, QString::fromLatin1(kind), docNumber, parent, itemRow, before, after});
 }
 
 void LocalRunJournal::folderCreated(qint64 docNumber, qint64 parent, qint64 linkRow) {

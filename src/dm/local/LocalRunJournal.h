@@ -10,7 +10,9 @@ namespace vantrelis::dm::local {
 
 // The run journal of one library, in its tables VANTRELIS_RUNS and VANTRELIS_RUN_CHANGES, written
 // through the library's store on the connection the run's own writes use: a change row goes into
-// whatever transaction the change is in.
+// whatever transaction the change is in. Inside a transaction the store keeps the change rows and
+// writes them just before the commit (LibraryStore::insertAtCommit): a row that cannot be written
+// fails the commit, and the change with it.
 class LocalRunJournal : public DmRunJournal {
 public:
     explicit LocalRunJournal(std::shared_ptr<LibraryStore> store);

@@ -482,6 +482,7 @@ void PgLibraryStore::ensureUsable() const {
 void PgLibraryStore::raiseLost(const QString& message) {
     m_lost = true;
     m_transactionDepth = 0;
+    m_deferredRows.clear();
     m_pending.clear();
     m_pendingTraced = 0;
     throw Fault(kErrorConnectionLost, kSource,
@@ -992,6 +993,7 @@ void PgLibraryStore::beginWith(const QString& locks, const QString& nestedLocks)
         }
     }
     ++m_transactionDepth;
+    m_deferredRows.enter();
 }
 
 void PgLibraryStore::commit() {
@@ -1009,6 +1011,7 @@ void PgLibraryStore::commit() {
         // The savepoints' RELEASEs still pending end with the transaction.
         m_pending.clear();
         m_pendingTraced = 0;
+        writeDeferredRows();
         trace(QStringLiteral("COMMIT"));
         command(QStringLiteral("COMMIT"));
     } else if (!dropUnsentSavepoint(m_transactionDepth - 1)) {
@@ -1026,6 +1029,7 @@ void PgLibraryStore::commit() {
     for (FolderLockHeld& lock : m_folderLocks)
         lock.depth = std::min(lock.depth, m_transactionDepth - 1);
     --m_transactionDepth;
+    m_deferredRows.keep();
 }
 
 void PgLibraryStore::rollback() noexcept {
@@ -1037,6 +1041,7 @@ void PgLibraryStore::rollback() noexcept {
                                        [depth](const FolderLockHeld& lock) { return lock.depth >= depth; }),
                         m_folderLocks.end());
     --m_transactionDepth;
+    m_deferredRows.drop();
     if (m_transactionDepth == 0) {
         m_pending.clear();
         m_pendingTraced = 0;
