@@ -56,6 +56,9 @@ public:
     virtual void trusteesReplaced(qint64 docNumber, const QString& before, const QString& after) = 0;
     // Profile columns changed on an existing document: JSON objects of column name to value.
     virtual void profileChanged(qint64 docNumber, const QString& before, const QString& after) = 0;
+    // A folder's chain relinked in place (a sort): the rows it rewrote, as RunJournalText::ChainRows
+    // gives them, before and after.
+    virtual void chainRewritten(qint64 folder, const QString& before, const QString& after) = 0;
 
     // The library's runs, newest first.
     virtual std::vector<RunRecord> runs() = 0;

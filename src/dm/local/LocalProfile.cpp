@@ -1,6 +1,7 @@
 #include "dm/local/LocalProfile.h"
 
 #include "common/Fault.h"
+#include "dm/RunJournalText.h"
 #include "dm/local/LocalColumns.h"
 #include "dm/local/LocalErrors.h"
 #include "dm/local/LocalLibrary.h"
@@ -487,6 +488,7 @@ struct ProfileUpdate {
     QString text;
     QVariantList values;
     bool columnsChanged = false;
+    QStringList columns; // the columns set, in the order of `values`
 };
 
 ProfileUpdate BuildUpdate(const std::vector<QString>& values, const std::vector<QString>& storedValues,
@@ -503,10 +505,12 @@ ProfileUpdate BuildUpdate(const std::vector<QString>& values, const std::vector<
         if (!changed)
             continue;
         update.values << stored[i];
+        update.columns << defs[i].profileColumn;
         sets << QStringLiteral("%1 = ?%2").arg(defs[i].profileColumn).arg(update.values.size());
     }
     update.columnsChanged = !sets.isEmpty();
     update.values << now;
+    update.columns << QStringLiteral("LAST_EDIT_DATE");
     sets << QStringLiteral("LAST_EDIT_DATE = ?%1").arg(update.values.size());
     update.values << systemId;
     update.text = QStringLiteral("UPDATE DOCSADM.PROFILE SET ") + sets.join(QStringLiteral(", ")) +
@@ -515,6 +519,33 @@ ProfileUpdate BuildUpdate(const std::vector<QString>& values, const std::vector<
 }
 
 } // namespace
+
+qint64 LocalProfile::writeUpdate(LibraryStore& db, const QString& text, const QVariantList& values,
+                                 const QStringList& columns) const {
+    LocalRunJournal* journal = m_library->activeJournal();
+    if (!journal || m_isNew || journal->createdByRun(m_docNumber))
+        return db.execute(text, values);
+    // The columns as they were, for the journal: a run taken back puts them back.
+    const QueryResult was = db.query(QStringLiteral("SELECT ") + columns.join(QStringLiteral(", ")) +
+                                         QStringLiteral(" FROM DOCSADM.PROFILE WHERE SYSTEM_ID = ?1"),
+                                     {m_systemId});
+    const qint64 changed = db.execute(text, values);
+    if (changed == 0 || was.rows.empty())
+        return changed;
+    std::vector<std::pair<QString, QString>> before;
+    std::vector<std::pair<QString, QString>> after;
+    for (qsizetype i = 0; i < columns.size(); ++i) {
+        const QVariant& old = was.rows.front().at(static_cast<std::size_t>(i));
+        const QVariant& now = values.at(i);
+        if (old.isNull() == now.isNull() && old.toString() == now.toString())
+            continue;
+        before.emplace_back(columns.at(i), old.isNull() ? QString() : old.toString());
+        after.emplace_back(columns.at(i), now.isNull() ? QString() : now.toString());
+    }
+    journal->profileSaved(m_docNumber, RunJournalText::ColumnValues(before),
+                          RunJournalText::ColumnValues(after));
+    return changed;
+}
 
 bool LocalProfile::update(const std::vector<QVariant>& stored) {
     auto db = m_library->database();
@@ -538,7 +569,7 @@ bool LocalProfile::update(const std::vector<QVariant>& stored) {
     db->begin();
     try {
         const QString trusteesBefore = journalledTrustees(m_clearSecurity || hasTrusteeWrites());
-        const qint64 changed = db->execute(change.text, change.values);
+        const qint64 changed = writeUpdate(*db, change.text, change.values, change.columns);
         if (changed == 0) {
             db->rollback();
             m_rounds.clear();
@@ -750,7 +781,7 @@ bool LocalProfile::writeHeld() {
             db->begin();
             try {
                 const QString trusteesBefore = journalledTrustees(hasTrusteeWrites());
-                if (db->execute(change.text, change.values) == 0) {
+                if (writeUpdate(*db, change.text, change.values, change.columns) == 0) {
                     db->rollback();
                     m_rounds.clear();
                     forgetEdits();
@@ -788,7 +819,7 @@ bool LocalProfile::writeHeld() {
         try {
             const QString trusteesBefore = journalledTrustees(trusteeStatements > 0);
             if (dated)
-                db->execute(change.text, change.values);
+                writeUpdate(*db, change.text, change.values, change.columns);
             std::size_t written = 0;
             rows = writeRounds(true, written, false);
             journalTrustees(trusteesBefore);
@@ -822,7 +853,7 @@ void LocalProfile::writeHeldOneByOne() noexcept {
             const ProfileUpdate change = BuildUpdate(m_values, written, stored, m_systemId, Now());
             db->begin();
             try {
-                db->execute(change.text, change.values);
+                writeUpdate(*db, change.text, change.values, change.columns);
                 for (const RoundWrite& write : round.writes) {
                     db->execute(QStringLiteral(
                                     "DELETE FROM DOCSADM.SECURITY WHERE THING = ?1 AND PERSONORGROUP = ?2"),

@@ -77,6 +77,11 @@ private:
     // save's transaction.
     QString journalledTrustees(bool writesTrustees) const;
     void journalTrustees(const QString& before) const;
+    // Sends the profile's UPDATE (`columns` as it sets them, then the SYSTEM_ID) and, in a journalled
+    // run, journals the columns it changed on a document the run did not create. Answers the rows
+    // changed.
+    qint64 writeUpdate(LibraryStore& db, const QString& text, const QVariantList& values,
+                       const QStringList& columns) const;
     // Drops pending edits; the trustee list is read again on its next use unless `keepTrustees`.
     void forgetEdits(bool keepTrustees = false);
     // Whether a save can be held back while the trustee edit is open: it changes nothing but

@@ -29,6 +29,7 @@ void LocalRunJournal::startRun(const RunRecord& run) {
     m_runId = run.runId;
     m_sequence = 0;
     m_created.clear();
+    m_profileBefore.clear();
 }
 
 void LocalRunJournal::finishRun(const RunRecord& run) {
@@ -37,6 +38,7 @@ void LocalRunJournal::finishRun(const RunRecord& run) {
     const QString runId = m_runId;
     m_runId.clear();
     m_created.clear();
+    m_profileBefore.clear();
     m_store->execute(
         QStringLiteral("UPDATE DOCSADM.VANTRELIS_RUNS SET ENDED = ?2, PATHS = ?3, "
                        "FOLDERS_ADDED = ?4, DOCUMENTS_FILED = ?5, ERRORS = ?6, STATUS = ?7 "
@@ -76,33 +78,75 @@ QString LocalRunJournal::trusteeList(qint64 docNumber, qint64 profileId) {
     // A document the run created is undone whole: its trustees are not journalled, nor read for it.
     if (m_created.contains(docNumber))
         return QString();
+    // With the list, the profile columns that a change of security sets (DEFAULT_RIGHTS, and the
+    // edit time of a save): the first read before a change keeps them for trusteesReplaced.
+    static const QString head = QStringLiteral(
+        "SELECT P.DEFAULT_RIGHTS, P.LAST_EDIT_DATE, S.PERSONORGROUP, S.ACCESSRIGHTS FROM DOCSADM.PROFILE P "
+        "LEFT JOIN DOCSADM.SECURITY S ON S.THING = P.SYSTEM_ID ");
     const QueryResult rows =
         profileId != 0
-            ? m_store->query(QStringLiteral("SELECT PERSONORGROUP, ACCESSRIGHTS FROM DOCSADM.SECURITY "
-                                            "WHERE THING = ?1 ORDER BY ROWID"),
-                             {profileId})
-            : m_store->query(
-                  QStringLiteral("SELECT S.PERSONORGROUP, S.ACCESSRIGHTS FROM DOCSADM.SECURITY S, "
-                                 "DOCSADM.PROFILE P WHERE S.THING = P.SYSTEM_ID AND P.DOCNUMBER = ?1 "
-                                 "ORDER BY S.ROWID"),
-                  {docNumber});
+            ? m_store->query(head + QStringLiteral("WHERE P.SYSTEM_ID = ?1 ORDER BY S.ROWID"), {profileId})
+            : m_store->query(head + QStringLiteral("WHERE P.DOCNUMBER = ?1 ORDER BY S.ROWID"), {docNumber});
     std::vector<std::pair<qint64, qint64>> trustees;
     trustees.reserve(rows.rows.size());
     for (const auto& row : rows.rows)
-        trustees.emplace_back(row.at(0).toLongLong(), row.at(1).toLongLong());
+        if (!row.at(2).isNull())
+            trustees.emplace_back(row.at(2).toLongLong(), row.at(3).toLongLong());
+    if (!m_runId.isEmpty() && !rows.rows.empty() && !m_profileBefore.contains(docNumber))
+        m_profileBefore.insert(docNumber, {rows.rows.front().at(0), rows.rows.front().at(1)});
     return RunJournalText::Trustees(trustees);
 }
 
 void LocalRunJournal::trusteesReplaced(qint64 docNumber, const QString& before, const QString& after) {
-    if (before == after || m_created.contains(docNumber))
+    if (m_created.contains(docNumber))
         return;
-    change("TRUSTEES", docNumber, 0, 0, before, after);
+    if (before != after)
+        change("TRUSTEES", docNumber, 0, 0, before, after);
+    const auto kept = m_profileBefore.constFind(docNumber);
+    if (kept == m_profileBefore.constEnd())
+        return;
+    const SecurityColumns was = kept.value();
+    m_profileBefore.erase(kept);
+    const QueryResult now = m_store->query(
+        QStringLiteral("SELECT DEFAULT_RIGHTS, LAST_EDIT_DATE FROM DOCSADM.PROFILE WHERE DOCNUMBER = ?1"),
+        {docNumber});
+    if (now.rows.empty())
+        return;
+    std::vector<std::pair<QString, QString>> columnsBefore;
+    std::vector<std::pair<QString, QString>> columnsAfter;
+    const auto compare = [&](const char* name, const QVariant& old, const QVariant& current) {
+        if (old.toString() == current.toString() && old.isNull() == current.isNull())
+            return;
+        columnsBefore.emplace_back(QString::fromLatin1(name), old.isNull() ? QString() : old.toString());
+        columnsAfter.emplace_back(QString::fromLatin1(name),
+                                  current.isNull() ? QString() : current.toString());
+    };
+    compare("DEFAULT_RIGHTS", was.rights, now.rows.front().at(0));
+    compare("LAST_EDIT_DATE", was.lastEdit, now.rows.front().at(1));
+    if (!columnsBefore.empty())
+        change("PROFILE", docNumber, 0, 0, RunJournalText::ColumnValues(columnsBefore),
+               RunJournalText::ColumnValues(columnsAfter));
 }
 
 void LocalRunJournal::profileChanged(qint64 docNumber, const QString& before, const QString& after) {
     if (before == after || m_created.contains(docNumber))
         return;
     change("PROFILE", docNumber, 0, 0, before, after);
+}
+
+void LocalRunJournal::profileSaved(qint64 docNumber, const QString& before, const QString& after) {
+    if (m_runId.isEmpty() || m_created.contains(docNumber))
+        return;
+    m_profileBefore.remove(docNumber);
+    if (before != QLatin1String("{}"))
+        change("PROFILE", docNumber, 0, 0, before, after);
+}
+
+void LocalRunJournal::chainRewritten(qint64 folder, const QString& before, const QString& after) {
+    // A folder the run created goes whole; its order needs no journal.
+    if (before == after || m_created.contains(folder))
+        return;
+    change("CHAIN", folder, folder, 0, before, after);
 }
 
 std::vector<RunRecord> LocalRunJournal::runs() {

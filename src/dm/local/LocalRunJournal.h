@@ -3,6 +3,7 @@
 #include "dm/DmRunJournal.h"
 #include "dm/local/LibraryStore.h"
 
+#include <QHash>
 #include <QSet>
 #include <memory>
 
@@ -32,16 +33,27 @@ public:
     QString trusteeList(qint64 docNumber, qint64 profileId = 0) override;
     void trusteesReplaced(qint64 docNumber, const QString& before, const QString& after) override;
     void profileChanged(qint64 docNumber, const QString& before, const QString& after) override;
+    // A save of an existing document's profile changed these columns (its edit time among them): its
+    // row also covers what the security change it belongs to set in the profile.
+    void profileSaved(qint64 docNumber, const QString& before, const QString& after);
+    void chainRewritten(qint64 folder, const QString& before, const QString& after) override;
     std::vector<RunRecord> runs() override;
 
 private:
     void change(const char* kind, qint64 docNumber, qint64 parent, qint64 itemRow, const QVariant& before,
                 const QVariant& after);
 
+    // DEFAULT_RIGHTS and LAST_EDIT_DATE of a document as trusteeList found them before a change.
+    struct SecurityColumns {
+        QVariant rights;
+        QVariant lastEdit;
+    };
+
     std::shared_ptr<LibraryStore> m_store;
     QString m_runId;
     qint64 m_sequence = 0;
     QSet<qint64> m_created;
+    QHash<qint64, SecurityColumns> m_profileBefore;
 };
 
 } // namespace vantrelis::dm::local

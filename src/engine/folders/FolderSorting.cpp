@@ -3,6 +3,7 @@
 #include "common/FaultReport.h"
 #include "common/SqlText.h"
 #include "common/Text.h"
+#include "dm/RunJournalText.h"
 #include "dm/SqlRows.h"
 #include "dm/SqlTransaction.h"
 #include "engine/folders/FolderSupport.h"
@@ -45,6 +46,14 @@ bool FolderSorting::Relink(const QString& systemId, const QString& next, bool is
                                             (isFirst ? QStringLiteral("Y") : QStringLiteral("N")) +
                                             QStringLiteral("' WHERE SYSTEM_ID = ") + systemId);
     return update.ok();
+}
+
+void FolderSorting::JournalChain(qint64 parent, const ChainChange& chain) {
+    if (chain.was.empty())
+        return;
+    if (dm::DmRunJournal* journal = m_gateway.session().journal.get())
+        journal->chainRewritten(parent, dm::RunJournalText::ChainRows(chain.was),
+                                dm::RunJournalText::ChainRows(chain.now));
 }
 
 bool FolderSorting::Place(const Folder& folder, qint64 newItem, const QString& newName) {
@@ -108,16 +117,26 @@ bool FolderSorting::Place(const Folder& folder, qint64 newItem, const QString& n
 
     const qint64 count = known.value().count + 1;
     m_log.WriteLog(FormatWhole(count) + QStringLiteral(" items in folder need sorting"));
+    ChainChange chain;
+    const auto relink = [&](const QString& row, const QString& next, bool isFirst, qint64 oldNext,
+                            bool oldFirst) {
+        chain.was.push_back({LeadingWhole(row), oldFirst, oldNext});
+        chain.now.push_back({LeadingWhole(row), isFirst, LeadingWhole(next)});
+        return Relink(row, next, isFirst);
+    };
+    // The new row went in unlinked (NEXT 0, not the first).
     if (!after.isEmpty() || before.isEmpty()) {
-        if (!Relink(key, afterKey, before.isEmpty()))
+        if (!relink(key, afterKey, before.isEmpty(), 0, false))
             return false;
     }
     if (before.isEmpty()) {
-        if (!Relink(after, FormatWhole(LeadingWhole(afterNext)), false))
+        if (!relink(after, FormatWhole(LeadingWhole(afterNext)), false, LeadingWhole(afterNext),
+                    afterIsFirst))
             return false;
-    } else if (!Relink(before, key, beforeIsFirst)) {
+    } else if (!relink(before, key, beforeIsFirst, LeadingWhole(beforeNext), beforeIsFirst)) {
         return false;
     }
+    JournalChain(LeadingWhole(folder.parent), chain);
     m_sorted.insert(SortedKey(folder.parent), {count, before.isEmpty() ? newName : folder.headName});
     m_log.WriteLog(QStringLiteral("Folder ") + folder.headName + QStringLiteral(" needed sorting"));
     return true;
@@ -142,6 +161,7 @@ void FolderSorting::SortFolder(int k, const Folder& folder, qint64 newItem, cons
         return;
     }
     m_sorted.remove(SortedKey(folder.parent));
+    ChainChange chain;
     qint64 itemCount = 0;
     std::vector<Item> items;
     {
@@ -167,6 +187,10 @@ void FolderSorting::SortFolder(int k, const Folder& folder, qint64 newItem, cons
         // not one per item it holds.
         if (items[m].next == next && items[m].isFirst == isFirst)
             continue;
+        chain.was.push_back({LeadingWhole(items[m].systemId), items[m].isFirst == QLatin1String("Y"),
+                             LeadingWhole(items[m].next)});
+        chain.now.push_back(
+            {LeadingWhole(items[m].systemId), isFirst == QLatin1String("Y"), LeadingWhole(next)});
         const dm::SqlRows update(
             m_gateway, QStringLiteral("UPDATE ") + OwnerPrefix() + QStringLiteral("FOLDER_ITEM SET ") +
                            NextColumn() + QStringLiteral(" = ") + next + QStringLiteral(", ISFIRST = '") +
@@ -178,6 +202,7 @@ void FolderSorting::SortFolder(int k, const Folder& folder, qint64 newItem, cons
             return;
         }
     }
+    JournalChain(LeadingWhole(folder.parent), chain);
     rewrite.commit();
     if (itemCount > 0 && !items.empty())
         m_sorted.insert(SortedKey(folder.parent), {itemCount, items.front().displayName});

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "common/Log.h"
+#include "dm/RunJournalText.h"
 #include "dm/SqlGateway.h"
 
 #include <QHash>
 #include <QString>
+#include <vector>
 
 namespace vantrelis::engine {
 
@@ -38,6 +40,13 @@ private:
         QString parent;
         QString headName;
     };
+    // The chain rows a sort relinked, as they were and as they are now.
+    struct ChainChange {
+        std::vector<dm::RunJournalText::ChainLink> was;
+        std::vector<dm::RunJournalText::ChainLink> now;
+    };
+    // In a journalled run: the relinked rows, in the sort's transaction.
+    void JournalChain(qint64 parent, const ChainChange& chain);
 
     // Sorts the items of one folder (the k-th of the list); with newItem, places that row if it can.
     void SortFolder(int k, const Folder& folder, qint64 newItem, const QString& newName);
