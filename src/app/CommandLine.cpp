@@ -201,6 +201,7 @@ bool IsOption(const QString& argument) {
 QStringList ReadOptions(const QStringList& arguments, CommandLine& result) {
     QStringList rest;
     const QLatin1StringView report("--report");
+    const QLatin1StringView undo("--undo");
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];
         if (!IsOption(argument)) {
@@ -219,6 +220,11 @@ QStringList ReadOptions(const QStringList& arguments, CommandLine& result) {
             result.reportFile = arguments[++i];
         } else if (argument.startsWith(report + QLatin1Char('=')) && argument.size() > report.size() + 1) {
             result.reportFile = argument.mid(report.size() + 1);
+        } else if (argument == undo && i + 1 < arguments.size() && !arguments[i + 1].trimmed().isEmpty() &&
+                   !IsOption(arguments[i + 1])) {
+            result.undoRun = arguments[++i].trimmed().toUpper();
+        } else if (argument.startsWith(undo + QLatin1Char('=')) && argument.size() > undo.size() + 1) {
+            result.undoRun = argument.mid(undo.size() + 1).trimmed().toUpper();
         } else if (result.unknownOption.isEmpty()) {
             result.unknownOption = argument;
         }

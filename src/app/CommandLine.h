@@ -28,6 +28,7 @@ struct CommandLine {
     QString reportFile;           // "--report FILE" or "--report=FILE": the per-line report
     bool profileFromLine = false; // "--profile-from-line": new folders take their line's lookup values
     bool runs = false;            // "--runs": list the runs of the current and ticked libraries, and end
+    QString undoRun;              // "--undo RUN": take back that run in the current and ticked libraries
     QString unknownOption;        // the first "--" argument that names no option, as given
 
     // "/G" together with "/X": nobody is there to answer a message box.

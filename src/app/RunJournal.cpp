@@ -130,22 +130,28 @@ QString NoJournalLine(const QString& libraryName) {
                           "upgrade)");
 }
 
-QStringList ListRuns(AppContext& context, const RunChoices& choices) {
-    dm::DmSession& session = context.session();
-    const QString current = session.LibraryName();
+QStringList JournalLibraries(const dm::DmSession& session, const RunChoices& choices) {
     QStringList names;
-    if (!current.isEmpty())
+    if (const QString current = session.LibraryName(); !current.isEmpty())
         names += current.toUpper();
     for (const LibraryChoice& choice : choices.libraries)
         if (choice.ticked && !names.contains(choice.name.trimmed().toUpper()))
             names += choice.name.trimmed().toUpper();
+    return names;
+}
 
-    struct Listed {
-        QString library;
-        dm::RunRecord run;
-    };
-    std::vector<Listed> listed;
-    QStringList without;
+QString IsoTimeText(const QDateTime& time) {
+    return IsoTime(time);
+}
+
+RunListing CollectRuns(AppContext& context, const RunChoices& choices) {
+    dm::DmSession& session = context.session();
+    const QString current = session.LibraryName();
+    const QStringList names = JournalLibraries(session, choices);
+
+    RunListing listing;
+    std::vector<ListedRun>& listed = listing.runs;
+    QStringList& without = listing.without;
     for (const QString& name : names) {
         try {
             if (!context.connection().ConnectLibrary(name) || !session.currentLibrary) {
@@ -172,11 +178,16 @@ QStringList ListRuns(AppContext& context, const RunChoices& choices) {
     // Newest first across the libraries (a run's id begins with its start); the same run in two
     // libraries stays together, in the libraries' order.
     std::stable_sort(listed.begin(), listed.end(),
-                     [](const Listed& a, const Listed& b) { return a.run.runId > b.run.runId; });
+                     [](const ListedRun& a, const ListedRun& b) { return a.run.runId > b.run.runId; });
+    return listing;
+}
+
+QStringList ListRuns(AppContext& context, const RunChoices& choices) {
+    const RunListing listing = CollectRuns(context, choices);
     QStringList lines;
-    for (const Listed& entry : listed)
+    for (const ListedRun& entry : listing.runs)
         lines += RunLine(entry.library, entry.run);
-    return lines + without;
+    return lines + listing.without;
 }
 
 } // namespace vantrelis::app

@@ -58,9 +58,26 @@ QString RunLine(const QString& libraryName, const dm::RunRecord& run);
 // The line for a library that keeps no journal.
 QString NoJournalLine(const QString& libraryName);
 
-// `--runs`: the runs of the current library and of the ticked ones, a line per run and library,
-// newest first; after them a line for each library without the journal tables (or that could not
-// be opened). The current library is connected again afterwards.
+// The libraries whose journals a listing or an undo reads: the current one, then the ticked ones.
+QStringList JournalLibraries(const dm::DmSession& session, const RunChoices& choices);
+// Local time as a journal row keeps it: "2026-12-09T05:15:30".
+QString IsoTimeText(const QDateTime& time);
+
+// One run in one library.
+struct ListedRun {
+    QString library;
+    dm::RunRecord run;
+};
+// The runs of the current library and of the ticked ones, newest first (the same run in two
+// libraries together, in the libraries' order), and a line for each library without the journal
+// tables (or that could not be opened). The current library is connected again afterwards.
+struct RunListing {
+    std::vector<ListedRun> runs;
+    QStringList without;
+};
+RunListing CollectRuns(AppContext& context, const RunChoices& choices);
+
+// `--runs`: CollectRuns as lines, a line per run and library, then the libraries without runs.
 QStringList ListRuns(AppContext& context, const RunChoices& choices);
 
 } // namespace vantrelis::app

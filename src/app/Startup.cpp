@@ -58,6 +58,10 @@ bool Startup::Form_Load() {
         m_listRuns();
         return !m_state.ended;
     }
+    if (!m_context.commandLine().undoRun.isEmpty() && m_undoRun) {
+        m_undoRun();
+        return !m_state.ended;
+    }
     // With "/G" the run starts at once; with "/X" as well, it ends the program when it is done.
     if (m_context.commandLine().go && m_go)
         m_go();

@@ -24,6 +24,8 @@ public:
     void setGo(std::function<void()> go) { m_go = std::move(go); }
     // What "--runs" does instead of a run: list the runs, then end the program.
     void setListRuns(std::function<void()> listRuns) { m_listRuns = std::move(listRuns); }
+    // "--undo RUN": what the program does instead of a run (it ends the program).
+    void setUndoRun(std::function<void()> undoRun) { m_undoRun = std::move(undoRun); }
     // Receives the line of a start that stopped before its run (the program prints it).
     void setStopOutput(std::function<void(const QString&)> output) { m_stopOutput = std::move(output); }
     // Made just before the login: why the DM server cannot be used (its file missing or unreadable),
@@ -61,6 +63,7 @@ private:
     Shutdown& m_shutdown;
     std::function<void()> m_go;
     std::function<void()> m_listRuns;
+    std::function<void()> m_undoRun;
     std::function<void(const QString&)> m_stopOutput;
     std::function<QString()> m_loginCheck;
 };

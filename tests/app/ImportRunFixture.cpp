@@ -155,4 +155,19 @@ QList<qint64> ImportRunSetup::Items(const QString& library, qint64 folder) {
     return items;
 }
 
+qint64 ImportRunSetup::AddMatterMemo(const QString& library, const QString& client, const QString& matter,
+                                     bool newClient) {
+    dm::local::LibraryAdmin& admin = env.admin(library);
+    if (newClient)
+        admin.addClient(client, client);
+    admin.addMatter(client, matter, matter);
+    dm::local::DocumentSpec spec;
+    spec.name = QStringLiteral("Memo of ") + matter;
+    spec.author = QLatin1String(LocalEnvironment::kUser);
+    spec.typeId = QStringLiteral("MEMO");
+    spec.clientId = client;
+    spec.matterId = matter;
+    return admin.addDocument(spec);
+}
+
 } // namespace vantrelis::testing

@@ -81,6 +81,10 @@ public:
     qint64 FolderPath(const QString& library, std::initializer_list<const char*> names, qint64 top = 0);
     qint64 AddFolder(const QString& library, const QString& name, qint64 parent);
     qint64 AddDocument(const QString& library, const QString& name);
+    // A matter of a client (the client too, with newClient) and a memo of that matter, so that the
+    // matter's new folders get it. Answers the memo's document number.
+    qint64 AddMatterMemo(const QString& library, const QString& client, const QString& matter,
+                         bool newClient = true);
     // A folder's items in chain order.
     QList<qint64> Items(const QString& library, qint64 folder);
 };

@@ -335,19 +335,9 @@ TEST_F(ImportRunFixture, ProfileFromLineLetsNewFoldersFindTheirMattersDocuments)
     const QString libA = QStringLiteral("LIB_A");
     dm::local::LibraryAdmin& admin = env.admin(libA);
     qint64 matterDocs[2] = {};
-    for (int i = 0; i < 2; ++i) {
-        const QString client = QStringLiteral("C%1").arg(i + 1);
-        const QString matter = QStringLiteral("M%1").arg(i + 1);
-        admin.addClient(client, client);
-        admin.addMatter(client, matter, matter);
-        dm::local::DocumentSpec spec;
-        spec.name = QStringLiteral("Memo of ") + matter;
-        spec.author = QLatin1String(LocalEnvironment::kUser);
-        spec.typeId = QStringLiteral("MEMO");
-        spec.clientId = client;
-        spec.matterId = matter;
-        matterDocs[i] = admin.addDocument(spec);
-    }
+    for (int i = 0; i < 2; ++i)
+        matterDocs[i] =
+            AddMatterMemo(libA, QStringLiteral("C%1").arg(i + 1), QStringLiteral("M%1").arg(i + 1));
     const auto matterOf = [&](qint64 folder) {
         return admin.database()
             .scalar(QStringLiteral("SELECT COALESCE(MATTER, 0) FROM DOCSADM.PROFILE WHERE DOCNUMBER = ?1"),
