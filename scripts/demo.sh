@@ -89,6 +89,10 @@ echo "vantrelis-import ended with exit status $status"
 show_counts
 echo "The first lines of the per-line report $report:"
 head -n 8 "$report" | tr -d '\r' | sed 's/^/  /'
+# The library the closing undo takes back, as it is before the import: a copy, to compare with.
+undo="$demo/undo"
+mkdir -p "$undo"
+"$tool" copy "$(lib vantrelis_mssql.db)" "$undo/before.db" >/dev/null
 for pass in 1 2; do
     rule
     echo "Run $pass: vantrelis-import /G /X /F $demo/import.csv /S CLIENT_MATTER"
@@ -114,4 +118,51 @@ echo "Client folder #$client as the import created it (VANTRELIS_MSSQL):"
 matter=$(count VANTRELIS_MSSQL "SELECT MIN(DOCNUMBER) FROM DOCSADM.FOLDER_ITEM WHERE PARENT = $client AND NODE_TYPE = 'F'")
 "$tool" chain "$(lib vantrelis_mssql.db)" "$matter"
 "$tool" trustees "$(lib vantrelis_mssql.db)" "$client"
+rule
+
+# ---------------------------------------------------------------------------------------------
+# Taking the first run back, on a copy of VANTRELIS_MSSQL as the two runs left it (the demo's own
+# libraries keep the import): a check of the undo, the undo, a second undo that finds nothing left,
+# and the copy's rows compared with the library's rows before the import (the journal's rows and
+# the key counters aside).
+# ---------------------------------------------------------------------------------------------
+"$tool" copy "$(lib vantrelis_mssql.db)" "$undo/vantrelis_mssql.db" >/dev/null
+user=$(sed -n 's/^User=\([^;[:space:]]*\).*/\1/p' "$demo/dm-server.ini" | head -n 1)
+printf '[Server]\nUser=%s\nCurrentLibrary=VANTRELIS_MSSQL\nPrimaryLibrary=VANTRELIS_MSSQL\nLibraries=VANTRELIS_MSSQL\n\n[Library.VANTRELIS_MSSQL]\nDatabase=vantrelis_mssql.db\nEngine=10\n' \
+    "$user" >"$undo/dm-server.ini"
+mkdir -p "$undo/config/vantrelis" "$undo/data"
+printf '[General]\r\nLogFile=%s\r\nLogMethod=1\r\n[Libraries]\r\nVANTRELIS_MSSQL=1\r\n' "$undo/Vantrelis.LOG" \
+    >"$undo/config/vantrelis/Vantrelis Import for OpenText eDOCS.ini"
+in_copy() {
+    (cd "$undo" && VANTRELIS_DM_SERVER="$undo/dm-server.ini" XDG_CONFIG_HOME="$undo/config" \
+        XDG_DATA_HOME="$undo/data" "$program" /G /X "$@")
+}
+echo "The runs in the copy of VANTRELIS_MSSQL (vantrelis-import --runs):"
+in_copy --runs | sed 's/^/  /'
+first_run=$(in_copy --runs | awk '$2 == "VANTRELIS_MSSQL" { id = $1 } END { print id }')
+for step in "--check" "" ""; do
+    echo "Undo: vantrelis-import /G /X --undo $first_run $step"
+    status=0
+    in_copy --undo "$first_run" $step >"$undo/output.txt" || status=$?
+    # A check prints a line per change: the first few, and how many.
+    if (($(wc -l <"$undo/output.txt") > 8)); then
+        head -n 5 "$undo/output.txt"
+        echo "  ... ($(($(wc -l <"$undo/output.txt") - 6)) more lines)"
+    fi
+    tail -n 1 "$undo/output.txt"
+    echo "vantrelis-import ended with exit status $status"
+    ((status <= 1)) || overall=$status
+done
+table_rows() { # library file
+    "$tool" rows "$1" | awk -F ' [|] ' '$1 !~ /^(# )?(VANTRELIS_RUN|KEY_COUNTERS)/' | LC_ALL=C sort
+}
+table_rows "$undo/before.db" >"$undo/before.rows"
+table_rows "$undo/vantrelis_mssql.db" >"$undo/after.rows"
+if cmp -s "$undo/before.rows" "$undo/after.rows"; then
+    echo "After the undo the copy holds the same $(grep -vc '^#' "$undo/before.rows") rows as the library before the import."
+else
+    echo "After the undo the copy differs from the library before the import (< before, > after):"
+    diff "$undo/before.rows" "$undo/after.rows" | head -n 10 | sed 's/^/  /'
+    overall=1
+fi
 exit "$overall"

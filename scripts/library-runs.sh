@@ -9,8 +9,11 @@
 #                                   it is empty) moves onto the cluster (a new database holding the
 #                                   same rows, named in dm-server.ini with the program's role); a
 #                                   library on the cluster already is copied there
-#   run_import DIR NAME FILE [ARG...]   one run, its settings, log and report in DIR/NAME; leaves
-#                                   DIR/NAME/pid, DIR/NAME/seconds and DIR/NAME/status
+#   run_program DIR NAME [ARG...]   vantrelis-import /G /X ARG..., its settings and log in DIR/NAME;
+#                                   leaves DIR/NAME/pid, DIR/NAME/seconds, DIR/NAME/status and its
+#                                   output in DIR/NAME/summary.txt and DIR/NAME/errors.txt
+#   run_import DIR NAME FILE [ARG...]   one import run (run_program), its report in DIR/NAME
+#   first_run DIR LIBRARY           the id of the oldest run in LIBRARY (--runs)
 #   value DIR LIBRARY STATEMENT     a statement's first value, through the SQL object
 #   signatures DIR LIBRARY          lines "WHAT ROWS HASH" for the folders, items, trustees and
 #                                   profiles, independent of the numbers the rows got;
@@ -81,9 +84,9 @@ copy_environment() { # src dst [engine]
     done
 }
 
-run_import() { # dir name file [arg...]
-    local dir=$1 name=$2 file=$3
-    shift 3
+run_program() { # dir name [arg...]
+    local dir=$1 name=$2
+    shift 2
     local home="$dir/$name"
     mkdir -p "$home/config/vantrelis" "$home/data"
     {
@@ -99,10 +102,21 @@ run_import() { # dir name file [arg...]
     (cd "$home" && echo "$BASHPID" >"$home/pid" &&
         exec env VANTRELIS_DM_SERVER="$dir/dm-server.ini" XDG_CONFIG_HOME="$home/config" \
             XDG_DATA_HOME="$home/data" QT_QPA_PLATFORM=offscreen \
-            "$program" /G /X /F "$file" /S CLIENT_MATTER --report "$home/report.csv" "$@" \
+            "$program" /G /X "$@" \
             >"$home/summary.txt" 2>"$home/errors.txt") || status=$?
     awk "BEGIN { printf \"%.2f\\n\", $(date +%s.%N) - $start }" >"$home/seconds"
     echo "$status" >"$home/status"
+}
+
+run_import() { # dir name file [arg...]
+    local dir=$1 name=$2 file=$3
+    shift 3
+    run_program "$dir" "$name" /F "$file" /S CLIENT_MATTER --report "$dir/$name/report.csv" "$@"
+}
+
+# The id of DIR's oldest run in LIBRARY (vantrelis-import --runs lists them newest first).
+first_run() { # dir library
+    run_program "$1" runs --runs && awk -v library="$2" '$2 == library { id = $1 } END { print id }' "$1/runs/summary.txt"
 }
 
 # The column names and every row a statement answers through the SQL object, one line each

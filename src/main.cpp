@@ -29,8 +29,12 @@ int AnswerOptions(const vantrelis::app::CommandLine& commandLine) {
     if (!commandLine.unknownOption.isEmpty()) {
         const bool report = commandLine.unknownOption == QLatin1String("--report") ||
                             commandLine.unknownOption == QLatin1String("--report=");
+        const bool undo = commandLine.unknownOption == QLatin1String("--undo") ||
+                          commandLine.unknownOption == QLatin1String("--undo=");
         QTextStream(stderr) << "vantrelis-import: "
-                            << (report ? "a file name must follow " : "unknown option ")
+                            << (report ? "a file name must follow "
+                                : undo ? "a run id (vantrelis-import --runs lists them) must follow "
+                                       : "unknown option ")
                             << commandLine.unknownOption << " (vantrelis-import --help lists the options)"
                             << Qt::endl;
         return 2;

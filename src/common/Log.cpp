@@ -242,7 +242,9 @@ void Log::ReportError(qint64 number, const QString& source, const QString& descr
 
 int Log::ShowMessage(const QString& prompt, int style, const QString& title) noexcept {
     try {
-        const bool question = style == StyleYesNo || style == StyleYesNoCancel;
+        // The low bits choose the buttons; an icon added to them leaves a question a question.
+        const int buttons = style & 0x0F;
+        const bool question = buttons == StyleYesNo || buttons == StyleYesNoCancel;
         if (m_unattended) {
             // Nobody sees the box: its text is kept in the log instead.
             Write(prompt, true);

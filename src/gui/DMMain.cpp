@@ -339,6 +339,8 @@ void DMMain::BuildMenus() {
     view->setObjectName(QStringLiteral("MNLogView"));
     m_logPurge = file->addAction(QStringLiteral("Purge Log"), this, [this] { MNLogPurge_Click(); });
     m_logPurge->setObjectName(QStringLiteral("MNLogPurge"));
+    m_undoRun = file->addAction(QStringLiteral("Undo a run…"), this, &DMMain::undoRunRequested);
+    m_undoRun->setObjectName(QStringLiteral("MNUndoRun"));
     file->addSeparator()->setObjectName(QStringLiteral("MNLine01"));
     QAction* toggle =
         file->addAction(QStringLiteral("Toggle Libraries"), this, [this] { MNToggleLibs_Click(); });
@@ -586,9 +588,9 @@ void DMMain::setRunInProgress(bool running) {
     //   a set or a file that it does not read; nor does it read "Fill new folders" again;
     // - the log file chooser would split its log over two files, and Purge Log would delete the file
     //   it is writing;
-    // - About is modal and would hold the run while it is open.
+    // - About is modal and would hold the run while it is open, and an undo would write beside it.
     const std::initializer_list<QAction*> heldActions = {m_libMenu->menuAction(), m_qorvOptions, m_logPurge,
-                                                         m_helpAbout};
+                                                         m_undoRun, m_helpAbout};
     for (QAction* action : heldActions)
         action->setEnabled(!running);
     const std::initializer_list<QWidget*> heldWidgets = {m_buttonConfigure, m_comboImportSet, m_buttonFile,

@@ -91,6 +91,8 @@ Q_SIGNALS:
     void logFileRequested();
     void libraryChosen(const QString& libraryName);
     void settingsViewerRequested();
+    // File > Undo a run…
+    void undoRunRequested();
     void readmeRequested();
 
 protected:
@@ -154,6 +156,7 @@ private:
     QProgressBar* m_progress = nullptr;
     QLabel* m_rate = nullptr;
     QAction* m_logPurge = nullptr;
+    QAction* m_undoRun = nullptr;
     QAction* m_helpAbout = nullptr;
     QAction* m_readme = nullptr;
     QAction* m_qorvOptions = nullptr;

@@ -1,6 +1,7 @@
 #include "gui/MainProgram.h"
 
 #include "app/RunJournal.h"
+#include "app/RunUndoing.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -34,6 +35,18 @@ MainProgram::MainProgram(app::AppContext& context, RegistryComponent& registry, 
             QTextStream(stdout) << line << Qt::endl;
         m_shutdown.Form_Unload(app::kExitNormal);
     });
+    m_startup.setUndoRun([this] {
+        const app::CommandLine& commandLine = m_context.commandLine();
+        app::UndoRequest request;
+        request.runId = commandLine.undoRun;
+        request.check = commandLine.check;
+        request.reportFile = commandLine.reportFile;
+        request.output = [](const QString& line) { QTextStream(stdout) << line << Qt::endl; };
+        request.stop = [this] { return !m_pendingSignal.isEmpty(); };
+        const app::UndoOutcome outcome = app::UndoRun(m_context, m_main.runChoices(), request);
+        QTextStream(stdout) << outcome.summary << Qt::endl;
+        m_shutdown.Form_Unload(outcome.exitStatus);
+    });
     Connect();
 }
 
@@ -53,6 +66,8 @@ void MainProgram::Connect() {
                      [commands] { commands->MNHelpReadme_Click(); });
     QObject::connect(&m_main, &DMMain::settingsViewerRequested, &m_main,
                      [commands] { commands->MNQorvOptions_Click(); });
+    MainWindowDialogs* dialogs = &m_dialogs;
+    QObject::connect(&m_main, &DMMain::undoRunRequested, &m_main, [dialogs] { dialogs->ShowRunUndo(); });
     app::Shutdown* shutdown = &m_shutdown;
     QObject::connect(&m_main, &DMMain::shutdownRequested, &m_main,
                      [shutdown](int exitStatus) { shutdown->Form_Unload(exitStatus); });

@@ -9,8 +9,9 @@ namespace vantrelis::gui {
 
 class DMMain;
 
-// The main window's two modal windows on the program's context: the import set editor that
-// Configure opens once its checks pass, and the DM settings viewer of "Display Current DM Settings".
+// The main window's modal windows on the program's context: the import set editor that
+// Configure opens once its checks pass, the DM settings viewer of "Display Current DM Settings"
+// and the list of runs to undo.
 class MainWindowDialogs {
 public:
     // Hands both to the window's commands.
@@ -22,9 +23,12 @@ public:
     void ShowImportSetEditor();
     // The viewer; the busy pointer the command set lasts while it loads, not while the user works in it.
     void ShowSettingsViewer();
+    // "Undo a run…": the runs of the current and ticked libraries, and the undo of one of them.
+    void ShowRunUndo();
 
 private:
     DMMain& m_window;
+    app::AppContext& m_context;
     DefinitionEditor m_editor;
     app::DmSettingsViewer m_viewer;
 };

@@ -10,7 +10,8 @@ int MessageBoxPrompter::ask(const QString& prompt, int style, const QString& tit
     box.setObjectName(QStringLiteral("MessageBox"));
     box.setWindowTitle(title);
     box.setText(prompt);
-    switch (style) {
+    // The low bits choose the buttons, the next ones the icon (a question may carry a warning icon).
+    switch (style & 0x0F) {
     case StyleYesNoCancel:
         box.setIcon(QMessageBox::Question);
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
@@ -21,6 +22,10 @@ int MessageBoxPrompter::ask(const QString& prompt, int style, const QString& tit
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);
         break;
+    default:
+        break;
+    }
+    switch (style & 0x70) {
     case StyleCritical:
         box.setIcon(QMessageBox::Critical);
         break;

@@ -9,6 +9,8 @@
 #            chains
 #   four     four runs at once: each ends with exit status 0 or 1 and the clean run's errors, none
 #            gives up a library another one holds, and the libraries end as after one clean run
+#   undo     the run taken back (--undo RUN): every library row for row as before it; a second undo
+#            does nothing; an undo killed (kill -9) at a random point and run again does the same
 #   engines  (postgresql only) the same two runs on library files leave the same rows and chains,
 #            dates, the numbering of item rows and the run journal aside (dump_rows --portable)
 # On postgresql the libraries hold the demo's rows in a private cluster in a temporary folder,
@@ -189,6 +191,67 @@ for i in 0 1 2 3; do
         fail "run$i counted $(counted "$work/four" "run$i" errors) errors, the clean run $errors"
 done
 like_clean "$work/four" "four"
+
+# ---- undo
+# A run taken back leaves every library row for row as before it (the journal's rows and the key
+# counters aside); an undo killed at a random point and run again does the same, and a third finds
+# nothing left to do.
+journal_free_rows() { # dir library
+    dump_rows "$1" "$2" | awk -F ' [|] ' '$1 !~ /^(# )?(VANTRELIS_RUN|KEY_COUNTERS)/'
+}
+same_as_before() { # dir case
+    local library
+    for library in "${libraries[@]}"; do
+        journal_free_rows "$1" "$library" >"$1/$library.undone"
+        if [[ ! -s "$1/$library.undone" ]]; then
+            fail "$2: no rows read from $library"
+        elif ! cmp -s "$work/pristine.$library.rows" "$1/$library.undone"; then
+            fail "$2: $library differs from before the run (< before, > after the undo): $(diff "$work/pristine.$library.rows" "$1/$library.undone" | head -n 6)"
+        fi
+        [[ "$(chains "$1" "$library" "$1/$library.chains")" == sound ]] || fail "$2: the item chains of $library are not sound"
+    done
+}
+step "A run taken back"
+copy_environment "$origin" "$work/undo" "$engine" 2>/dev/null || { echo "run_levels: no copy" >&2; exit 2; }
+for library in "${libraries[@]}"; do journal_free_rows "$work/undo" "$library" >"$work/pristine.$library.rows"; done
+run_import "$work/undo" run "$import_file"
+ended_well "$work/undo" run
+run_id=$(first_run "$work/undo" "${libraries[0]}")
+[[ -n "$run_id" ]] || fail "undo: --runs lists no run"
+run_program "$work/undo" undo --undo "$run_id"
+ended_well "$work/undo" undo
+same_as_before "$work/undo" "undo"
+run_program "$work/undo" again --undo "$run_id"
+ended_well "$work/undo" again
+! grep -Eq " [1-9][0-9]* (items? unlinked|folders? removed)" "$work/undo/again/summary.txt" ||
+    fail "a second undo did something: $(cat "$work/undo/again/summary.txt")"
+
+step "An undo killed half way, then run again"
+undo_seconds=$(cat "$work/undo/undo/seconds")
+killed=0
+for attempt in 1 2 3; do
+    copy_environment "$origin" "$work/undo-killed" "$engine" 2>/dev/null || { echo "run_levels: no copy" >&2; exit 2; }
+    run_import "$work/undo-killed" run "$import_file"
+    run_id=$(first_run "$work/undo-killed" "${libraries[0]}")
+    run_program "$work/undo-killed" undo --undo "$run_id" 2>/dev/null &
+    runner=$!
+    # At a random point of the time a whole undo took.
+    sleep "$(awk -v whole="$undo_seconds" -v seed="$RANDOM" 'BEGIN { srand(seed); printf "%.2f", whole * (0.15 + 0.6 * rand()) }')"
+    if [[ ! -f "$work/undo-killed/undo/status" ]]; then
+        kill -9 "$(cat "$work/undo-killed/undo/pid")" 2>/dev/null
+        wait "$runner"
+        [[ "$(cat "$work/undo-killed/undo/status")" == 137 ]] && killed=1 && break
+    fi
+    wait "$runner"
+    echo "  (attempt $attempt: the undo ended before it was killed)"
+done
+if ((killed)); then
+    run_program "$work/undo-killed" rerun --undo "$run_id"
+    ended_well "$work/undo-killed" rerun
+    same_as_before "$work/undo-killed" "undo killed"
+else
+    fail "the undo could not be killed half way"
+fi
 
 # ---- engines
 if [[ "$engine" == postgresql ]]; then
