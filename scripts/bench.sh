@@ -5,8 +5,10 @@
 # SQLite the run's statement trace is replayed directly through sqlite3 on a copy of the library as
 # it was before the run (the floor).
 # Usage: scripts/bench.sh BUILD_DIR [--quick|--full] [--engines sqlite,postgresql]
-#   (make bench passes its build folder; with BENCH_JOURNAL=1 in the environment the timed runs'
-#   libraries keep the run journal, vantrelis-dm upgrade)
+#   (make bench passes its build folder). Each engine's run goes a second time on a library that
+#   keeps the run journal (vantrelis-dm upgrade): the journal's cost, then that run taken back
+#   (--undo) and timed, and the library compared row for row with before the run; BENCH_JOURNAL=0
+#   leaves these out.
 # Default: 500 paths on 5,000 documents, then 5,000 paths on 50,000; --quick: the small one only;
 # --full: 5,000 and 50,000 paths. --engines: the engines to run on (both by default). The PostgreSQL
 # runs use a private cluster started and stopped here (scripts/pg-cluster.sh, synchronous commit
@@ -63,10 +65,6 @@ engine_case() {
     local data=$1 engine=$2
     local dir="$data-$engine"
     copy_environment "$data" "$dir" "$engine"
-    # BENCH_JOURNAL=1: the library keeps the run journal, to measure what journalling costs.
-    if [[ "${BENCH_JOURNAL:-0}" != 0 ]]; then
-        "$tool" upgrade "$(library_location "$dir" BENCH)" >/dev/null
-    fi
     local start status=0 seconds
     start=$(now)
     timed_run "$dir" || status=$?
@@ -76,6 +74,42 @@ engine_case() {
     printf '  %-10s %s (exit status %s)\n' "$engine:" "$summary" "$status"
     printf '%s %s %s\n' "$seconds" "$(sed -n 's/.* \([0-9]*\) folders added.*/\1/p' <<<"$summary")" \
         "$(sed -n 's/.* \([0-9]*\) documents filed.*/\1/p' <<<"$summary")" >"$dir/figures"
+}
+
+# Library rows apart from the journal's own and the key counters.
+journal_free_rows() { # dir
+    dump_rows "$1" BENCH | awk -F ' [|] ' '$1 !~ /^(# )?(VANTRELIS_RUN|KEY_COUNTERS)/'
+}
+
+# journal_case DIR ENGINE: the same run on a library that keeps the run journal, its cost against the
+# run without it, then the run taken back (--undo): its time against the run's, and whether the
+# library is row for row as before the run.
+journal_case() {
+    local data=$1 engine=$2
+    local dir="$data-$engine-journal"
+    copy_environment "$data" "$dir" "$engine"
+    "$tool" upgrade "$(library_location "$dir" BENCH)" >/dev/null
+    journal_free_rows "$dir" >"$dir/before.rows"
+    local start status=0 seconds plain
+    start=$(now)
+    timed_run "$dir" || status=$?
+    seconds=$(calc '%.3f' "$(now) - $start")
+    plain=$(cut -d' ' -f1 "$data-$engine/figures")
+    printf '  %-10s journal on %.2f s (exit status %s), off %.2f s: the journal costs %.1f %%\n' "$engine:" \
+        "$seconds" "$status" "$plain" "$(calc '%.1f' "($seconds - $plain) * 100 / $plain")"
+    local id undo_seconds verdict
+    id=$(first_run "$dir" BENCH)
+    run_program "$dir" undo --undo "$id"
+    undo_seconds=$(cat "$dir/undo/seconds")
+    journal_free_rows "$dir" >"$dir/after.rows"
+    if cmp -s "$dir/before.rows" "$dir/after.rows"; then
+        verdict="the library holds the same $(grep -vc '^#' "$dir/before.rows") rows as before the run"
+    else
+        verdict="THE LIBRARY DIFFERS from before the run ($(diff "$dir/before.rows" "$dir/after.rows" | grep -c '^[<>]') rows)"
+    fi
+    printf '  %-10s undo %.2f s (exit status %s), %.2f of the run; %s\n' "$engine:" "$undo_seconds" \
+        "$(cat "$dir/undo/status")" "$(calc '%.2f' "$undo_seconds / $seconds")" "$verdict"
+    sed 's/^/             /' "$dir/undo/summary.txt"
 }
 
 # The SQLite run's statements, replayed through sqlite3 on the library as it was (the floor).
@@ -106,6 +140,8 @@ run_case() {
     local engine
     for engine in ${engines//,/ }; do
         engine_case "$data" "$engine"
+        # BENCH_JOURNAL=0: without the journal's run and the undo.
+        [[ "${BENCH_JOURNAL:-1}" == 0 ]] || journal_case "$data" "$engine"
     done
     [[ ",$engines," != *,sqlite,* ]] || sqlite_floor "$data"
     printf '  %-9s %-11s %8s %10s %12s %12s %12s\n' "$name" engine paths "run s" "paths/s" "folders/s" \

@@ -117,26 +117,18 @@ bool FolderSorting::Place(const Folder& folder, qint64 newItem, const QString& n
 
     const qint64 count = known.value().count + 1;
     m_log.WriteLog(FormatWhole(count) + QStringLiteral(" items in folder need sorting"));
-    ChainChange chain;
-    const auto relink = [&](const QString& row, const QString& next, bool isFirst, qint64 oldNext,
-                            bool oldFirst) {
-        chain.was.push_back({LeadingWhole(row), oldFirst, oldNext});
-        chain.now.push_back({LeadingWhole(row), isFirst, LeadingWhole(next)});
-        return Relink(row, next, isFirst);
-    };
-    // The new row went in unlinked (NEXT 0, not the first).
+    // No journal row: taking the new row out of the chain again (the row before it then leads to the
+    // row after it, or the row after it heads the chain) leaves the chain exactly as it was.
     if (!after.isEmpty() || before.isEmpty()) {
-        if (!relink(key, afterKey, before.isEmpty(), 0, false))
+        if (!Relink(key, afterKey, before.isEmpty()))
             return false;
     }
     if (before.isEmpty()) {
-        if (!relink(after, FormatWhole(LeadingWhole(afterNext)), false, LeadingWhole(afterNext),
-                    afterIsFirst))
+        if (!Relink(after, FormatWhole(LeadingWhole(afterNext)), false))
             return false;
-    } else if (!relink(before, key, beforeIsFirst, LeadingWhole(beforeNext), beforeIsFirst)) {
+    } else if (!Relink(before, key, beforeIsFirst)) {
         return false;
     }
-    JournalChain(LeadingWhole(folder.parent), chain);
     m_sorted.insert(SortedKey(folder.parent), {count, before.isEmpty() ? newName : folder.headName});
     m_log.WriteLog(QStringLiteral("Folder ") + folder.headName + QStringLiteral(" needed sorting"));
     return true;

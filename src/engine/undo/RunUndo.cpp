@@ -15,6 +15,7 @@
 #include <QJsonObject>
 #include <QRegularExpression>
 #include <algorithm>
+#include <utility>
 
 namespace vantrelis::engine {
 
@@ -145,6 +146,88 @@ bool RunUndo::ReadChanges(const QString& runId, std::vector<JournalChange>& pend
     return true;
 }
 
+bool RunUndo::GroupsByDocument(const JournalChange& change) {
+    return change.kind == QLatin1String("ITEM") || change.kind == QLatin1String("TRUSTEES") ||
+           change.kind == QLatin1String("PROFILE");
+}
+
+UndoStep RunUndo::Dispatch(const JournalChange& change) {
+    if (change.kind == QLatin1String("ITEM"))
+        return UndoItem(change);
+    if (change.kind == QLatin1String("FOLDER"))
+        return UndoFolder(change);
+    if (change.kind == QLatin1String("TRUSTEES"))
+        return UndoTrustees(change);
+    if (change.kind == QLatin1String("PROFILE"))
+        return UndoProfile(change);
+    if (change.kind == QLatin1String("CHAIN"))
+        return UndoChain(change);
+    return Step(change, QStringLiteral("kept"),
+                QStringLiteral("the journal names a change this program does not know (") + change.kind +
+                    QLatin1Char(')'));
+}
+
+UndoStep RunUndo::Failed(const JournalChange& change) {
+    try {
+        throw;
+    } catch (const Refused&) {
+        return Step(
+            change, QStringLiteral("failed"),
+            QStringLiteral("the library refused a statement (see the log); a second undo tries again"));
+    } catch (const dm::LibraryDamaged&) {
+        throw;
+    } catch (...) {
+        ReportCurrentFault(m_log);
+        return Step(
+            change, QStringLiteral("failed"),
+            QStringLiteral("the change could not be taken back now (see the log); a second undo tries "
+                           "again"));
+    }
+}
+
+UndoStep RunUndo::UndoOne(const JournalChange& change) {
+    try {
+        return Dispatch(change);
+    } catch (...) {
+        m_marks.clear();
+        return Failed(change);
+    }
+}
+
+std::vector<UndoStep> RunUndo::UndoDocument(const std::vector<JournalChange>& pending, std::size_t begin,
+                                            std::size_t end) {
+    std::vector<UndoStep> done;
+    const UndoCounts counted = m_counts;
+    try {
+        // The folder the document is linked into is locked as a filing locks it, and the document.
+        const auto item =
+            std::find_if(pending.begin() + static_cast<std::ptrdiff_t>(begin),
+                         pending.begin() + static_cast<std::ptrdiff_t>(end),
+                         [](const JournalChange& c) { return c.kind == QLatin1String("ITEM"); });
+        dm::DmSql& sql = SessionSql(m_gateway, kSource);
+        const std::unique_ptr<dm::SqlTransaction> scope =
+            item != pending.begin() + static_cast<std::ptrdiff_t>(end)
+                ? std::make_unique<dm::SqlTransaction>(sql, item->parent)
+                : std::make_unique<dm::SqlTransaction>(sql);
+        sql.lockDocument(pending[begin].docNumber);
+        m_marks.clear();
+        m_grouped = true;
+        for (std::size_t i = begin; i < end; ++i)
+            done.push_back(Dispatch(pending[i]));
+        m_grouped = false;
+        WriteMarks();
+        scope->commit();
+    } catch (...) {
+        m_grouped = false;
+        m_marks.clear();
+        m_counts = counted;
+        done.clear();
+        for (std::size_t i = begin; i < end; ++i)
+            done.push_back(Failed(pending[i]));
+    }
+    return done;
+}
+
 RunUndo::Answer RunUndo::Undo(const QString& runId, bool check,
                               const std::function<void(const UndoStep&)>& step,
                               const std::function<bool()>& stop) {
@@ -166,48 +249,35 @@ RunUndo::Answer RunUndo::Undo(const QString& runId, bool check,
     if (!ReadChanges(runId, pending))
         return Answer::NotHere;
 
-    for (const JournalChange& change : pending) {
+    for (std::size_t i = 0; i < pending.size();) {
         if (stop && stop())
             return Answer::Stopped;
         // A folder's link goes (or stays) with the folder, in its transaction.
-        if (change.kind == QLatin1String("ITEM") && m_handledLinks.contains(change.itemRow))
+        if (pending[i].kind == QLatin1String("ITEM") && m_handledLinks.contains(pending[i].itemRow)) {
+            ++i;
             continue;
-        UndoStep done;
-        try {
-            if (change.kind == QLatin1String("ITEM"))
-                done = UndoItem(change);
-            else if (change.kind == QLatin1String("FOLDER"))
-                done = UndoFolder(change);
-            else if (change.kind == QLatin1String("TRUSTEES"))
-                done = UndoTrustees(change);
-            else if (change.kind == QLatin1String("PROFILE"))
-                done = UndoProfile(change);
-            else if (change.kind == QLatin1String("CHAIN"))
-                done = UndoChain(change);
-            else
-                done = Step(change, QStringLiteral("kept"),
-                            QStringLiteral("the journal names a change this program does not know (") +
-                                change.kind + QLatin1Char(')'));
-        } catch (const Refused& refused) {
-            done = Step(
-                change, QStringLiteral("failed"),
-                QStringLiteral("the library refused a statement (see the log); a second undo tries again"));
-        } catch (const dm::LibraryDamaged&) {
-            throw;
-        } catch (...) {
-            ReportCurrentFault(m_log);
-            done = Step(change, QStringLiteral("failed"),
-                        QStringLiteral("the change could not be taken back now (see the log); a second undo "
-                                       "tries again"));
         }
-        if (done.outcome == QLatin1String("kept"))
-            ++m_counts.kept;
-        else if (done.outcome == QLatin1String("failed"))
-            ++m_counts.failed;
-        if (step)
-            step(done);
+        // What one filing did to a document (its link, trustees, profile) goes back in one transaction.
+        std::size_t end = i + 1;
+        if (!check && GroupsByDocument(pending[i]))
+            while (end < pending.size() && GroupsByDocument(pending[end]) &&
+                   pending[end].docNumber == pending[i].docNumber &&
+                   !(pending[end].kind == QLatin1String("ITEM") &&
+                     m_handledLinks.contains(pending[end].itemRow)))
+                ++end;
+        const std::vector<UndoStep> done =
+            end - i > 1 ? UndoDocument(pending, i, end) : std::vector{UndoOne(pending[i])};
+        i = end;
+        for (const UndoStep& one : done) {
+            if (one.outcome == QLatin1String("kept"))
+                ++m_counts.kept;
+            else if (one.outcome == QLatin1String("failed"))
+                ++m_counts.failed;
+            if (step)
+                step(one);
+        }
         // Another writer held the library past the wait: the rest would wait in vain, one by one.
-        if (done.outcome == QLatin1String("failed") && m_gateway.session().currentLibrary &&
+        if (done.back().outcome == QLatin1String("failed") && m_gateway.session().currentLibrary &&
             m_gateway.session().currentLibrary->heldByAnotherWriter())
             return Answer::Held;
     }
@@ -226,73 +296,108 @@ RunUndo::Answer RunUndo::Undo(const QString& runId, bool check,
 }
 
 void RunUndo::Mark(const JournalChange& change, const QString& mark) {
-    Send(QStringLiteral("INSERT INTO ") + Table("VANTRELIS_RUN_CHANGES") +
-         QStringLiteral(
-             "(RUN_ID, SEQ, KIND, DOCNUMBER, PARENT, ITEM_ID, BEFORE_VALUES, AFTER_VALUES) VALUES (") +
-         Literal(m_runId) + QStringLiteral(", ") + Whole(-change.seq) + QStringLiteral(", ") + Literal(mark) +
-         QStringLiteral(", ") + Whole(change.docNumber) + QStringLiteral(", ") + Whole(change.parent) +
-         QStringLiteral(", ") + Whole(change.itemRow) + QStringLiteral(", NULL, ") + Literal(m_undoId) +
-         QLatin1Char(')'));
+    m_marks += QLatin1Char('(') + Literal(m_runId) + QStringLiteral(", ") + Whole(-change.seq) +
+               QStringLiteral(", ") + Literal(mark) + QStringLiteral(", ") + Whole(change.docNumber) +
+               QStringLiteral(", ") + Whole(change.parent) + QStringLiteral(", ") + Whole(change.itemRow) +
+               QStringLiteral(", NULL, ") + Literal(m_undoId) + QLatin1Char(')');
 }
 
-bool RunUndo::Unlink(qint64 row, qint64 parent, qint64 next, bool isFirst, qint64 previous) {
-    const QString folder = Whole(parent);
-    const QString setNext = QStringLiteral("UPDATE ") + Table("FOLDER_ITEM") + QStringLiteral("SET ") +
-                            dm::FolderItemRow::NextColumn() + QStringLiteral(" = ") + Whole(next);
-    const QString leadsHere =
-        QStringLiteral(" AND ") + dm::FolderItemRow::NextColumn() + QStringLiteral(" = ") + Whole(row);
-    if (!isFirst) {
+std::unique_ptr<dm::SqlTransaction> RunUndo::Begin(std::optional<qint64> folder) {
+    if (m_check || m_grouped)
+        return nullptr;
+    m_marks.clear();
+    dm::DmSql& sql = SessionSql(m_gateway, kSource);
+    return folder ? std::make_unique<dm::SqlTransaction>(sql, *folder)
+                  : std::make_unique<dm::SqlTransaction>(sql);
+}
+
+void RunUndo::Commit(std::unique_ptr<dm::SqlTransaction>& scope) {
+    if (!scope)
+        return;
+    WriteMarks();
+    scope->commit();
+}
+
+void RunUndo::WriteMarks() {
+    // The marks of a transaction in one statement, written with what they mark.
+    if (m_marks.isEmpty())
+        return;
+    const QStringList marks = std::exchange(m_marks, {});
+    Send(QStringLiteral("INSERT INTO ") + Table("VANTRELIS_RUN_CHANGES") +
+         QStringLiteral(
+             "(RUN_ID, SEQ, KIND, DOCNUMBER, PARENT, ITEM_ID, BEFORE_VALUES, AFTER_VALUES) VALUES ") +
+         marks.join(QStringLiteral(", ")));
+}
+
+bool RunUndo::Unlink(const ChainPlace& place) {
+    const QString folder = Whole(place.parent);
+    const QString table = Table("FOLDER_ITEM");
+    const QString inFolder = QStringLiteral(" WHERE PARENT = ") + folder;
+    const QString setNext = QStringLiteral("UPDATE ") + table + QStringLiteral("SET ") +
+                            dm::FolderItemRow::NextColumn() + QStringLiteral(" = ") + Whole(place.next) +
+                            inFolder + QStringLiteral(" AND ") + dm::FolderItemRow::NextColumn() +
+                            QStringLiteral(" = ") + Whole(place.row);
+    if (!place.isFirst) {
         // The row before it leads past it now. Changes are taken back newest first, so the row it was
-        // linked after is mostly still the one before it: one indexed update; else the folder's rows
-        // are searched.
-        if (previous == 0 || !Send(setNext + QStringLiteral(" WHERE PARENT = ") + folder +
-                                   QStringLiteral(" AND SYSTEM_ID = ") + Whole(previous) + leadsHere))
-            Send(setNext + QStringLiteral(" WHERE PARENT = ") + folder + leadsHere);
-    } else if (next != 0) {
-        Send(QStringLiteral("UPDATE ") + Table("FOLDER_ITEM") +
-             QStringLiteral("SET ISFIRST = 'Y' WHERE PARENT = ") + folder +
-             QStringLiteral(" AND SYSTEM_ID = ") + Whole(next));
+        // linked after is mostly still the one before it: one indexed update. In a sorted folder the
+        // row before it in name order is (one step down the name index). Else the folder's rows are
+        // searched.
+        const QString name = Literal(place.displayName);
+        const QString byName =
+            QStringLiteral("COALESCE((SELECT MAX(SYSTEM_ID) FROM ") + table + inFolder +
+            QStringLiteral(" AND DISPLAYNAME = ") + name + QStringLiteral(" AND SYSTEM_ID < ") +
+            Whole(place.row) + QStringLiteral("), (SELECT MAX(SYSTEM_ID) FROM ") + table + inFolder +
+            QStringLiteral(" AND DISPLAYNAME = (SELECT MAX(DISPLAYNAME) FROM ") + table + inFolder +
+            QStringLiteral(" AND DISPLAYNAME < ") + name + QStringLiteral(")))");
+        if (!(place.previous != 0 &&
+              Send(setNext + QStringLiteral(" AND SYSTEM_ID = ") + Whole(place.previous))) &&
+            !Send(setNext + QStringLiteral(" AND SYSTEM_ID = ") + byName))
+            Send(setNext);
+    } else if (place.next != 0) {
+        Send(QStringLiteral("UPDATE ") + table + QStringLiteral("SET ISFIRST = 'Y'") + inFolder +
+             QStringLiteral(" AND SYSTEM_ID = ") + Whole(place.next));
     }
-    return Send(QStringLiteral("DELETE FROM ") + Table("FOLDER_ITEM") + QStringLiteral("WHERE PARENT = ") +
-                folder + QStringLiteral(" AND SYSTEM_ID = ") + Whole(row));
+    return Send(QStringLiteral("DELETE FROM ") + table + inFolder + QStringLiteral(" AND SYSTEM_ID = ") +
+                Whole(place.row));
+}
+
+RunUndo::ChainPlace RunUndo::ReadPlace(qint64 row, qint64 parent, qint64 docNumber, bool& present) {
+    ChainPlace place;
+    place.row = row;
+    place.parent = parent;
+    place.previous = m_previous.value(row);
+    dm::SqlRows read(m_gateway, QStringLiteral("SELECT DOCNUMBER, ") + dm::FolderItemRow::NextColumn() +
+                                    QStringLiteral(", ISFIRST, DISPLAYNAME FROM ") + Table("FOLDER_ITEM") +
+                                    QStringLiteral("WHERE PARENT = ") + Whole(parent) +
+                                    QStringLiteral(" AND SYSTEM_ID = ") + Whole(row));
+    if (!read.ok())
+        throw Refused{QStringLiteral("FOLDER_ITEM")};
+    present = read.rowCount() > 0 && LeadingWhole(read.value(1)) == docNumber;
+    if (present) {
+        place.next = LeadingWhole(read.value(2));
+        place.isFirst = read.value(3).trimmed().toUpper() == QLatin1String("Y");
+        place.displayName = read.value(4);
+    }
+    return place;
 }
 
 UndoStep RunUndo::UndoItem(const JournalChange& change) {
     if (m_keptFolders.contains(change.docNumber)) {
         // The folder stays, and so does its place in its parent.
-        if (!m_check) {
-            dm::SqlTransaction scope(SessionSql(m_gateway, kSource), change.parent);
+        std::unique_ptr<dm::SqlTransaction> scope = Begin(change.parent);
+        if (!m_check)
             Mark(change, QStringLiteral("KEPT"));
-            scope.commit();
-        }
+        Commit(scope);
         return Step(change, QStringLiteral("kept"), QStringLiteral("the folder it links is kept"));
     }
-    std::unique_ptr<dm::SqlTransaction> scope;
-    if (!m_check)
-        scope = std::make_unique<dm::SqlTransaction>(SessionSql(m_gateway, kSource), change.parent);
-    qint64 docNumber = 0;
-    qint64 next = 0;
-    bool isFirst = false;
+    std::unique_ptr<dm::SqlTransaction> scope = Begin(change.parent);
     bool present = false;
-    {
-        dm::SqlRows row(m_gateway, QStringLiteral("SELECT DOCNUMBER, ") + dm::FolderItemRow::NextColumn() +
-                                       QStringLiteral(", ISFIRST FROM ") + Table("FOLDER_ITEM") +
-                                       QStringLiteral("WHERE PARENT = ") + Whole(change.parent) +
-                                       QStringLiteral(" AND SYSTEM_ID = ") + Whole(change.itemRow));
-        if (!row.ok())
-            throw Refused{QStringLiteral("FOLDER_ITEM")};
-        present = row.rowCount() > 0;
-        if (present) {
-            docNumber = LeadingWhole(row.value(1));
-            next = LeadingWhole(row.value(2));
-            isFirst = row.value(3).trimmed().toUpper() == QLatin1String("Y");
-        }
-    }
-    if (!present || docNumber != change.docNumber) {
+    const ChainPlace place = ReadPlace(change.itemRow, change.parent, change.docNumber, present);
+    if (!present) {
         // Someone took it out (or the row now holds another document): nothing of the run is left.
         if (!m_check) {
             Mark(change, QStringLiteral("GONE"));
-            scope->commit();
+            Commit(scope);
         }
         m_log.WriteLog(ItemText(change) + QStringLiteral(" is no longer there - nothing to take back"));
         return Step(change, QStringLiteral("gone"), QStringLiteral("the item is no longer in the folder"));
@@ -301,9 +406,9 @@ UndoStep RunUndo::UndoItem(const JournalChange& change) {
         m_wouldUnlink[change.parent] += 1;
         return Step(change, QStringLiteral("would-undo"));
     }
-    Unlink(change.itemRow, change.parent, next, isFirst, PreviousRow(change.before));
+    Unlink(place);
     Mark(change, QStringLiteral("UNDONE"));
-    scope->commit();
+    Commit(scope);
     ++m_counts.itemsUnlinked;
     m_log.WriteLog(ItemText(change) + QStringLiteral(" taken out of the folder"));
     return Step(change, QStringLiteral("undone"));
@@ -325,9 +430,7 @@ QString RunUndo::LaterRunNote(qint64 docNumber) {
 
 UndoStep RunUndo::UndoFolder(const JournalChange& change) {
     const QString folder = Whole(change.docNumber);
-    std::unique_ptr<dm::SqlTransaction> scope;
-    if (!m_check)
-        scope = std::make_unique<dm::SqlTransaction>(SessionSql(m_gateway, kSource), change.parent);
+    std::unique_ptr<dm::SqlTransaction> scope = Begin(change.parent);
     // The journal row of the folder's link into its parent, marked with the folder.
     const auto markLink = [&](const QString& mark) {
         const auto link = m_linkSeq.constFind(change.itemRow);
@@ -343,7 +446,7 @@ UndoStep RunUndo::UndoFolder(const JournalChange& change) {
         markLink(QStringLiteral("KEPT"));
         if (!m_check) {
             Mark(change, QStringLiteral("KEPT"));
-            scope->commit();
+            Commit(scope);
         }
         m_keptFolders.insert(change.docNumber);
         m_log.WriteLog(QStringLiteral("Warning: Folder #") + folder + QStringLiteral(" is kept: ") + reason);
@@ -353,7 +456,7 @@ UndoStep RunUndo::UndoFolder(const JournalChange& change) {
               QStringLiteral("WHERE DOCNUMBER = ") + folder) == 0) {
         if (!m_check) {
             Mark(change, QStringLiteral("GONE"));
-            scope->commit();
+            Commit(scope);
         }
         m_log.WriteLog(QStringLiteral("Folder #") + folder +
                        QStringLiteral(" is no longer there - nothing to take back"));
@@ -379,18 +482,10 @@ UndoStep RunUndo::UndoFolder(const JournalChange& change) {
         return Step(change, QStringLiteral("would-undo"));
     }
     if (change.parent != 0 && change.itemRow != 0) {
-        dm::SqlRows row(m_gateway, QStringLiteral("SELECT ") + dm::FolderItemRow::NextColumn() +
-                                       QStringLiteral(", ISFIRST FROM ") + Table("FOLDER_ITEM") +
-                                       QStringLiteral("WHERE PARENT = ") + Whole(change.parent) +
-                                       QStringLiteral(" AND SYSTEM_ID = ") + Whole(change.itemRow) +
-                                       QStringLiteral(" AND DOCNUMBER = ") + folder);
-        if (!row.ok())
-            throw Refused{QStringLiteral("FOLDER_ITEM")};
-        if (row.rowCount() > 0) {
-            const qint64 next = LeadingWhole(row.value(1));
-            const bool isFirst = row.value(2).trimmed().toUpper() == QLatin1String("Y");
-            Unlink(change.itemRow, change.parent, next, isFirst, m_previous.value(change.itemRow));
-        }
+        bool present = false;
+        const ChainPlace place = ReadPlace(change.itemRow, change.parent, change.docNumber, present);
+        if (present)
+            Unlink(place);
     }
     const QString byDocument = QStringLiteral("WHERE DOCNUMBER = ") + folder;
     Send(QStringLiteral("DELETE FROM ") + Table("SECURITY") +
@@ -401,7 +496,7 @@ UndoStep RunUndo::UndoFolder(const JournalChange& change) {
     Send(QStringLiteral("DELETE FROM ") + Table("FOLDER") + byDocument);
     Send(QStringLiteral("DELETE FROM ") + Table("PROFILE") + byDocument);
     Mark(change, QStringLiteral("UNDONE"));
-    scope->commit();
+    Commit(scope);
     ++m_counts.foldersRemoved;
     m_log.WriteLog(QStringLiteral("Folder #") + folder + QStringLiteral(" removed"));
     return Step(change, QStringLiteral("undone"));
@@ -415,9 +510,7 @@ UndoStep RunUndo::UndoTrustees(const JournalChange& change) {
         !dm::RunJournalText::ReadTrustees(change.after, after))
         return Step(change, QStringLiteral("kept"),
                     QStringLiteral("the journal's trustee list cannot be read"));
-    std::unique_ptr<dm::SqlTransaction> scope;
-    if (!m_check)
-        scope = std::make_unique<dm::SqlTransaction>(SessionSql(m_gateway, kSource));
+    std::unique_ptr<dm::SqlTransaction> scope = Begin(std::nullopt);
     qint64 profileId = 0;
     std::vector<std::pair<qint64, qint64>> current;
     {
@@ -436,7 +529,7 @@ UndoStep RunUndo::UndoTrustees(const JournalChange& change) {
     const auto keep = [&](const QString& outcome, const QString& reason) {
         if (!m_check) {
             Mark(change, outcome == QLatin1String("gone") ? QStringLiteral("GONE") : QStringLiteral("KEPT"));
-            scope->commit();
+            Commit(scope);
         }
         m_log.WriteLog(QStringLiteral("Warning: The trustees of document #") + document +
                        QStringLiteral(" are kept: ") + reason);
@@ -462,7 +555,7 @@ UndoStep RunUndo::UndoTrustees(const JournalChange& change) {
              QStringLiteral("(THING, PERSONORGROUP, ACCESSRIGHTS) VALUES (") + thing + QStringLiteral(", ") +
              Whole(trustee) + QStringLiteral(", ") + Whole(rights) + QLatin1Char(')'));
     Mark(change, QStringLiteral("UNDONE"));
-    scope->commit();
+    Commit(scope);
     ++m_counts.trusteesRestored;
     m_log.WriteLog(QStringLiteral("The trustees of document #") + document + QStringLiteral(" restored"));
     return Step(change, QStringLiteral("undone"));
@@ -484,13 +577,11 @@ UndoStep RunUndo::UndoProfile(const JournalChange& change) {
                         QStringLiteral("the journal names a column that cannot be restored: ") + value.key());
         columns += value.key();
     }
-    std::unique_ptr<dm::SqlTransaction> scope;
-    if (!m_check)
-        scope = std::make_unique<dm::SqlTransaction>(SessionSql(m_gateway, kSource));
+    std::unique_ptr<dm::SqlTransaction> scope = Begin(std::nullopt);
     const auto mark = [&](const QString& kind) {
         if (!m_check) {
             Mark(change, kind);
-            scope->commit();
+            Commit(scope);
         }
     };
     if (columns.isEmpty()) {
@@ -541,7 +632,7 @@ UndoStep RunUndo::UndoProfile(const JournalChange& change) {
     Send(QStringLiteral("UPDATE ") + Table("PROFILE") + QStringLiteral("SET ") +
          sets.join(QStringLiteral(", ")) + QStringLiteral(" WHERE DOCNUMBER = ") + document);
     Mark(change, QStringLiteral("UNDONE"));
-    scope->commit();
+    Commit(scope);
     ++m_counts.profilesRestored;
     m_log.WriteLog(
         QStringLiteral("The profile of document #") + document + QStringLiteral(" restored") +
@@ -562,7 +653,7 @@ UndoStep RunUndo::UndoChain(const JournalChange& change) {
     // What a check would find depends on the changes before it, which it does not make.
     if (m_check)
         return Step(change, QStringLiteral("would-undo"));
-    dm::SqlTransaction scope(SessionSql(m_gateway, kSource), change.docNumber);
+    std::unique_ptr<dm::SqlTransaction> scope = Begin(change.docNumber);
     QStringList rows;
     for (const auto& link : now)
         rows += Whole(link.row);
@@ -585,7 +676,7 @@ UndoStep RunUndo::UndoChain(const JournalChange& change) {
         const auto row = current.constFind(link.row);
         if (row == current.constEnd() || row->first != link.isFirst || row->second != link.next) {
             Mark(change, QStringLiteral("KEPT"));
-            scope.commit();
+            Commit(scope);
             const QString reason = QStringLiteral("its items were moved or changed after the run");
             m_log.WriteLog(QStringLiteral("Warning: The order of folder #") + folder +
                            QStringLiteral(" is kept: ") + reason);
@@ -599,7 +690,7 @@ UndoStep RunUndo::UndoChain(const JournalChange& change) {
              QStringLiteral(" WHERE PARENT = ") + folder + QStringLiteral(" AND SYSTEM_ID = ") +
              Whole(link.row));
     Mark(change, QStringLiteral("UNDONE"));
-    scope.commit();
+    Commit(scope);
     ++m_counts.chainsRestored;
     m_log.WriteLog(QStringLiteral("The order of folder #") + folder + QStringLiteral(" restored"));
     return Step(change, QStringLiteral("undone"));

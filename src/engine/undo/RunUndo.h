@@ -2,11 +2,15 @@
 
 #include "common/Log.h"
 #include "dm/SqlGateway.h"
+#include "dm/SqlTransaction.h"
 
 #include <QHash>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <vector>
 
 namespace vantrelis::engine {
@@ -77,15 +81,39 @@ public:
 
 private:
     bool ReadChanges(const QString& runId, std::vector<JournalChange>& pending);
+    static bool GroupsByDocument(const JournalChange& change);
+    UndoStep Dispatch(const JournalChange& change);
+    // The step of a change whose undo raised (inside a catch): failed, with why.
+    UndoStep Failed(const JournalChange& change);
+    // One change in its own transaction.
+    UndoStep UndoOne(const JournalChange& change);
+    // Changes begin..end of one document in one transaction: all taken back (or kept), or all failed.
+    std::vector<UndoStep> UndoDocument(const std::vector<JournalChange>& pending, std::size_t begin,
+                                       std::size_t end);
+    // The change's own transaction: none in a check or inside a document's transaction.
+    std::unique_ptr<dm::SqlTransaction> Begin(std::optional<qint64> folder);
+    // Writes the marks and commits (nothing without a transaction of its own).
+    void Commit(std::unique_ptr<dm::SqlTransaction>& scope);
+    void WriteMarks();
     UndoStep UndoItem(const JournalChange& change);
     UndoStep UndoFolder(const JournalChange& change);
     UndoStep UndoTrustees(const JournalChange& change);
     UndoStep UndoProfile(const JournalChange& change);
     UndoStep UndoChain(const JournalChange& change);
-    // Takes FOLDER_ITEM row `row` of `parent` out of its chain: the row before it leads to the one after
-    // it, and when it headed the chain that one heads it now.
-    // `previous`: the row it was linked after, as the journal has it (0: unknown).
-    bool Unlink(qint64 row, qint64 parent, qint64 next, bool isFirst, qint64 previous);
+    // A FOLDER_ITEM row's place in its folder's chain.
+    struct ChainPlace {
+        qint64 row = 0;
+        qint64 parent = 0;
+        qint64 next = 0;
+        bool isFirst = false;
+        qint64 previous = 0; // the row it was linked after, as the journal has it (0: unknown)
+        QString displayName;
+    };
+    // The row's place; `present` false when the folder has no such row for that document.
+    ChainPlace ReadPlace(qint64 row, qint64 parent, qint64 docNumber, bool& present);
+    // Takes the row out of its chain: the row before it leads to the one after it, and when it headed
+    // the chain that one heads it now.
+    bool Unlink(const ChainPlace& place);
     void Mark(const JournalChange& change, const QString& mark);
     bool Send(const QString& statement);
     qint64 Count(const QString& statement);
@@ -97,6 +125,9 @@ private:
     QString m_undoId;
     QString m_runStatus;
     bool m_check = false;
+    bool m_grouped = false;
+    // The marks of the transaction in progress, as VALUES rows.
+    QStringList m_marks;
     UndoCounts m_counts;
     QSet<qint64> m_keptFolders;
     // A check takes nothing out: the items it would unlink, by folder, so that a folder emptied by
