@@ -94,9 +94,18 @@ journal_case() {
     start=$(now)
     timed_run "$dir" || status=$?
     seconds=$(calc '%.3f' "$(now) - $start")
-    plain=$(cut -d' ' -f1 "$data-$engine/figures")
-    printf '  %-10s journal on %.2f s (exit status %s), off %.2f s: the journal costs %.1f %%\n' "$engine:" \
-        "$seconds" "$status" "$plain" "$(calc '%.1f' "($seconds - $plain) * 100 / $plain")"
+    # The run without the journal once more, after it: the faster of the two is the figure, so that a
+    # passing load on the machine is not taken for the journal's cost.
+    local again="$data-$engine-again" again_seconds
+    copy_environment "$data" "$again" "$engine"
+    start=$(now)
+    timed_run "$again" || true
+    again_seconds=$(calc '%.3f' "$(now) - $start")
+    plain=$(awk -v a="$(cut -d' ' -f1 "$data-$engine/figures")" -v b="$again_seconds" 'BEGIN { print (a < b ? a : b) }')
+    rm -rf -- "$again"
+    printf '  %-10s journal on %.2f s (exit status %s), off %.2f s (the faster of %.2f and %.2f): the journal costs %.1f %%\n' \
+        "$engine:" "$seconds" "$status" "$plain" "$(cut -d' ' -f1 "$data-$engine/figures")" "$again_seconds" \
+        "$(calc '%.1f' "($seconds - $plain) * 100 / $plain")"
     local id undo_seconds verdict
     id=$(first_run "$dir" BENCH)
     run_program "$dir" undo --undo "$id"

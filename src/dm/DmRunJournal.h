@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 #include <vector>
 
 namespace vantrelis::dm {
@@ -53,7 +54,10 @@ public:
     // [trustee SYSTEM_ID, rights] in stored order. `profileId`, the profile's SYSTEM_ID when the
     // caller holds it, saves a lookup.
     virtual QString trusteeList(qint64 docNumber, qint64 profileId = 0) = 0;
-    virtual void trusteesReplaced(qint64 docNumber, const QString& before, const QString& after) = 0;
+    // `defaultRights`: what the caller set DEFAULT_RIGHTS to with the trustees, when it did (nothing
+    // else of the profile changed); without it the journal reads the profile to see what changed.
+    virtual void trusteesReplaced(qint64 docNumber, const QString& before, const QString& after,
+                                  std::optional<qint64> defaultRights = std::nullopt) = 0;
     // Profile columns changed on an existing document: JSON objects of column name to value.
     virtual void profileChanged(qint64 docNumber, const QString& before, const QString& after) = 0;
     // A folder's chain relinked in place (a sort): the rows it rewrote, as RunJournalText::ChainRows

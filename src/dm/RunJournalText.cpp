@@ -9,10 +9,38 @@ namespace vantrelis::dm::RunJournalText {
 
 namespace {
 
-// A JSON string literal, quotes and escapes included.
+// A JSON string literal, quotes and escapes included (RFC 8259: the quote, the backslash and the
+// control characters escaped, everything else as it is).
 QString JsonString(const QString& text) {
-    const QString array = QString::fromUtf8(QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact));
-    return array.mid(1, array.size() - 2); // ["text"] -> "text"
+    QString literal;
+    literal.reserve(text.size() + 2);
+    literal += QLatin1Char('"');
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case '"':
+            literal += QStringLiteral("\\\"");
+            break;
+        case '\\':
+            literal += QStringLiteral("\\\\");
+            break;
+        case '\n':
+            literal += QStringLiteral("\\n");
+            break;
+        case '\r':
+            literal += QStringLiteral("\\r");
+            break;
+        case '\t':
+            literal += QStringLiteral("\\t");
+            break;
+        default:
+            if (c.unicode() < 0x20)
+                literal += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+            else
+                literal += c;
+        }
+    }
+    literal += QLatin1Char('"');
+    return literal;
 }
 
 } // namespace

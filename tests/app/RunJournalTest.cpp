@@ -4,7 +4,11 @@
 #include "ImportRunFixture.h"
 #include "support/QtPrinters.h"
 
+#include "dm/RunJournalText.h"
+
 #include <QDateTime>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 #include <set>
@@ -288,6 +292,46 @@ TEST_F(RunJournalTest, RunsAreListedNewestFirstAcrossTheLibraries) {
     EXPECT_TRUE(lines.at(1).startsWith(ids.at(1) + QStringLiteral(" LIB_A "))) << lines.at(1).toStdString();
     EXPECT_EQ(lines.at(2), app::NoJournalLine(kLibB));
     EXPECT_EQ(context->session().LibraryName(), kLibA) << "the current library is connected again";
+}
+
+} // namespace
+} // namespace vantrelis::testing
+
+namespace vantrelis::testing {
+namespace {
+
+// The journal's texts read back as written: JSON that any reader takes, whatever the values hold.
+TEST(RunJournalText, ValuesTrusteesAndChainRowsReadBackAsWritten) {
+    const std::vector<std::pair<QString, QString>> values = {
+        {QStringLiteral("ABSTRACT"), QStringLiteral("O'Brien \"memo\" \\ back\nslash\ttab\x01 \u00e9\u4e2d")},
+        {QStringLiteral("MATTER"), QString()},
+        {QStringLiteral("DOCNAME"), QStringLiteral("")},
+    };
+    const QJsonObject object =
+        QJsonDocument::fromJson(dm::RunJournalText::ColumnValues(values).toUtf8()).object();
+    ASSERT_EQ(object.size(), 3);
+    EXPECT_EQ(object.value(QStringLiteral("ABSTRACT")).toString(), values[0].second);
+    EXPECT_TRUE(object.value(QStringLiteral("MATTER")).isNull()) << "no value reads as null";
+    EXPECT_TRUE(object.value(QStringLiteral("DOCNAME")).isString()) << "an empty text stays a text";
+
+    const std::vector<std::pair<qint64, qint64>> trustees = {{11, 255}, {0, 63}, {9007199254740, -1}};
+    std::vector<std::pair<qint64, qint64>> read;
+    ASSERT_TRUE(dm::RunJournalText::ReadTrustees(dm::RunJournalText::Trustees(trustees), read));
+    EXPECT_EQ(read, trustees);
+    const std::vector<dm::RunJournalText::ChainLink> links = {{7, true, 9}, {9, false, 0}};
+    std::vector<dm::RunJournalText::ChainLink> chain;
+    ASSERT_TRUE(dm::RunJournalText::ReadChainRows(dm::RunJournalText::ChainRows(links), chain));
+    ASSERT_EQ(chain.size(), 2u);
+    EXPECT_TRUE(chain[0].row == 7 && chain[0].isFirst && chain[0].next == 9);
+    EXPECT_TRUE(chain[1].row == 9 && !chain[1].isFirst && chain[1].next == 0);
+
+    for (const char* bad : {"", "{}", "[[1]]", "[[1,\"x\"]]", "[1,2]", "[[1,2", "null"}) {
+        SCOPED_TRACE(bad);
+        EXPECT_FALSE(dm::RunJournalText::ReadTrustees(QString::fromLatin1(bad), read));
+        EXPECT_FALSE(dm::RunJournalText::ReadChainRows(QString::fromLatin1(bad), chain));
+    }
+    EXPECT_TRUE(dm::RunJournalText::ReadTrustees(QStringLiteral("[]"), read));
+    EXPECT_TRUE(read.empty());
 }
 
 } // namespace

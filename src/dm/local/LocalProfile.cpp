@@ -525,25 +525,37 @@ qint64 LocalProfile::writeUpdate(LibraryStore& db, const QString& text, const QV
     LocalRunJournal* journal = m_library->activeJournal();
     if (!journal || m_isNew || journal->createdByRun(m_docNumber))
         return db.execute(text, values);
-    // The columns as they were, for the journal: a run taken back puts them back.
-    const QueryResult was = db.query(QStringLiteral("SELECT ") + columns.join(QStringLiteral(", ")) +
-                                         QStringLiteral(" FROM DOCSADM.PROFILE WHERE SYSTEM_ID = ?1"),
-                                     {m_systemId});
+    // The columns as they were, for the journal: a run taken back puts them back. A save that sets the
+    // edit time alone needs no read when this transaction read or wrote it already.
+    std::vector<QVariant> was;
+    QVariant lastEdit;
+    if (columns.size() == 1 && journal->lastEditKnown(m_docNumber, lastEdit)) {
+        was.push_back(lastEdit);
+    } else {
+        const QueryResult read = db.query(QStringLiteral("SELECT ") + columns.join(QStringLiteral(", ")) +
+                                              QStringLiteral(" FROM DOCSADM.PROFILE WHERE SYSTEM_ID = ?1"),
+                                          {m_systemId});
+        if (!read.rows.empty())
+            was = read.rows.front();
+    }
     const qint64 changed = db.execute(text, values);
-    if (changed == 0 || was.rows.empty())
+    if (changed == 0 || was.size() != static_cast<std::size_t>(columns.size()))
         return changed;
     std::vector<std::pair<QString, QString>> before;
     std::vector<std::pair<QString, QString>> after;
+    QVariant rights;
     for (qsizetype i = 0; i < columns.size(); ++i) {
-        const QVariant& old = was.rows.front().at(static_cast<std::size_t>(i));
+        const QVariant& old = was.at(static_cast<std::size_t>(i));
         const QVariant& now = values.at(i);
+        if (columns.at(i) == QLatin1String("DEFAULT_RIGHTS"))
+            rights = now;
         if (old.isNull() == now.isNull() && old.toString() == now.toString())
             continue;
         before.emplace_back(columns.at(i), old.isNull() ? QString() : old.toString());
         after.emplace_back(columns.at(i), now.isNull() ? QString() : now.toString());
     }
     journal->profileSaved(m_docNumber, RunJournalText::ColumnValues(before),
-                          RunJournalText::ColumnValues(after));
+                          RunJournalText::ColumnValues(after), rights, values.at(columns.size() - 1));
     return changed;
 }
 
@@ -635,7 +647,7 @@ void LocalProfile::journalTrustees(const QString& before) const {
     if (before.isNull())
         return;
     if (LocalRunJournal* journal = m_library->activeJournal())
-        journal->trusteesReplaced(m_docNumber, before, journal->trusteeList(m_docNumber, m_systemId));
+        journal->trusteesSaved(m_docNumber, before, journal->trusteesAfterSave(m_docNumber, m_systemId));
 }
 
 bool LocalProfile::deferrable() const {

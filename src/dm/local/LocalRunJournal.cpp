@@ -29,7 +29,7 @@ void LocalRunJournal::startRun(const RunRecord& run) {
     m_runId = run.runId;
     m_sequence = 0;
     m_created.clear();
-    m_profileBefore.clear();
+    m_columns.clear();
 }
 
 void LocalRunJournal::finishRun(const RunRecord& run) {
@@ -38,7 +38,7 @@ void LocalRunJournal::finishRun(const RunRecord& run) {
     const QString runId = m_runId;
     m_runId.clear();
     m_created.clear();
-    m_profileBefore.clear();
+    m_columns.clear();
     m_store->execute(
         QStringLiteral("UPDATE DOCSADM.VANTRELIS_RUNS SET ENDED = ?2, PATHS = ?3, "
                        "FOLDERS_ADDED = ?4, DOCUMENTS_FILED = ?5, ERRORS = ?6, STATUS = ?7 "
@@ -74,12 +74,9 @@ void LocalRunJournal::noteCreated(qint64 docNumber) {
         m_created.insert(docNumber);
 }
 
-QString LocalRunJournal::trusteeList(qint64 docNumber, qint64 profileId) {
-    // A document the run created is undone whole: its trustees are not journalled, nor read for it.
-    if (m_created.contains(docNumber))
-        return QString();
+QString LocalRunJournal::readTrustees(qint64 docNumber, qint64 profileId, bool keepColumns) {
     // With the list, the profile columns that a change of security sets (DEFAULT_RIGHTS, and the
-    // edit time of a save): the first read before a change keeps them for trusteesReplaced.
+    // edit time of a save), kept for the change that follows the read.
     static const QString head = QStringLiteral(
         "SELECT P.DEFAULT_RIGHTS, P.LAST_EDIT_DATE, S.PERSONORGROUP, S.ACCESSRIGHTS FROM DOCSADM.PROFILE P "
         "LEFT JOIN DOCSADM.SECURITY S ON S.THING = P.SYSTEM_ID ");
@@ -92,26 +89,36 @@ QString LocalRunJournal::trusteeList(qint64 docNumber, qint64 profileId) {
     for (const auto& row : rows.rows)
         if (!row.at(2).isNull())
             trustees.emplace_back(row.at(2).toLongLong(), row.at(3).toLongLong());
-    if (!m_runId.isEmpty() && !rows.rows.empty() && !m_profileBefore.contains(docNumber))
-        m_profileBefore.insert(docNumber, {rows.rows.front().at(0), rows.rows.front().at(1)});
+    if (keepColumns && !m_runId.isEmpty() && !rows.rows.empty())
+        m_columns.insert(docNumber, {rows.rows.front().at(0), rows.rows.front().at(1),
+                                     m_store->changeStamp().transaction});
     return RunJournalText::Trustees(trustees);
 }
 
-void LocalRunJournal::trusteesReplaced(qint64 docNumber, const QString& before, const QString& after) {
+QString LocalRunJournal::trusteeList(qint64 docNumber, qint64 profileId) {
+    // A document the run created is undone whole: its trustees are not journalled, nor read for it.
     if (m_created.contains(docNumber))
-        return;
-    if (before != after)
-        change("TRUSTEES", docNumber, 0, 0, before, after);
-    const auto kept = m_profileBefore.constFind(docNumber);
-    if (kept == m_profileBefore.constEnd())
-        return;
-    const SecurityColumns was = kept.value();
-    m_profileBefore.erase(kept);
-    const QueryResult now = m_store->query(
-        QStringLiteral("SELECT DEFAULT_RIGHTS, LAST_EDIT_DATE FROM DOCSADM.PROFILE WHERE DOCNUMBER = ?1"),
-        {docNumber});
-    if (now.rows.empty())
-        return;
+        return QString();
+    return readTrustees(docNumber, profileId, true);
+}
+
+QString LocalRunJournal::trusteesAfterSave(qint64 docNumber, qint64 profileId) {
+    if (m_created.contains(docNumber))
+        return QString();
+    return readTrustees(docNumber, profileId, false);
+}
+
+const LocalRunJournal::SecurityColumns* LocalRunJournal::knownColumns(qint64 docNumber) const {
+    // Known while the transaction they were read in goes on: inside it the document is this run's.
+    const auto known = m_columns.constFind(docNumber);
+    if (known == m_columns.constEnd() || known->transaction == 0 ||
+        known->transaction != m_store->changeStamp().transaction)
+        return nullptr;
+    return &known.value();
+}
+
+void LocalRunJournal::journalColumns(qint64 docNumber, const SecurityColumns& was, const QVariant& rights,
+                                     const QVariant& lastEdit) {
     std::vector<std::pair<QString, QString>> columnsBefore;
     std::vector<std::pair<QString, QString>> columnsAfter;
     const auto compare = [&](const char* name, const QVariant& old, const QVariant& current) {
@@ -121,11 +128,43 @@ void LocalRunJournal::trusteesReplaced(qint64 docNumber, const QString& before, 
         columnsAfter.emplace_back(QString::fromLatin1(name),
                                   current.isNull() ? QString() : current.toString());
     };
-    compare("DEFAULT_RIGHTS", was.rights, now.rows.front().at(0));
-    compare("LAST_EDIT_DATE", was.lastEdit, now.rows.front().at(1));
+    compare("DEFAULT_RIGHTS", was.rights, rights);
+    compare("LAST_EDIT_DATE", was.lastEdit, lastEdit);
     if (!columnsBefore.empty())
         change("PROFILE", docNumber, 0, 0, RunJournalText::ColumnValues(columnsBefore),
                RunJournalText::ColumnValues(columnsAfter));
+}
+
+void LocalRunJournal::trusteesSaved(qint64 docNumber, const QString& before, const QString& after) {
+    if (before != after && !m_created.contains(docNumber))
+        change("TRUSTEES", docNumber, 0, 0, before, after);
+}
+
+void LocalRunJournal::trusteesReplaced(qint64 docNumber, const QString& before, const QString& after,
+                                       std::optional<qint64> defaultRights) {
+    if (m_created.contains(docNumber))
+        return;
+    if (before != after)
+        change("TRUSTEES", docNumber, 0, 0, before, after);
+    const SecurityColumns* known = knownColumns(docNumber);
+    if (!known)
+        return;
+    const SecurityColumns was = *known;
+    SecurityColumns now = was;
+    if (defaultRights) {
+        // The caller set DEFAULT_RIGHTS itself and nothing else of the profile.
+        now.rights = *defaultRights;
+    } else {
+        const QueryResult read = m_store->query(
+            QStringLiteral("SELECT DEFAULT_RIGHTS, LAST_EDIT_DATE FROM DOCSADM.PROFILE WHERE DOCNUMBER = ?1"),
+            {docNumber});
+        if (read.rows.empty())
+            return;
+        now.rights = read.rows.front().at(0);
+        now.lastEdit = read.rows.front().at(1);
+    }
+    m_columns.insert(docNumber, now);
+    journalColumns(docNumber, was, now.rights, now.lastEdit);
 }
 
 void LocalRunJournal::profileChanged(qint64 docNumber, const QString& before, const QString& after) {
@@ -134,10 +173,24 @@ void LocalRunJournal::profileChanged(qint64 docNumber, const QString& before, co
     change("PROFILE", docNumber, 0, 0, before, after);
 }
 
-void LocalRunJournal::profileSaved(qint64 docNumber, const QString& before, const QString& after) {
+bool LocalRunJournal::lastEditKnown(qint64 docNumber, QVariant& lastEdit) const {
+    const SecurityColumns* known = knownColumns(docNumber);
+    if (!known)
+        return false;
+    lastEdit = known->lastEdit;
+    return true;
+}
+
+void LocalRunJournal::profileSaved(qint64 docNumber, const QString& before, const QString& after,
+                                   const QVariant& rights, const QVariant& lastEdit) {
     if (m_runId.isEmpty() || m_created.contains(docNumber))
         return;
-    m_profileBefore.remove(docNumber);
+    // The save's own row covers what it set; what is known of the columns follows it.
+    if (auto known = m_columns.find(docNumber); known != m_columns.end()) {
+        if (rights.isValid())
+            known->rights = rights;
+        known->lastEdit = lastEdit;
+    }
     if (before != QLatin1String("{}"))
         change("PROFILE", docNumber, 0, 0, before, after);
 }

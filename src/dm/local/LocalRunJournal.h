@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QSet>
 #include <memory>
+#include <optional>
 
 namespace vantrelis::dm::local {
 
@@ -31,11 +32,20 @@ public:
     bool createdByRun(qint64 docNumber) const override { return m_created.contains(docNumber); }
     void noteCreated(qint64 docNumber) override;
     QString trusteeList(qint64 docNumber, qint64 profileId = 0) override;
-    void trusteesReplaced(qint64 docNumber, const QString& before, const QString& after) override;
+    void trusteesReplaced(qint64 docNumber, const QString& before, const QString& after,
+                          std::optional<qint64> defaultRights = std::nullopt) override;
+    // A save of the object model replaced the trustees: the columns it set went with profileSaved.
+    void trusteesSaved(qint64 docNumber, const QString& before, const QString& after);
     void profileChanged(qint64 docNumber, const QString& before, const QString& after) override;
     // A save of an existing document's profile changed these columns (its edit time among them): its
     // row also covers what the security change it belongs to set in the profile.
-    void profileSaved(qint64 docNumber, const QString& before, const QString& after);
+    void profileSaved(qint64 docNumber, const QString& before, const QString& after, const QVariant& rights,
+                      const QVariant& lastEdit);
+    // A document's LAST_EDIT_DATE as this transaction read or wrote it last; false when not known.
+    bool lastEditKnown(qint64 docNumber, QVariant& lastEdit) const;
+    // The trustee list after a save of the object model, whose profile columns profileSaved saw.
+    QString trusteesAfterSave(qint64 docNumber, qint64 profileId);
+
     void chainRewritten(qint64 folder, const QString& before, const QString& after) override;
     std::vector<RunRecord> runs() override;
 
@@ -43,17 +53,23 @@ private:
     void change(const char* kind, qint64 docNumber, qint64 parent, qint64 itemRow, const QVariant& before,
                 const QVariant& after);
 
-    // DEFAULT_RIGHTS and LAST_EDIT_DATE of a document as trusteeList found them before a change.
+    // DEFAULT_RIGHTS and LAST_EDIT_DATE of a document as read (with its trustees) or written last, and
+    // the transaction that did it.
     struct SecurityColumns {
         QVariant rights;
         QVariant lastEdit;
+        quint64 transaction = 0;
     };
+    QString readTrustees(qint64 docNumber, qint64 profileId, bool keepColumns);
+    const SecurityColumns* knownColumns(qint64 docNumber) const;
+    void journalColumns(qint64 docNumber, const SecurityColumns& was, const QVariant& rights,
+                        const QVariant& lastEdit);
 
     std::shared_ptr<LibraryStore> m_store;
     QString m_runId;
     qint64 m_sequence = 0;
     QSet<qint64> m_created;
-    QHash<qint64, SecurityColumns> m_profileBefore;
+    QHash<qint64, SecurityColumns> m_columns;
 };
 
 } // namespace vantrelis::dm::local

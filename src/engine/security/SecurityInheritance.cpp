@@ -146,7 +146,8 @@ void SecurityInheritance::InheritSecurity(qint64 docNumber, qint64 parentFolder,
                 after.emplace_back(typist.toLongLong(), 255);
             for (const ParentRow& row : parentRows)
                 after.emplace_back(row.personOrGroup.toLongLong(), row.rights.toLongLong());
-            journal->trusteesReplaced(docNumber, before, dm::RunJournalText::Trustees(after));
+            // Replace set DEFAULT_RIGHTS to 1 with the rows.
+            journal->trusteesReplaced(docNumber, before, dm::RunJournalText::Trustees(after), 1);
         }
         copy.commit();
         m_log.ShowStatus(QStringLiteral("Finished adding ") +
