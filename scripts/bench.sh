@@ -88,7 +88,15 @@ journal_case() {
     local data=$1 engine=$2
     local dir="$data-$engine-journal"
     copy_environment "$data" "$dir" "$engine"
-    "$tool" upgrade "$(library_location "$dir" BENCH)" >/dev/null
+    # The journal's tables are made by the library's owner (the program's role may not), and the
+    # program's role gets its rights on them by the schema's default privileges.
+    local location
+    location=$(library_location "$dir" BENCH)
+    if [[ "$location" == postgresql://* ]]; then
+        location=${location#*@/}
+        location=$(pg_database_uri "${location%%\?*}")
+    fi
+    "$tool" upgrade "$location" >/dev/null
     journal_free_rows "$dir" >"$dir/before.rows"
     local start status=0 seconds plain
     start=$(now)

@@ -211,6 +211,75 @@ TEST_P(RunJournalStoreTest, TrusteeListsReadInStoredOrder) {
     EXPECT_EQ(journal.trusteeList(42), QStringLiteral("[[12,63],[11,255],[13,-1]]"));
 }
 
+// What a change of security set in the profile (DEFAULT_RIGHTS, the edit time) is journalled with it,
+// in a folder's transaction as in a whole library's, from what the transaction read; a rollback in
+// between makes the journal read again.
+TEST_P(RunJournalStoreTest, SecurityColumnsAreJournalledWithTheTrustees) {
+    LibraryAdmin(m_library->store()).addJournalTables();
+    LocalRunJournal journal(m_library->store());
+    dm::RunRecord run;
+    run.runId = QStringLiteral("20261209-051530-K3QZ");
+    run.started = QStringLiteral("2026-12-09T05:15:30");
+    journal.startRun(run);
+    db().execute(
+        QStringLiteral("INSERT INTO DOCSADM.PROFILE (SYSTEM_ID, DOCNUMBER, DEFAULT_RIGHTS, LAST_EDIT_DATE) "
+                       "VALUES (900, 42, 0, '2023-01-02'), (901, 43, 0, '2023-01-02')"));
+    const auto profileRows = [&](qint64 doc) {
+        return db()
+            .query(
+                QStringLiteral("SELECT BEFORE_VALUES, AFTER_VALUES FROM DOCSADM.VANTRELIS_RUN_CHANGES WHERE "
+                               "KIND = 'PROFILE' AND DOCNUMBER = ?1"),
+                {doc})
+            .rows;
+    };
+    struct Case {
+        const char* name;
+        qint64 doc;
+        bool folderScope;
+        bool rollbackBetween;
+    };
+    for (const Case& c :
+         {Case{"folder's transaction", 42, true, false}, Case{"after a rollback", 43, false, true}}) {
+        SCOPED_TRACE(c.name);
+        if (c.folderScope)
+            db().beginForFolder(7);
+        else
+            db().begin();
+        const QString before = journal.trusteeList(c.doc, 900 + (c.doc - 42));
+        if (c.rollbackBetween) {
+            db().begin();
+            db().execute(QStringLiteral(
+                             "UPDATE DOCSADM.PROFILE SET LAST_EDIT_DATE = '2024-05-06' WHERE DOCNUMBER = ?1"),
+                         {c.doc});
+            db().rollback();
+            // Someone's edit the journal did not see: read, not taken from what it knew.
+            db().execute(QStringLiteral(
+                             "UPDATE DOCSADM.PROFILE SET LAST_EDIT_DATE = '2025-01-01' WHERE DOCNUMBER = ?1"),
+                         {c.doc});
+        }
+        db().execute(QStringLiteral("UPDATE DOCSADM.PROFILE SET DEFAULT_RIGHTS = 1 WHERE DOCNUMBER = ?1"),
+                     {c.doc});
+        db().execute(QStringLiteral(
+                         "INSERT INTO DOCSADM.SECURITY (THING, PERSONORGROUP, ACCESSRIGHTS) VALUES (?1, 11, "
+                         "255)"),
+                     {900 + (c.doc - 42)});
+        // The caller says what it set; after the rollback the journal does not take its word for the rest.
+        journal.trusteesReplaced(c.doc, before, QStringLiteral("[[11,255]]"), 1);
+        db().commit();
+        const auto rows = profileRows(c.doc);
+        ASSERT_EQ(rows.size(), 1u);
+        if (c.rollbackBetween) {
+            EXPECT_EQ(rows.front().at(0).toString(),
+                      QStringLiteral("{\"DEFAULT_RIGHTS\":\"0\",\"LAST_EDIT_DATE\":\"2023-01-02\"}"));
+            EXPECT_EQ(rows.front().at(1).toString(),
+                      QStringLiteral("{\"DEFAULT_RIGHTS\":\"1\",\"LAST_EDIT_DATE\":\"2025-01-01\"}"));
+        } else {
+            EXPECT_EQ(rows.front().at(0).toString(), QStringLiteral("{\"DEFAULT_RIGHTS\":\"0\"}"));
+            EXPECT_EQ(rows.front().at(1).toString(), QStringLiteral("{\"DEFAULT_RIGHTS\":\"1\"}"));
+        }
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(BothStores, RunJournalStoreTest,
                          ::testing::Values(StoreKind::Sqlite, StoreKind::Postgres),
                          [](const ::testing::TestParamInfo<StoreKind>& info) {

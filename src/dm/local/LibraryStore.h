@@ -96,6 +96,9 @@ public:
         qint64 changes = 0;
     };
     virtual ChangeStamp changeStamp() const = 0;
+    // Which transaction is going on: the same number from its begin to its end, a new one after any
+    // rollback inside it; 0 outside a transaction. Unlike changeStamp, whatever the scope locks.
+    virtual quint64 transactionSerial() const { return changeStamp().transaction; }
     // Whether nothing in the library can have changed since `stamp` was taken.
     virtual bool unchangedSince(const ChangeStamp& stamp) const = 0;
 

@@ -90,8 +90,8 @@ QString LocalRunJournal::readTrustees(qint64 docNumber, qint64 profileId, bool k
         if (!row.at(2).isNull())
             trustees.emplace_back(row.at(2).toLongLong(), row.at(3).toLongLong());
     if (keepColumns && !m_runId.isEmpty() && !rows.rows.empty())
-        m_columns.insert(docNumber, {rows.rows.front().at(0), rows.rows.front().at(1),
-                                     m_store->changeStamp().transaction});
+        m_columns.insert(docNumber,
+                         {rows.rows.front().at(0), rows.rows.front().at(1), m_store->transactionSerial()});
     return RunJournalText::Trustees(trustees);
 }
 
@@ -112,7 +112,7 @@ const LocalRunJournal::SecurityColumns* LocalRunJournal::knownColumns(qint64 doc
     // Known while the transaction they were read in goes on: inside it the document is this run's.
     const auto known = m_columns.constFind(docNumber);
     if (known == m_columns.constEnd() || known->transaction == 0 ||
-        known->transaction != m_store->changeStamp().transaction)
+        known->transaction != m_store->transactionSerial())
         return nullptr;
     return &known.value();
 }
@@ -146,23 +146,26 @@ void LocalRunJournal::trusteesReplaced(qint64 docNumber, const QString& before, 
         return;
     if (before != after)
         change("TRUSTEES", docNumber, 0, 0, before, after);
-    const SecurityColumns* known = knownColumns(docNumber);
-    if (!known)
+    // What the last read before the change found; what the change left is known without a read only
+    // while that read's transaction goes on undisturbed.
+    const auto read = m_columns.constFind(docNumber);
+    if (read == m_columns.constEnd())
         return;
-    const SecurityColumns was = *known;
+    const SecurityColumns was = read.value();
     SecurityColumns now = was;
-    if (defaultRights) {
+    if (defaultRights && knownColumns(docNumber)) {
         // The caller set DEFAULT_RIGHTS itself and nothing else of the profile.
         now.rights = *defaultRights;
     } else {
-        const QueryResult read = m_store->query(
+        const QueryResult current = m_store->query(
             QStringLiteral("SELECT DEFAULT_RIGHTS, LAST_EDIT_DATE FROM DOCSADM.PROFILE WHERE DOCNUMBER = ?1"),
             {docNumber});
-        if (read.rows.empty())
+        if (current.rows.empty())
             return;
-        now.rights = read.rows.front().at(0);
-        now.lastEdit = read.rows.front().at(1);
+        now.rights = current.rows.front().at(0);
+        now.lastEdit = current.rows.front().at(1);
     }
+    now.transaction = m_store->transactionSerial();
     m_columns.insert(docNumber, now);
     journalColumns(docNumber, was, now.rights, now.lastEdit);
 }

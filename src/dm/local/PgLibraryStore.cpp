@@ -992,6 +992,8 @@ void PgLibraryStore::beginWith(const QString& locks, const QString& nestedLocks)
             raise(result.get(), sql);
         }
     }
+    if (m_transactionDepth == 0)
+        ++m_transactionSerial;
     ++m_transactionDepth;
     m_deferredRows.enter();
 }
@@ -1042,6 +1044,7 @@ void PgLibraryStore::rollback() noexcept {
                         m_folderLocks.end());
     --m_transactionDepth;
     m_deferredRows.drop();
+    ++m_transactionSerial;
     if (m_transactionDepth == 0) {
         m_pending.clear();
         m_pendingTraced = 0;

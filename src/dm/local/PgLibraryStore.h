@@ -86,6 +86,7 @@ public:
     // Other clients write the library between any two statements (READ COMMITTED), so no stamp
     // ever counts as unchanged and trustee names are always read again.
     ChangeStamp changeStamp() const override { return {}; }
+    quint64 transactionSerial() const override { return m_transactionDepth > 0 ? m_transactionSerial : 0; }
     bool unchangedSince(const ChangeStamp&) const override { return false; }
     std::optional<TrusteeName> findTrustee(bool isGroup, const QString& name) override;
     void setTrace(std::shared_ptr<SqlTrace> trace) override;
@@ -148,6 +149,7 @@ private:
     std::shared_ptr<SqlTrace> m_trace;
     bool m_traceChecked = false;
     int m_transactionDepth = 0;
+    quint64 m_transactionSerial = 0;
     // The transaction open holds the whole library's lock (begin(), not beginForFolder()).
     bool m_wholeLibrary = false;
     // The folders' locks it holds, each with the depth of the scope that took it.
