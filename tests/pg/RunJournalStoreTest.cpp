@@ -29,6 +29,17 @@ protected:
             .toLongLong();
     }
 
+    // The journal tables, and a run started in them.
+    LocalRunJournal StartedJournal() {
+        LibraryAdmin(m_library->store()).addJournalTables();
+        LocalRunJournal journal(m_library->store());
+        dm::RunRecord run;
+        run.runId = QStringLiteral("20261209-051530-K3QZ");
+        run.started = QStringLiteral("2026-12-09T05:15:30");
+        journal.startRun(run);
+        return journal;
+    }
+
     std::unique_ptr<TestStores> m_library;
 };
 
@@ -121,12 +132,7 @@ TEST_P(RunJournalStoreTest, ChangeRowsCommitAndRollBackWithTheirChange) {
 // written inside it (whether or not it wrote anything else), the commit writes the rest in the order
 // of the changes, and a row that cannot be written fails the commit and the change with it.
 TEST_P(RunJournalStoreTest, KeptRowsFollowTheirSavepointsAndFailTheCommitTheyCannotJoin) {
-    LibraryAdmin(m_library->store()).addJournalTables();
-    LocalRunJournal journal(m_library->store());
-    dm::RunRecord run;
-    run.runId = QStringLiteral("20261209-051530-K3QZ");
-    run.started = QStringLiteral("2026-12-09T05:15:30");
-    journal.startRun(run);
+    LocalRunJournal journal = StartedJournal();
     const auto profile = [&](qint64 docNumber) {
         db().execute(QStringLiteral("INSERT INTO DOCSADM.PROFILE (SYSTEM_ID, DOCNUMBER) VALUES (?1, ?1)"),
                      {docNumber});
@@ -180,7 +186,7 @@ TEST_P(RunJournalStoreTest, KeptRowsFollowTheirSavepointsAndFailTheCommitTheyCan
         db().scalar(QStringLiteral("SELECT MAX(SEQ) FROM DOCSADM.VANTRELIS_RUN_CHANGES")).toLongLong() + 1;
     db().execute(QStringLiteral("INSERT INTO DOCSADM.VANTRELIS_RUN_CHANGES (RUN_ID, SEQ, DOCNUMBER) "
                                 "VALUES (?1, ?2, 0)"),
-                 {run.runId, next});
+                 {QStringLiteral("20261209-051530-K3QZ"), next});
     db().begin();
     profile(7);
     journal.itemLinked(7, 10, 7, 5);
@@ -215,12 +221,7 @@ TEST_P(RunJournalStoreTest, TrusteeListsReadInStoredOrder) {
 // in a folder's transaction as in a whole library's, from what the transaction read; a rollback in
 // between makes the journal read again.
 TEST_P(RunJournalStoreTest, SecurityColumnsAreJournalledWithTheTrustees) {
-    LibraryAdmin(m_library->store()).addJournalTables();
-    LocalRunJournal journal(m_library->store());
-    dm::RunRecord run;
-    run.runId = QStringLiteral("20261209-051530-K3QZ");
-    run.started = QStringLiteral("2026-12-09T05:15:30");
-    journal.startRun(run);
+    LocalRunJournal journal = StartedJournal();
     db().execute(
         QStringLiteral("INSERT INTO DOCSADM.PROFILE (SYSTEM_ID, DOCNUMBER, DEFAULT_RIGHTS, LAST_EDIT_DATE) "
                        "VALUES (900, 42, 0, '2023-01-02'), (901, 43, 0, '2023-01-02')"));
