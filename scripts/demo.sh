@@ -137,6 +137,7 @@ in_copy() {
     (cd "$undo" && VANTRELIS_DM_SERVER="$undo/dm-server.ini" XDG_CONFIG_HOME="$undo/config" \
         XDG_DATA_HOME="$undo/data" "$program" /G /X "$@")
 }
+echo "Taking the first run back on a copy of VANTRELIS_MSSQL in $undo (the demo's own libraries keep the import)."
 echo "The runs in the copy of VANTRELIS_MSSQL (vantrelis-import --runs):"
 in_copy --runs | sed 's/^/  /'
 first_run=$(in_copy --runs | awk '$2 == "VANTRELIS_MSSQL" { id = $1 } END { print id }')
