@@ -456,6 +456,7 @@ TEST(CommandLineOptions, AreWholeArgumentsThatNeverReachTheSwitches) {
         bool check = false;
         const char* report = "";
         bool profileFromLine = false;
+        const char* undo = "";
     } rows[] = {
         {{"--help"}, true, false, "", "", false},
         {{"/G", "--version", "/X"}, false, true, "", "", true},
@@ -479,6 +480,30 @@ TEST(CommandLineOptions, AreWholeArgumentsThatNeverReachTheSwitches) {
         {{"--report="}, false, false, "--report=", "", false},
         {{"/G", "--profile-from-line"}, false, false, "", "", true, false, "", true},
         {{"--Profile-From-Line"}, false, false, "--Profile-From-Line", "", false},
+        // The run id is the next argument (or after "="), in capitals as the journal writes it.
+        {{"--undo", "20261209-051530-k3qz", "--check"},
+         false,
+         false,
+         "",
+         "",
+         false,
+         true,
+         "",
+         false,
+         "20261209-051530-K3QZ"},
+        {{"/G", "--undo= 20261209-051530-K3QZ "},
+         false,
+         false,
+         "",
+         "",
+         true,
+         false,
+         "",
+         false,
+         "20261209-051530-K3QZ"},
+        // Without an id, or with an option where the id should be, it names no run.
+        {{"--undo", "--check"}, false, false, "--undo", "", false, true},
+        {{"--undo"}, false, false, "--undo", "", false},
     };
     for (const auto& row : rows) {
         const CommandLine parsed = CommandLine::Parse(row.arguments);
@@ -491,6 +516,7 @@ TEST(CommandLineOptions, AreWholeArgumentsThatNeverReachTheSwitches) {
         EXPECT_EQ(parsed.check, row.check);
         EXPECT_EQ(parsed.reportFile.toStdString(), row.report);
         EXPECT_EQ(parsed.profileFromLine, row.profileFromLine);
+        EXPECT_EQ(parsed.undoRun.toStdString(), row.undo);
     }
 }
 
