@@ -180,7 +180,7 @@ std::vector<Table> LibrarySchema::Tables() {
                        C("DOCNUMBER", "INTEGER"), C("PARENT", "INTEGER"), C("ITEM_ID", "INTEGER"),
                        C("BEFORE_VALUES", "TEXT"), C("AFTER_VALUES", "TEXT")},
                       {I("VANTRELIS_RUN_CHANGES_RUN", "RUN_ID, SEQ", true),
-                       I("VANTRELIS_RUN_CHANGES_DOCNUMBER", "DOCNUMBER, RUN_ID")},
+                       I("VANTRELIS_RUN_CHANGES_DOCNUMBER", "DOCNUMBER")},
                       true,
                       false});
     return tables;
