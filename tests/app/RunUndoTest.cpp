@@ -272,6 +272,63 @@ TEST_F(RunUndoTest, UndoingTheFirstOfTwoRunsKeepsTheSecondRunsWork) {
         0);
 }
 
+// Journal rows as a run might have left them, and one that no run writes: a value is put back only
+// where it is still the run's, and a row that cannot be read safely changes nothing.
+TEST_F(RunUndoTest, AProfileValueGoesBackOnlyWhereItIsStillTheRunsAndAnUnreadableRowChangesNothing) {
+    struct Case {
+        const char* name;
+        const char* kind;
+        const char* before;
+        const char* after;
+        const char* current; // ABSTRACT when the undo starts
+        const char* outcome;
+        QVariant left; // ABSTRACT afterwards
+    };
+    const std::vector<Case> cases = {
+        {"still the run's", "PROFILE", R"({"ABSTRACT":null})", R"({"ABSTRACT":"O'Brien"})", "O'Brien",
+         "undone", QVariant()},
+        {"an empty text", "PROFILE", R"({"ABSTRACT":""})", R"({"ABSTRACT":"x"})", "x", "undone",
+         QVariant(QString(""))},
+        {"changed since", "PROFILE", R"({"ABSTRACT":null})", R"({"ABSTRACT":"x"})", "y", "kept",
+         QVariant(QStringLiteral("y"))},
+        {"no column name", "PROFILE", R"({"ABSTRACT = NULL, DOCNAME":null})",
+         R"({"ABSTRACT = NULL, DOCNAME":"x"})", "x", "kept", QVariant(QStringLiteral("x"))},
+        {"unreadable trustees", "TRUSTEES", "[[1,", "[]", "x", "kept", QVariant(QStringLiteral("x"))},
+        {"unknown kind", "RENAME", "{}", "{}", "x", "kept", QVariant(QStringLiteral("x"))},
+    };
+    JournalBoth();
+    const qint64 memo = AddMatterMemo(kLibA, QStringLiteral("C1"), QStringLiteral("M1"));
+    Start();
+    view.choices = Choices({QStringLiteral("C1,M1,MEMO")}, {true, false});
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString runId = QStringLiteral("20261209-0000%1-TEST").arg(++n, 2, 10, QLatin1Char('0'));
+        Db(kLibA).execute(
+            QStringLiteral("INSERT INTO DOCSADM.VANTRELIS_RUNS (RUN_ID, STARTED, STATUS) VALUES (?1, "
+                           "'2026-12-09T00:00:00', 'finished')"),
+            {runId});
+        Db(kLibA).execute(
+            QStringLiteral("INSERT INTO DOCSADM.VANTRELIS_RUN_CHANGES (RUN_ID, SEQ, KIND, DOCNUMBER, "
+                           "PARENT, ITEM_ID, BEFORE_VALUES, AFTER_VALUES) VALUES (?1, 1, ?2, ?3, 0, "
+                           "0, ?4, ?5)"),
+            {runId, QString::fromLatin1(c.kind), memo, QString::fromUtf8(c.before),
+             QString::fromUtf8(c.after)});
+        Db(kLibA).execute(QStringLiteral("UPDATE DOCSADM.PROFILE SET ABSTRACT = ?1 WHERE DOCNUMBER = ?2"),
+                          {QString::fromUtf8(c.current), memo});
+        told.clear();
+        const app::UndoOutcome undone = Undo(runId);
+        EXPECT_EQ(undone.exitStatus, 0) << undone.summary.toStdString();
+        EXPECT_EQ(
+            QLatin1String(c.outcome) == QLatin1String("kept") ? undone.counts.kept : undone.counts.total(), 1)
+            << told.join(QLatin1Char('\n')).toStdString();
+        EXPECT_EQ(Db(kLibA).scalar(
+                      QStringLiteral("SELECT ABSTRACT FROM DOCSADM.PROFILE WHERE DOCNUMBER = ?1"), {memo}),
+                  c.left);
+        EXPECT_EQ(Undo(runId).counts.alreadyDone, 1) << "the row is marked, kept or not";
+    }
+}
+
 TEST_F(RunUndoTest, WithoutTheJournalTablesOrTheRunNothingChangesAndTheReasonIsGiven) {
     AddMatterMemo(kLibA, QStringLiteral("C1"), QStringLiteral("M1"));
     Import({QStringLiteral("C1,M1,MEMO")}, {true, false});

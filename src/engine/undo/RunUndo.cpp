@@ -128,8 +128,6 @@ bool RunUndo::ReadChanges(const QString& runId, std::vector<JournalChange>& pend
             continue;
         }
         ++m_counts.alreadyDone;
-        if (change->kind == QLatin1String("FOLDER") && mark.value() == QLatin1String("KEPT"))
-            m_keptFolders.insert(change->docNumber);
     }
     // A new folder's row is journalled last in its creation, after its link and what the link did to
     // the parent (a sort, values carried up): it is taken back in its link's place, after those, so
@@ -162,9 +160,8 @@ UndoStep RunUndo::Dispatch(const JournalChange& change) {
         return UndoProfile(change);
     if (change.kind == QLatin1String("CHAIN"))
         return UndoChain(change);
-    return Step(change, QStringLiteral("kept"),
-                QStringLiteral("the journal names a change this program does not know (") + change.kind +
-                    QLatin1Char(')'));
+    return Unreadable(change, QStringLiteral("the journal names a change this program does not know (") +
+                                  change.kind + QLatin1Char(')'));
 }
 
 UndoStep RunUndo::Failed(const JournalChange& change) {
@@ -232,7 +229,6 @@ RunUndo::Answer RunUndo::Undo(const QString& runId, bool check,
                               const std::function<void(const UndoStep&)>& step,
                               const std::function<bool()>& stop) {
     m_counts = UndoCounts{};
-    m_keptFolders.clear();
     m_wouldUnlink.clear();
     m_previous.clear();
     m_wouldTrustees.clear();
@@ -293,6 +289,26 @@ RunUndo::Answer RunUndo::Undo(const QString& runId, bool check,
         }
     }
     return Answer::Done;
+}
+
+UndoStep RunUndo::Unreadable(const JournalChange& change, const QString& reason) {
+    // Kept, and marked so: a second undo does not meet it again.
+    std::unique_ptr<dm::SqlTransaction> scope = Begin(std::nullopt);
+    if (!m_check)
+        Mark(change, QStringLiteral("KEPT"));
+    Commit(scope);
+    m_log.WriteLog(QStringLiteral("Warning: Change ") + Whole(change.seq) + QStringLiteral(" is kept: ") +
+                   reason);
+    return Step(change, QStringLiteral("kept"), reason);
+}
+
+UndoStep RunUndo::TakenBack(const JournalChange& change, std::unique_ptr<dm::SqlTransaction>& scope,
+                            qint64& count, const QString& logLine) {
+    Mark(change, QStringLiteral("UNDONE"));
+    Commit(scope);
+    ++count;
+    m_log.WriteLog(logLine);
+    return Step(change, QStringLiteral("undone"));
 }
 
 void RunUndo::Mark(const JournalChange& change, const QString& mark) {
@@ -382,14 +398,6 @@ RunUndo::ChainPlace RunUndo::ReadPlace(qint64 row, qint64 parent, qint64 docNumb
 }
 
 UndoStep RunUndo::UndoItem(const JournalChange& change) {
-    if (m_keptFolders.contains(change.docNumber)) {
-        // The folder stays, and so does its place in its parent.
-        std::unique_ptr<dm::SqlTransaction> scope = Begin(change.parent);
-        if (!m_check)
-            Mark(change, QStringLiteral("KEPT"));
-        Commit(scope);
-        return Step(change, QStringLiteral("kept"), QStringLiteral("the folder it links is kept"));
-    }
     std::unique_ptr<dm::SqlTransaction> scope = Begin(change.parent);
     bool present = false;
     const ChainPlace place = ReadPlace(change.itemRow, change.parent, change.docNumber, present);
@@ -407,11 +415,8 @@ UndoStep RunUndo::UndoItem(const JournalChange& change) {
         return Step(change, QStringLiteral("would-undo"));
     }
     Unlink(place);
-    Mark(change, QStringLiteral("UNDONE"));
-    Commit(scope);
-    ++m_counts.itemsUnlinked;
-    m_log.WriteLog(ItemText(change) + QStringLiteral(" taken out of the folder"));
-    return Step(change, QStringLiteral("undone"));
+    return TakenBack(change, scope, m_counts.itemsUnlinked,
+                     ItemText(change) + QStringLiteral(" taken out of the folder"));
 }
 
 QString RunUndo::LaterRunNote(qint64 docNumber) {
@@ -448,7 +453,6 @@ UndoStep RunUndo::UndoFolder(const JournalChange& change) {
             Mark(change, QStringLiteral("KEPT"));
             Commit(scope);
         }
-        m_keptFolders.insert(change.docNumber);
         m_log.WriteLog(QStringLiteral("Warning: Folder #") + folder + QStringLiteral(" is kept: ") + reason);
         return Step(change, QStringLiteral("kept"), reason);
     };
@@ -495,11 +499,8 @@ UndoStep RunUndo::UndoFolder(const JournalChange& change) {
     Send(QStringLiteral("DELETE FROM ") + Table("VERSIONS") + byDocument);
     Send(QStringLiteral("DELETE FROM ") + Table("FOLDER") + byDocument);
     Send(QStringLiteral("DELETE FROM ") + Table("PROFILE") + byDocument);
-    Mark(change, QStringLiteral("UNDONE"));
-    Commit(scope);
-    ++m_counts.foldersRemoved;
-    m_log.WriteLog(QStringLiteral("Folder #") + folder + QStringLiteral(" removed"));
-    return Step(change, QStringLiteral("undone"));
+    return TakenBack(change, scope, m_counts.foldersRemoved,
+                     QStringLiteral("Folder #") + folder + QStringLiteral(" removed"));
 }
 
 UndoStep RunUndo::UndoTrustees(const JournalChange& change) {
@@ -508,8 +509,7 @@ UndoStep RunUndo::UndoTrustees(const JournalChange& change) {
     std::vector<std::pair<qint64, qint64>> after;
     if (!dm::RunJournalText::ReadTrustees(change.before, before) ||
         !dm::RunJournalText::ReadTrustees(change.after, after))
-        return Step(change, QStringLiteral("kept"),
-                    QStringLiteral("the journal's trustee list cannot be read"));
+        return Unreadable(change, QStringLiteral("the journal's trustee list cannot be read"));
     std::unique_ptr<dm::SqlTransaction> scope = Begin(std::nullopt);
     qint64 profileId = 0;
     std::vector<std::pair<qint64, qint64>> current;
@@ -554,11 +554,8 @@ UndoStep RunUndo::UndoTrustees(const JournalChange& change) {
         Send(QStringLiteral("INSERT INTO ") + Table("SECURITY") +
              QStringLiteral("(THING, PERSONORGROUP, ACCESSRIGHTS) VALUES (") + thing + QStringLiteral(", ") +
              Whole(trustee) + QStringLiteral(", ") + Whole(rights) + QLatin1Char(')'));
-    Mark(change, QStringLiteral("UNDONE"));
-    Commit(scope);
-    ++m_counts.trusteesRestored;
-    m_log.WriteLog(QStringLiteral("The trustees of document #") + document + QStringLiteral(" restored"));
-    return Step(change, QStringLiteral("undone"));
+    return TakenBack(change, scope, m_counts.trusteesRestored,
+                     QStringLiteral("The trustees of document #") + document + QStringLiteral(" restored"));
 }
 
 UndoStep RunUndo::UndoProfile(const JournalChange& change) {
@@ -566,15 +563,14 @@ UndoStep RunUndo::UndoProfile(const JournalChange& change) {
     const QJsonDocument beforeDoc = QJsonDocument::fromJson(change.before.toUtf8());
     const QJsonDocument afterDoc = QJsonDocument::fromJson(change.after.toUtf8());
     if (!beforeDoc.isObject() || !afterDoc.isObject())
-        return Step(change, QStringLiteral("kept"),
-                    QStringLiteral("the journal's profile values cannot be read"));
+        return Unreadable(change, QStringLiteral("the journal's profile values cannot be read"));
     const QJsonObject before = beforeDoc.object();
     const QJsonObject after = afterDoc.object();
     QStringList columns;
     for (auto value = after.constBegin(); value != after.constEnd(); ++value) {
         if (!ValidColumnName(value.key()) || !before.contains(value.key()))
-            return Step(change, QStringLiteral("kept"),
-                        QStringLiteral("the journal names a column that cannot be restored: ") + value.key());
+            return Unreadable(change, QStringLiteral("the journal names a column that cannot be restored: ") +
+                                          value.key());
         columns += value.key();
     }
     std::unique_ptr<dm::SqlTransaction> scope = Begin(std::nullopt);
@@ -631,15 +627,14 @@ UndoStep RunUndo::UndoProfile(const JournalChange& change) {
         return Step(change, QStringLiteral("would-undo"), changedNote);
     Send(QStringLiteral("UPDATE ") + Table("PROFILE") + QStringLiteral("SET ") +
          sets.join(QStringLiteral(", ")) + QStringLiteral(" WHERE DOCNUMBER = ") + document);
-    Mark(change, QStringLiteral("UNDONE"));
-    Commit(scope);
-    ++m_counts.profilesRestored;
-    m_log.WriteLog(
-        QStringLiteral("The profile of document #") + document + QStringLiteral(" restored") +
-        (changedNote.isEmpty() ? QString() : QStringLiteral(" (") + changedNote + QLatin1Char(')')));
     if (!changed.isEmpty())
         ++m_counts.kept;
-    return Step(change, QStringLiteral("undone"), changedNote);
+    UndoStep done = TakenBack(
+        change, scope, m_counts.profilesRestored,
+        QStringLiteral("The profile of document #") + document + QStringLiteral(" restored") +
+            (changedNote.isEmpty() ? QString() : QStringLiteral(" (") + changedNote + QLatin1Char(')')));
+    done.reason = changedNote;
+    return done;
 }
 
 UndoStep RunUndo::UndoChain(const JournalChange& change) {
@@ -647,8 +642,7 @@ UndoStep RunUndo::UndoChain(const JournalChange& change) {
     std::vector<dm::RunJournalText::ChainLink> now;
     if (!dm::RunJournalText::ReadChainRows(change.before, was) ||
         !dm::RunJournalText::ReadChainRows(change.after, now) || was.size() != now.size())
-        return Step(change, QStringLiteral("kept"),
-                    QStringLiteral("the journal's chain rows cannot be read"));
+        return Unreadable(change, QStringLiteral("the journal's chain rows cannot be read"));
     const QString folder = Whole(change.docNumber);
     // What a check would find depends on the changes before it, which it does not make.
     if (m_check)
@@ -689,11 +683,8 @@ UndoStep RunUndo::UndoChain(const JournalChange& change) {
              QStringLiteral(", ISFIRST = ") + (link.isFirst ? QStringLiteral("'Y'") : QStringLiteral("'N'")) +
              QStringLiteral(" WHERE PARENT = ") + folder + QStringLiteral(" AND SYSTEM_ID = ") +
              Whole(link.row));
-    Mark(change, QStringLiteral("UNDONE"));
-    Commit(scope);
-    ++m_counts.chainsRestored;
-    m_log.WriteLog(QStringLiteral("The order of folder #") + folder + QStringLiteral(" restored"));
-    return Step(change, QStringLiteral("undone"));
+    return TakenBack(change, scope, m_counts.chainsRestored,
+                     QStringLiteral("The order of folder #") + folder + QStringLiteral(" restored"));
 }
 
 } // namespace vantrelis::engine

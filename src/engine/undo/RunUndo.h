@@ -74,8 +74,6 @@ public:
                 const std::function<bool()>& stop = {});
 
     const UndoCounts& counts() const { return m_counts; }
-    // The run's status in the library as its row had it before the undo ("finished", "running", ...).
-    const QString& runStatus() const { return m_runStatus; }
     // The id of the undo's own journal row ("" in a check).
     void setUndoId(const QString& undoId) { m_undoId = undoId; }
 
@@ -95,6 +93,11 @@ private:
     // Writes the marks and commits (nothing without a transaction of its own).
     void Commit(std::unique_ptr<dm::SqlTransaction>& scope);
     void WriteMarks();
+    // A journal row that cannot be taken back safely (unreadable, unknown): kept and reported.
+    UndoStep Unreadable(const JournalChange& change, const QString& reason);
+    // A change taken back: its mark, the commit of its own transaction, the count and the log line.
+    UndoStep TakenBack(const JournalChange& change, std::unique_ptr<dm::SqlTransaction>& scope, qint64& count,
+                       const QString& logLine);
     UndoStep UndoItem(const JournalChange& change);
     UndoStep UndoFolder(const JournalChange& change);
     UndoStep UndoTrustees(const JournalChange& change);
@@ -129,7 +132,6 @@ private:
     // The marks of the transaction in progress, as VALUES rows.
     QStringList m_marks;
     UndoCounts m_counts;
-    QSet<qint64> m_keptFolders;
     // A check takes nothing out: the items it would unlink, by folder, so that a folder emptied by
     // the undo is seen as empty.
     QHash<qint64, qint64> m_wouldUnlink;
