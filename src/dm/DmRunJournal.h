@@ -1,5 +1,7 @@
 #pragma once
 
+#include "dm/RunJournalText.h"
+
 #include <QString>
 #include <optional>
 #include <vector>
@@ -58,8 +60,10 @@ public:
     // else of the profile changed); without it the journal reads the profile to see what changed.
     virtual void trusteesReplaced(qint64 docNumber, const QString& before, const QString& after,
                                   std::optional<qint64> defaultRights = std::nullopt) = 0;
-    // Profile columns changed on an existing document: JSON objects of column name to value.
-    virtual void profileChanged(qint64 docNumber, const QString& before, const QString& after) = 0;
+    // Profile columns changed on an existing document: the columns that changed, their values before
+    // and after.
+    virtual void profileChanged(qint64 docNumber, const RunJournalText::ColumnList& before,
+                                const RunJournalText::ColumnList& after) = 0;
     // A folder's chain relinked in place (a sort): the rows it rewrote, as RunJournalText::ChainRows
     // gives them, before and after.
     virtual void chainRewritten(qint64 folder, const QString& before, const QString& after) = 0;

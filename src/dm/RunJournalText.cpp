@@ -45,7 +45,7 @@ QString JsonString(const QString& text) {
 
 } // namespace
 
-QString ColumnValues(const std::vector<std::pair<QString, QString>>& values) {
+QString ColumnValues(const ColumnList& values) {
     // QJsonObject would sort the keys; the columns keep the order they were set in.
     QStringList members;
     for (const auto& [name, value] : values)

@@ -9,8 +9,11 @@ namespace vantrelis::dm {
 // The compact JSON texts of the run journal's before and after values.
 namespace RunJournalText {
 
+// Profile columns by name and value; a null value: the column has none.
+using ColumnList = std::vector<std::pair<QString, QString>>;
+
 // {"NAME":"value",...} in the order given; a null value (a column without one) as null.
-QString ColumnValues(const std::vector<std::pair<QString, QString>>& values);
+QString ColumnValues(const ColumnList& values);
 // [[trustee SYSTEM_ID,rights],...] in the order given.
 QString Trustees(const std::vector<std::pair<qint64, qint64>>& trustees);
 // Reads Trustees' text; false when the text is not such a list.

@@ -75,9 +75,9 @@ TEST_P(RunJournalStoreTest, ChangeRowsCommitAndRollBackWithTheirChange) {
     journal.itemLinked(9002, 502, 77, 9001);
     db().commit();
     EXPECT_TRUE(journal.createdByRun(502));
-    const QString before = dm::RunJournalText::ColumnValues({{QStringLiteral("ABSTRACT"), QString()}});
-    const QString after =
-        dm::RunJournalText::ColumnValues({{QStringLiteral("ABSTRACT"), QStringLiteral("O'Brien \"memo\"")}});
+    const dm::RunJournalText::ColumnList before{{QStringLiteral("ABSTRACT"), QString()}};
+    const dm::RunJournalText::ColumnList after{
+        {QStringLiteral("ABSTRACT"), QStringLiteral("O'Brien \"memo\"")}};
     journal.profileChanged(77, before, after);
     journal.profileChanged(502, before, after); // the run's own folder: its FOLDER row covers it
     journal.trusteesReplaced(77, QStringLiteral("[]"), QStringLiteral("[[11,255]]"));
@@ -279,6 +279,72 @@ TEST_P(RunJournalStoreTest, SecurityColumnsAreJournalledWithTheTrustees) {
             EXPECT_EQ(rows.front().at(1).toString(), QStringLiteral("{\"DEFAULT_RIGHTS\":\"1\"}"));
         }
     }
+}
+
+// Changes of one document's columns one after the other in a transaction level share a row: the
+// first value before and the last one after of each column. A change in a level begun since, or
+// after another row, gets a row of its own, so that each rollback still takes exactly its own.
+TEST_P(RunJournalStoreTest, ColumnChangesInARowShareOneRow) {
+    LocalRunJournal journal = StartedJournal();
+    using Columns = dm::RunJournalText::ColumnList;
+    const auto column = [](const char* name, const char* value) {
+        return Columns{{QString::fromLatin1(name), value ? QString::fromLatin1(value) : QString()}};
+    };
+    const auto rows = [&](qint64 doc) {
+        std::vector<std::string> texts;
+        for (const auto& row :
+             db().query(QStringLiteral("SELECT BEFORE_VALUES, AFTER_VALUES FROM "
+                                       "DOCSADM.VANTRELIS_RUN_CHANGES WHERE KIND = 'PROFILE' "
+                                       "AND DOCNUMBER = ?1 ORDER BY SEQ"),
+                        {doc})
+                 .rows)
+            texts.push_back(
+                (row.at(0).toString() + QStringLiteral(" -> ") + row.at(1).toString()).toStdString());
+        return texts;
+    };
+    using Rows = std::vector<std::string>;
+
+    // One after the other, a column changed twice among them (the first value had none); the
+    // change in the level begun after the first row has a row of its own, which the change after
+    // that level's commit joins.
+    db().begin();
+    journal.profileChanged(42, column("DEFAULT_RIGHTS", "0"), column("DEFAULT_RIGHTS", "1"));
+    journal.profileChanged(42, column("LAST_EDIT_DATE", "2023-01-02"),
+                           column("LAST_EDIT_DATE", "2026-12-09"));
+    db().begin();
+    journal.profileChanged(42, column("ABSTRACT", nullptr), column("ABSTRACT", "O'Brien"));
+    db().commit(); // the inner level's row is the outer level's now
+    journal.profileChanged(42, column("ABSTRACT", "O'Brien"), column("ABSTRACT", "Memo"));
+    journal.profileChanged(42, column("RETENTION", "0"), column("RETENTION", "30"));
+    db().commit();
+    EXPECT_EQ(
+        rows(42),
+        Rows(
+            {R"({"DEFAULT_RIGHTS":"0","LAST_EDIT_DATE":"2023-01-02"} -> {"DEFAULT_RIGHTS":"1","LAST_EDIT_DATE":"2026-12-09"})",
+             R"({"ABSTRACT":null,"RETENTION":"0"} -> {"ABSTRACT":"Memo","RETENTION":"30"})"}));
+
+    // A level begun after the row: its change, rolled back, takes its own row with it and leaves
+    // the row before as it was.
+    db().begin();
+    journal.profileChanged(43, column("DEFAULT_RIGHTS", "0"), column("DEFAULT_RIGHTS", "1"));
+    db().begin();
+    journal.profileChanged(43, column("ABSTRACT", nullptr), column("ABSTRACT", "Lost"));
+    db().rollback();
+    journal.profileChanged(43, column("RETENTION", "0"), column("RETENTION", "30"));
+    db().commit();
+    EXPECT_EQ(rows(43), Rows({R"({"DEFAULT_RIGHTS":"0"} -> {"DEFAULT_RIGHTS":"1"})",
+                              R"({"RETENTION":"0"} -> {"RETENTION":"30"})"}));
+
+    // Another document's row, another row between, or another transaction: rows of their own.
+    db().begin();
+    journal.profileChanged(44, column("RETENTION", "0"), column("RETENTION", "30"));
+    journal.profileChanged(45, column("RETENTION", "0"), column("RETENTION", "30"));
+    journal.trusteesReplaced(44, QStringLiteral("[]"), QStringLiteral("[[11,255]]"));
+    journal.profileChanged(44, column("ABSTRACT", nullptr), column("ABSTRACT", "A"));
+    db().commit();
+    journal.profileChanged(44, column("ABSTRACT", "A"), column("ABSTRACT", "B"));
+    EXPECT_EQ(rows(44).size(), 3u);
+    EXPECT_EQ(rows(45).size(), 1u);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothStores, RunJournalStoreTest,

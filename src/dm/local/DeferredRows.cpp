@@ -18,6 +18,12 @@ void DeferredRows::add(const QString& head, QVariantList values) {
     m_rows.push_back({head, std::move(values)});
 }
 
+QVariantList* DeferredRows::lastOfLevel(const QString& head) {
+    if (m_marks.empty() || m_rows.size() <= m_marks.back() || m_rows.back().head != head)
+        return nullptr;
+    return &m_rows.back().values;
+}
+
 const QString& DeferredRows::text(const QString& head, qsizetype columns, int rows) {
     const std::pair<QString, int> key{head, rows};
     auto found = m_texts.find(key);

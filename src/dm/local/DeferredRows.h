@@ -38,6 +38,9 @@ public:
     // The rows kept so far as statements, in the order they were added; they are kept no longer.
     std::vector<Statement> take();
     bool empty() const { return m_rows.empty(); }
+    // The values of the last row kept, when it has `head` and the innermost open level holds it (a
+    // change to it goes or stays with that level); nullptr otherwise.
+    QVariantList* lastOfLevel(const QString& head);
 
     // The most rows one statement carries (the variables a statement may have are limited).
     static constexpr int kMaxRowsPerStatement = 64;

@@ -87,6 +87,10 @@ public:
     // the commit, which rolls the whole transaction back. Outside a transaction it is written at
     // once. `head` is the statement up to its values ("INSERT INTO T (A, B)"), `values` one a column.
     void insertAtCommit(const QString& head, QVariantList values);
+    // The values of the row insertAtCommit kept last, while a change to them goes with the
+    // transaction level they were given in (the innermost one open): the row had `head`, and no
+    // level began since. nullptr otherwise, as outside a transaction.
+    QVariantList* lastAtCommit(const QString& head) { return m_deferredRows.lastOfLevel(head); }
 
     // What this connection has done to the library by a given moment inside a transaction of
     // begin(), for objects that keep what they read. Only such a transaction shuts other writers

@@ -541,8 +541,8 @@ qint64 LocalProfile::writeUpdate(LibraryStore& db, const QString& text, const QV
     const qint64 changed = db.execute(text, values);
     if (changed == 0 || was.size() != static_cast<std::size_t>(columns.size()))
         return changed;
-    std::vector<std::pair<QString, QString>> before;
-    std::vector<std::pair<QString, QString>> after;
+    RunJournalText::ColumnList before;
+    RunJournalText::ColumnList after;
     QVariant rights;
     for (qsizetype i = 0; i < columns.size(); ++i) {
         const QVariant& old = was.at(static_cast<std::size_t>(i));
@@ -554,8 +554,7 @@ qint64 LocalProfile::writeUpdate(LibraryStore& db, const QString& text, const QV
         before.emplace_back(columns.at(i), old.isNull() ? QString() : old.toString());
         after.emplace_back(columns.at(i), now.isNull() ? QString() : now.toString());
     }
-    journal->profileSaved(m_docNumber, RunJournalText::ColumnValues(before),
-                          RunJournalText::ColumnValues(after), rights, values.at(columns.size() - 1));
+    journal->profileSaved(m_docNumber, before, after, rights, values.at(columns.size() - 1));
     return changed;
 }
 

@@ -2,12 +2,21 @@
 
 #include "dm/RunJournalText.h"
 
+#include <algorithm>
+
 namespace vantrelis::dm::local {
 
 namespace {
 
 QVariant Text(const QString& text) {
     return text.isNull() ? QVariant() : QVariant(text);
+}
+
+const QString& ChangesHead() {
+    static const QString head = QStringLiteral("INSERT INTO DOCSADM.VANTRELIS_RUN_CHANGES (RUN_ID, SEQ, "
+                                               "KIND, DOCNUMBER, PARENT, ITEM_ID, BEFORE_VALUES, "
+                                               "AFTER_VALUES)");
+    return head;
 }
 
 } // namespace
@@ -30,6 +39,7 @@ void LocalRunJournal::startRun(const RunRecord& run) {
     m_sequence = 0;
     m_created.clear();
     m_columns.clear();
+    m_lastProfile = {};
 }
 
 void LocalRunJournal::finishRun(const RunRecord& run) {
@@ -39,6 +49,7 @@ void LocalRunJournal::finishRun(const RunRecord& run) {
     m_runId.clear();
     m_created.clear();
     m_columns.clear();
+    m_lastProfile = {};
     m_store->execute(
         QStringLiteral("UPDATE DOCSADM.VANTRELIS_RUNS SET ENDED = ?2, PATHS = ?3, "
                        "FOLDERS_ADDED = ?4, DOCUMENTS_FILED = ?5, ERRORS = ?6, STATUS = ?7 "
@@ -51,11 +62,43 @@ void LocalRunJournal::change(const char* kind, qint64 docNumber, qint64 parent, 
     if (m_runId.isEmpty())
         return;
     // Written with the transaction's commit, together with the transaction's other rows.
-    static const QString head = QStringLiteral("INSERT INTO DOCSADM.VANTRELIS_RUN_CHANGES (RUN_ID, SEQ, "
-                                               "KIND, DOCNUMBER, PARENT, ITEM_ID, BEFORE_VALUES, "
-                                               "AFTER_VALUES)");
-    m_store->insertAtCommit(
-        head, {m_runId, ++m_sequence, QString::fromLatin1(kind), docNumber, parent, itemRow, before, after});
+    m_store->insertAtCommit(ChangesHead(), {m_runId, ++m_sequence, QString::fromLatin1(kind), docNumber,
+                                            parent, itemRow, before, after});
+}
+
+void LocalRunJournal::columnsChanged(qint64 docNumber, const RunJournalText::ColumnList& before,
+                                     const RunJournalText::ColumnList& after) {
+    if (m_runId.isEmpty() || before.empty())
+        return;
+    // A security change and the save of the edit time that follows it, say: one row holds both, the
+    // first value before and the last one after of each column. A level rolled back takes the row
+    // with it whole, as it holds every change merged into it.
+    QVariantList* last = m_store->lastAtCommit(ChangesHead());
+    if (last && m_lastProfile.docNumber == docNumber && last->at(1).toLongLong() == m_lastProfile.sequence &&
+        last->at(0).toString() == m_runId) {
+        for (const auto& column : before) {
+            const QString& name =
+                column.first; // a lambda may not capture a structured binding before clang 16
+            const auto named = [&](const auto& held) { return held.first == name; };
+            if (std::none_of(m_lastProfile.before.begin(), m_lastProfile.before.end(), named))
+                m_lastProfile.before.push_back(column);
+        }
+        for (const auto& column : after) {
+            const QString& name = column.first;
+            const auto held = std::find_if(m_lastProfile.after.begin(), m_lastProfile.after.end(),
+                                           [&](const auto& was) { return was.first == name; });
+            if (held == m_lastProfile.after.end())
+                m_lastProfile.after.push_back(column);
+            else
+                held->second = column.second;
+        }
+        (*last)[6] = RunJournalText::ColumnValues(m_lastProfile.before);
+        (*last)[7] = RunJournalText::ColumnValues(m_lastProfile.after);
+        return;
+    }
+    change("PROFILE", docNumber, 0, 0, RunJournalText::ColumnValues(before),
+           RunJournalText::ColumnValues(after));
+    m_lastProfile = {docNumber, m_sequence, before, after};
 }
 
 void LocalRunJournal::folderCreated(qint64 docNumber, qint64 parent, qint64 linkRow) {
@@ -119,8 +162,8 @@ const LocalRunJournal::SecurityColumns* LocalRunJournal::knownColumns(qint64 doc
 
 void LocalRunJournal::journalColumns(qint64 docNumber, const SecurityColumns& was, const QVariant& rights,
                                      const QVariant& lastEdit) {
-    std::vector<std::pair<QString, QString>> columnsBefore;
-    std::vector<std::pair<QString, QString>> columnsAfter;
+    RunJournalText::ColumnList columnsBefore;
+    RunJournalText::ColumnList columnsAfter;
     const auto compare = [&](const char* name, const QVariant& old, const QVariant& current) {
         if (old.toString() == current.toString() && old.isNull() == current.isNull())
             return;
@@ -130,9 +173,7 @@ void LocalRunJournal::journalColumns(qint64 docNumber, const SecurityColumns& wa
     };
     compare("DEFAULT_RIGHTS", was.rights, rights);
     compare("LAST_EDIT_DATE", was.lastEdit, lastEdit);
-    if (!columnsBefore.empty())
-        change("PROFILE", docNumber, 0, 0, RunJournalText::ColumnValues(columnsBefore),
-               RunJournalText::ColumnValues(columnsAfter));
+    columnsChanged(docNumber, columnsBefore, columnsAfter);
 }
 
 void LocalRunJournal::trusteesSaved(qint64 docNumber, const QString& before, const QString& after) {
@@ -170,10 +211,11 @@ void LocalRunJournal::trusteesReplaced(qint64 docNumber, const QString& before, 
     journalColumns(docNumber, was, now.rights, now.lastEdit);
 }
 
-void LocalRunJournal::profileChanged(qint64 docNumber, const QString& before, const QString& after) {
+void LocalRunJournal::profileChanged(qint64 docNumber, const RunJournalText::ColumnList& before,
+                                     const RunJournalText::ColumnList& after) {
     if (before == after || m_created.contains(docNumber))
         return;
-    change("PROFILE", docNumber, 0, 0, before, after);
+    columnsChanged(docNumber, before, after);
 }
 
 bool LocalRunJournal::lastEditKnown(qint64 docNumber, QVariant& lastEdit) const {
@@ -184,8 +226,9 @@ bool LocalRunJournal::lastEditKnown(qint64 docNumber, QVariant& lastEdit) const 
     return true;
 }
 
-void LocalRunJournal::profileSaved(qint64 docNumber, const QString& before, const QString& after,
-                                   const QVariant& rights, const QVariant& lastEdit) {
+void LocalRunJournal::profileSaved(qint64 docNumber, const RunJournalText::ColumnList& before,
+                                   const RunJournalText::ColumnList& after, const QVariant& rights,
+                                   const QVariant& lastEdit) {
     if (m_runId.isEmpty() || m_created.contains(docNumber))
         return;
     // The save's own row covers what it set; what is known of the columns follows it.
@@ -194,8 +237,7 @@ void LocalRunJournal::profileSaved(qint64 docNumber, const QString& before, cons
             known->rights = rights;
         known->lastEdit = lastEdit;
     }
-    if (before != QLatin1String("{}"))
-        change("PROFILE", docNumber, 0, 0, before, after);
+    columnsChanged(docNumber, before, after);
 }
 
 void LocalRunJournal::chainRewritten(qint64 folder, const QString& before, const QString& after) {

@@ -36,10 +36,12 @@ public:
                           std::optional<qint64> defaultRights = std::nullopt) override;
     // A save of the object model replaced the trustees: the columns it set went with profileSaved.
     void trusteesSaved(qint64 docNumber, const QString& before, const QString& after);
-    void profileChanged(qint64 docNumber, const QString& before, const QString& after) override;
+    void profileChanged(qint64 docNumber, const RunJournalText::ColumnList& before,
+                        const RunJournalText::ColumnList& after) override;
     // A save of an existing document's profile changed these columns (its edit time among them): its
     // row also covers what the security change it belongs to set in the profile.
-    void profileSaved(qint64 docNumber, const QString& before, const QString& after, const QVariant& rights,
+    void profileSaved(qint64 docNumber, const RunJournalText::ColumnList& before,
+                      const RunJournalText::ColumnList& after, const QVariant& rights,
                       const QVariant& lastEdit);
     // A document's LAST_EDIT_DATE as this transaction read or wrote it last; false when not known.
     bool lastEditKnown(qint64 docNumber, QVariant& lastEdit) const;
@@ -52,6 +54,10 @@ public:
 private:
     void change(const char* kind, qint64 docNumber, qint64 parent, qint64 itemRow, const QVariant& before,
                 const QVariant& after);
+    // A PROFILE row; it goes into the row of the document's previous change of columns when that is
+    // the last row kept for the transaction's commit, in the same transaction level.
+    void columnsChanged(qint64 docNumber, const RunJournalText::ColumnList& before,
+                        const RunJournalText::ColumnList& after);
 
     // DEFAULT_RIGHTS and LAST_EDIT_DATE of a document as read (with its trustees) or written last, and
     // the transaction that did it.
@@ -70,6 +76,14 @@ private:
     qint64 m_sequence = 0;
     QSet<qint64> m_created;
     QHash<qint64, SecurityColumns> m_columns;
+    // The columns of the last PROFILE row given, and its sequence number.
+    struct ProfileRow {
+        qint64 docNumber = 0;
+        qint64 sequence = 0;
+        RunJournalText::ColumnList before;
+        RunJournalText::ColumnList after;
+    };
+    ProfileRow m_lastProfile;
 };
 
 } // namespace vantrelis::dm::local

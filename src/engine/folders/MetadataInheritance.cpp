@@ -81,8 +81,8 @@ void MetadataInheritance::Fill(const ResultList& targetValues, qint64 target, qi
     if (!journal || !update.ok() || update.rowsAffected() == 0 || journal->createdByRun(target))
         return;
     // The columns were empty; they now hold what SetList put in them.
-    std::vector<std::pair<QString, QString>> before;
-    std::vector<std::pair<QString, QString>> after;
+    dm::RunJournalText::ColumnList before;
+    dm::RunJournalText::ColumnList after;
     for (const auto& [name, value] : sourceValues) {
         const QString& column = name; // a lambda may not capture a structured binding before clang 16
         if (value.isEmpty() ||
@@ -91,8 +91,7 @@ void MetadataInheritance::Fill(const ResultList& targetValues, qint64 target, qi
         before.emplace_back(name, QString());
         after.emplace_back(name, FormatWhole(LeadingWhole(value)));
     }
-    journal->profileChanged(target, dm::RunJournalText::ColumnValues(before),
-                            dm::RunJournalText::ColumnValues(after));
+    journal->profileChanged(target, before, after);
 }
 
 void MetadataInheritance::Inherit(qint64 itemDocNumber, qint64 parentFolder, int ruleIndex) {
