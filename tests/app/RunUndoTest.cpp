@@ -6,6 +6,8 @@
 #include "app/RunUndoing.h"
 #include "support/QtPrinters.h"
 
+#include <QDateTime>
+
 #include <gtest/gtest.h>
 #include <map>
 
@@ -232,6 +234,69 @@ TEST_F(RunUndoTest, AnUndoInterruptedBetweenTwoFoldersIsCompletedByASecondOne) {
     EXPECT_GE(rest.counts.alreadyDone, 5) << "a folder's link is marked with it";
     const Snapshot after = Rows(kLibA);
     EXPECT_EQ(after, before) << Difference(before, after);
+}
+
+// A folder the run created that another run changed since stays, as long as that change was not
+// taken back; a run that had ended before this one started cannot have changed it and is not read.
+TEST_F(RunUndoTest, AFolderAnotherRunChangedSinceIsKept) {
+    JournalBoth();
+    struct Case {
+        const char* name;
+        bool ended; // the other run ended two days before this one started (else: it has no end)
+        bool takenBack;
+        bool kept;
+    };
+    int number = 0;
+    for (const Case& c :
+         {Case{"a run without an end", false, false, true}, Case{"its change taken back", false, true, false},
+          Case{"a run that ended before", true, false, false}}) {
+        SCOPED_TRACE(c.name);
+        told.clear();
+        const QString client = QStringLiteral("C%1").arg(++number);
+        AddMatterMemo(kLibA, client, QStringLiteral("M%1").arg(number));
+        const QString runId = Import({client + QStringLiteral(",M%1,MEMO").arg(number)}, {true, false});
+        // The uppermost folder the run created (the first one).
+        const qint64 top =
+            Count(kLibA,
+                  QStringLiteral("SELECT MIN(DOCNUMBER) FROM DOCSADM.VANTRELIS_RUN_CHANGES WHERE "
+                                 "RUN_ID = ?1 AND KIND = 'FOLDER'"),
+                  {runId});
+        ASSERT_GT(top, 0);
+        const QDateTime started = QDateTime::fromString(
+            Db(kLibA)
+                .scalar(QStringLiteral("SELECT STARTED FROM DOCSADM.VANTRELIS_RUNS WHERE RUN_ID = ?1"),
+                        {runId})
+                .toString(),
+            Qt::ISODate);
+        const QString other = QStringLiteral("20200101-000000-OT%1").arg(number);
+        seenRuns += other;
+        Db(kLibA).execute(
+            QStringLiteral(
+                "INSERT INTO DOCSADM.VANTRELIS_RUNS (RUN_ID, STARTED, ENDED, STATUS) VALUES (?1, ?2, "
+                "?3, 'running')"),
+            {other, started.addDays(-3).toString(Qt::ISODate),
+             c.ended ? QVariant(started.addDays(-2).toString(Qt::ISODate)) : QVariant()});
+        Db(kLibA).execute(
+            QStringLiteral("INSERT INTO DOCSADM.VANTRELIS_RUN_CHANGES (RUN_ID, SEQ, KIND, DOCNUMBER, "
+                           "PARENT, ITEM_ID, BEFORE_VALUES, AFTER_VALUES) VALUES (?1, 1, "
+                           "'PROFILE', ?2, 0, 0, '{\"RETENTION\":\"0\"}', '{\"RETENTION\":\"30\"}')"),
+            {other, top});
+        if (c.takenBack)
+            Db(kLibA).execute(QStringLiteral("INSERT INTO DOCSADM.VANTRELIS_RUN_CHANGES (RUN_ID, SEQ, KIND, "
+                                             "DOCNUMBER) VALUES (?1, -1, 'UNDONE', ?2)"),
+                              {other, top});
+
+        const app::UndoOutcome undone = Undo(runId);
+        EXPECT_EQ(undone.exitStatus, 0) << undone.summary.toStdString();
+        EXPECT_EQ(
+            Count(kLibA, QStringLiteral("SELECT COUNT(*) FROM DOCSADM.FOLDER WHERE DOCNUMBER = ?1"), {top}),
+            c.kept ? 1 : 0);
+        EXPECT_EQ(
+            told.filter(QStringLiteral("run ") + other + QStringLiteral(" changed it after this run")).size(),
+            c.kept ? 1 : 0)
+            << told.join('\n').toStdString();
+        ExpectSoundChains(kLibA);
+    }
 }
 
 // Two runs; the first is taken back: the second run's folders and items stay, and so does every

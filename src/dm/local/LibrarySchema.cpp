@@ -179,8 +179,7 @@ std::vector<Table> LibrarySchema::Tables() {
                       {C("RUN_ID", "TEXT NOT NULL"), C("SEQ", "INTEGER NOT NULL"), C("KIND", "TEXT"),
                        C("DOCNUMBER", "INTEGER"), C("PARENT", "INTEGER"), C("ITEM_ID", "INTEGER"),
                        C("BEFORE_VALUES", "TEXT"), C("AFTER_VALUES", "TEXT")},
-                      {I("VANTRELIS_RUN_CHANGES_RUN", "RUN_ID, SEQ", true),
-                       I("VANTRELIS_RUN_CHANGES_DOCNUMBER", "DOCNUMBER")},
+                      {I("VANTRELIS_RUN_CHANGES_RUN", "RUN_ID, SEQ", true)},
                       true,
                       false});
     return tables;

@@ -10,6 +10,7 @@
 #include "dm/SqlTransaction.h"
 #include "engine/folders/FolderSupport.h"
 
+#include <QDateTime>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -84,13 +85,14 @@ qint64 RunUndo::Count(const QString& statement) {
 bool RunUndo::ReadChanges(const QString& runId, std::vector<JournalChange>& pending) {
     const QString run = Literal(runId);
     {
-        dm::SqlRows row(m_gateway, QStringLiteral("SELECT STATUS FROM ") + Table("VANTRELIS_RUNS") +
+        dm::SqlRows row(m_gateway, QStringLiteral("SELECT STATUS, STARTED FROM ") + Table("VANTRELIS_RUNS") +
                                        QStringLiteral("WHERE RUN_ID = ") + run);
         if (!row.ok())
             throw Refused{QStringLiteral("VANTRELIS_RUNS")};
         if (row.rowCount() == 0)
             return false;
         m_runStatus = row.value(1);
+        m_runStarted = row.value(2);
     }
     dm::SqlRows rows(m_gateway, QStringLiteral("SELECT SEQ, KIND, DOCNUMBER, PARENT, ITEM_ID, BEFORE_VALUES, "
                                                "AFTER_VALUES FROM ") +
@@ -236,6 +238,8 @@ RunUndo::Answer RunUndo::Undo(const QString& runId, bool check,
     m_linkSeq.clear();
     m_handledLinks.clear();
     m_runStatus.clear();
+    m_runStarted.clear();
+    m_laterRuns.clear();
     m_runId = runId;
     m_check = check;
     if (!m_gateway.TableExists(QStringLiteral("VANTRELIS_RUNS")) ||
@@ -244,6 +248,9 @@ RunUndo::Answer RunUndo::Undo(const QString& runId, bool check,
     std::vector<JournalChange> pending;
     if (!ReadChanges(runId, pending))
         return Answer::NotHere;
+    if (std::any_of(pending.begin(), pending.end(),
+                    [](const JournalChange& change) { return change.kind == QLatin1String("FOLDER"); }))
+        ReadLaterRuns();
 
     for (std::size_t i = 0; i < pending.size();) {
         if (stop && stop())
@@ -419,18 +426,33 @@ UndoStep RunUndo::UndoItem(const JournalChange& change) {
                      ItemText(change) + QStringLiteral(" taken out of the folder"));
 }
 
-QString RunUndo::LaterRunNote(qint64 docNumber) {
-    // Another run's change of the folder that was not taken back: that run's work stays.
+void RunUndo::ReadLaterRuns() {
+    // Only a run that had not ended when this one started can have changed what this one created;
+    // a day earlier, as the clocks of two machines may differ. A run without an end (stopped by a
+    // fault, or going on) counts.
+    QString since;
+    const QDateTime started = QDateTime::fromString(m_runStarted.trimmed(), Qt::ISODate);
+    if (started.isValid())
+        since = QStringLiteral(" AND (R.ENDED IS NULL OR R.ENDED >= ") +
+                Literal(started.addDays(-1).toString(Qt::ISODate)) + QLatin1Char(')');
     const QString changes = Table("VANTRELIS_RUN_CHANGES");
-    dm::SqlRows rows(m_gateway, QStringLiteral("SELECT C.RUN_ID FROM ") + changes +
-                                    QStringLiteral("C WHERE C.DOCNUMBER = ") + Whole(docNumber) +
-                                    QStringLiteral(" AND C.RUN_ID <> ") + Literal(m_runId) +
-                                    QStringLiteral(" AND C.SEQ > 0 AND NOT EXISTS (SELECT 1 FROM ") +
-                                    changes +
-                                    QStringLiteral("M WHERE M.RUN_ID = C.RUN_ID AND M.SEQ = -C.SEQ)"));
+    const QString run = Literal(m_runId);
+    dm::SqlRows rows(m_gateway,
+                     QStringLiteral("SELECT C.DOCNUMBER, C.RUN_ID FROM ") + Table("VANTRELIS_RUNS") +
+                         QStringLiteral("R, ") + changes + QStringLiteral("C WHERE R.RUN_ID <> ") + run +
+                         since +
+                         QStringLiteral(" AND C.RUN_ID = R.RUN_ID AND C.SEQ > 0 AND C.DOCNUMBER IN "
+                                        "(SELECT F.DOCNUMBER FROM ") +
+                         changes + QStringLiteral("F WHERE F.RUN_ID = ") + run +
+                         QStringLiteral(" AND F.KIND = 'FOLDER') AND NOT EXISTS (SELECT 1 FROM ") + changes +
+                         QStringLiteral("M WHERE M.RUN_ID = C.RUN_ID AND M.SEQ = -C.SEQ)"));
     if (!rows.ok())
         throw Refused{QStringLiteral("VANTRELIS_RUN_CHANGES")};
-    return rows.rowCount() > 0 ? rows.value(1).trimmed() : QString();
+    for (bool more = rows.first(); more; more = rows.next()) {
+        const qint64 folder = LeadingWhole(rows.value(1));
+        if (!m_laterRuns.contains(folder))
+            m_laterRuns.insert(folder, rows.value(2).trimmed());
+    }
 }
 
 UndoStep RunUndo::UndoFolder(const JournalChange& change) {

@@ -120,13 +120,19 @@ private:
     void Mark(const JournalChange& change, const QString& mark);
     bool Send(const QString& statement);
     qint64 Count(const QString& statement);
-    QString LaterRunNote(qint64 docNumber);
+    // Another run's change of a folder this run created, not taken back: that run's id, or empty.
+    QString LaterRunNote(qint64 docNumber) const { return m_laterRuns.value(docNumber); }
+    // Reads which other runs changed the folders this run created (LaterRunNote), all at once.
+    void ReadLaterRuns();
 
     dm::SqlGateway& m_gateway;
     Log& m_log;
     QString m_runId;
     QString m_undoId;
     QString m_runStatus;
+    QString m_runStarted;
+    // The folders this run created that another run changed since, and that run.
+    QHash<qint64, QString> m_laterRuns;
     bool m_check = false;
     bool m_grouped = false;
     // The marks of the transaction in progress, as VALUES rows.
