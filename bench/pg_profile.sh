@@ -5,21 +5,25 @@
 # document (on a shared machine steadier than the rate), the statements the server ran per document,
 # its own time executing and planning them, and the statements that took most of it.
 #
-# Usage: bench/pg_profile.sh BUILD_DIR [DOCUMENTS] [--keep]
+# Usage: bench/pg_profile.sh BUILD_DIR [DOCUMENTS] [--journal] [--keep]
 #   DOCUMENTS  documents in the library (default 5,000; a tenth as many paths, a 25th as many
 #              clients, as scripts/bench.sh makes them)
+#   --journal  the library keeps the run journal (vantrelis-dm upgrade): run it with and without to
+#              see what the journal costs in CPU and statements, steadier than the wall time
 #   --keep     leave the cluster running until Enter is pressed, for EXPLAIN on the rows left
 # VANTRELIS_IMPORT names another build of the program to run (to compare two builds on the same data).
+# PG_PROFILE_WORK names the folder for the data, the cluster and the run (BUILD_DIR/pg-profile).
 set -euo pipefail
 
-usage="usage: bench/pg_profile.sh BUILD_DIR [DOCUMENTS] [--keep]"
+usage="usage: bench/pg_profile.sh BUILD_DIR [DOCUMENTS] [--journal] [--keep]"
 build_dir=${1:?$usage}
 build_dir=$(cd "$build_dir" && pwd)
 shift
-documents=5000 keep=0
+documents=5000 keep=0 journal=0
 while (($#)); do
     case "$1" in
     --keep) keep=1 ;;
+    --journal) journal=1 ;;
     [0-9]*) documents=$1 ;;
     *) echo "$usage" >&2; exit 2 ;;
     esac
@@ -30,7 +34,7 @@ here=$(cd "$(dirname "$0")/../scripts" && pwd)
 . "$here/library-runs.sh"
 libraries=(BENCH)
 program=${VANTRELIS_IMPORT:-$program}
-work="$build_dir/pg-profile"
+work="${PG_PROFILE_WORK:-$build_dir/pg-profile}"
 rm -rf -- "$work"
 mkdir -p "$work"
 trap pg_cluster_stop EXIT
@@ -50,6 +54,7 @@ dir="$work/run"
 copy_environment "$data" "$dir" postgresql
 database=$(sed -n 's|^Database=postgresql://[^/]*/\([^?]*\).*|\1|p' "$dir/dm-server.ini" | head -n 1)
 sql() { "$PG_BIN/psql" -h "$PG_CLUSTER_DIR" -p "$PG_CLUSTER_PORT" -U "$PG_CLUSTER_OWNER" -d "$database" "$@"; }
+((journal == 0)) || "$tool" upgrade "$(pg_database_uri "$database")" >/dev/null
 sql -qc "CREATE EXTENSION pg_stat_statements" -c "SELECT pg_stat_statements_reset()" >/dev/null
 
 # The server's CPU: its processes' own (the postmaster's reaped children included), before and after.
