@@ -3,72 +3,109 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QStringList>
+#include <charconv>
 #include <functional>
 
 namespace vantrelis::dm::RunJournalText {
 
 namespace {
 
-// A JSON string literal, quotes and escapes included (RFC 8259: the quote, the backslash and the
-// control characters escaped, everything else as it is).
-QString JsonString(const QString& text) {
-    QString literal;
-    literal.reserve(text.size() + 2);
-    literal += QLatin1Char('"');
-    for (const QChar c : text) {
-        switch (c.unicode()) {
-        case '"':
-            literal += QStringLiteral("\\\"");
+// Appends a JSON string literal, quotes and escapes included (RFC 8259: the quote, the backslash and
+// the control characters escaped, everything else as it is). The characters between two escapes go
+// in at once: most values need no escape at all.
+void AppendString(QString& out, const QString& text) {
+    out += QLatin1Char('"');
+    const QChar* const data = text.constData();
+    qsizetype plain = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = data[i].unicode();
+        if (c >= 0x20 && c != u'"' && c != u'\\')
+            continue;
+        out.append(data + plain, i - plain);
+        plain = i + 1;
+        switch (c) {
+        case u'"':
+            out += QLatin1String("\\\"");
             break;
-        case '\\':
-            literal += QStringLiteral("\\\\");
+        case u'\\':
+            out += QLatin1String("\\\\");
             break;
-        case '\n':
-            literal += QStringLiteral("\\n");
+        case u'\n':
+            out += QLatin1String("\\n");
             break;
-        case '\r':
-            literal += QStringLiteral("\\r");
+        case u'\r':
+            out += QLatin1String("\\r");
             break;
-        case '\t':
-            literal += QStringLiteral("\\t");
+        case u'\t':
+            out += QLatin1String("\\t");
             break;
         default:
-            if (c.unicode() < 0x20)
-                literal += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
-            else
-                literal += c;
+            out += QStringLiteral("\\u%1").arg(int(c), 4, 16, QLatin1Char('0'));
         }
     }
-    literal += QLatin1Char('"');
-    return literal;
+    out.append(data + plain, text.size() - plain);
+    out += QLatin1Char('"');
+}
+
+void AppendWhole(QString& out, qint64 number) {
+    char digits[24];
+    const auto written = std::to_chars(digits, digits + sizeof digits, number);
+    out += QLatin1String(digits, written.ptr - digits);
 }
 
 } // namespace
 
 QString ColumnValues(const ColumnList& values) {
     // QJsonObject would sort the keys; the columns keep the order they were set in.
-    QStringList members;
-    for (const auto& [name, value] : values)
-        members += JsonString(name) + QLatin1Char(':') +
-                   (value.isNull() ? QStringLiteral("null") : JsonString(value));
-    return QLatin1Char('{') + members.join(QLatin1Char(',')) + QLatin1Char('}');
+    QString text;
+    text.reserve(16 + 32 * qsizetype(values.size()));
+    text += QLatin1Char('{');
+    for (const auto& [name, value] : values) {
+        if (text.size() > 1)
+            text += QLatin1Char(',');
+        AppendString(text, name);
+        text += QLatin1Char(':');
+        if (value.isNull())
+            text += QLatin1String("null");
+        else
+            AppendString(text, value);
+    }
+    text += QLatin1Char('}');
+    return text;
 }
 
 QString Trustees(const std::vector<std::pair<qint64, qint64>>& trustees) {
-    QStringList entries;
-    for (const auto& [id, rights] : trustees)
-        entries += QLatin1Char('[') + QString::number(id) + QLatin1Char(',') + QString::number(rights) +
-                   QLatin1Char(']');
-    return QLatin1Char('[') + entries.join(QLatin1Char(',')) + QLatin1Char(']');
+    QString text;
+    text.reserve(2 + 20 * qsizetype(trustees.size()));
+    text += QLatin1Char('[');
+    for (const auto& [id, rights] : trustees) {
+        if (text.size() > 1)
+            text += QLatin1Char(',');
+        text += QLatin1Char('[');
+        AppendWhole(text, id);
+        text += QLatin1Char(',');
+        AppendWhole(text, rights);
+        text += QLatin1Char(']');
+    }
+    text += QLatin1Char(']');
+    return text;
 }
 
 QString ChainRows(const std::vector<ChainLink>& links) {
-    QStringList entries;
-    for (const ChainLink& link : links)
-        entries += QLatin1Char('[') + QString::number(link.row) +
-                   (link.isFirst ? QStringLiteral(",\"Y\",") : QStringLiteral(",\"N\",")) +
-                   QString::number(link.next) + QLatin1Char(']');
-    return QLatin1Char('[') + entries.join(QLatin1Char(',')) + QLatin1Char(']');
+    QString text;
+    text.reserve(2 + 24 * qsizetype(links.size()));
+    text += QLatin1Char('[');
+    for (const ChainLink& link : links) {
+        if (text.size() > 1)
+            text += QLatin1Char(',');
+        text += QLatin1Char('[');
+        AppendWhole(text, link.row);
+        text += link.isFirst ? QLatin1String(",\"Y\",") : QLatin1String(",\"N\",");
+        AppendWhole(text, link.next);
+        text += QLatin1Char(']');
+    }
+    text += QLatin1Char(']');
+    return text;
 }
 
 namespace {

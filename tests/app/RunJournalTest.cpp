@@ -306,11 +306,13 @@ TEST(RunJournalText, ValuesTrusteesAndChainRowsReadBackAsWritten) {
         {QStringLiteral("ABSTRACT"), QStringLiteral("O'Brien \"memo\" \\ back\nslash\ttab\x01 \u00e9\u4e2d")},
         {QStringLiteral("MATTER"), QString()},
         {QStringLiteral("DOCNAME"), QStringLiteral("")},
+        {QStringLiteral("COMMENTS"), QStringLiteral("\"\\\n")}, // nothing but escapes
     };
     const QJsonObject object =
         QJsonDocument::fromJson(dm::RunJournalText::ColumnValues(values).toUtf8()).object();
-    ASSERT_EQ(object.size(), 3);
+    ASSERT_EQ(object.size(), 4);
     EXPECT_EQ(object.value(QStringLiteral("ABSTRACT")).toString(), values[0].second);
+    EXPECT_EQ(object.value(QStringLiteral("COMMENTS")).toString(), values[3].second);
     EXPECT_TRUE(object.value(QStringLiteral("MATTER")).isNull()) << "no value reads as null";
     EXPECT_TRUE(object.value(QStringLiteral("DOCNAME")).isString()) << "an empty text stays a text";
 
