@@ -96,6 +96,22 @@ journal_location() { # dir
     printf '%s\n' "$location"
 }
 
+# repeat_run DATA DIR ENGINE on|off SUMMARY: the run once more on a copy in DIR, with the journal or
+# without; prints its seconds, or them and "not counted" when its summary line is not SUMMARY.
+repeat_run() {
+    local data=$1 dir=$2 engine=$3 journal=$4 summary=$5 start took
+    copy_environment "$data" "$dir" "$engine" >/dev/null
+    [[ "$journal" == off ]] || "$tool" upgrade "$(journal_location "$dir")" >/dev/null
+    start=$(now)
+    timed_run "$dir" || true
+    took=$(calc '%.3f' "$(now) - $start")
+    if [[ "$(sed 's/; log: .*//' "$dir/summary.txt")" == "$summary" ]]; then
+        printf '%s\n' "$took"
+    else
+        printf '%s not counted: %s\n' "$took" "$(sed 's/; log: .*//' "$dir/summary.txt")"
+    fi
+}
+
 # journal_case DIR ENGINE: the same run on a library that keeps the run journal, its cost against the
 # run without it, then the run taken back (--undo): its time against the run's, and whether the
 # library is row for row as before the run.
@@ -122,27 +138,12 @@ journal_case() {
     local summary
     summary=$(sed 's/; log: .*//' "$data-$engine/summary.txt")
     for ((round = 2; round <= rounds; round++)); do
-        copy_environment "$data" "$again" "$engine"
-        start=$(now)
-        timed_run "$again" || true
-        took=$(calc '%.3f' "$(now) - $start")
-        if [[ "$(sed 's/; log: .*//' "$again/summary.txt")" == "$summary" ]]; then
-            plain_times+=", $took"
-            plain=$(faster "$plain" "$took")
-        else
-            plain_times+=", $took not counted: $(sed 's/; log: .*//' "$again/summary.txt")"
-        fi
-        copy_environment "$data" "$again" "$engine"
-        "$tool" upgrade "$(journal_location "$again")" >/dev/null
-        start=$(now)
-        timed_run "$again" || true
-        took=$(calc '%.3f' "$(now) - $start")
-        if [[ "$(sed 's/; log: .*//' "$again/summary.txt")" == "$summary" ]]; then
-            journal_times+=", $took"
-            journal=$(faster "$journal" "$took")
-        else
-            journal_times+=", $took not counted: $(sed 's/; log: .*//' "$again/summary.txt")"
-        fi
+        took=$(repeat_run "$data" "$again" "$engine" off "$summary")
+        plain_times+=", $took"
+        [[ "$took" == *counted* ]] || plain=$(faster "$plain" "$took")
+        took=$(repeat_run "$data" "$again" "$engine" on "$summary")
+        journal_times+=", $took"
+        [[ "$took" == *counted* ]] || journal=$(faster "$journal" "$took")
     done
     rm -rf -- "$again"
     printf '  %-10s journal on %.2f s (the fastest of %s; exit status %s), off %.2f s (the fastest of %s): the journal costs %.1f %%\n' \
