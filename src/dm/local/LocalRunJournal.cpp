@@ -74,19 +74,16 @@ void LocalRunJournal::columnsChanged(qint64 docNumber, const RunJournalText::Col
     // first value before and the last one after of each column. A level rolled back takes the row
     // with it whole, as it holds every change merged into it.
     QVariantList* last = m_store->lastAtCommit(ChangesHead());
-    if (last && m_lastProfile.docNumber == docNumber && last->at(1).toLongLong() == m_lastProfile.sequence &&
-        last->at(0).toString() == m_runId) {
-        for (const auto& column : before) {
-            const QString& name =
-                column.first; // a lambda may not capture a structured binding before clang 16
-            const auto named = [&](const auto& held) { return held.first == name; };
-            if (std::none_of(m_lastProfile.before.begin(), m_lastProfile.before.end(), named))
+    if (last && m_lastProfile.docNumber == docNumber && last->at(1).toLongLong() == m_lastProfile.sequence) {
+        const auto named = [](RunJournalText::ColumnList& list, const QString& name) {
+            return std::find_if(list.begin(), list.end(),
+                                [&](const auto& held) { return held.first == name; });
+        };
+        for (const auto& column : before)
+            if (named(m_lastProfile.before, column.first) == m_lastProfile.before.end())
                 m_lastProfile.before.push_back(column);
-        }
         for (const auto& column : after) {
-            const QString& name = column.first;
-            const auto held = std::find_if(m_lastProfile.after.begin(), m_lastProfile.after.end(),
-                                           [&](const auto& was) { return was.first == name; });
+            const auto held = named(m_lastProfile.after, column.first);
             if (held == m_lastProfile.after.end())
                 m_lastProfile.after.push_back(column);
             else
